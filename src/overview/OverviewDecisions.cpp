@@ -1,0 +1,122 @@
+#include "overview/OverviewDecisions.h"
+
+#include "model/SnapshotReading.h"
+#include "model/TextSafety.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
+
+std::optional<QUrl> originOf(const QString& address) {
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid()) {
+        return std::nullopt;
+    }
+    const QString scheme = url.scheme().toLower();
+    if ((scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {
+        return std::nullopt;
+    }
+    // Credentials in an origin are refused, an empty user part ("https://@host") included.
+    if (!url.userInfo().isEmpty() || url.authority().contains(QLatin1Char('@'))) {
+        return std::nullopt;
+    }
+    QUrl origin;
+    origin.setScheme(scheme);
+    origin.setHost(url.host());
+    origin.setPort(url.port());
+    origin.setPath(QStringLiteral("/"));
+    return origin;
+}
+
+std::optional<QUrl> configuredOrigin(const std::optional<QString>& webOrigin, const std::optional<QString>& apiOrigin) {
+    if (webOrigin) {
+        return originOf(*webOrigin);
+    }
+    if (apiOrigin) {
+        return originOf(*apiOrigin);
+    }
+    return originOf(QString::fromLatin1(kDefaultWebOrigin));
+}
+
+std::optional<QUrl> validatedRoot(const std::optional<QString>& webOrigin, const std::optional<QUrl>& configured) {
+    if (!webOrigin || !configured) {
+        return std::nullopt;
+    }
+    const std::optional<QUrl> candidate = originOf(*webOrigin);
+    if (!candidate || candidate->toString() != configured->toString()) {
+        return std::nullopt;
+    }
+    return candidate;
+}
+
+QString hookAttentionKeyOf(const QList<QJsonObject>& runs) {
+    QStringList parts;
+    for (const QJsonObject& run : runs) {
+        if (boolAt(run, u"needsAttention")) {
+            parts.append(jsonText(run.value(u"session")) + QLatin1Char(':') + jsonText(run.value(u"state")));
+        }
+    }
+    return parts.join(QLatin1Char('|'));
+}
+
+std::optional<QString> latestRunsText(const QList<QJsonObject>& runs) {
+    if (runs.isEmpty()) {
+        return std::nullopt;
+    }
+    QStringList lines;
+    for (const QJsonObject& run : runs.mid(0, 2)) {
+        lines.append(stringAt(run, u"provider").value_or(QString()) + QStringLiteral(": ") +
+                     stringAt(run, u"state").value_or(QString()) + QStringLiteral(" — ") +
+                     stringAt(run, u"reason").value_or(QString()));
+    }
+    return lines.join(QStringLiteral("\n\n"));
+}
+
+QString sessionDiscoveryMessageOf(const QJsonObject& sessionSupervision, const Copy& copy) {
+    const QJsonObject providers = objectAt(sessionSupervision, u"providers");
+    QStringList lines;
+    for (const ProviderEntry& provider : kProviders) {
+        const QJsonObject record = objectAt(providers, QString::fromLatin1(provider.key));
+        if (stringAt(record, u"discovery") == QStringLiteral("unavailable")) {
+            lines.append(QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
+                         safeMessage(stringAt(record, u"reason"), kShortTextLimit)
+                             .value_or(copy.text("会話を検出できません", "Discovery unavailable")));
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QJsonObject providerRecord(const QJsonObject& status, const QString& key) {
+    const QJsonObject providers = objectAt(status, u"providers");
+    if (providers.value(key).isObject()) {
+        return providers.value(key).toObject();
+    }
+    return objectAt(status, key);
+}
+
+std::optional<QString> versionLabelText(const std::optional<QString>& version) {
+    if (!version) {
+        return std::nullopt;
+    }
+    QString line = *version;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    line = line.trimmed();
+    if (line.isEmpty()) {
+        return std::nullopt;
+    }
+    return firstGraphemes(line, 100);
+}
+
+QString mediumTimeText(const QDateTime& moment) {
+    const QLocale locale = QLocale::system();
+    // The long format with its zone name removed: hours, minutes and seconds.
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    return locale.toString(moment.toLocalTime().time(), format.trimmed());
+}
+
+QString shortDateMediumTimeText(const QDateTime& moment) {
+    const QLocale locale = QLocale::system();
+    return locale.toString(moment.toLocalTime().date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           mediumTimeText(moment);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ui/Copy.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QUrl>
+
+#include <optional>
+
+// Decisions the overview makes from a snapshot alone, free of views so they can be checked directly.
+
+// The web workspace's own address when none is configured.
+inline constexpr const char* kDefaultWebOrigin = "https://app.vodu.ai";
+
+// The origin (scheme, host, port, path "/") of an http(s) address without user or password; absent otherwise.
+std::optional<QUrl> originOf(const QString& address);
+
+// The configured origin: VODU_WEB_ORIGIN, else VODU_API_ORIGIN, else the default. A set variable that is not a
+// valid origin makes every web origin invalid; there is no fall-back to the next source.
+std::optional<QUrl> configuredOrigin(const std::optional<QString>& webOrigin, const std::optional<QString>& apiOrigin);
+
+// The host's web origin, accepted only when it is the configured origin.
+std::optional<QUrl> validatedRoot(const std::optional<QString>& webOrigin, const std::optional<QUrl>& configured);
+
+// Provider keys in display order with their display names.
+struct ProviderEntry {
+    const char* key;
+    const char* displayName;
+};
+inline constexpr ProviderEntry kProviders[] = {{"codex", "Codex"}, {"claude", "Claude Code"}};
+
+// Runs that need attention, each as "<session>:<state>", joined with "|"; empty when none.
+QString hookAttentionKeyOf(const QList<QJsonObject>& runs);
+
+// The first two runs as "provider: state — reason", separated by a blank line; absent when there are none.
+std::optional<QString> latestRunsText(const QList<QJsonObject>& runs);
+
+// One line per provider whose conversation discovery is unavailable; empty when discovery works.
+QString sessionDiscoveryMessageOf(const QJsonObject& sessionSupervision, const Copy& copy);
+
+// The per-provider object: "providers".key, else the top-level key, else empty.
+QJsonObject providerRecord(const QJsonObject& status, const QString& key);
+
+// A version string shown as a label: line feeds to spaces, trimmed, first 100 characters; absent when empty.
+std::optional<QString> versionLabelText(const std::optional<QString>& version);
+
+QString mediumTimeText(const QDateTime& moment);
+QString shortDateMediumTimeText(const QDateTime& moment);

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <optional>
+
+class QWidget;
+
+// A modal alert: a message, an informative text, one or two buttons and optionally a text field.
+// The confirming button is the last one given.
+struct AlertRequest {
+    enum class Style { warning, informational };
+    Style style = Style::warning;
+    QString message;
+    QString informativeText;
+    QStringList buttons;
+    bool hasTextField = false;
+    QString textFieldValue;
+};
+
+struct AlertAnswer {
+    int button = 0; // index into AlertRequest::buttons
+    QString text;   // the text field's content, when there is one
+};
+
+// Everything the controller asks of the desktop and the process around it, so tests can script it.
+class Platform {
+public:
+    Platform() = default;
+    virtual ~Platform() = default;
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    virtual AlertAnswer runAlert(const AlertRequest& request, QWidget* parent) = 0;
+    // True when the desktop reports that it opened the address.
+    virtual bool openUrl(const QUrl& url) = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+    // One informational request for the user's attention.
+    virtual void requestAttention(QWidget* window) = 0;
+
+    virtual QDateTime now() const = 0;
+    virtual std::optional<QString> environmentValue(const QString& name) const = 0;
+    virtual QProcessEnvironment processEnvironment() const = 0;
+    virtual QStringList preferredLanguages() const = 0;
+
+    // The bundle directory (two levels above the app's executable) and its information keys.
+    virtual QString bundleDirectory() const = 0;
+    virtual QJsonObject bundleInformation() const = 0;
+    // Visible height of the window's screen; absent when the window has no screen.
+    virtual std::optional<int> screenVisibleHeight(const QWidget* window) const = 0;
+    virtual qint64 processId() const = 0;
+    // Ends the event loop; the process then exits normally.
+    virtual void terminateApplication() = 0;
+
+    std::optional<QString> bundleIdentifier() const;
+    std::optional<QString> bundleString(const QString& key) const;
+};
+
+// Reads <bundle>/Contents/Info.json; an empty object when it is missing or not a JSON object.
+QJsonObject readBundleInformation(const QString& bundleDirectory);

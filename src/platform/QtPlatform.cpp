@@ -1,0 +1,130 @@
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <unistd.h>
+
+namespace {
+
+AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
+    QDialog dialog(parent);
+    dialog.setWindowModality(Qt::WindowModal);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* message = new QLabel(request.message, &dialog);
+    QFont bold = message->font();
+    bold.setBold(true);
+    message->setFont(bold);
+    message->setWordWrap(true);
+    layout->addWidget(message);
+    if (!request.informativeText.isEmpty()) {
+        auto* informative = new QLabel(request.informativeText, &dialog);
+        informative->setWordWrap(true);
+        layout->addWidget(informative);
+    }
+    auto* field = new QLineEdit(request.textFieldValue, &dialog);
+    layout->addWidget(field);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    int chosen = 0;
+    for (int index = 0; index < request.buttons.size(); ++index) {
+        QPushButton* button = buttons->addButton(request.buttons.at(index), QDialogButtonBox::ActionRole);
+        button->setDefault(index == request.buttons.size() - 1);
+        QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &chosen, index] {
+            chosen = index;
+            dialog.accept();
+        });
+    }
+    layout->addWidget(buttons);
+    dialog.exec();
+    return AlertAnswer{chosen, field->text()};
+}
+
+} // namespace
+
+QtPlatform::QtPlatform()
+    : m_bundleDirectory(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../.."))),
+      m_bundleInformation(readBundleInformation(m_bundleDirectory)) {}
+
+AlertAnswer QtPlatform::runAlert(const AlertRequest& request, QWidget* parent) {
+    if (request.hasTextField) {
+        return runTextFieldAlert(request, parent);
+    }
+    QMessageBox box(parent);
+    box.setIcon(request.style == AlertRequest::Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    box.setText(request.message);
+    box.setInformativeText(request.informativeText);
+    box.setWindowModality(Qt::WindowModal);
+    QList<QAbstractButton*> buttons;
+    for (int index = 0; index < request.buttons.size(); ++index) {
+        // The first button cancels (Escape); the last one confirms (Return).
+        const auto role = index == 0 && request.buttons.size() > 1 ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
+        QPushButton* button = box.addButton(request.buttons.at(index), role);
+        buttons.append(button);
+        if (index == request.buttons.size() - 1) {
+            box.setDefaultButton(button);
+        }
+    }
+    if (!buttons.isEmpty()) {
+        box.setEscapeButton(buttons.first());
+    }
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    return AlertAnswer{chosen < 0 ? 0 : static_cast<int>(chosen), {}};
+}
+
+bool QtPlatform::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void QtPlatform::setClipboardText(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void QtPlatform::requestAttention(QWidget* window) {
+    if (window) {
+        QApplication::alert(window, 0);
+    }
+}
+
+QDateTime QtPlatform::now() const { return QDateTime::currentDateTimeUtc(); }
+
+std::optional<QString> QtPlatform::environmentValue(const QString& name) const {
+    const QByteArray key = name.toLocal8Bit();
+    if (!qEnvironmentVariableIsSet(key.constData())) {
+        return std::nullopt;
+    }
+    return qEnvironmentVariable(key.constData());
+}
+
+QProcessEnvironment QtPlatform::processEnvironment() const { return QProcessEnvironment::systemEnvironment(); }
+
+QStringList QtPlatform::preferredLanguages() const { return QLocale::system().uiLanguages(); }
+
+QString QtPlatform::bundleDirectory() const { return m_bundleDirectory; }
+
+QJsonObject QtPlatform::bundleInformation() const { return m_bundleInformation; }
+
+std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const {
+    const QScreen* screen = window ? window->screen() : nullptr;
+    if (!screen) {
+        return std::nullopt;
+    }
+    return screen->availableGeometry().height();
+}
+
+qint64 QtPlatform::processId() const { return static_cast<qint64>(::getpid()); }
+
+void QtPlatform::terminateApplication() { QCoreApplication::quit(); }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+// The real desktop: Qt's message boxes, desktop services, clipboard and screens.
+class QtPlatform final : public Platform {
+public:
+    QtPlatform();
+
+    AlertAnswer runAlert(const AlertRequest& request, QWidget* parent) override;
+    bool openUrl(const QUrl& url) override;
+    void setClipboardText(const QString& text) override;
+    void requestAttention(QWidget* window) override;
+
+    QDateTime now() const override;
+    std::optional<QString> environmentValue(const QString& name) const override;
+    QProcessEnvironment processEnvironment() const override;
+    QStringList preferredLanguages() const override;
+
+    QString bundleDirectory() const override;
+    QJsonObject bundleInformation() const override;
+    std::optional<int> screenVisibleHeight(const QWidget* window) const override;
+    qint64 processId() const override;
+    void terminateApplication() override;
+
+private:
+    QString m_bundleDirectory;
+    QJsonObject m_bundleInformation;
+};

@@ -1,0 +1,285 @@
+#include "Harness.h"
+#include "TestRegistry.h"
+#include "host/CommandEnvelope.h"
+#include "host/HostLaunch.h"
+#include "ui/ConnectionButton.h"
+#include "ui/StatusRow.h"
+#include "ui/ThemedLabel.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Lines the scripted host received, as JSON objects.
+QList<QJsonObject> receivedCommands(const QString& logPath) {
+    QList<QJsonObject> commands;
+    QFile log(logPath);
+    if (!log.open(QIODevice::ReadOnly)) {
+        return commands;
+    }
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        if (!line.isEmpty()) {
+            commands.append(QJsonDocument::fromJson(line).object());
+        }
+    }
+    return commands;
+}
+
+// Starts the scripted host in `mode` and waits until it runs.
+bool startScriptedHost(Harness& harness, const TestBundle& bundle, const QString& mode, const QString& logPath) {
+    harness.fake->bundleDir = bundle.path();
+    harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), mode);
+    harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), logPath);
+    harness.app().startHost();
+    return QTest::qWaitFor([&harness] { return harness.app().hostIsRunning(); }, 10000);
+}
+
+const QRegularExpression kUpperUuid(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+
+} // namespace
+
+class HostLinkTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void envelope_data() {
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<QVariant>("taskKey");
+        QTest::addColumn<QJsonObject>("fields");
+        QTest::addColumn<QJsonObject>("expected");
+        QTest::newRow("plain") << false << QVariant() << QJsonObject{}
+                               << QJsonObject{{"id", "X"}, {"action", "refresh"}};
+        QTest::newRow("force and task key")
+            << true << QVariant(QStringLiteral("task-1")) << QJsonObject{}
+            << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"force", true}, {"taskKey", "task-1"}};
+        QTest::newRow("a field replaces the task key")
+            << false << QVariant(QStringLiteral("task-1")) << QJsonObject{{"taskKey", "from-field"}, {"n", 2}}
+            << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"taskKey", "from-field"}, {"n", 2}};
+        QTest::newRow("a field replaces force")
+            << true << QVariant() << QJsonObject{{"force", false}}
+            << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"force", false}};
+    }
+
+    void envelope() {
+        QFETCH(bool, force);
+        QFETCH(QVariant, taskKey);
+        QFETCH(QJsonObject, fields);
+        QFETCH(QJsonObject, expected);
+        const std::optional<QString> key = taskKey.isValid() ? std::optional(taskKey.toString()) : std::nullopt;
+        const QJsonObject envelope = commandEnvelope(QStringLiteral("X"), QStringLiteral("refresh"), force, key, fields);
+        QCOMPARE(envelope, expected);
+        const std::optional<QByteArray> line = commandLine(envelope);
+        QVERIFY(line);
+        QVERIFY(line->endsWith('\n'));
+        QCOMPARE(line->count('\n'), 1);
+        QCOMPARE(QJsonDocument::fromJson(*line).object(), expected);
+    }
+
+    void envelopeWithMultiLineTextStaysOneLine() {
+        const QJsonObject fields{{"goal", "line one\nline two\r\n"}};
+        const std::optional<QByteArray> line = commandLine(commandEnvelope("X", "session_enroll", false, {}, fields));
+        QVERIFY(line);
+        QCOMPARE(line->count('\n'), 1);
+    }
+
+    void unwritableEnvelopeIsNotSent() {
+        QVERIFY(!commandLine(QJsonObject{{"id", "X"}, {"action", "a"}, {"n", qInf()}}));
+    }
+
+    void commandIdsAreFreshUpperCaseUuids() {
+        const QString first = newCommandId();
+        QVERIFY2(kUpperUuid.match(first).hasMatch(), qPrintable(first));
+        QVERIFY(first != newCommandId());
+    }
+
+    void hostPathRule_data() {
+        QTest::addColumn<QVariant>("home");
+        QTest::addColumn<QVariant>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("both set") << QVariant(QStringLiteral("/home/ann")) << QVariant(QStringLiteral("/bin"))
+                                  << QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/home/ann/.local/bin:/bin");
+        QTest::newRow("both unset") << QVariant() << QVariant()
+                                    << QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/.local/bin:/usr/bin:/bin");
+        QTest::newRow("duplicates kept") << QVariant(QStringLiteral("/h")) << QVariant(QStringLiteral("/usr/local/bin"))
+                                         << QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/h/.local/bin:/usr/local/bin");
+    }
+
+    void hostPathRule() {
+        QFETCH(QVariant, home);
+        QFETCH(QVariant, path);
+        QFETCH(QString, expected);
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("KEEP"), QStringLiteral("1"));
+        if (home.isValid()) {
+            environment.insert(QStringLiteral("HOME"), home.toString());
+        }
+        if (path.isValid()) {
+            environment.insert(QStringLiteral("PATH"), path.toString());
+        }
+        const QProcessEnvironment result = hostEnvironment(environment);
+        QCOMPARE(result.value(QStringLiteral("PATH")), expected);
+        QCOMPARE(result.value(QStringLiteral("KEEP")), QStringLiteral("1"));
+    }
+
+    void missingHostFilesShowDisconnected_data() {
+        QTest::addColumn<QString>("remove");
+        QTest::newRow("runtime missing") << QStringLiteral("Contents/Resources/runtime/bin/node");
+        QTest::newRow("script missing") << QStringLiteral("Contents/Resources/cli/src/desktop-host.js");
+    }
+
+    void missingHostFilesShowDisconnected() {
+        QFETCH(QString, remove);
+        TestBundle bundle;
+        QVERIFY(bundle.isValid());
+        QVERIFY(QFile::remove(bundle.path() + QLatin1Char('/') + remove));
+        Harness harness;
+        harness.fake->bundleDir = bundle.path();
+        harness.app().startHost();
+        QVERIFY(!harness.app().process);
+        QCOMPARE(harness.app().connectionRow->detail()->text(), QStringLiteral("Service files are missing"));
+        QCOMPARE(harness.app().connectionRow->action()->text(), QStringLiteral("Start service"));
+    }
+
+    void launcherThatCannotStartShowsDisconnected() {
+        TestBundle bundle;
+        QVERIFY(QFile::remove(bundle.path() + QStringLiteral("/Contents/MacOS/vodu")));
+        Harness harness;
+        harness.fake->bundleDir = bundle.path();
+        harness.app().startHost();
+        QTRY_COMPARE(harness.app().connectionRow->detail()->text(), QStringLiteral("Could not start service"));
+        QVERIFY(!harness.app().process);
+    }
+
+    void sendWithoutHostFailsAtOnce() {
+        Harness harness;
+        AppDelegate& app = harness.app();
+        QList<bool> results;
+        app.send(QStringLiteral("refresh"), false, std::nullopt, {},
+                 [&results](bool ok, const std::optional<QString>& message) {
+                     QVERIFY(!message);
+                     results.append(ok);
+                 });
+        QCOMPARE(results, QList<bool>{false});
+        QVERIFY(app.pending.isEmpty());
+        app.refresh();
+        QCOMPARE(app.footer->text(), QStringLiteral("Action could not finish"));
+    }
+
+    // The whole path with a real child process: launch, refresh, status, results, host end.
+    void endToEndWithAScriptedHost() {
+        TestBundle bundle;
+        QVERIFY(bundle.isValid());
+        QTemporaryDir logs;
+        const QString logPath = logs.filePath(QStringLiteral("received.log"));
+        Harness harness;
+        AppDelegate& app = harness.app();
+        QVERIFY(startScriptedHost(harness, bundle, QStringLiteral("answer"), logPath));
+        QVERIFY(app.connected);
+        QVERIFY(app.hostStartedAt);
+
+        // The launch sends "refresh" with a fresh id; the status frame is rendered.
+        QTRY_VERIFY(!receivedCommands(logPath).isEmpty());
+        const QJsonObject refresh = receivedCommands(logPath).first();
+        QCOMPARE(refresh.value("action").toString(), QStringLiteral("refresh"));
+        QVERIFY(kUpperUuid.match(refresh.value("id").toString()).hasMatch());
+        QVERIFY(!refresh.contains("force"));
+        QTRY_COMPARE(app.accountRow->detail()->text(), QStringLiteral("Test User"));
+        QCOMPARE(app.runningVersion, QStringLiteral("9.9.9"));
+
+        // Two commands back to back: two lines, two ids, each result reaches its own completion.
+        QList<QPair<QString, bool>> completed;
+        app.send(QStringLiteral("fail"), true, QStringLiteral("task-7"), {},
+                 [&completed](bool ok, const std::optional<QString>& message) {
+                     completed.append({QStringLiteral("fail:") + message.value_or(QString()), ok});
+                 });
+        app.send(QStringLiteral("ping"), false, std::nullopt, {{"n", 1}},
+                 [&completed](bool ok, const std::optional<QString>&) { completed.append({QStringLiteral("ping"), ok}); });
+        QTRY_COMPARE(completed.size(), 2);
+        QVERIFY(completed.contains({QStringLiteral("fail:refused with ••• for you"), false}));
+        QVERIFY(completed.contains({QStringLiteral("ping"), true}));
+        const QList<QJsonObject> commands = receivedCommands(logPath);
+        QCOMPARE(commands.size(), 3);
+        QCOMPARE(commands.at(1).value("force"), QJsonValue(true));
+        QCOMPARE(commands.at(1).value("taskKey"), QJsonValue("task-7"));
+        QVERIFY(commands.at(1).value("id") != commands.at(2).value("id"));
+        QVERIFY(app.pending.isEmpty());
+
+        // A second start while the host runs asks it to reconnect and resets nothing.
+        const auto startedAt = app.hostStartedAt;
+        app.startHost();
+        QTRY_COMPARE(receivedCommands(logPath).size(), 4);
+        QCOMPARE(receivedCommands(logPath).last().value("action").toString(), QStringLiteral("reconnect"));
+        QCOMPARE(app.hostStartedAt, startedAt);
+
+        // Quit: the host answers and exits; the app then shows that the connection ended.
+        bool quitOk = false;
+        app.send(QStringLiteral("quit"), false, std::nullopt, {},
+                 [&quitOk](bool ok, const std::optional<QString>&) { quitOk = ok; });
+        QTRY_VERIFY(!app.process);
+        QVERIFY(quitOk);
+        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Service connection ended"));
+        QVERIFY(!app.connected);
+        QVERIFY(!app.hostStartedAt);
+    }
+
+    void framesBufferedAtExitAreHandledFirst() {
+        TestBundle bundle;
+        QTemporaryDir logs;
+        Harness harness;
+        AppDelegate& app = harness.app();
+        QVERIFY(startScriptedHost(harness, bundle, QStringLiteral("burst-exit"), logs.filePath("log")));
+        std::optional<bool> probe;
+        QString versionWhenAnswered;
+        app.send(QStringLiteral("probe"), false, std::nullopt, {},
+                 [&](bool ok, const std::optional<QString>&) {
+                     probe = ok;
+                     versionWhenAnswered = app.runningVersion.value_or(QString());
+                 });
+        QTRY_VERIFY(!app.process);
+        // The result came after all 200 status frames and before the end, so it completed as answered.
+        QCOMPARE(probe, std::optional<bool>(true));
+        QCOMPARE(versionWhenAnswered, QStringLiteral("burst-199"));
+        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Service connection ended"));
+    }
+
+    void hostEndFailsEveryWaitingCommandOnce() {
+        TestBundle bundle;
+        QTemporaryDir logs;
+        Harness harness;
+        AppDelegate& app = harness.app();
+        QVERIFY(startScriptedHost(harness, bundle, QStringLiteral("no-results"), logs.filePath("log")));
+        QList<QString> failures;
+        std::optional<bool> resent;
+        for (const QString& name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}) {
+            app.send(name, false, std::nullopt, {}, [&, name](bool ok, const std::optional<QString>& message) {
+                QVERIFY(!ok);
+                QVERIFY(!message);
+                failures.append(name);
+                if (name == u"a") {
+                    // Sending from a completion while the host is gone fails at once, not later.
+                    app.send(QStringLiteral("again"), false, std::nullopt, {},
+                             [&resent](bool again, const std::optional<QString>&) { resent = again; });
+                }
+            });
+        }
+        QCOMPARE(app.pending.size(), 4); // the launch refresh waits too
+        app.process->kill();
+        QTRY_VERIFY(!app.process);
+        std::sort(failures.begin(), failures.end());
+        QCOMPARE(failures, (QList<QString>{"a", "b", "c"}));
+        QCOMPARE(resent, std::optional<bool>(false));
+        QVERIFY(app.pending.isEmpty());
+        QCOMPARE(app.outputFrames.pendingSize(), 0);
+    }
+};
+
+VODU_TEST_SUITE(HostLinkTest)
+#include "HostLinkTest.moc"

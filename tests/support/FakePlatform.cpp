@@ -1,0 +1,31 @@
+#include "FakePlatform.h"
+
+AlertAnswer FakePlatform::runAlert(const AlertRequest& request, QWidget*) {
+    alerts.append(request);
+    return alertAnswers.isEmpty() ? AlertAnswer{} : alertAnswers.takeFirst();
+}
+
+bool FakePlatform::openUrl(const QUrl& url) {
+    openedUrls.append(url);
+    return openUrlSucceeds;
+}
+
+void FakePlatform::setClipboardText(const QString& text) { clipboardTexts.append(text); }
+
+void FakePlatform::requestAttention(QWidget*) { ++attentionRequests; }
+
+std::optional<QString> FakePlatform::environmentValue(const QString& name) const {
+    const auto found = environment.constFind(name);
+    if (found == environment.constEnd()) {
+        return std::nullopt;
+    }
+    return found.value();
+}
+
+QProcessEnvironment FakePlatform::processEnvironment() const {
+    QProcessEnvironment result;
+    for (auto entry = environment.constBegin(); entry != environment.constEnd(); ++entry) {
+        result.insert(entry.key(), entry.value());
+    }
+    return result;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QHash>
+#include <QList>
+
+// A scripted desktop: alerts are answered from a queue and everything asked of it is recorded.
+class FakePlatform final : public Platform {
+public:
+    AlertAnswer runAlert(const AlertRequest& request, QWidget* parent) override;
+    bool openUrl(const QUrl& url) override;
+    void setClipboardText(const QString& text) override;
+    void requestAttention(QWidget* window) override;
+
+    QDateTime now() const override { return clock; }
+    std::optional<QString> environmentValue(const QString& name) const override;
+    QProcessEnvironment processEnvironment() const override;
+    QStringList preferredLanguages() const override { return languages; }
+
+    QString bundleDirectory() const override { return bundleDir; }
+    QJsonObject bundleInformation() const override { return bundleInfo; }
+    std::optional<int> screenVisibleHeight(const QWidget*) const override { return screenHeight; }
+    qint64 processId() const override { return pid; }
+    void terminateApplication() override { ++terminations; }
+
+    // Script.
+    QList<AlertAnswer> alertAnswers; // taken in order; an empty queue answers the first button
+    QDateTime clock = QDateTime(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
+    QHash<QString, QString> environment;
+    QStringList languages{QStringLiteral("en-US")};
+    QString bundleDir;
+    QJsonObject bundleInfo{{QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.zuzi.vodu.cli.test")},
+                           {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.2.3")}};
+    std::optional<int> screenHeight = 900;
+    qint64 pid = 4242;
+    bool openUrlSucceeds = true;
+
+    // Record.
+    QList<AlertRequest> alerts;
+    QList<QUrl> openedUrls;
+    QStringList clipboardTexts;
+    int attentionRequests = 0;
+    int terminations = 0;
+};

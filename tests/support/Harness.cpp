@@ -1,0 +1,50 @@
+#include "Harness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+QString TestBundle::fixturePath(const QString& name) {
+    return qEnvironmentVariable("VODU_SOURCE_DIR") + QStringLiteral("/tests/fixtures/") + name;
+}
+
+TestBundle::TestBundle(const QString& hostScript) {
+    const QString contents = m_directory.path() + QStringLiteral("/Contents");
+    QDir().mkpath(contents + QStringLiteral("/MacOS"));
+    QDir().mkpath(contents + QStringLiteral("/Resources/runtime/bin"));
+    QDir().mkpath(contents + QStringLiteral("/Resources/cli/src"));
+    const QString launcher = contents + QStringLiteral("/MacOS/vodu");
+    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+    m_valid = QFile::copy(qEnvironmentVariable("VODU_SOURCE_DIR") + QStringLiteral("/packaging/vodu"), launcher) &&
+              QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner) && !node.isEmpty() &&
+              QFile::link(node, contents + QStringLiteral("/Resources/runtime/bin/node"));
+    if (!hostScript.isEmpty()) {
+        m_valid = m_valid && QFile::copy(fixturePath(hostScript), contents + QStringLiteral("/Resources/cli/src/desktop-host.js"));
+    }
+}
+
+Harness::Harness(const QStringList& languages) {
+    auto platform = std::make_unique<FakePlatform>();
+    fake = platform.get();
+    fake->languages = languages;
+    // The host needs a working PATH and HOME to start node.
+    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+    for (const QString& key : system.keys()) {
+        fake->environment.insert(key, system.value(key));
+    }
+    fake->environment.remove(QStringLiteral("VODU_WEB_ORIGIN"));
+    fake->environment.remove(QStringLiteral("VODU_API_ORIGIN"));
+    fake->environment.remove(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"));
+    controller = std::make_unique<AppDelegate>(std::move(platform));
+    controller->buildWindow();
+    controller->buildStatusItem();
+}
+
+Harness::~Harness() {
+    if (controller && controller->process) {
+        QProcess* host = controller->process;
+        host->kill();
+        host->waitForFinished(5000);
+    }
+}

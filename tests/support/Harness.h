@@ -1,0 +1,34 @@
+#pragma once
+
+#include "FakePlatform.h"
+#include "app/AppDelegate.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A bundle directory laid out like the real one, with a chosen host script, in a temporary folder.
+class TestBundle {
+public:
+    // `hostScript` is copied as the host; empty leaves the host script out.
+    explicit TestBundle(const QString& hostScript = QStringLiteral("scripted-host.js"));
+    QString path() const { return m_directory.path(); }
+    bool isValid() const { return m_valid; }
+    static QString fixturePath(const QString& name);
+
+private:
+    QTemporaryDir m_directory;
+    bool m_valid = false;
+};
+
+// A controller on a fake desktop with its window built, as after launch but before any host is started.
+struct Harness {
+    explicit Harness(const QStringList& languages = {QStringLiteral("en-US")});
+    ~Harness();
+    Harness(const Harness&) = delete;
+    Harness& operator=(const Harness&) = delete;
+
+    AppDelegate& app() { return *controller; }
+    FakePlatform* fake = nullptr; // owned by the controller
+    std::unique_ptr<AppDelegate> controller;
+};
