@@ -16,8 +16,7 @@ void DesktopStatusFrames::consume(QByteArrayView chunk, const FrameCallback& fra
 
         if (!m_discarding) {
             if (segment.size() > m_maximumBytes - m_pending.size()) {
-                m_pending.clear();
-                m_pending.squeeze();
+                m_pending.resize(0);
                 m_discarding = true;
                 if (oversized) {
                     oversized();
@@ -36,19 +35,22 @@ void DesktopStatusFrames::consume(QByteArrayView chunk, const FrameCallback& fra
         if (!newline) {
             return;
         }
-        // Taken out first: the callback may reset the decoder while it runs.
-        const QByteArray line = std::exchange(m_pending, QByteArray());
+        // Delivered from a second buffer: the callback may reset the decoder while it runs. Both buffers keep
+        // their capacity, so a stream of large frames does not allocate for every frame.
         const bool deliver = !m_discarding;
         m_discarding = false;
+        std::swap(m_pending, m_delivering);
+        m_pending.resize(0);
         if (deliver && frame) {
-            frame(QByteArrayView(line));
+            frame(QByteArrayView(m_delivering));
         }
+        m_delivering.resize(0);
         cursor = newline + 1;
     }
 }
 
 void DesktopStatusFrames::reset() {
-    m_pending.clear();
-    m_pending.squeeze();
+    // A host has ended: give the memory back too.
+    m_pending = QByteArray();
     m_discarding = false;
 }

@@ -30,5 +30,6 @@ public:
 private:
     qsizetype m_maximumBytes;
     QByteArray m_pending;
+    QByteArray m_delivering;
     bool m_discarding = false;
 };
