@@ -94,9 +94,15 @@ public:
     void openWeb();
     void copyWebURL();
 
-    // ---- areas filled by their own renderers (src/tasks, src/sessions, src/delivery, src/update) ----
+    // ---- tasks: list and detail (src/tasks) ----
+    // The sidebar's task list (taskListScroll holding taskTable) and the Tasks page's detail area (detailActions,
+    // taskVisuals, taskBodyScroll with taskBody, taskLinks); the window places what these return.
+    QWidget* buildTaskList(QWidget* parent);
+    QWidget* buildTaskDetail(QWidget* parent);
     void renderTasks(const QJsonObject& tasks);
     void renderTaskDetail(const QJsonObject& task);
+
+    // ---- areas filled by their own renderers (src/sessions, src/delivery, src/update) ----
     void renderDeliveryRuns(const QJsonArray& runs);
     void renderSessionSupervision(const QJsonArray& sessions, const QJsonArray& fallbackRuns);
     void renderSelectedSession();
@@ -145,6 +151,11 @@ public:
     QPushButton* webButton = nullptr;
     QLabel* footer = nullptr;
     QPushButton* stopConflictButton = nullptr;
+
+    // ---- views: Tasks page heading (written by the task list) ----
+    QWidget* taskDetailHeading = nullptr;
+    QLabel* taskTitle = nullptr;
+    QLabel* taskState = nullptr;
 
     // ---- views: settings panel ----
     QPointer<QDialog> statusPanel;
