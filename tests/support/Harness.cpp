@@ -24,7 +24,7 @@ TestBundle::TestBundle(const QString& hostScript) {
     }
 }
 
-Harness::Harness(const QStringList& languages) {
+Harness::Harness(const QStringList& languages, Build build) {
     auto platform = std::make_unique<FakePlatform>();
     fake = platform.get();
     fake->languages = languages;
@@ -37,8 +37,10 @@ Harness::Harness(const QStringList& languages) {
     fake->environment.remove(QStringLiteral("VODU_API_ORIGIN"));
     fake->environment.remove(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"));
     controller = std::make_unique<AppDelegate>(std::move(platform));
-    controller->buildWindow();
-    controller->buildStatusItem();
+    if (build == Build::window) {
+        controller->buildWindow();
+        controller->buildStatusItem();
+    }
 }
 
 Harness::~Harness() {

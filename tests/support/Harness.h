@@ -23,7 +23,9 @@ private:
 
 // A controller on a fake desktop with its window built, as after launch but before any host is started.
 struct Harness {
-    explicit Harness(const QStringList& languages = {QStringLiteral("en-US")});
+    // `window`: views built as buildWindow does at launch; `nothing`: left to applicationDidFinishLaunching.
+    enum class Build { window, nothing };
+    explicit Harness(const QStringList& languages = {QStringLiteral("en-US")}, Build build = Build::window);
     ~Harness();
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;

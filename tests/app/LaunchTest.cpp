@@ -1,0 +1,93 @@
+#include "Harness.h"
+#include "TestRegistry.h"
+
+#include <QFile>
+#include <QMainWindow>
+#include <QProcess>
+#include <QPushButton>
+#include "ui/StatusRow.h"
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class LaunchTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void previewArgumentDecidesWhetherTheHostStarts_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("bundleFixture");
+        QTest::addColumn<bool>("preview");
+        const QString fixture = TestBundle::fixturePath(QStringLiteral("scripted-host.js")); // any readable path
+        QTest::newRow("fixture path given") << QStringList{"vodu-status", "--status-fixture", fixture} << false << true;
+        QTest::newRow("flag as the last argument") << QStringList{"vodu-status", "--status-fixture"} << false << false;
+        QTest::newRow("flag last, bundle names a fixture") << QStringList{"vodu-status", "--status-fixture"} << true
+                                                           << true;
+        QTest::newRow("no flag") << QStringList{"vodu-status"} << false << false;
+    }
+
+    void previewArgumentDecidesWhetherTheHostStarts() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, bundleFixture);
+        QFETCH(bool, preview);
+        TestBundle bundle;
+        QVERIFY(bundle.isValid());
+        Harness harness({QStringLiteral("en")}, Harness::Build::nothing);
+        harness.fake->bundleDir = bundle.path();
+        harness.fake->bundleInfo.insert(QStringLiteral("CFBundleIdentifier"),
+                                        QStringLiteral("com.zuzi.vodu.cli.launch-test.") + QTest::currentDataTag());
+        if (bundleFixture) {
+            harness.fake->bundleInfo.insert(QStringLiteral("VODUPreviewFixturePath"),
+                                            TestBundle::fixturePath(QStringLiteral("scripted-host.js")));
+        }
+        AppDelegate& app = harness.app();
+        app.applicationDidFinishLaunching(arguments);
+        QCOMPARE(app.fixtureMode, preview);
+        QCOMPARE(app.process.isNull(), preview);
+        QCOMPARE(app.statusWatchdog.isNull(), preview);
+        QVERIFY(app.window);
+        QCOMPARE(app.activationPolicy(), AppDelegate::ActivationPolicy::regular);
+        if (!preview) {
+            QTRY_VERIFY(app.hostIsRunning());
+            QCOMPARE(app.statusWatchdog->interval(), 3000);
+        }
+    }
+
+    void showWindowNotificationName_data() {
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bundled") << "com.zuzi.vodu.cli" << "com.zuzi.vodu.cli.showWindow";
+        QTest::newRow("no identifier") << "" << "com.zuzi.vodu.unbundled.4242.showWindow";
+    }
+
+    void showWindowNotificationName() {
+        QFETCH(QString, identifier);
+        QFETCH(QString, expected);
+        Harness harness({QStringLiteral("en")}, Harness::Build::nothing);
+        harness.fake->bundleInfo.insert(QStringLiteral("CFBundleIdentifier"), identifier);
+        QCOMPARE(harness.app().showWindowNotification(), expected);
+        if (identifier.isEmpty()) {
+            QVERIFY(!harness.app().activateExistingInstance());
+        }
+    }
+
+    void languageOfTheWholeApp() {
+        Harness japanese({QStringLiteral("ja-JP"), QStringLiteral("en-US")});
+        japanese.app().renderDisconnected(QStringLiteral("x"));
+        QCOMPARE(japanese.app().connectionRow->action()->text(), QStringLiteral("サービスを開始"));
+        Harness english({QStringLiteral("en-JP"), QStringLiteral("ja-JP")});
+        english.app().renderDisconnected(QStringLiteral("x"));
+        QCOMPARE(english.app().connectionRow->action()->text(), QStringLiteral("Start service"));
+    }
+
+    void installErrorFromTheEnvironmentIsKept() {
+        auto platform = std::make_unique<FakePlatform>();
+        platform->environment.insert(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"),
+                                     QStringLiteral("Could not start the app update helper"));
+        AppDelegate app(std::move(platform));
+        QCOMPARE(app.desktopInstallError, QStringLiteral("Could not start the app update helper"));
+    }
+};
+
+VODU_TEST_SUITE(LaunchTest)
+#include "LaunchTest.moc"
