@@ -52,6 +52,9 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
         startHost();
         startStatusWatchdog();
     }
+    if (desktopInstallError) {
+        showInstallError();
+    }
 }
 
 QString AppDelegate::showWindowNotification() const {

@@ -10,25 +10,41 @@
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <QUuid>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
+class AttentionSurface;
+class AutomationOutput;
 class ConnectionButton;
 class Platform;
 class QAction;
+class QComboBox;
 class QDialog;
 class QLabel;
+class QLineEdit;
 class QLocalServer;
 class QMainWindow;
 class QMenu;
+class QPlainTextEdit;
 class QProcess;
 class QPushButton;
+class QScrollArea;
+class QStackedWidget;
 class QSystemTrayIcon;
+class QTableView;
 class QTimer;
 class QWidget;
+class SegmentedControl;
+class SettingsStack;
+class SidebarNavButton;
 class StatusRow;
+class SymbolButton;
+class TaskBodyView;
+class TaskListModel;
 class ThemedLabel;
 
 // The one controller: it owns every piece of state and every view for the life of the process and is touched on
@@ -93,6 +109,12 @@ public:
     void updateMenuStatus(const QString& title);
     void openWeb();
     void copyWebURL();
+    // The settings sheet (src/overview/AppDelegateSettings.cpp, AppDelegateStatusItem.cpp).
+    void showStatusPanel();
+    void closeStatusPanel();
+    bool sheetIsAttached() const;
+    void installPlugins();
+    void selectSettingsTab(int index);
 
     // ---- tasks: list and detail (src/tasks) ----
     // The sidebar's task list (taskListScroll holding taskTable) and the Tasks page's detail area (detailActions,
@@ -101,6 +123,34 @@ public:
     QWidget* buildTaskDetail(QWidget* parent);
     void renderTasks(const QJsonObject& tasks);
     void renderTaskDetail(const QJsonObject& task);
+    // Shows the task of the table's selected row and asks the host for its detail.
+    void selectTask();
+    void showEmptyTask();
+    // Empties the detail of the previous task: fingerprint, stored detail, switches, actions, cards.
+    void forgetTaskDetail();
+    void toggleResult();
+    void toggleCriteria();
+    void toggleTechnical();
+    void openTaskLink(QPushButton* button);
+    // A link clicked in the detail body: opened only when it is a safe web address.
+    void openTaskBodyLink(const QUrl& link);
+    bool refreshingTaskList = false; // selection changes are ignored while the table is reloaded
+    QJsonObject selectedDetail;
+    QString renderedDetail; // fingerprint of what taskBody shows; empty when nothing is rendered
+    bool showFullResult = false;
+    bool showAllCriteria = false;
+    bool showTechnical = false;
+    QWidget* taskListScroll = nullptr;
+    QTableView* taskTable = nullptr;
+    TaskListModel* taskListModel = nullptr;
+    QWidget* detailActions = nullptr;
+    QPushButton* resultButton = nullptr;
+    QPushButton* criteriaButton = nullptr;
+    QPushButton* technicalButton = nullptr;
+    QWidget* taskVisuals = nullptr;
+    QWidget* taskBodyScroll = nullptr;
+    TaskBodyView* taskBody = nullptr;
+    QWidget* taskLinks = nullptr;
 
     // ---- areas filled by their own renderers (src/sessions, src/delivery, src/update) ----
     void renderDeliveryRuns(const QJsonArray& runs);
@@ -108,10 +158,53 @@ public:
     void renderSelectedSession();
     void renderUpdate(const std::optional<QJsonObject>& update);
 
-    // ---- ui: window (src/ui) ----
+    // ---- update: update row, restart to update, launch-time install error (src/update) ----
+    void updateAction();
+    void restartToUpdate();
+    // The install process of this bundle: true when it was started.
+    bool launchSelectedAfterExit();
+    void restartFailed();
+    // The guard and the quit result of one restart attempt; another attempt's calls do nothing.
+    void restartTimedOut(const QUuid& attempt);
+    void restartQuitAnswered(const QUuid& attempt, bool ok);
+    // After the host ended with a restart pending: start the install process and exit, or recover.
+    void handOverAfterHostExit();
+    // Launch step for a failed hand-over: the update row with the error, on the App & updates tab.
+    void showInstallError();
+    void wireUpdateRow();
+    std::optional<QUuid> restartRequest;
+    QPointer<QTimer> restartTimer;
+    std::chrono::milliseconds restartGuardInterval{15000};
+    std::optional<QString> restartError;
+    bool updateNeedsRestart = false;
+    bool updateCanInstall = false;
+
+    // ---- host: conflicting service stop (src/host/AppDelegateConflictStop.cpp) ----
+    void confirmStopConflicts();
+    void stopConflicts(const QList<QJsonObject>& conflicts, bool force);
+    void wireConflictStop();
+
+    // ---- ui: window, navigation, shared builders (src/ui) ----
     void buildWindow();
     void buildStatusPanel();
     void buildDeliveryHome(QWidget* home);
+    void selectSidebarNav(SidebarNavButton* button);
+    void selectHome();
+    void toggleWindowAppearance();
+    // A vertical, leading-aligned stack of `views`, each as wide as the stack.
+    SettingsStack* settingsStack(const QList<QWidget*>& views, int spacing);
+    // A titled card: `surface` fill, `border` outline, radius 12, 16-point inset.
+    QWidget* settingsCard(const QString& title, const QList<QWidget*>& views);
+    // A multi-line text entry in an `input` box; the box is what the caller places.
+    struct ComposerField {
+        QWidget* box = nullptr;
+        QPlainTextEdit* editor = nullptr;
+    };
+    ComposerField composerField(int height);
+    void tintPrimaryTitle(QPushButton* button, bool attention);
+    void styleAttention(bool active);
+    // Writes ui.json and window images to VODU_AUTOMATION_DIR when it is set (src/app/AutomationOutput.cpp).
+    void startAutomationOutput();
 
     // ---- state: host link ----
     std::optional<QString> desktopInstallError;
@@ -144,13 +237,25 @@ public:
     QList<QJsonObject> deliveryRuns;
     QString selectedSessionIdentity;
     bool deliveryDetailsOpen = false;
+    // The conversations of the last snapshot (filled by the session list); counted by the sidebar caption.
+    QList<QJsonObject> sessionCandidates;
 
     // ---- views: window and sidebar ----
+    SegmentedControl* homeNavigation = nullptr; // holds the page choice; the sidebar buttons drive it
+    SidebarNavButton* sessionsNav = nullptr;
+    SidebarNavButton* tasksNav = nullptr;
+    QLineEdit* sessionSearch = nullptr;
+    QScrollArea* deliveryListScroll = nullptr;
+    QTableView* deliveryTable = nullptr;
     ConnectionButton* connectionSummary = nullptr;
     QLabel* tasksLabel = nullptr;
     QPushButton* webButton = nullptr;
+    QWidget* taskFooter = nullptr;
     QLabel* footer = nullptr;
     QPushButton* stopConflictButton = nullptr;
+    QWidget* deliveryHome = nullptr;
+    SymbolButton* themeToggle = nullptr;
+    QWidget* tasksPage = nullptr; // holds taskDetailHeading, the task detail area and taskFooter
 
     // ---- views: Tasks page heading (written by the task list) ----
     QWidget* taskDetailHeading = nullptr;
@@ -176,16 +281,48 @@ public:
     ThemedLabel* updateDot = nullptr;
     QLabel* updateLabel = nullptr;
     QPushButton* updateButton = nullptr;
+    SegmentedControl* settingsNavigation = nullptr;
+    QStackedWidget* settingsTabs = nullptr;
+    QComboBox* deliveryPicker = nullptr; // the run picker of the Dozadavi Zaro tab
 
-    // ---- views: Dozadavi Zaro summary of the Sessions home ----
+    // ---- views: the Sessions home (header, shared headline area, run controls and groups) ----
+    QLabel* sessionHeaderTitle = nullptr;
+    QLabel* sessionHeaderProvider = nullptr;
+    QWidget* sessionStatusBadge = nullptr;
+    QLabel* sessionEyeline = nullptr;
+    QWidget* deliveryPreviewBadge = nullptr;
+    QWidget* deliveryStateBadge = nullptr;
     QLabel* deliveryHeadline = nullptr;
     QLabel* deliveryGoal = nullptr;
     QLabel* deliveryState = nullptr;
+    QLabel* deliverySummary = nullptr;
+    QLabel* deliveryProgress = nullptr;
     QLabel* deliveryNext = nullptr;
+    AttentionSurface* deliveryAttentionSurface = nullptr;
     QLabel* deliveryAttention = nullptr;
     QPushButton* deliveryPrimary = nullptr;
     QWidget* deliveryPrimaryRow = nullptr;
     QPushButton* originalSessionButton = nullptr;
+    QWidget* deliveryControls = nullptr;
+    QComboBox* deliveryPolicyPicker = nullptr;
+    QPushButton* deliveryPolicyApply = nullptr;
+    QComboBox* deliveryCriterionPicker = nullptr;
+    QPushButton* deliveryVerify = nullptr;
+    QPushButton* deliveryPause = nullptr;
+    QPushButton* deliveryResume = nullptr;
+    QPushButton* deliveryApprove = nullptr;
+    QPushButton* deliveryReject = nullptr;
+    QPushButton* deliveryReplan = nullptr;
+    QPushButton* deliveryStop = nullptr;
+    QPushButton* deliveryDetailsToggle = nullptr;
+    QPushButton* deliverySettingsToggle = nullptr;
+    QWidget* deliveryDetailsGroup = nullptr;
+    QWidget* deliveryTabButtons = nullptr;
+    QWidget* deliveryDetailsBody = nullptr;
+    QWidget* deliverySettingsGroup = nullptr;
+    QLabel* deliveryActionMessage = nullptr;
+    // The conversation pane the session pages fill (context, form, analysis area).
+    QWidget* sessionPane = nullptr;
 
     // ---- views: status item ----
     QSystemTrayIcon* statusItem = nullptr;
@@ -206,6 +343,7 @@ private:
     std::unique_ptr<Platform> m_platform;
     ActivationPolicy m_activationPolicy = ActivationPolicy::accessory;
     QPointer<QLocalServer> m_showWindowServer;
+    QPointer<AutomationOutput> m_automationOutput;
 };
 
 // The entry type: owns the process-wide controller, created the first time it is asked for.

@@ -1,9 +1,12 @@
 #include "app/AppDelegate.h"
 
 #include "platform/QtPlatform.h"
+#include "update/InstallProcess.h"
 
 #include <QApplication>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +26,21 @@ AppDelegate& DIRIDivadeDud::delegate() {
 }
 
 int DIRIDivadeDud::main(int argc, char** argv) {
+    // Before any user interface: a baseline app may have to hand over to the selected release.
+    QStringList launchArguments;
+    for (int index = 0; index < argc; ++index) {
+        launchArguments.append(QString::fromLocal8Bit(argv[index]));
+    }
+    switch (handOverAtLaunch(launchArguments, runningBundle(), QProcessEnvironment::systemEnvironment(), ::getpid())) {
+    case LaunchHandOver::started:
+        return 0;
+    case LaunchHandOver::failed:
+        qputenv("VODU_DESKTOP_INSTALL_ERROR", QByteArrayLiteral("Could not start the app update helper"));
+        break;
+    case LaunchHandOver::notNeeded:
+        break;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VODU"));
     QApplication::setApplicationDisplayName(QStringLiteral("VODU"));

@@ -131,6 +131,11 @@ void AppDelegate::hostEnded(int) {
         }
     }
 
+    if (restartAfterHostExit) {
+        handOverAfterHostExit(); // restart to update: the service is gone, the install process takes over
+        return;
+    }
+
     renderDisconnected(hostConflictMessage ? copy.text("別の CLI が実行中です", "Another CLI is running")
                                            : copy.text("サービスとの接続が終了しました", "Service connection ended"));
     if (hostConflictMessage) {

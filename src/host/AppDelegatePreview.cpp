@@ -56,6 +56,13 @@ void AppDelegate::loadFixture(const QString& path) {
     }
     if (boolAt(*fixture, u"fixtureDetailsOpen")) {
         deliveryDetailsOpen = true;
+        if (deliveryDetailsGroup) {
+            deliveryDetailsGroup->show();
+        }
+        if (deliveryDetailsToggle) {
+            deliveryDetailsToggle->setText(copy.text("詳細を隠す", "Hide details"));
+            deliveryDetailsToggle->adjustSize();
+        }
     }
     const QJsonValue status = fixture->value(u"status");
     render(status.isObject() ? status.toObject() : *fixture);

@@ -7,6 +7,7 @@
 #include "overview/OverviewDecisions.h"
 #include "platform/Platform.h"
 #include "ui/ConnectionButton.h"
+#include "ui/FlatButtons.h"
 #include "ui/StatusRow.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
@@ -44,8 +45,8 @@ void AppDelegate::render(const QJsonObject& status) {
                 : copy.text("ファイルの準備完了。各アプリで VODU を有効化し、hooks を確認・許可してください。",
                             "Plugin files are ready. Enable VODU in each provider and review and allow its hooks."));
     } else if (setupState == u"error") {
-        pluginSetupLabel->setText(copy.text("準備を完了できませんでした。もう一度お試しください。",
-                                            "Setup could not finish. Try again."));
+        pluginSetupLabel->setText(
+            copy.text("準備を完了できませんでした。もう一度お試しください。", "Setup could not finish. Try again."));
     } else {
         pluginSetupLabel->setText(
             copy.text("ボタンから Codex・Claude Code のプラグインファイルを準備できます。hooks の許可は変更しません。",
@@ -62,8 +63,8 @@ void AppDelegate::render(const QJsonObject& status) {
         QLabel* const hookLabels[] = {codexHookLabel, claudeHookLabel};
         for (int index = 0; index < 2; ++index) {
             const ProviderEntry& provider = kProviders[index];
-            const bool observed =
-                stringAt(objectAt(hookProviders, QString::fromLatin1(provider.key)), u"state") == QStringLiteral("observed");
+            const bool observed = stringAt(objectAt(hookProviders, QString::fromLatin1(provider.key)), u"state") ==
+                                  QStringLiteral("observed");
             hookLabels[index]->setText(
                 QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
                 (observed ? copy.text("実行履歴あり · /hooks で状態を確認", "Previously observed · verify in /hooks")
@@ -71,7 +72,8 @@ void AppDelegate::render(const QJsonObject& status) {
         }
         const QJsonArray runs = arrayAt(hooks, u"runs");
         const QList<QJsonObject> runObjects = objectsAt(hooks, u"runs");
-        hookLabel->setText(latestRunsText(runObjects).value_or(copy.text("まだ開始されていません。", "No Dozadavi Zaro started yet.")));
+        hookLabel->setText(latestRunsText(runObjects)
+                               .value_or(copy.text("まだ開始されていません。", "No Dozadavi Zaro started yet.")));
         hookLabel->setToolTip(copy.text("承認・情報不足を解消後、元の会話で再開を依頼してください。",
                                         "Resolve the approval or missing information, then request resume in the "
                                         "original conversation."));
@@ -113,8 +115,9 @@ void AppDelegate::render(const QJsonObject& status) {
         accountRow->action()->setText(copy.text("ログイン", "Sign in"));
         accountRow->action()->setHidden(preview);
     }
-    webButton->setProperty("tinted", signedIn);
-    webButton->update();
+    if (auto* web = qobject_cast<FlatOutlineButton*>(webButton)) {
+        web->setTint(signedIn ? std::optional<ThemeColor>(Theme::accent) : std::nullopt);
+    }
 
     // Connection.
     const QJsonObject connection = objectAt(status, u"connection");
@@ -127,11 +130,13 @@ void AppDelegate::render(const QJsonObject& status) {
     } else if (connectionState == u"unauthorized") {
         link = {copy.text("ログインが必要です", "Sign-in required"), Tone::warning};
     } else if (connectionState == u"offline") {
-        link = {safeMessage(stringAt(connection, u"error"), kShortTextLimit).value_or(copy.text("オフライン", "Offline")),
-                Tone::bad};
+        link = {
+            safeMessage(stringAt(connection, u"error"), kShortTextLimit).value_or(copy.text("オフライン", "Offline")),
+            Tone::bad};
     }
     connectionRow->render(link.text, link.tone);
-    TextAndTone summary = signedIn ? link : TextAndTone{copy.text("ログインが必要です", "Sign-in required"), Tone::warning};
+    TextAndTone summary =
+        signedIn ? link : TextAndTone{copy.text("ログインが必要です", "Sign-in required"), Tone::warning};
     connectionSummary->setToolTip(
         copy.text("クリックして接続状態と設定を開く", "Click to open connection status and settings"));
     connectionRow->action()->setText(copy.text("再接続", "Reconnect"));
@@ -232,8 +237,10 @@ QString AppDelegate::sampledText(const QJsonValue& timestamp) const {
 
 void AppDelegate::renderWaiting() {
     const QString checking = copy.text("状態を確認中…", "Checking status…");
+    deliveryControls->hide();
     deliveryHeadline->setText(copy.text("管理中の作業を確認中…", "Checking managed work…"));
     deliveryGoal->clear();
+    deliveryProgress->clear();
     deliveryState->setText(copy.text("接続中…", "Connecting…"));
     deliveryAttention->hide();
     deliveryNext->setText(copy.text("サービスから状態を取得しています。", "Waiting for service status."));

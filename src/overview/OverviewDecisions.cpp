@@ -64,10 +64,13 @@ std::optional<QString> latestRunsText(const QList<QJsonObject>& runs) {
         return std::nullopt;
     }
     QStringList lines;
+    // Host text: masked and cut like every other host text before it is shown.
+    const auto shown = [](const QJsonObject& run, QStringView key) {
+        return safeMessage(stringAt(run, key), kShortTextLimit).value_or(QString());
+    };
     for (const QJsonObject& run : runs.mid(0, 2)) {
-        lines.append(stringAt(run, u"provider").value_or(QString()) + QStringLiteral(": ") +
-                     stringAt(run, u"state").value_or(QString()) + QStringLiteral(" — ") +
-                     stringAt(run, u"reason").value_or(QString()));
+        lines.append(shown(run, u"provider") + QStringLiteral(": ") + shown(run, u"state") + QStringLiteral(" — ") +
+                     shown(run, u"reason"));
     }
     return lines.join(QStringLiteral("\n\n"));
 }
@@ -107,12 +110,20 @@ std::optional<QString> versionLabelText(const std::optional<QString>& version) {
     return firstGraphemes(line, 100);
 }
 
+int statusPanelHeight(std::optional<int> screenVisibleHeight) {
+    const int available = screenVisibleHeight ? *screenVisibleHeight - 100 : 700;
+    return std::min(available, 600);
+}
+
 QString mediumTimeText(const QDateTime& moment) {
     const QLocale locale = QLocale::system();
-    // The long format with its zone name removed: hours, minutes and seconds.
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
-    return locale.toString(moment.toLocalTime().time(), format.trimmed());
+    // The locale's short time with seconds added after the minutes ("h:mm AP" -> "h:mm:ss AP", "H:mm" ->
+    // "H:mm:ss"): hours, minutes and seconds in the user's own order, without a zone name.
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1Char('s'))) {
+        format.replace(QRegularExpression(QStringLiteral("mm|m")), QStringLiteral("mm:ss"));
+    }
+    return locale.toString(moment.toLocalTime().time(), format);
 }
 
 QString shortDateMediumTimeText(const QDateTime& moment) {

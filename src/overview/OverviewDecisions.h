@@ -34,7 +34,8 @@ inline constexpr ProviderEntry kProviders[] = {{"codex", "Codex"}, {"claude", "C
 // Runs that need attention, each as "<session>:<state>", joined with "|"; empty when none.
 QString hookAttentionKeyOf(const QList<QJsonObject>& runs);
 
-// The first two runs as "provider: state — reason", separated by a blank line; absent when there are none.
+// The first two runs as "provider: state — reason" (each masked and cut), separated by a blank line; absent when
+// there are none.
 std::optional<QString> latestRunsText(const QList<QJsonObject>& runs);
 
 // One line per provider whose conversation discovery is unavailable; empty when discovery works.
@@ -45,6 +46,9 @@ QJsonObject providerRecord(const QJsonObject& status, const QString& key);
 
 // A version string shown as a label: line feeds to spaces, trimmed, first 100 characters; absent when empty.
 std::optional<QString> versionLabelText(const std::optional<QString>& version);
+
+// Height of the settings sheet: the screen's visible height less 100 (700 without a screen), at most 600.
+int statusPanelHeight(std::optional<int> screenVisibleHeight);
 
 QString mediumTimeText(const QDateTime& moment);
 QString shortDateMediumTimeText(const QDateTime& moment);

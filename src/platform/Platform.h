@@ -56,6 +56,8 @@ public:
     virtual qint64 processId() const = 0;
     // Ends the event loop; the process then exits normally.
     virtual void terminateApplication() = 0;
+    // Ends the process with `status` without asking anyone (the hand-over to an install process).
+    virtual void exitProcess(int status) = 0;
 
     std::optional<QString> bundleIdentifier() const;
     std::optional<QString> bundleString(const QString& key) const;

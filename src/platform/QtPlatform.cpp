@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <cstdlib>
+
 #include <unistd.h>
 
 namespace {
@@ -128,3 +130,12 @@ std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const 
 qint64 QtPlatform::processId() const { return static_cast<qint64>(::getpid()); }
 
 void QtPlatform::terminateApplication() { QCoreApplication::quit(); }
+
+void QtPlatform::exitProcess(int status) {
+    // Leaving through the event loop lets the views and the instance socket go in order before the process ends.
+    if (QCoreApplication::instance()) {
+        QCoreApplication::exit(status);
+    } else {
+        std::exit(status);
+    }
+}

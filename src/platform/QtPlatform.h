@@ -22,6 +22,7 @@ public:
     std::optional<int> screenVisibleHeight(const QWidget* window) const override;
     qint64 processId() const override;
     void terminateApplication() override;
+    void exitProcess(int status) override;
 
 private:
     QString m_bundleDirectory;

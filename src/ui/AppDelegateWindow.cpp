@@ -1,33 +1,42 @@
-// Building the main window and the settings panel once; afterwards views are only updated.
+// The main window, built once at launch: a sidebar with identity, navigation, search, the two lists and the
+// connection summary, and a content area with the Sessions home and the Tasks page. Afterwards views are only
+// updated, shown and hidden.
 #include "app/AppDelegate.h"
 
+#include "platform/Platform.h"
 #include "ui/ConnectionButton.h"
+#include "ui/FlatButtons.h"
 #include "ui/MainWindow.h"
-#include "ui/StatusRow.h"
+#include "ui/SearchField.h"
+#include "ui/SegmentedControl.h"
+#include "ui/SidebarNavButton.h"
+#include "ui/Surfaces.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
+#include "ui/ViewFactory.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
+#include <QFile>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
-#include <QTabWidget>
+#include <QScrollArea>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
 
-template <typename View>
-View* named(View* view, const char* name) {
-    view->setObjectName(QString::fromLatin1(name));
-    return view;
-}
+// The sidebar's fixed width; the content area takes the rest.
+constexpr int kSidebarWidth = 248;
 
-QLabel* wrappingLabel(const char* name, QWidget* parent) {
-    auto* label = named(new QLabel(parent), name);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
+// The app icon: the bundle's image when it ships one, else our drawn mark.
+QPixmap identityIcon(const QString& bundleDirectory) {
+    const QPixmap shipped(bundleDirectory + QStringLiteral("/Contents/Resources/VODU.png"));
+    if (!shipped.isNull()) {
+        QPixmap scaled = shipped.scaled(QSize(48, 48), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(2);
+        return scaled;
+    }
+    return appMark(24);
 }
 
 } // namespace
@@ -36,185 +45,166 @@ void AppDelegate::buildWindow() {
     auto* mainWindow = new MainWindow([this] { return windowShouldClose(); });
     mainWindow->setObjectName(QStringLiteral("window"));
     mainWindow->setWindowTitle(QStringLiteral("VODU"));
+    mainWindow->setWindowIcon(QIcon(identityIcon(platform().bundleDirectory())));
     mainWindow->resize(1040, 740);
     mainWindow->setMinimumSize(820, 600);
     window = mainWindow;
-    setWindowAppearance(mainWindow, systemAppearance());
+    // The window follows the desktop at start; VODU_APPEARANCE=light|dark presets it (desktops that do not report
+    // their appearance, screenshots).
+    Appearance appearance = systemAppearance();
+    if (const std::optional<QString> preset = platform().environmentValue(QStringLiteral("VODU_APPEARANCE"))) {
+        if (*preset == u"dark") {
+            appearance = Appearance::dark;
+        } else if (*preset == u"light") {
+            appearance = Appearance::light;
+        }
+    }
+    setWindowAppearance(mainWindow, appearance);
+    mainWindow->setStyleSheet(windowStyleSheet());
 
-    auto* central = new QWidget(mainWindow);
+    auto* central = named(new SurfaceView(mainWindow), "central");
+    central->setFill(Theme::canvas);
     auto* columns = new QHBoxLayout(central);
     columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(0);
 
+    // ---- sidebar ----
     auto* sidebar = named(new QWidget(central), "sidebar");
-    sidebar->setFixedWidth(260);
+    sidebar->setFixedWidth(kSidebarWidth);
     auto* sidebarColumn = new QVBoxLayout(sidebar);
     sidebarColumn->setContentsMargins(16, 24, 16, 16);
-    auto* identity = new QLabel(QStringLiteral("VODU"), sidebar);
-    QFont identityFont = identity->font();
-    identityFont.setPointSizeF(14);
-    identityFont.setWeight(QFont::DemiBold);
-    identity->setFont(identityFont);
-    sidebarColumn->addWidget(identity);
+    sidebarColumn->setSpacing(0);
+
+    auto* identity = new QHBoxLayout();
+    identity->setSpacing(8);
+    auto* icon = named(new QLabel(sidebar), "identityIcon");
+    icon->setPixmap(identityIcon(platform().bundleDirectory()));
+    icon->setFixedSize(24, 24);
+    icon->setAccessibleName(QStringLiteral("VODU"));
+    auto* name = themedLabel(sidebar, "identityName", Theme::text, 14, QFont::DemiBold, false);
+    name->setText(QStringLiteral("VODU"));
+    identity->addWidget(icon);
+    identity->addWidget(name, 1);
+    sidebarColumn->addLayout(identity);
+    sidebarColumn->addSpacing(20);
+
+    homeNavigation = named(new SegmentedControl({copy.text("会話", "Sessions"), copy.text("タスク", "Tasks")}, sidebar),
+                           "homeNavigation");
+    homeNavigation->setCurrentIndex(0);
+    homeNavigation->hide(); // the page choice lives here; the sidebar buttons below are what the user clicks
+    connect(homeNavigation, &SegmentedControl::activated, this, [this] { selectHome(); });
+    sidebarColumn->addWidget(homeNavigation);
+
+    sessionsNav =
+        named(new SidebarNavButton(copy.text("会話", "Sessions"), Symbol::squareSplit2x2, sidebar), "sessionsNav");
+    sessionsNav->setProperty("tag", 0);
+    tasksNav = named(new SidebarNavButton(copy.text("タスク", "Tasks"), Symbol::checkmarkSquare, sidebar), "tasksNav");
+    tasksNav->setProperty("tag", 1);
+    for (SidebarNavButton* button : {sessionsNav, tasksNav}) {
+        connect(button, &QPushButton::clicked, this, [this, button] { selectSidebarNav(button); });
+    }
+    sidebarColumn->addWidget(sessionsNav);
+    sidebarColumn->addSpacing(8);
+    sidebarColumn->addWidget(tasksNav);
+    sidebarColumn->addSpacing(16);
+
+    auto* search = named(new SearchField(sidebar), "sessionSearch");
+    search->setPlaceholderText(copy.text("会話を検索", "Search sessions"));
+    sessionSearch = search;
+    sidebarColumn->addWidget(sessionSearch);
+
+    tasksLabel = themedLabel(sidebar, "tasksLabel", Theme::secondary, 12, QFont::Medium, false);
+    sidebarColumn->addWidget(tasksLabel);
+    sidebarColumn->addSpacing(16);
+
+    deliveryTable = named(new QTableView(sidebar), "deliveryTable");
+    deliveryTable->setProperty("columnIdentifier", QStringLiteral("delivery"));
+    deliveryTable->horizontalHeader()->hide();
+    deliveryTable->verticalHeader()->hide();
+    deliveryTable->horizontalHeader()->setStretchLastSection(true);
+    deliveryTable->setShowGrid(false);
+    deliveryTable->setFrameShape(QFrame::NoFrame);
+    deliveryTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    deliveryTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    deliveryTable->viewport()->setAutoFillBackground(false);
+    deliveryTable->setAutoFillBackground(false);
+    deliveryTable->setStyleSheet(QStringLiteral("QTableView { background: transparent; }"));
+    deliveryListScroll = clearScrollArea(sidebar, deliveryTable, "deliveryListScroll");
+    sidebarColumn->addWidget(deliveryListScroll, 1);
     sidebarColumn->addWidget(buildTaskList(sidebar), 1);
+    sidebarColumn->addSpacing(12);
+
     connectionSummary = named(new ConnectionButton(sidebar), "connectionSummary");
     connectionSummary->setText(copy.text("接続を確認中…", "Checking connection…"));
     connectionSummary->setAccessibleName(copy.text("接続状態と設定を開く", "Open connection status and settings"));
-    connect(connectionSummary, &QAbstractButton::clicked, this, [this] {
-        if (statusPanel) {
-            statusPanel->open();
-        }
-    });
+    connect(connectionSummary, &QAbstractButton::clicked, this, [this] { showStatusPanel(); });
     sidebarColumn->addWidget(connectionSummary);
     columns->addWidget(sidebar);
 
-    auto* content = new QWidget(central);
+    auto* divider = named(new SurfaceView(central), "sidebarDivider");
+    divider->setFill(Theme::border);
+    divider->setFixedWidth(1);
+    columns->addWidget(divider);
+
+    // ---- content ----
+    auto* content = named(new SurfaceView(central), "content");
+    content->setFill(Theme::surface);
     auto* contentColumn = new QVBoxLayout(content);
-    contentColumn->setContentsMargins(24, 24, 24, 24);
-    auto* home = named(new QWidget(content), "deliveryHome");
-    buildDeliveryHome(home);
-    contentColumn->addWidget(home);
-    tasksLabel = named(new QLabel(content), "tasksLabel");
-    contentColumn->addWidget(tasksLabel);
-    taskDetailHeading = named(new QWidget(content), "taskDetailHeading");
+    contentColumn->setContentsMargins(0, 0, 0, 0);
+    contentColumn->setSpacing(0);
+
+    deliveryHome = named(new QWidget(content), "deliveryHome");
+    contentColumn->addWidget(deliveryHome, 1);
+
+    // The Tasks page: heading, the detail area of the task pages, and the footer line.
+    tasksPage = named(new QWidget(content), "tasksPage");
+    auto* tasksColumn = new QVBoxLayout(tasksPage);
+    tasksColumn->setContentsMargins(24, 24, 24, 16);
+    tasksColumn->setSpacing(16);
+    taskDetailHeading = named(new QWidget(tasksPage), "taskDetailHeading");
     auto* heading = new QHBoxLayout(taskDetailHeading);
     heading->setContentsMargins(0, 0, 0, 0);
+    heading->setSpacing(16);
     auto* titles = new QVBoxLayout();
-    taskTitle = wrappingLabel("taskTitle", taskDetailHeading);
-    taskState = wrappingLabel("taskState", taskDetailHeading);
+    titles->setSpacing(4);
+    auto* title = themedLabel(taskDetailHeading, "taskTitle", Theme::text, 24, QFont::DemiBold);
+    title->setMaximumLines(2);
+    taskTitle = title;
+    taskState = themedLabel(taskDetailHeading, "taskState", Theme::secondary, 12);
     titles->addWidget(taskTitle);
     titles->addWidget(taskState);
     heading->addLayout(titles, 1);
-    webButton = named(new QPushButton(copy.text("ワークスペースを開く", "Open workspace"), taskDetailHeading), "webButton");
-    connect(webButton, &QPushButton::clicked, this, [this] { openWeb(); });
+    auto* web = named(new FlatOutlineButton(copy.text("ワークスペースを開く", "Open workspace"), taskDetailHeading),
+                      "webButton");
+    web->setTrailingSymbol(Symbol::arrowUpRight);
+    connect(web, &QPushButton::clicked, this, [this] { openWeb(); });
+    webButton = web;
     heading->addWidget(webButton, 0, Qt::AlignTop);
-    contentColumn->addWidget(taskDetailHeading);
-    contentColumn->addWidget(buildTaskDetail(content), 1);
-    auto* taskFooter = named(new QWidget(content), "taskFooter");
+    tasksColumn->addWidget(taskDetailHeading);
+    tasksColumn->addWidget(buildTaskDetail(tasksPage), 1);
+
+    taskFooter = named(new QWidget(tasksPage), "taskFooter");
     auto* footerRow = new QHBoxLayout(taskFooter);
     footerRow->setContentsMargins(0, 0, 0, 0);
-    footer = named(new ThemedLabel(Theme::secondary, taskFooter), "footer");
-    footer->setWordWrap(true);
+    footerRow->setSpacing(12);
+    footer = themedLabel(taskFooter, "footer", Theme::secondary, 12);
     footerRow->addWidget(footer, 1);
     stopConflictButton =
-        named(new QPushButton(copy.text("既存の VODU を停止…", "Stop existing VODU…"), taskFooter), "stopConflictButton");
+        named(new FlatOutlineButton(copy.text("既存の VODU を停止…", "Stop existing VODU…"), taskFooter),
+              "stopConflictButton");
     stopConflictButton->hide();
-    footerRow->addWidget(stopConflictButton);
-    contentColumn->addWidget(taskFooter);
+    footerRow->addWidget(stopConflictButton, 0, Qt::AlignVCenter);
+    tasksColumn->addWidget(taskFooter);
+    contentColumn->addWidget(tasksPage, 1);
     columns->addWidget(content, 1);
 
     mainWindow->setCentralWidget(central);
     buildStatusPanel();
+    buildDeliveryHome(deliveryHome);
+    showEmptyTask();
+    wireUpdateRow();
+    wireConflictStop();
     renderWaiting();
-}
-
-void AppDelegate::buildDeliveryHome(QWidget* home) {
-    auto* column = new QVBoxLayout(home);
-    column->setContentsMargins(0, 0, 0, 0);
-    deliveryState = named(new ThemedLabel(Theme::secondary, home), "deliveryState");
-    deliveryHeadline = wrappingLabel("deliveryHeadline", home);
-    QFont headlineFont = deliveryHeadline->font();
-    headlineFont.setPointSizeF(20);
-    headlineFont.setWeight(QFont::DemiBold);
-    deliveryHeadline->setFont(headlineFont);
-    deliveryGoal = wrappingLabel("deliveryGoal", home);
-    deliveryAttention = wrappingLabel("deliveryAttention", home);
-    deliveryAttention->hide();
-    deliveryNext = wrappingLabel("deliveryNext", home);
-    deliveryPrimaryRow = named(new QWidget(home), "deliveryPrimaryRow");
-    auto* primaryRow = new QHBoxLayout(deliveryPrimaryRow);
-    primaryRow->setContentsMargins(0, 0, 0, 0);
-    deliveryPrimary = named(new QPushButton(deliveryPrimaryRow), "deliveryPrimary");
-    deliveryPrimary->hide();
-    originalSessionButton = named(new QPushButton(deliveryPrimaryRow), "originalSessionButton");
-    originalSessionButton->hide();
-    primaryRow->addWidget(deliveryPrimary);
-    primaryRow->addWidget(originalSessionButton);
-    primaryRow->addStretch(1);
-    for (QWidget* view : std::initializer_list<QWidget*>{deliveryState, deliveryHeadline, deliveryGoal,
-                                                         deliveryAttention, deliveryNext, deliveryPrimaryRow}) {
-        column->addWidget(view);
-    }
-}
-
-void AppDelegate::buildStatusPanel() {
-    auto* panel = named(new QDialog(window), "statusPanel");
-    panel->setWindowTitle(copy.text("接続状態と設定", "Connection & settings"));
-    panel->setWindowModality(Qt::WindowModal);
-    panel->resize(600, 600);
-    panel->setMinimumSize(540, 420);
-    statusPanel = panel;
-    auto* column = new QVBoxLayout(panel);
-    auto* tabs = named(new QTabWidget(panel), "settingsTabs");
-    column->addWidget(tabs, 1);
-
-    auto* connectionTab = new QWidget(tabs);
-    auto* connectionColumn = new QVBoxLayout(connectionTab);
-    accountRow = named(new StatusRow(copy.text("アカウント", "Account"), connectionTab), "accountRow");
-    connectionRow = named(new StatusRow(copy.text("接続", "Connection"), connectionTab), "connectionRow");
-    codexRow = named(new StatusRow(QStringLiteral("Codex"), connectionTab), "codexRow");
-    claudeRow = named(new StatusRow(QStringLiteral("Claude Code"), connectionTab), "claudeRow");
-    connect(accountRow->action(), &QPushButton::clicked, this, [this] { signIn(); });
-    connect(connectionRow->action(), &QPushButton::clicked, this, [this] { reconnect(); });
-    connect(codexRow->action(), &QPushButton::clicked, this, [this] { codexLogin(); });
-    connect(claudeRow->action(), &QPushButton::clicked, this, [this] { claudeLogin(); });
-    serviceLabel = named(new QLabel(connectionTab), "serviceLabel");
-    serviceLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lastSuccessLabel = named(new ThemedLabel(Theme::secondary, connectionTab), "lastSuccessLabel");
-    auto* addressButtons = new QHBoxLayout();
-    copyButton = named(new QPushButton(copy.text("URL をコピー", "Copy URL"), connectionTab), "copyButton");
-    refreshButton = named(new QPushButton(copy.text("更新", "Refresh"), connectionTab), "refreshButton");
-    connect(copyButton, &QPushButton::clicked, this, [this] { copyWebURL(); });
-    connect(refreshButton, &QPushButton::clicked, this, [this] { refresh(); });
-    addressButtons->addWidget(copyButton);
-    addressButtons->addWidget(refreshButton);
-    addressButtons->addStretch(1);
-    for (QWidget* view : std::initializer_list<QWidget*>{accountRow, connectionRow, codexRow, claudeRow, serviceLabel,
-                                                         lastSuccessLabel}) {
-        connectionColumn->addWidget(view);
-    }
-    connectionColumn->addLayout(addressButtons);
-    connectionColumn->addStretch(1);
-    tabs->addTab(connectionTab, copy.text("接続", "Connection"));
-
-    auto* deliveryTab = new QWidget(tabs);
-    auto* deliveryColumn = new QVBoxLayout(deliveryTab);
-    pluginSetupLabel = wrappingLabel("pluginSetupLabel", deliveryTab);
-    pluginSetupLabel->setText(copy.text("プラグインの準備状態を確認中…", "Checking plugin setup…"));
-    pluginSetupButton = named(
-        new QPushButton(copy.text("プラグインをインストール／更新", "Install / update plugins"), deliveryTab),
-        "pluginSetupButton");
-    codexHookLabel = wrappingLabel("codexHookLabel", deliveryTab);
-    codexHookLabel->setText(copy.text("Codex: 状態を確認中…", "Codex: checking status…"));
-    claudeHookLabel = wrappingLabel("claudeHookLabel", deliveryTab);
-    claudeHookLabel->setText(copy.text("Claude Code: 状態を確認中…", "Claude Code: checking status…"));
-    hookLabel = wrappingLabel("hookLabel", deliveryTab);
-    hookLabel->setText(copy.text("まだ開始されていません。", "No Dozadavi Zaro started yet."));
-    for (QWidget* view : std::initializer_list<QWidget*>{pluginSetupLabel, pluginSetupButton, codexHookLabel,
-                                                         claudeHookLabel, hookLabel}) {
-        deliveryColumn->addWidget(view);
-    }
-    deliveryColumn->addStretch(1);
-    tabs->addTab(deliveryTab, QStringLiteral("Dozadavi Zaro"));
-
-    auto* appTab = new QWidget(tabs);
-    auto* appColumn = new QVBoxLayout(appTab);
-    auto* updateRow = new QHBoxLayout();
-    updateDot = named(new ThemedLabel(Theme::tertiaryLabel, appTab), "updateDot");
-    updateDot->setText(QStringLiteral("●"));
-    updateLabel = wrappingLabel("updateLabel", appTab);
-    updateButton = named(new QPushButton(appTab), "updateButton");
-    updateRow->addWidget(updateDot);
-    updateRow->addWidget(updateLabel, 1);
-    updateRow->addWidget(updateButton);
-    appColumn->addLayout(updateRow);
-    versionLabel = wrappingLabel("versionLabel", appTab);
-    appColumn->addWidget(versionLabel);
-    appColumn->addStretch(1);
-    tabs->addTab(appTab, copy.text("アプリと更新", "App & updates"));
-
-    auto* buttons = new QDialogButtonBox(panel);
-    QPushButton* done = buttons->addButton(copy.text("閉じる", "Done"), QDialogButtonBox::AcceptRole);
-    done->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, panel, &QDialog::accept);
-    column->addWidget(buttons);
+    selectHome();
+    startAutomationOutput();
 }

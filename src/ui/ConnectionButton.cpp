@@ -1,15 +1,15 @@
 #include "ui/ConnectionButton.h"
 
+#include "ui/ControlPainting.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
 #include <QPainter>
 
 ConnectionButton::ConnectionButton(QWidget* parent) : QAbstractButton(parent) {
-    QFont smaller = font();
-    smaller.setPointSizeF(12);
-    setFont(smaller);
+    setFont(systemFont(12));
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -18,7 +18,9 @@ void ConnectionButton::setTone(Tone tone) {
     update();
 }
 
-QSize ConnectionButton::sizeHint() const { return {200, 32}; }
+QSize ConnectionButton::sizeHint() const {
+    return {200, 32};
+}
 
 void ConnectionButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -42,8 +44,6 @@ void ConnectionButton::paintEvent(QPaintEvent*) {
 
     drawSymbol(painter, Symbol::gearshape, QRectF(bounds.width() - 8 - 14, middle - 7, 14, 14), secondary);
     if (hasFocus()) {
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(Theme::accent.resolve(this), 1.5));
-        painter.drawRoundedRect(bounds.adjusted(1, 1, -1, -1), 6, 6);
+        drawFocusRing(painter, this, bounds, 0);
     }
 }

@@ -1,5 +1,6 @@
 #include "ui/StatusRow.h"
 
+#include "ui/FlatButtons.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
 
@@ -9,8 +10,14 @@
 
 StatusRow::StatusRow(const QString& title, QWidget* parent)
     : QWidget(parent), m_dot(new ThemedLabel(Theme::secondary, this)), m_title(new ThemedLabel(Theme::text, this)),
-      m_detail(new ThemedLabel(Theme::secondary, this)), m_action(new QPushButton(this)) {
+      m_detail(new ThemedLabel(Theme::secondary, this)), m_action(new FlatOutlineButton({}, this)) {
     setMinimumHeight(48);
+    // The parts are reported under the row's name (connectionRow.detail, ...).
+    setProperty("voduComposite", true);
+    m_dot->setObjectName(QStringLiteral("dot"));
+    m_title->setObjectName(QStringLiteral("title"));
+    m_detail->setObjectName(QStringLiteral("detail"));
+    m_action->setObjectName(QStringLiteral("action"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(16, 8, 16, 8);
     layout->setSpacing(16);
@@ -29,10 +36,8 @@ StatusRow::StatusRow(const QString& title, QWidget* parent)
     m_detail->setElided(true);
     m_detail->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    QFont actionFont = m_action->font();
-    actionFont.setPointSizeF(12);
-    actionFont.setWeight(QFont::Medium);
-    m_action->setFont(actionFont);
+    m_action->setFont(systemFont(12, QFont::Medium));
+    m_action->setFixedHeight(28);
     m_action->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_action->hide();
 

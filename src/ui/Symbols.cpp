@@ -64,6 +64,10 @@ void drawInDesignBox(QPainter& painter, Symbol symbol) {
         }
         break;
     }
+    case Symbol::magnifyingGlass:
+        painter.drawEllipse(QPointF(7, 7), 4.4, 4.4);
+        painter.drawLine(QPointF(10.3, 10.3), QPointF(13.5, 13.5));
+        break;
     case Symbol::checkmark: {
         QPainterPath tick;
         tick.moveTo(3, 8.5);
@@ -101,4 +105,36 @@ QIcon symbolIcon(Symbol symbol, const QColor& tint, int size) {
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+QPixmap appMark(int size, bool monochrome, const QColor& ink) {
+    QPixmap pixmap(QSize(size, size) * 2);
+    pixmap.setDevicePixelRatio(2);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = size / 16.0;
+    QPainterPath mark;
+    mark.moveTo(4.2 * unit, 4.6 * unit);
+    mark.lineTo(8 * unit, 11.6 * unit);
+    mark.lineTo(11.8 * unit, 4.6 * unit);
+    if (monochrome) {
+        painter.setPen(QPen(ink, 1.3 * unit, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawRoundedRect(
+            QRectF(1, 1, size - 2, size - 2).adjusted(0.5 * unit, 0.5 * unit, -0.5 * unit, -0.5 * unit), 3.5 * unit,
+            3.5 * unit);
+        painter.drawPath(mark);
+    } else {
+        QLinearGradient tile(0, 0, 0, size);
+        tile.setColorAt(0, QColor(0x1A, 0x8C, 0xF0));
+        tile.setColorAt(1, QColor(0x00, 0x62, 0xC4));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(tile);
+        painter.drawRoundedRect(QRectF(0, 0, size, size), 3.6 * unit, 3.6 * unit);
+        painter.setPen(QPen(Qt::white, 1.9 * unit, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(mark);
+    }
+    painter.end();
+    return pixmap;
 }

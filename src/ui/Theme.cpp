@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QToolTip>
 #include <QVariant>
 #include <QWidget>
 
@@ -9,7 +10,9 @@ namespace {
 
 constexpr const char* kAppearanceProperty = "voduAppearance";
 
-QColor rgb(quint32 value) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | value)); }
+QColor rgb(quint32 value) {
+    return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | value));
+}
 
 QPalette paletteFor(Appearance appearance) {
     QPalette palette;
@@ -31,6 +34,9 @@ QPalette paletteFor(Appearance appearance) {
     palette.setColor(QPalette::HighlightedText, text);
     palette.setColor(QPalette::Link, Theme::accent.resolve(appearance));
     palette.setColor(QPalette::Mid, Theme::border.resolve(appearance));
+    // Scroll bar handles (see windowStyleSheet).
+    palette.setColor(QPalette::Dark,
+                     appearance == Appearance::dark ? QColor(0x4A, 0x47, 0x44) : QColor(0xC9, 0xC6, 0xC2));
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         palette.setColor(QPalette::Disabled, role, secondary);
     }
@@ -39,9 +45,13 @@ QPalette paletteFor(Appearance appearance) {
 
 } // namespace
 
-QColor ThemeColor::resolve(Appearance appearance) const { return rgb(appearance == Appearance::dark ? dark : light); }
+QColor ThemeColor::resolve(Appearance appearance) const {
+    return rgb(appearance == Appearance::dark ? dark : light);
+}
 
-QColor ThemeColor::resolve(const QWidget* widget) const { return resolve(appearanceOf(widget)); }
+QColor ThemeColor::resolve(const QWidget* widget) const {
+    return resolve(appearanceOf(widget));
+}
 
 ThemeColor Theme::rowDotColor(Tone tone) {
     switch (tone) {
@@ -74,9 +84,30 @@ ThemeColor Theme::connectionDotColor(Tone tone) {
     return secondary;
 }
 
+QFont systemFont(qreal size, QFont::Weight weight) {
+    QFont font = QApplication::font();
+    font.setPixelSize(qRound(size));
+    font.setWeight(weight);
+    return font;
+}
+
 Appearance systemAppearance() {
-    const QColor window = QApplication::palette().color(QPalette::Window);
-    return window.lightnessF() < 0.5 ? Appearance::dark : Appearance::light;
+    static const Appearance atStart = [] {
+        const QColor window = QApplication::palette().color(QPalette::Window);
+        return window.lightnessF() < 0.5 ? Appearance::dark : Appearance::light;
+    }();
+    return atStart;
+}
+
+QString windowStyleSheet() {
+    // Slim scroll bars without arrows; palette() colours follow the appearance switch.
+    return QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }"
+        "QScrollBar::handle:vertical { background: palette(dark); border-radius: 3px; min-height: 32px; }"
+        "QScrollBar:horizontal { background: transparent; height: 10px; margin: 0 2px 2px 2px; }"
+        "QScrollBar::handle:horizontal { background: palette(dark); border-radius: 3px; min-width: 32px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }");
 }
 
 Appearance appearanceOf(const QWidget* widget) {
@@ -93,8 +124,12 @@ void setWindowAppearance(QWidget* window, Appearance appearance) {
     if (!window) {
         return;
     }
+    systemAppearance(); // remembered before the application palette below changes it
     window->setProperty(kAppearanceProperty, static_cast<int>(appearance));
-    window->setPalette(paletteFor(appearance));
+    const QPalette palette = paletteFor(appearance);
+    window->setPalette(palette);
+    QApplication::setPalette(palette);
+    QToolTip::setPalette(palette);
     window->update();
     for (QWidget* child : window->findChildren<QWidget*>()) {
         child->update();

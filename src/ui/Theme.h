@@ -3,6 +3,7 @@
 #include "ui/Tone.h"
 
 #include <QColor>
+#include <QFont>
 
 class QWidget;
 
@@ -19,7 +20,9 @@ struct ThemeColor {
 namespace Theme {
 
 // Builds a pair from two 0xRRGGBB values, the dark one first.
-constexpr ThemeColor color(quint32 dark, quint32 light) { return ThemeColor{light, dark}; }
+constexpr ThemeColor color(quint32 dark, quint32 light) {
+    return ThemeColor{light, dark};
+}
 
 inline constexpr ThemeColor canvas = color(0x141312, 0xF6F5F4);
 inline constexpr ThemeColor surface = color(0x1A1918, 0xFFFFFF);
@@ -47,8 +50,16 @@ ThemeColor connectionDotColor(Tone tone);
 
 } // namespace Theme
 
+// The desktop's UI font at a size in device-independent pixels, the unit every length of the interface uses.
+QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal);
+
+// The style sheet of the main window: only what Theme colours cannot reach by painting (scroll bars).
+QString windowStyleSheet();
+
 // The appearance a widget draws in: its window's own choice, following the system palette until set.
 Appearance appearanceOf(const QWidget* widget);
+// The desktop's appearance as it was when first asked; later palette changes made by the app do not count.
 Appearance systemAppearance();
-// Sets the window's appearance, refreshes its palette and repaints every child; nothing is rebuilt.
+// Sets the window's appearance, refreshes its palette (and the application's, so menus, tool tips and alerts
+// follow) and repaints every child; nothing is rebuilt.
 void setWindowAppearance(QWidget* window, Appearance appearance);

@@ -1,6 +1,32 @@
 #include "ui/ThemedLabel.h"
 
 #include <QPainter>
+#include <QTextLayout>
+
+namespace {
+
+// Lays `text` out at `width` and returns the lines to draw: at most `maxLines`, the last one elided.
+QStringList wrappedLines(const QString& text, const QFont& font, int width, int maxLines) {
+    QStringList lines;
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() + 1 == maxLines) {
+            const QString rest = text.mid(line.textStart()).simplified();
+            lines.append(QFontMetrics(font).elidedText(rest, Qt::ElideRight, width));
+            break;
+        }
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines;
+}
+
+} // namespace
 
 ThemedLabel::ThemedLabel(ThemeColor color, QWidget* parent) : QLabel(parent), m_color(color) {}
 
@@ -16,14 +42,61 @@ void ThemedLabel::setElided(bool elided) {
     update();
 }
 
-void ThemedLabel::setSystemFont(qreal pointSize, QFont::Weight weight) {
-    QFont systemFont = font();
-    systemFont.setPointSizeF(pointSize);
-    systemFont.setWeight(weight);
-    setFont(systemFont);
+void ThemedLabel::setSystemFont(qreal size, QFont::Weight weight) {
+    setFont(systemFont(size, weight));
+}
+
+void ThemedLabel::setElideMode(Qt::TextElideMode mode) {
+    m_elideMode = mode;
+    update();
+}
+
+void ThemedLabel::setMaximumLines(int lines) {
+    m_maxLines = lines;
+    updateGeometry();
+    update();
+}
+
+void ThemedLabel::setCollapsesWhenEmpty(bool collapses) {
+    m_collapses = collapses;
+    updateGeometry();
+}
+
+QSize ThemedLabel::sizeHint() const {
+    if (m_collapses && text().isEmpty()) {
+        return {0, 0};
+    }
+    QSize hint = QLabel::sizeHint();
+    if (m_maxLines > 0 && wordWrap()) {
+        const QMargins margins = contentsMargins();
+        hint.setHeight(
+            std::min(hint.height(), m_maxLines * fontMetrics().lineSpacing() + margins.top() + margins.bottom()));
+    }
+    return hint;
+}
+
+int ThemedLabel::heightForWidth(int width) const {
+    if (m_collapses && text().isEmpty()) {
+        return 0;
+    }
+    const int natural = QLabel::heightForWidth(width);
+    if (m_maxLines > 0 && wordWrap()) {
+        const QMargins margins = contentsMargins();
+        return std::min(natural, m_maxLines * fontMetrics().lineSpacing() + margins.top() + margins.bottom());
+    }
+    return natural;
 }
 
 QSize ThemedLabel::minimumSizeHint() const {
+    if (m_collapses && text().isEmpty()) {
+        return {0, 0};
+    }
+    if (wordWrap() && !m_elided) {
+        // Its height follows its width (heightForWidth); the narrowest-width height QLabel reports as minimum would
+        // make scroll areas scroll content that fits.
+        const QMargins margins = contentsMargins();
+        return {QLabel::minimumSizeHint().width(), fontMetrics().height() + margins.top() + margins.bottom()};
+    }
     if (!m_elided) {
         return QLabel::minimumSizeHint();
     }
@@ -39,6 +112,20 @@ void ThemedLabel::paintEvent(QPaintEvent* event) {
         themed.setColor(QPalette::Text, resolved);
         setPalette(themed);
     }
+    if (m_maxLines > 0 && wordWrap() && textFormat() != Qt::RichText) {
+        QPainter painter(this);
+        painter.setPen(resolved);
+        painter.setFont(font());
+        const QRect area = contentsRect();
+        const int spacing = fontMetrics().lineSpacing();
+        int top = area.top();
+        for (const QString& line : wrappedLines(text(), font(), area.width(), m_maxLines)) {
+            painter.drawText(QRect(area.left(), top, area.width(), spacing),
+                             static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter) | Qt::TextSingleLine, line);
+            top += spacing;
+        }
+        return;
+    }
     if (!m_elided || textFormat() == Qt::RichText) {
         QLabel::paintEvent(event);
         return;
@@ -46,6 +133,6 @@ void ThemedLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setPen(resolved);
     const QRect area = contentsRect();
-    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    const QString shown = fontMetrics().elidedText(text(), m_elideMode, area.width());
     painter.drawText(area, static_cast<int>(alignment()) | Qt::TextSingleLine, shown);
 }

@@ -16,10 +16,18 @@ public:
     void setColor(ThemeColor color);
     ThemeColor color() const { return m_color; }
     void setElided(bool elided);
-    // Font helpers for the system font at a point size and weight.
-    void setSystemFont(qreal pointSize, QFont::Weight weight = QFont::Normal);
+    // Where an elided line is cut (the end unless set).
+    void setElideMode(Qt::TextElideMode mode);
+    // An empty label takes no room at all (its margins included), so optional lines leave no gaps.
+    void setCollapsesWhenEmpty(bool collapses);
+    // A wrapping label shows at most `lines` lines, the last one cut with "…" (0: no limit).
+    void setMaximumLines(int lines);
+    // The system font at a size (device-independent pixels) and weight.
+    void setSystemFont(qreal size, QFont::Weight weight = QFont::Normal);
 
     QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -27,4 +35,7 @@ protected:
 private:
     ThemeColor m_color;
     bool m_elided = false;
+    Qt::TextElideMode m_elideMode = Qt::ElideRight;
+    int m_maxLines = 0;
+    bool m_collapses = false;
 };

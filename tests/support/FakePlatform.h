@@ -23,6 +23,7 @@ public:
     std::optional<int> screenVisibleHeight(const QWidget*) const override { return screenHeight; }
     qint64 processId() const override { return pid; }
     void terminateApplication() override { ++terminations; }
+    void exitProcess(int status) override { exitStatuses.append(status); }
 
     // Script.
     QList<AlertAnswer> alertAnswers; // taken in order; an empty queue answers the first button
@@ -42,4 +43,5 @@ public:
     QStringList clipboardTexts;
     int attentionRequests = 0;
     int terminations = 0;
+    QList<int> exitStatuses;
 };

@@ -1,0 +1,125 @@
+// Time of one render for a busy snapshot: 200 conversations, 50 Dozadavi Zaro runs and 500 workspace tasks,
+// applied to the fully built window; the Time column is the time per render. "Render" is the call alone;
+// "RenderAndSettle" also runs the layout and paint work the call queues on a shown window.
+#include "app/AppDelegate.h"
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QMainWindow>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QJsonObject busySnapshot(int conversations, int runs, int tasks) {
+    QJsonArray sessions;
+    for (int index = 0; index < conversations; ++index) {
+        const QString id = QStringLiteral("%1-8a42-4d67-9e10-2c7ab4f9d381").arg(index, 8, 16, QLatin1Char('0'));
+        sessions.append(QJsonObject{
+            {QStringLiteral("provider"), index % 2 ? QStringLiteral("claude") : QStringLiteral("codex")},
+            {QStringLiteral("session"), id},
+            {QStringLiteral("title"), QStringLiteral("Conversation %1 about the billing webhook retries").arg(index)},
+            {QStringLiteral("cwd"), QStringLiteral("/home/alex/src/project-%1").arg(index % 17)},
+            {QStringLiteral("isRunning"), index % 9 == 0},
+            {QStringLiteral("autoContinue"), index % 5 == 0},
+            {QStringLiteral("binding"),
+             QJsonObject{{QStringLiteral("mode"), index % 7 ? QStringLiteral("monitor") : QStringLiteral("managed")}}},
+            {QStringLiteral("analysis"),
+             QJsonObject{
+                 {QStringLiteral("state"), QStringLiteral("continue")},
+                 {QStringLiteral("reason"), QStringLiteral("Two acceptance checks are still open.")},
+                 {QStringLiteral("remaining"), QJsonArray{QStringLiteral("Replay events"), QStringLiteral("Run CI")}}}},
+        });
+    }
+    QJsonArray runList;
+    for (int index = 0; index < runs; ++index) {
+        runList.append(QJsonObject{
+            {QStringLiteral("provider"), index % 2 ? QStringLiteral("claude") : QStringLiteral("codex")},
+            {QStringLiteral("session"),
+             QStringLiteral("%1-8a42-4d67-9e10-2c7ab4f9d381").arg(index * 4, 8, 16, QLatin1Char('0'))},
+            {QStringLiteral("taskId"), QStringLiteral("task_%1").arg(index)},
+            {QStringLiteral("objective"), QStringLiteral("Publish fix %1 to staging and confirm retries").arg(index)},
+            {QStringLiteral("state"), index % 4 == 0 ? QStringLiteral("blocked") : QStringLiteral("active")},
+            {QStringLiteral("reason"), QStringLiteral("Deploying changes a shared environment; approval needed.")},
+            {QStringLiteral("needsAttention"), index % 4 == 0},
+            {QStringLiteral("managed"), true},
+        });
+    }
+    QJsonArray items;
+    const char* states[] = {"running", "queued", "succeeded", "failed", "completed", "stopped"};
+    for (int index = 0; index < tasks; ++index) {
+        items.append(
+            QJsonObject{{QStringLiteral("key"), QStringLiteral("tsk_%1").arg(index)},
+                        {QStringLiteral("label"), QStringLiteral("Weekly revenue digest number %1").arg(index)},
+                        {QStringLiteral("state"), QString::fromLatin1(states[index % 6])}});
+    }
+    return QJsonObject{
+        {QStringLiteral("webOrigin"), QStringLiteral("https:"
+                                                     "//app.vodu.ai")},
+        {QStringLiteral("auth"), QJsonObject{{QStringLiteral("state"), QStringLiteral("signed_in")},
+                                             {QStringLiteral("userLabel"), QStringLiteral("Alex Rivera")}}},
+        {QStringLiteral("connection"),
+         QJsonObject{{QStringLiteral("state"), QStringLiteral("online")},
+                     {QStringLiteral("lastSuccessAt"), QStringLiteral("2026-12-06T09:30:00Z")}}},
+        {QStringLiteral("providers"),
+         QJsonObject{{QStringLiteral("codex"), QJsonObject{{QStringLiteral("state"), QStringLiteral("ready")},
+                                                           {QStringLiteral("version"), QStringLiteral("0.46.0")}}},
+                     {QStringLiteral("claude"), QJsonObject{{QStringLiteral("state"), QStringLiteral("signed_out")}}}}},
+        {QStringLiteral("pluginSetup"), QJsonObject{{QStringLiteral("state"), QStringLiteral("ready")}}},
+        {QStringLiteral("deliveryHooks"),
+         QJsonObject{{QStringLiteral("providers"),
+                      QJsonObject{{QStringLiteral("codex"),
+                                   QJsonObject{{QStringLiteral("state"), QStringLiteral("observed")}}}}},
+                     {QStringLiteral("runs"), runList}}},
+        {QStringLiteral("sessionSupervision"), QJsonObject{{QStringLiteral("sessions"), sessions}}},
+        {QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), 12}, {QStringLiteral("items"), items}}},
+        {QStringLiteral("update"), QJsonObject{{QStringLiteral("state"), QStringLiteral("current")}}},
+        {QStringLiteral("version"), QStringLiteral("0.1.0")},
+        {QStringLiteral("sampledAt"), QStringLiteral("2026-12-06T09:31:00.250Z")},
+    };
+}
+
+AppDelegate& controller() {
+    static AppDelegate* app = [] {
+        auto* created = new AppDelegate(std::make_unique<QtPlatform>());
+        created->buildWindow();
+        created->buildStatusItem();
+        created->window->show();
+        QCoreApplication::processEvents();
+        return created;
+    }();
+    return *app;
+}
+
+void Render(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QJsonObject snapshot = busySnapshot(200, 50, 500);
+    for (auto _ : state) {
+        app.render(snapshot);
+    }
+}
+BENCHMARK(Render)->Unit(benchmark::kMillisecond);
+
+void RenderAndSettle(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QJsonObject snapshot = busySnapshot(200, 50, 500);
+    for (auto _ : state) {
+        app.render(snapshot);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(RenderAndSettle)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+// A row of equal-width segments, one of them selected and tinted with the accent colour.
+class SegmentedControl final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SegmentedControl)
+
+public:
+    explicit SegmentedControl(const QStringList& titles, QWidget* parent = nullptr);
+
+    QStringList titles() const { return m_titles; }
+    int currentIndex() const { return m_selected; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+public Q_SLOTS:
+    // Selects a segment without emitting `activated`; an index out of range selects nothing.
+    void setCurrentIndex(int index);
+
+Q_SIGNALS:
+    // The user chose a segment.
+    void activated(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QRectF segmentRect(int index) const;
+    int segmentAt(const QPointF& point) const;
+    void choose(int index);
+
+    QStringList m_titles;
+    int m_selected = 0;
+};

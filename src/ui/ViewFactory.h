@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ui/Theme.h"
+
+#include <QFont>
+
+class QScrollArea;
+class QWidget;
+class ThemedLabel;
+
+// Small helpers for building named views.
+
+template <typename View> View* named(View* view, const char* name) {
+    view->setObjectName(QString::fromLatin1(name));
+    return view;
+}
+
+// A label in a theme colour and the system font; wrapping ones are also selectable, so text can be copied.
+ThemedLabel* themedLabel(QWidget* parent, const char* name, ThemeColor color, qreal size,
+                         QFont::Weight weight = QFont::Normal, bool wraps = true);
+
+// A frameless scroll area without background around `document`, scrolling vertically only.
+QScrollArea* clearScrollArea(QWidget* parent, QWidget* document, const char* name = nullptr);
+
+// Keeps `follower` hidden exactly while `leader` is hidden (its own flag, whatever its ancestors).
+void followHidden(QWidget* follower, QWidget* leader);
