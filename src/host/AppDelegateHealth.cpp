@@ -99,7 +99,9 @@ void AppDelegate::renderDisconnected(const QString& message) {
 }
 
 void AppDelegate::setDeliveryHomeDisconnected(const QString& message) {
+    deliveryStateBadge->show();
     deliveryHeadline->setText(copy.text("状態を取得できません", "Status unavailable"));
+    deliveryHeadline->show();
     deliveryGoal->clear();
     deliveryState->setText(copy.text("未接続", "Disconnected"));
     deliveryNext->setText(message);

@@ -238,7 +238,9 @@ QString AppDelegate::sampledText(const QJsonValue& timestamp) const {
 void AppDelegate::renderWaiting() {
     const QString checking = copy.text("状態を確認中…", "Checking status…");
     deliveryControls->hide();
+    deliveryStateBadge->show();
     deliveryHeadline->setText(copy.text("管理中の作業を確認中…", "Checking managed work…"));
+    deliveryHeadline->show();
     deliveryGoal->clear();
     deliveryProgress->clear();
     deliveryState->setText(copy.text("接続中…", "Connecting…"));
