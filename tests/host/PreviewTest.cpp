@@ -7,9 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTableView>
@@ -18,19 +15,10 @@
 
 namespace {
 
-// Writes `content` as a fixture file and loads it the way the launch does.
-void loadPreview(Harness& harness, const QTemporaryDir& directory, const QByteArray& content) {
-    const QString path = directory.filePath(QStringLiteral("fixture.json"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-    file.close();
-    harness.app().fixtureMode = true;
-    harness.app().loadFixture(path);
-}
-
-QString bodyText(AppDelegate& app) {
-    return app.taskBody->document()->toPlainText();
+// Loads `path` the way a preview launch does.
+void loadFixture(AppDelegate& app, const QString& path) {
+    app.fixtureMode = true;
+    app.loadFixture(path);
 }
 
 void verifyActionsDisabled(AppDelegate& app) {
@@ -47,102 +35,84 @@ void verifyActionsDisabled(AppDelegate& app) {
 class PreviewTest final : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_directory;
+
+    // Writes `content` as the fixture file and loads it.
+    void loadPreview(AppDelegate& app, const QByteArray& content) {
+        QFile file(m_directory.filePath(QStringLiteral("fixture.json")));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        loadFixture(app, file.fileName());
+    }
+
 private Q_SLOTS:
     void bareSnapshotIsRenderedAndItsPreviewKeysApply() {
-        QTemporaryDir directory;
         Harness harness;
         AppDelegate& app = harness.app();
-        loadPreview(harness, directory,
-                    R"({"appearance":"light","fixtureSelectedSession":"codex|s1",
-                        "auth":{"state":"signed_in","userLabel":"Alex"},
-                        "tasks":{"activeCount":1,"items":[{"key":"t1","label":"First","state":"running"}]}})");
+        loadPreview(app,
+                    R"({"fixtureSelectedSession":"codex|s1","auth":{"state":"signed_in","userLabel":"Alex"},
+                        "tasks":{"items":[{"key":"t1","detail":{"instruction":"Do the first thing"}},{"key":"t2"}]}})");
         QCOMPARE(app.accountRow->detail()->text(), QStringLiteral("Alex"));
         QCOMPARE(app.selectedSessionIdentity, QStringLiteral("codex|s1"));
-        QCOMPARE(appearanceOf(app.window.data()), Appearance::light);
-        QCOMPARE(app.selectedTaskKey, QStringLiteral("t1"));
         QCOMPARE(app.footer->text(), QStringLiteral("Preview data"));
         verifyActionsDisabled(app);
         QVERIFY(!app.hostIsRunning());
-        // A command issued anyway fails at once and nothing is kept waiting.
-        QList<bool> results;
-        app.send(QStringLiteral("refresh"), false, std::nullopt, {},
-                 [&results](bool ok, const std::optional<QString>&) { results.append(ok); });
-        QCOMPARE(results, QList<bool>{false});
+        QVERIFY(app.taskBody->document()->toPlainText().startsWith(QStringLiteral("Request\nDo the first thing\n")));
+        // A task without a detail asks the host; preview mode fails the command at once, keeping nothing waiting.
+        app.taskTable->selectRow(1);
+        QCOMPARE(app.taskBody->document()->toPlainText(),
+                 QStringLiteral("Task content is unavailable. Refresh to try again."));
         QVERIFY(app.pending.isEmpty());
     }
 
-    void statusKeyIsTheSnapshot() {
-        QTemporaryDir directory;
+    void previewKeys_data() {
+        QTest::addColumn<Appearance>("before");
+        QTest::addColumn<QByteArray>("fixture");
+        QTest::addColumn<Appearance>("after");
+        QTest::addColumn<bool>("detailsOpen");
+        const Appearance light = Appearance::light, dark = Appearance::dark;
+        QTest::newRow("light, open") << dark << QByteArray(R"({"appearance":"light","fixtureDetailsOpen":true})")
+                                     << light << true;
+        QTest::newRow("system means dark, 1 is not true")
+            << light << QByteArray(R"({"appearance":"system","fixtureDetailsOpen":1})") << dark << false;
+        QTest::newRow("Light is not light, \"true\" is not true")
+            << light << QByteArray(R"({"appearance":"Light","fixtureDetailsOpen":"true"})") << dark << false;
+        QTest::newRow("missing leaves light") << light << QByteArray("{}") << light << false;
+        QTest::newRow("not a string is missing") << dark << QByteArray(R"({"appearance":true})") << dark << false;
+    }
+
+    void previewKeys() {
+        QFETCH(Appearance, before);
+        QFETCH(QByteArray, fixture);
+        QFETCH(Appearance, after);
+        QFETCH(bool, detailsOpen);
         Harness harness;
         AppDelegate& app = harness.app();
-        loadPreview(harness, directory,
-                    R"({"auth":{"state":"signed_in","userLabel":"Outer"},
-                        "status":{"auth":{"state":"signed_in","userLabel":"Inner"}}})");
-        QCOMPARE(app.accountRow->detail()->text(), QStringLiteral("Inner"));
+        setWindowAppearance(app.window.data(), before);
+        loadPreview(app, fixture);
+        QCOMPARE(appearanceOf(app.window.data()), after);
+        QCOMPARE(app.deliveryDetailsOpen, detailsOpen);
+        QCOMPARE(app.deliveryDetailsGroup->isHidden(), !detailsOpen);
+        QCOMPARE(app.deliveryDetailsToggle->text() == QStringLiteral("Hide details"), detailsOpen);
     }
 
-    void appearance_data() {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<QByteArray>("fixture");
-        QTest::addColumn<int>("after");
-        const int light = int(Appearance::light);
-        const int dark = int(Appearance::dark);
-        QTest::newRow("light") << dark << QByteArray(R"({"appearance":"light"})") << light;
-        QTest::newRow("dark") << light << QByteArray(R"({"appearance":"dark"})") << dark;
-        QTest::newRow("system means dark too") << light << QByteArray(R"({"appearance":"system"})") << dark;
-        QTest::newRow("capitalised Light is not light") << light << QByteArray(R"({"appearance":"Light"})") << dark;
-        QTest::newRow("missing leaves light") << light << QByteArray("{}") << light;
-        QTest::newRow("missing leaves dark") << dark << QByteArray("{}") << dark;
-        QTest::newRow("not a string is missing") << dark << QByteArray(R"({"appearance":true})") << dark;
-    }
-
-    void appearance() {
-        QFETCH(int, before);
-        QFETCH(QByteArray, fixture);
-        QFETCH(int, after);
-        QTemporaryDir directory;
-        Harness harness;
-        setWindowAppearance(harness.app().window.data(), Appearance(before));
-        loadPreview(harness, directory, fixture);
-        QCOMPARE(int(appearanceOf(harness.app().window.data())), after);
-    }
-
-    void detailsOpen_data() {
-        QTest::addColumn<QByteArray>("fixture");
-        QTest::addColumn<bool>("open");
-        QTest::newRow("true") << QByteArray(R"({"fixtureDetailsOpen":true})") << true;
-        QTest::newRow("the number 1") << QByteArray(R"({"fixtureDetailsOpen":1})") << false;
-        QTest::newRow("the string true") << QByteArray(R"({"fixtureDetailsOpen":"true"})") << false;
-        QTest::newRow("false") << QByteArray(R"({"fixtureDetailsOpen":false})") << false;
-    }
-
-    void detailsOpen() {
-        QFETCH(QByteArray, fixture);
-        QFETCH(bool, open);
-        QTemporaryDir directory;
-        Harness harness;
-        AppDelegate& app = harness.app();
-        const QString closedTitle = app.deliveryDetailsToggle->text();
-        loadPreview(harness, directory, fixture);
-        QCOMPARE(app.deliveryDetailsOpen, open);
-        QCOMPARE(app.deliveryDetailsGroup->isHidden(), !open);
-        QCOMPARE(app.deliveryDetailsToggle->text(), open ? QStringLiteral("Hide details") : closedTitle);
-    }
-
+    // Content that is no JSON object, a missing file and a directory all show the same presentation.
     void unreadableFixture_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("top-level array") << QByteArray(R"([{"auth":{"state":"signed_in"}}])");
-        QTest::newRow("not JSON") << QByteArray("{\"status\":");
-        QTest::newRow("a bare string") << QByteArray("\"status\"");
-        QTest::newRow("empty file") << QByteArray();
+        QTest::addColumn<QString>("path"); // empty: the written content
+        QTest::newRow("top-level array") << QByteArray(R"([{"auth":{"state":"signed_in"}}])") << QString();
+        QTest::newRow("not JSON") << QByteArray("{\"status\":") << QString();
+        QTest::newRow("missing file") << QByteArray() << m_directory.filePath(QStringLiteral("absent.json"));
+        QTest::newRow("directory") << QByteArray() << m_directory.path();
     }
 
     void unreadableFixture() {
         QFETCH(QByteArray, content);
-        QTemporaryDir directory;
+        QFETCH(QString, path);
         Harness harness;
         AppDelegate& app = harness.app();
-        loadPreview(harness, directory, content);
+        path.isEmpty() ? loadPreview(app, content) : loadFixture(app, path);
         QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Could not load preview data"));
         QVERIFY(app.connectionRow->action()->isHidden());
         QCOMPARE(app.footer->text(), QStringLiteral("Preview data"));
@@ -150,66 +120,22 @@ private Q_SLOTS:
         verifyActionsDisabled(app);
     }
 
-    void missingOrDirectoryPathIsUnreadable() {
-        QTemporaryDir directory;
-        for (const QString& path : {directory.filePath(QStringLiteral("absent.json")), directory.path()}) {
-            Harness harness;
-            harness.app().fixtureMode = true;
-            harness.app().loadFixture(path);
-            QCOMPARE(harness.app().connectionRow->detail()->text(), QStringLiteral("Could not load preview data"));
-        }
-    }
-
-    void taskDetailComesFromTheFixture() {
-        QTemporaryDir directory;
-        Harness harness;
-        AppDelegate& app = harness.app();
-        loadPreview(harness, directory,
-                    R"({"tasks":{"items":[
-                        {"key":"t1","label":"First","state":"succeeded",
-                         "detail":{"instruction":"Do the first thing","result":"Done **well**."}},
-                        {"key":"t2","label":"Second","state":"running"}]}})");
-        QCOMPARE(app.selectedTaskKey, QStringLiteral("t1"));
-        QVERIFY(bodyText(app).startsWith(QStringLiteral("Request\nDo the first thing\n")));
-        QVERIFY(!app.taskVisuals->isHidden());
-        QVERIFY(!app.renderedDetail.isEmpty());
-        // A task without a detail object asks the host, which preview mode refuses at once.
-        app.taskTable->selectRow(1);
-        QCOMPARE(bodyText(app), QStringLiteral("Task content is unavailable. Refresh to try again."));
-    }
-
-    // The fixtures shipped for screenshots and demonstrations stay loadable and complete.
-    void shippedFixtures_data() {
-        QTest::addColumn<QString>("path");
+    // The fixtures shipped for screenshots stay loadable and fill the task page: every task has its detail.
+    void shippedFixtures() {
         const QDir fixtures(qEnvironmentVariable("VODU_SOURCE_DIR") + QStringLiteral("/fixtures"));
         const QStringList names = fixtures.entryList({QStringLiteral("*.json")}, QDir::Files);
         QVERIFY(!names.isEmpty());
         for (const QString& name : names) {
-            QTest::newRow(qPrintable(name)) << fixtures.filePath(name);
+            Harness harness;
+            AppDelegate& app = harness.app();
+            loadFixture(app, fixtures.filePath(name));
+            QVERIFY2(app.connected, qPrintable(name)); // rendered, not the unreadable-fixture presentation
+            QVERIFY(app.taskItems.size() >= 5);
+            for (const QJsonObject& task : app.taskItems) {
+                QVERIFY(task.value("detail").isObject());
+            }
+            QVERIFY(!app.taskVisuals->isHidden() && !app.detailActions->isHidden() && !app.taskLinks->isHidden());
         }
-    }
-
-    void shippedFixtures() {
-        QFETCH(QString, path);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QJsonObject fixture = QJsonDocument::fromJson(file.readAll()).object();
-        QVERIFY(fixture.value("status").isObject());
-        QVERIFY(fixture.value("appearance").isString());
-        for (const QJsonValue& task : fixture.value("status")["tasks"]["items"].toArray()) {
-            QVERIFY(task["detail"].isObject());
-        }
-
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.fixtureMode = true;
-        app.loadFixture(path);
-        QVERIFY(app.taskItems.size() >= 5);
-        QVERIFY(app.selectedTaskKey);
-        QVERIFY(!app.taskVisuals->isHidden());
-        QVERIFY(!app.detailActions->isHidden());
-        QVERIFY(!app.taskLinks->isHidden());
-        QVERIFY(app.connected); // rendered, not the unreadable-fixture presentation
     }
 };
 

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The recording host of tests/fixtures started under a harness: what it received is read back from its log.
+// The recording host of tests/fixtures started under a harness; ready() once the launch's "refresh" reached it.
 class RecordingHost {
 public:
     explicit RecordingHost(Harness& harness, const QString& failing = {}, const QString& held = {})
@@ -18,28 +18,14 @@ public:
         harness.fake->environment.insert(QStringLiteral("RECORDING_HOST_FAIL"), failing);
         harness.fake->environment.insert(QStringLiteral("RECORDING_HOST_HOLD"), held);
         harness.app().startHost();
-        m_running = m_bundle.isValid() && QTest::qWaitFor([&harness] { return harness.app().hostIsRunning(); }, 10000);
+        m_ready = m_bundle.isValid() && QTest::qWaitFor([this] { return !received().isEmpty(); }, 10000) &&
+                  received().first().value(u"action").toString() == u"refresh";
     }
 
-    bool isRunning() const { return m_running; }
+    bool ready() const { return m_ready; }
 
-    // Commands received so far, without the "refresh" the app sends after every launch.
-    QList<QJsonObject> commands() const {
-        QList<QJsonObject> received;
-        QFile file(m_log);
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                const QJsonObject command = QJsonDocument::fromJson(line).object();
-                if (!command.isEmpty()) {
-                    received.append(command);
-                }
-            }
-        }
-        if (!received.isEmpty() && received.first().value(u"action").toString() == u"refresh" && m_skipLaunchRefresh) {
-            received.removeFirst();
-        }
-        return received;
-    }
+    // Commands received after the launch's "refresh".
+    QList<QJsonObject> commands() const { return received().mid(1); }
 
     QStringList actions() const {
         QStringList names;
@@ -49,18 +35,20 @@ public:
         return names;
     }
 
-    // Waits for the launch's own "refresh" to arrive, so later commands are the test's.
-    bool settle() {
-        m_skipLaunchRefresh = false;
-        const bool arrived = QTest::qWaitFor([this] { return !commands().isEmpty(); }, 10000);
-        m_skipLaunchRefresh = true;
-        return arrived;
+private:
+    QList<QJsonObject> received() const {
+        QFile file(m_log);
+        QList<QJsonObject> lines;
+        for (const QByteArray& line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
+            if (const QJsonObject command = QJsonDocument::fromJson(line).object(); !command.isEmpty()) {
+                lines.append(command);
+            }
+        }
+        return lines;
     }
 
-private:
     TestBundle m_bundle;
     QTemporaryDir m_logDir;
     QString m_log;
-    bool m_running = false;
-    bool m_skipLaunchRefresh = true;
+    bool m_ready = false;
 };

@@ -7,8 +7,21 @@
 
 namespace {
 
-QJsonObject task(const char* json) {
-    return QJsonDocument::fromJson(json).object();
+// Light-appearance colours of the state groups.
+const QColor green(0x18, 0x7A, 0x2D), red(0xB4, 0x23, 0x23), orange(0x9C, 0x43, 0x00);
+const QColor accent(0x00, 0x75, 0xDE), grey(0x61, 0x5D, 0x59);
+
+void stateRow(const char* state, const QString& japanese, const QString& english, const QString& symbol,
+              const QColor& colour) {
+    QTest::newRow(state) << QString(state) << japanese << english << symbol << colour;
+}
+
+QList<QJsonObject> tasks(const QString& items) {
+    QList<QJsonObject> tasks;
+    for (const QJsonValue& value : QJsonDocument::fromJson(items.toUtf8()).array()) {
+        tasks.append(value.toObject());
+    }
+    return tasks;
 }
 
 } // namespace
@@ -23,72 +36,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<QColor>("light");
-        QTest::addColumn<QColor>("dark");
-        const QColor green(0x18, 0x7A, 0x2D), greenDark(0x81, 0xD9, 0x9B);
-        const QColor red(0xB4, 0x23, 0x23), redDark(0xFF, 0xA0, 0xA0);
-        const QColor orange(0x9C, 0x43, 0x00), orangeDark(0xF4, 0xBC, 0x7C);
-        const QColor accent(0x00, 0x75, 0xDE), accentDark(0x3B, 0x9E, 0xFF);
-        const QColor grey(0x61, 0x5D, 0x59), greyDark(0xB8, 0xB3, 0xAD);
-        QTest::newRow("succeeded") << "succeeded"
-                                   << "完了"
-                                   << "Completed"
-                                   << "✓" << green << greenDark;
-        QTest::newRow("completed, derived") << "completed"
-                                            << "Completed"
-                                            << "Completed"
-                                            << "✓" << green << greenDark;
-        QTest::newRow("complete") << "complete"
-                                  << "Complete"
-                                  << "Complete"
-                                  << "✓" << green << greenDark;
-        QTest::newRow("merge_ready") << "merge_ready"
-                                     << "Merge Ready"
-                                     << "Merge Ready"
-                                     << "✓" << green << greenDark;
-        QTest::newRow("pr_ready_for_review") << "pr_ready_for_review"
-                                             << "Pr Ready For Review"
-                                             << "Pr Ready For Review"
-                                             << "✓" << green << greenDark;
-        QTest::newRow("failed") << "failed"
-                                << "失敗"
-                                << "Failed"
-                                << "×" << red << redDark;
-        QTest::newRow("stopped") << "stopped"
-                                 << "停止"
-                                 << "Stopped"
-                                 << "–" << orange << orangeDark;
-        QTest::newRow("cancelled") << "cancelled"
-                                   << "キャンセル"
-                                   << "Cancelled"
-                                   << "–" << orange << orangeDark;
-        QTest::newRow("canceled, derived") << "canceled"
-                                           << "Canceled"
-                                           << "Canceled"
-                                           << "–" << orange << orangeDark;
-        QTest::newRow("running") << "running"
-                                 << "実行中"
-                                 << "Running"
-                                 << "●" << accent << accentDark;
-        QTest::newRow("coding") << "coding"
-                                << "Coding"
-                                << "Coding"
-                                << "●" << accent << accentDark;
-        QTest::newRow("queued") << "queued"
-                                << "待機中"
-                                << "Queued"
-                                << "◷" << accent << accentDark;
-        QTest::newRow("unknown") << "unknown"
-                                 << "Unknown"
-                                 << "Unknown"
-                                 << "●" << grey << greyDark;
-        QTest::newRow("other words, mixed case") << "waiting_FOR_input"
-                                                 << "Waiting For Input"
-                                                 << "Waiting For Input"
-                                                 << "●" << grey << greyDark;
-        QTest::newRow("states are compared exactly") << "Succeeded"
-                                                     << "Succeeded"
-                                                     << "Succeeded"
-                                                     << "●" << grey << greyDark;
+        stateRow("succeeded", "完了", "Completed", "✓", green);
+        stateRow("completed", "Completed", "Completed", "✓", green);
+        stateRow("pr_ready_for_review", "Pr Ready For Review", "Pr Ready For Review", "✓", green);
+        stateRow("failed", "失敗", "Failed", "×", red);
+        stateRow("cancelled", "キャンセル", "Cancelled", "–", orange);
+        stateRow("canceled", "Canceled", "Canceled", "–", orange);
+        stateRow("coding", "Coding", "Coding", "●", accent);
+        stateRow("queued", "待機中", "Queued", "◷", accent);
+        stateRow("waiting_FOR_input", "Waiting For Input", "Waiting For Input", "●", grey);
+        stateRow("Succeeded", "Succeeded", "Succeeded", "●", grey); // compared exactly
     }
 
     void vocabulary() {
@@ -97,64 +54,35 @@ private Q_SLOTS:
         QFETCH(QString, english);
         QFETCH(QString, symbol);
         QFETCH(QColor, light);
-        QFETCH(QColor, dark);
         QCOMPARE(taskStateName(state, Copy{true}), japanese);
-        QCOMPARE(taskStateName(state, Copy{false}), english);
-        QCOMPARE(taskStateSymbol(state), symbol);
         QCOMPARE(taskStateLine(state, Copy{false}), symbol + QStringLiteral("  ") + english);
         QCOMPARE(taskStateColor(state).resolve(Appearance::light), light);
-        QCOMPARE(taskStateColor(state).resolve(Appearance::dark), dark);
     }
 
-    void identity_data() {
-        QTest::addColumn<QJsonObject>("task");
-        QTest::addColumn<QVariant>("identity");
-        QTest::newRow("key") << task(R"({"key":"k","id":"i"})") << QVariant(QStringLiteral("k"));
-        QTest::newRow("id when no key") << task(R"({"id":"i"})") << QVariant(QStringLiteral("i"));
-        QTest::newRow("id when key is not a string") << task(R"({"key":7,"id":"i"})") << QVariant(QStringLiteral("i"));
-        QTest::newRow("empty key still counts") << task(R"({"key":"","id":"i"})") << QVariant(QString(""));
-        QTest::newRow("neither") << task(R"({"label":"x"})") << QVariant();
-        QTest::newRow("id of wrong type") << task(R"({"id":12})") << QVariant();
-    }
-
-    void identity() {
-        QFETCH(QJsonObject, task);
-        QFETCH(QVariant, identity);
-        const std::optional<QString> found = taskIdentity(task);
-        QCOMPARE(found.has_value(), identity.isValid());
-        if (found) {
-            QCOMPARE(*found, identity.toString());
-        }
-    }
-
+    // The row to select for the selected identity ("key", else a string "id"; null: none); row 0 when it is gone.
     void rowToSelect_data() {
         QTest::addColumn<QString>("items");
-        QTest::addColumn<QVariant>("selected");
+        QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("row");
-        const QString three = R"([{"key":"a"},{"key":"b"},{"id":"c"}])";
-        QTest::newRow("selected by key") << three << QVariant(QStringLiteral("b")) << 1;
-        QTest::newRow("selected by id") << three << QVariant(QStringLiteral("c")) << 2;
-        QTest::newRow("selected task gone") << three << QVariant(QStringLiteral("z")) << 0;
-        QTest::newRow("nothing selected, every task has an identity") << three << QVariant() << 0;
-        QTest::newRow("nothing selected matches a task without identity")
-            << QString(R"([{"key":"a"},{"label":"no identity"}])") << QVariant() << 1;
-        QTest::newRow("a task without identity never matches a selection")
-            << QString(R"([{"label":"no identity"},{"key":"a"}])") << QVariant(QStringLiteral("z")) << 0;
-        QTest::newRow("first of two equal identities")
-            << QString(R"([{"key":"x"},{"key":"a"},{"id":"a"}])") << QVariant(QStringLiteral("a")) << 1;
-        QTest::newRow("empty list") << QString("[]") << QVariant(QStringLiteral("a")) << 0;
+        const auto add = [](const char* name, const char* items, const QString& selected, int row) {
+            QTest::newRow(name) << QString(items) << selected << row;
+        };
+        add("selected by id", R"([{"key":"a"},{"key":"b"},{"id":"c"}])", "c", 2);
+        add("selected task gone", R"([{"key":"a"},{"key":"b"}])", "z", 0);
+        add("key wins over id", R"([{"id":"k"},{"key":"k","id":"i"}])", "i", 0);
+        add("id when the key is not a string", R"([{"key":"a"},{"key":7,"id":"i"}])", "i", 1);
+        add("an empty key still counts", R"([{"key":"a"},{"key":"","id":"i"}])", "", 1);
+        add("none selected matches a task without identity", R"([{"key":"a"},{"id":12}])", {}, 1);
+        add("a task without identity never matches", R"([{"key":"a"},{"label":"x"}])", "z", 0);
+        add("first of two equal identities", R"([{"key":"x"},{"key":"a"},{"id":"a"}])", "a", 1);
+        add("empty list", "[]", "a", 0);
     }
 
     void rowToSelect() {
         QFETCH(QString, items);
-        QFETCH(QVariant, selected);
+        QFETCH(QString, selected);
         QFETCH(int, row);
-        QList<QJsonObject> tasks;
-        for (const QJsonValue& value : QJsonDocument::fromJson(items.toUtf8()).array()) {
-            tasks.append(value.toObject());
-        }
-        const std::optional<QString> key = selected.isValid() ? std::optional(selected.toString()) : std::nullopt;
-        QCOMPARE(taskRowToSelect(tasks, key), row);
+        QCOMPARE(taskRowToSelect(tasks(items), selected.isNull() ? std::nullopt : std::optional(selected)), row);
     }
 };
 

@@ -1,7 +1,5 @@
 #include "TestRegistry.h"
-#include "ui/ConnectionButton.h"
 #include "ui/FlatButtons.h"
-#include "ui/SegmentedControl.h"
 #include "ui/SidebarNavButton.h"
 #include "ui/StatusRow.h"
 #include "ui/Surfaces.h"
@@ -9,8 +7,6 @@
 #include "ui/ThemedLabel.h"
 
 #include <QHBoxLayout>
-#include <QImage>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -28,22 +24,22 @@ std::unique_ptr<QWidget> stage(Appearance appearance) {
     return window;
 }
 
-QColor pixel(QWidget* widget, QPoint point) {
-    return widget->grab().toImage().pixelColor(point);
+bool near(const QColor& a, const ThemeColor& b, QWidget* widget) {
+    const QColor c = b.resolve(appearanceOf(widget));
+    return std::abs(a.red() - c.red()) <= 8 && std::abs(a.green() - c.green()) <= 8 &&
+           std::abs(a.blue() - c.blue()) <= 8;
 }
 
-bool near(const QColor& a, const QColor& b) {
-    return std::abs(a.red() - b.red()) <= 8 && std::abs(a.green() - b.green()) <= 8 &&
-           std::abs(a.blue() - b.blue()) <= 8;
+bool near(QWidget* widget, QPoint point, const ThemeColor& colour) {
+    return near(widget->grab().toImage().pixelColor(point), colour, widget);
 }
 
-// Whether some pixel of the image is close to `colour`.
-bool contains(const QImage& image, const QColor& colour) {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (near(image.pixelColor(x, y), colour)) {
-                return true;
-            }
+// Whether some pixel of the widget is close to `colour`.
+bool contains(QWidget* widget, const ThemeColor& colour) {
+    const QImage image = widget->grab().toImage();
+    for (int i = 0; i < image.width() * image.height(); ++i) {
+        if (near(image.pixelColor(i % image.width(), i / image.width()), colour, widget)) {
+            return true;
         }
     }
     return false;
@@ -56,74 +52,48 @@ class ControlsTest final : public QObject {
 
 private Q_SLOTS:
     void appearances_data() {
-        QTest::addColumn<int>("appearance");
-        QTest::newRow("light") << int(Appearance::light);
-        QTest::newRow("dark") << int(Appearance::dark);
+        QTest::addColumn<Appearance>("look");
+        QTest::newRow("light") << Appearance::light;
+        QTest::newRow("dark") << Appearance::dark;
     }
 
     void solidActionButtonDisabled_data() { appearances_data(); }
 
     void solidActionButtonDisabled() {
-        QFETCH(int, appearance);
-        const auto look = Appearance(appearance);
-        auto window = stage(look);
+        QFETCH(Appearance, look);
+        auto window = stage(look == Appearance::light ? Appearance::dark : Appearance::light);
         auto* button = new SolidActionButton(QStringLiteral("Approve"), window.get());
         button->resize(button->sizeHint());
-        QCOMPARE(button->sizeHint().height(), 32);
-        QVERIFY(button->sizeHint().width() >= button->fontMetrics().horizontalAdvance(QStringLiteral("Approve")) + 32);
-        const QPoint fill(4, 16);
-        QVERIFY(near(pixel(button, fill), Theme::action.resolve(look)));
-        QVERIFY(contains(button->grab().toImage(), Theme::actionText.resolve(look)));
-
+        setWindowAppearance(window.get(), look); // repainted from the theme, not rebuilt
+        QVERIFY(near(button, QPoint(4, 16), Theme::action));
+        QVERIFY(contains(button, Theme::actionText));
         button->setEnabled(false);
-        QVERIFY(near(pixel(button, fill), Theme::selected.resolve(look)));
-        const QImage disabled = button->grab().toImage();
-        QVERIFY(contains(disabled, Theme::secondary.resolve(look)));
-        QVERIFY(!contains(disabled, Theme::action.resolve(look)));
+        QVERIFY(near(button, QPoint(4, 16), Theme::selected));
+        QVERIFY(contains(button, Theme::secondary));
+        QVERIFY(!contains(button, Theme::action));
     }
 
     void attentionSurface_data() { appearances_data(); }
 
     void attentionSurface() {
-        QFETCH(int, appearance);
-        const auto look = Appearance(appearance);
+        QFETCH(Appearance, look);
         auto window = stage(look);
         window->resize(200, 80);
         auto* surface = new AttentionSurface(window.get());
         surface->setGeometry(0, 0, 200, 80);
-
-        // Inactive: nothing at all is drawn, the background shows everywhere.
-        const QImage inactive = window->grab().toImage();
+        const QImage inactive = window->grab().toImage(); // inactive: nothing at all is drawn
         for (const QPoint point : {QPoint(0, 40), QPoint(1, 40), QPoint(100, 40), QPoint(199, 79)}) {
             QCOMPARE(inactive.pixelColor(point), QColor(Qt::magenta));
         }
-
         surface->setActive(true);
-        const QImage active = window->grab().toImage();
-        QVERIFY(near(active.pixelColor(100, 40), Theme::attentionFill.resolve(look)));
-        QVERIFY(near(active.pixelColor(1, 40), Theme::attentionInk.resolve(look)));
-        QVERIFY(near(active.pixelColor(100, 0), Theme::attentionBorder.resolve(look)) ||
-                near(active.pixelColor(100, 1), Theme::attentionBorder.resolve(look)));
-    }
-
-    void appearanceSwitchRepaintsWithoutRebuilding() {
-        auto window = stage(Appearance::light);
-        window->resize(120, 60);
-        auto* box = new RoundedBox(Theme::surface, Theme::border, 12, window.get());
-        box->setGeometry(0, 0, 120, 60);
-        auto* label = new ThemedLabel(Theme::text, box);
-        QVERIFY(near(pixel(box, QPoint(60, 30)), Theme::surface.resolve(Appearance::light)));
-        setWindowAppearance(window.get(), Appearance::dark);
-        QVERIFY(near(pixel(box, QPoint(60, 30)), Theme::surface.resolve(Appearance::dark)));
-        QCOMPARE(label->parentWidget(), box); // same objects, other colours
-        QCOMPARE(appearanceOf(label), Appearance::dark);
+        QVERIFY(near(surface, QPoint(100, 40), Theme::attentionFill));
+        QVERIFY(near(surface, QPoint(1, 40), Theme::attentionInk));
     }
 
     void longStatusRowDetailTruncatesFirst() {
         auto window = stage(Appearance::light);
-        auto* column = new QHBoxLayout(window.get());
         auto* row = new StatusRow(QStringLiteral("Connection"), window.get());
-        column->addWidget(row);
+        (new QHBoxLayout(window.get()))->addWidget(row);
         const QString detail = QStringLiteral("the service reported a very long explanation ").repeated(6);
         row->render(detail, Tone::bad);
         row->action()->setText(QStringLiteral("Reconnect"));
@@ -131,85 +101,18 @@ private Q_SLOTS:
         window->resize(420, 60);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCOMPARE(row->title()->width(), 112);
         QVERIFY(row->detail()->width() < row->detail()->fontMetrics().horizontalAdvance(detail));
-        QCOMPARE(row->detail()->text(), detail); // cut only when drawn
-        QCOMPARE(row->detail()->toolTip(), detail);
+        QCOMPARE(row->detail()->toolTip(), detail);                          // the full text stays reachable
         QCOMPARE(row->action()->width(), row->action()->sizeHint().width()); // never squeezed
-        QCOMPARE(row->dot()->color().light, Theme::systemRed.light);
     }
 
-    void statusDotColours_data() {
-        QTest::addColumn<int>("tone");
-        QTest::addColumn<quint32>("light");
-        QTest::addColumn<quint32>("dark");
-        QTest::newRow("good") << int(Tone::good) << 0x3D7650u << 0x9EBBA3u;
-        QTest::newRow("warning") << int(Tone::warning) << 0xA94700u << 0xF08A3Au;
-        QTest::newRow("bad") << int(Tone::bad) << 0x615D59u << 0xB8B3ADu;
-        QTest::newRow("busy") << int(Tone::busy) << 0x615D59u << 0xB8B3ADu;
-    }
-
-    void statusDotColours() {
-        QFETCH(int, tone);
-        QFETCH(quint32, light);
-        QFETCH(quint32, dark);
-        const ThemeColor colour = StatusDot::colorFor(Tone(tone));
-        QCOMPARE(colour.light, light);
-        QCOMPARE(colour.dark, dark);
-    }
-
-    void segmentedControlReportsOnlyUserChoices() {
-        SegmentedControl control({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-        control.resize(300, 32);
-        QSignalSpy chosen(&control, &SegmentedControl::activated);
-        control.setCurrentIndex(2);
-        QCOMPARE(chosen.count(), 0);
-        QTest::mouseClick(&control, Qt::LeftButton, {}, QPoint(150, 16));
-        QCOMPARE(chosen.count(), 1);
-        QCOMPARE(chosen.first().first().toInt(), 1);
-        QCOMPARE(control.currentIndex(), 1);
-        control.setCurrentIndex(5);
-        QCOMPARE(control.currentIndex(), -1);
-    }
-
-    void selectionStatesRedraw() {
+    void selectedNavButtonIsFilled() {
         auto window = stage(Appearance::light);
         auto* nav = new SidebarNavButton(QStringLiteral("Tasks"), Symbol::checkmarkSquare, window.get());
         nav->resize(200, 32);
-        QCOMPARE(pixel(nav, QPoint(100, 16)), QColor(Qt::magenta));
+        QCOMPARE(nav->grab().toImage().pixelColor(100, 16), QColor(Qt::magenta));
         nav->setSelected(true);
-        QVERIFY(near(pixel(nav, QPoint(100, 16)), Theme::selected.resolve(Appearance::light)));
-
-        auto* tab = new DetailsTabButton(QStringLiteral("Plan"), window.get());
-        tab->resize(tab->sizeHint());
-        const int width = tab->sizeHint().width();
-        tab->setSelected(true);
-        QCOMPARE(tab->sizeHint().width(), width); // the bold title does not move its neighbours
-        QVERIFY(near(pixel(tab, QPoint(width / 2, 31)), Theme::text.resolve(Appearance::light)));
-    }
-
-    void emptyCollapsingLabelTakesNoRoom() {
-        ThemedLabel label(Theme::text);
-        label.setWordWrap(true);
-        label.setContentsMargins(0, 12, 0, 0);
-        label.setCollapsesWhenEmpty(true);
-        QCOMPARE(label.sizeHint(), QSize(0, 0));
-        QCOMPARE(label.heightForWidth(300), 0);
-        label.setText(QStringLiteral("Next step"));
-        QVERIFY(label.heightForWidth(300) >= 12 + label.fontMetrics().height());
-    }
-
-    void limitedLabelStopsAtItsLines() {
-        ThemedLabel label(Theme::text);
-        label.setWordWrap(true);
-        label.setMaximumLines(2);
-        label.setText(QStringLiteral("word ").repeated(200));
-        QCOMPARE(label.heightForWidth(200), 2 * label.fontMetrics().lineSpacing());
-    }
-
-    void connectionButtonNaturalSize() {
-        ConnectionButton button;
-        QCOMPARE(button.sizeHint(), QSize(200, 32));
+        QVERIFY(near(nav, QPoint(100, 16), Theme::selected));
     }
 };
 

@@ -1,15 +1,7 @@
-#include "Harness.h"
 #include "InstallationHome.h"
-#include "TestRegistry.h"
 #include "ui/StatusRow.h"
-#include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -25,45 +17,29 @@ int modeOf(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? static_cast<int>(status.st_mode & 07777) : -1;
 }
 
-// An app with a newer release selected (1.3.0 over the bundle's 1.2.3), a host that answers "quit" as `quitMode`
-// says, and a launcher that records how the install process was started.
+// An app with release 1.3.0 selected over the bundle's 1.2.3, a host that answers "quit" as `quitMode` says, and a
+// launcher that records how the install process was started.
 struct RestartSetup {
     explicit RestartSetup(const QString& quitMode = QStringLiteral("accept"))
         : bundle(QStringLiteral("update-host.js")) {
-        home.select(home.addRelease(QStringLiteral("1.3.0")));
-        const QString launcher = bundle.path() + QStringLiteral("/Contents/MacOS/vodu");
-        QFile::remove(launcher);
-        valid = bundle.isValid() &&
-                QFile::copy(TestBundle::fixturePath(QStringLiteral("recording-launcher.sh")), launcher) &&
-                QFile::setPermissions(launcher, QFile::ReadOwner | QFile::ExeOwner);
-        FakePlatform& fake = *harness.fake;
-        fake.bundleDir = bundle.path();
-        fake.environment.insert(QStringLiteral("VODU_HOME"), home.path());
-        fake.environment.insert(QStringLiteral("LAUNCHER_RECORD"), record());
-        fake.environment.insert(QStringLiteral("UPDATE_HOST_QUIT"), quitMode);
-        fake.environment.insert(QStringLiteral("UPDATE_HOST_LOG"), hostLog());
+        valid = home.select(home.addRelease("1.3.0")) && bundle.isValid() && installRecordingLauncher(bundle.path());
+        harness.fake->bundleDir = bundle.path();
+        harness.fake->environment.insert("VODU_HOME", home.path());
+        harness.fake->environment.insert("LAUNCHER_RECORD", record());
+        harness.fake->environment.insert("UPDATE_HOST_QUIT", quitMode);
     }
 
     AppDelegate& app() { return harness.app(); }
-    QString record() const { return home.path() + QStringLiteral("/record"); }
-    QString hostLog() const { return home.path() + QStringLiteral("/host.log"); }
-    QString log() const { return home.installer() + QStringLiteral("/desktop-update.log"); }
-    QStringList actionsSent() const {
-        QStringList actions;
-        for (const QString& line : fileLines(hostLog())) {
-            actions.append(line.section(QStringLiteral("\"action\":\""), 1).section(QLatin1Char('"'), 0, 0));
-        }
-        return actions;
-    }
+    QString record() const { return home.path() + "/record"; }
 
     // A running host and a status that has just arrived.
     bool connect() {
         app().startHost();
-        if (!QTest::qWaitFor([this] { return app().hostIsRunning(); }, 10000)) {
+        if (!valid || !QTest::qWaitFor([this] { return app().hostIsRunning(); }, 10000)) {
             return false;
         }
         app().handleLine(R"({"type":"status","status":{"version":"1.2.3"}})");
-        return app().connected && app().updateNeedsRestart;
+        return app().connected && app().updateNeedsRestart && app().updateButton->isEnabled();
     }
 
     InstallationHome home;
@@ -82,16 +58,11 @@ private Q_SLOTS:
     void preconditions_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("attempted");
-        QTest::newRow("all met, status 9.9 s old") << "none" << true;
-        QTest::newRow("status exactly 10 s old") << "age 10000" << false;
-        QTest::newRow("status 12 s old") << "age 12000" << false;
-        QTest::newRow("no status yet") << "no status" << false;
-        QTest::newRow("preview") << "preview" << false;
-        QTest::newRow("a quit is outstanding") << "quit in flight" << false;
-        QTest::newRow("disconnected") << "disconnected" << false;
-        QTest::newRow("a task is running") << "one task" << false;
-        QTest::newRow("selected release not newer") << "selected equal" << false;
-        QTest::newRow("no verified release") << "no release" << false;
+        QTest::newRow("all met, status 9.9 s old") << "status 9.9 s old" << true;
+        for (const char* refused : {"status 12 s old", "no status", "preview", "quit in flight", "disconnected",
+                                    "one task", "selected equal", "no release"}) {
+            QTest::newRow(refused) << QString::fromLatin1(refused) << false;
+        }
     }
 
     void preconditions() {
@@ -100,164 +71,109 @@ private Q_SLOTS:
         InstallationHome home;
         Harness harness;
         AppDelegate& app = harness.app();
-        InstallationHome::Release release;
-        if (change == u"selected equal") {
-            release.version = QStringLiteral("1.2.3");
-        }
+        TestRelease release;
+        release.version = change == u"selected equal" ? "1.2.3" : "1.3.0";
         if (change != u"no release") {
-            QVERIFY(home.select(home.addRelease(QStringLiteral("r"), release)));
+            QVERIFY(home.select(home.addRelease("r", release)));
         }
-        harness.fake->environment.insert(QStringLiteral("VODU_HOME"), home.path());
+        harness.fake->environment.insert("VODU_HOME", home.path());
         app.connected = change != u"disconnected";
         app.fixtureMode = change == u"preview";
         app.quitInFlight = change == u"quit in flight";
         app.activeTaskCount = change == u"one task" ? 1 : 0;
         if (change != u"no status") {
-            const qint64 age = change.startsWith(u"age ") ? change.mid(4).toLongLong() : 9900;
-            app.lastStatusReceivedAt = harness.fake->clock.addMSecs(-age);
+            const double age = change.startsWith(u"status ") ? change.section(' ', 1, 1).toDouble() : 9.9;
+            app.lastStatusReceivedAt = harness.fake->clock.addMSecs(qRound64(-age * 1000));
         }
 
         app.restartToUpdate();
         QCOMPARE(app.updateLabel->text(), attempted ? kCheckTasks : kStatusChanged);
-        QCOMPARE(app.restartError, std::optional<QString>(app.updateLabel->text()));
-        QCOMPARE(app.updateDot->color().light, Theme::systemRed.light);
-        QVERIFY(!app.restartRequest);
-        QVERIFY(!app.restartTimer);
+        QVERIFY(!app.restartRequest && !app.restartTimer);
         QCOMPARE(app.quitInFlight, change == u"quit in flight");
         QVERIFY(harness.fake->exitStatuses.isEmpty());
     }
 
-    void acceptedQuitStartsTheInstallProcessAndExits() {
-        RestartSetup setup;
-        QVERIFY(setup.valid);
-        AppDelegate& app = setup.app();
-        QVERIFY(setup.connect());
-        QVERIFY(app.updateButton->isEnabled());
-
-        // A status gone old meanwhile: nothing is sent.
-        setup.harness.fake->clock = setup.harness.fake->clock.addSecs(12);
-        app.updateButton->click();
-        QCOMPARE(app.updateLabel->text(), kStatusChanged);
-        app.handleLine(R"({"type":"status","status":{"version":"1.2.3"}})");
-        QCOMPARE(app.updateLabel->text(), kStatusChanged); // kept while a restart is still needed
-
-        app.updateButton->click();
-        QVERIFY(app.quitInFlight);
-        QVERIFY(!app.updateButton->isEnabled());
-        QCOMPARE(app.updateLabel->text(), QStringLiteral("Restarting…"));
-        QVERIFY(!app.statusWatchdog);
-        QVERIFY(app.restartTimer && app.restartTimer->isActive() && app.restartTimer->isSingleShot());
-        QCOMPARE(app.restartTimer->interval(), 15000);
-
-        QTRY_COMPARE(setup.harness.fake->exitStatuses, QList<int>{0});
-        QCOMPARE(setup.actionsSent(), QStringList({QStringLiteral("refresh"), QStringLiteral("quit")}));
-        QVERIFY(!app.restartTimer);
-        QVERIFY(!app.restartAfterHostExit);
-        QVERIFY(!app.process);
-
-        QTRY_VERIFY(QFileInfo::exists(setup.record()));
-        const QStringList record = fileLines(setup.record());
-        QCOMPARE(record.mid(0, 5),
-                 QStringList({QStringLiteral("arg --install-selected-desktop"), QStringLiteral("arg 4242"),
-                              QStringLiteral("stdin /dev/null"), QStringLiteral("stdout /dev/null"),
-                              QStringLiteral("stderr ") + setup.log()}));
-        // Its own session, so it outlives the app.
-        QVERIFY(record.value(5) != QStringLiteral("session ") + QString::number(::getsid(0)));
-        QCOMPARE(modeOf(setup.log()), 0600);
-        QTRY_COMPARE(fileLines(setup.log()), QStringList{QStringLiteral("install step recorded")});
-    }
-
-    void acceptedQuitWaitsForTheHostToEnd() {
+    // The app waits for the host to end, then starts the install process detached and exits.
+    void acceptedQuitStartsTheInstallProcessOnceTheHostEnds() {
         RestartSetup setup(QStringLiteral("accept-stay"));
-        QVERIFY(setup.valid);
-        AppDelegate& app = setup.app();
         QVERIFY(setup.connect());
+        AppDelegate& app = setup.app();
         app.updateButton->click();
+        QVERIFY(app.quitInFlight && !app.updateButton->isEnabled());
+        QCOMPARE(app.updateLabel->text(), QStringLiteral("Restarting…"));
+        QVERIFY(app.restartTimer && app.restartTimer->isActive());
+        QCOMPARE(app.restartTimer->interval(), 15000);
         QTRY_COMPARE(app.updateLabel->text(), QStringLiteral("Waiting for service to stop…"));
-        QVERIFY(app.restartAfterHostExit);
         QVERIFY(!app.restartTimer); // the guard ended with the answer
-        QVERIFY(setup.harness.fake->exitStatuses.isEmpty());
+        QVERIFY(setup.harness.fake->exitStatuses.isEmpty() && !QFileInfo::exists(setup.record()));
 
         app.process->kill();
         QTRY_COMPARE(setup.harness.fake->exitStatuses, QList<int>{0});
         QTRY_VERIFY(QFileInfo::exists(setup.record()));
+        const QStringList record = fileLines(setup.record());
+        QCOMPARE(record.mid(0, 5), QStringList({"arg --install-selected-desktop", "arg 4242", "stdin /dev/null",
+                                                "stdout /dev/null", "stderr " + setup.home.log()}));
+        // Its own session, so it outlives the app.
+        QVERIFY(record.value(5) != QStringLiteral("session %1").arg(::getsid(0)));
+        QCOMPARE(modeOf(setup.home.log()), 0600);
     }
 
-    void refusedQuitLeavesTheAppRunning() {
-        RestartSetup setup(QStringLiteral("refuse"));
-        QVERIFY(setup.valid);
-        AppDelegate& app = setup.app();
+    void unsuccessfulQuit_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("refused") << QStringLiteral("refuse") << kCheckTasks;
+        QTest::newRow("unanswered") << QStringLiteral("ignore")
+                                    << QStringLiteral("Service did not respond. Check its status and try again.");
+    }
+
+    // The app stays and its row says why (not in the service's words); a stale attempt's guard or answer does nothing.
+    void unsuccessfulQuit() {
+        QFETCH(QString, mode);
+        QFETCH(QString, label);
+        RestartSetup setup(mode);
         QVERIFY(setup.connect());
-        const QString footerBefore = app.footer->text();
+        AppDelegate& app = setup.app();
+        const QString footer = app.footer->text();
+        app.restartGuardInterval = std::chrono::milliseconds(mode == u"ignore" ? 1 : 15000);
         app.updateButton->click();
-        QTRY_COMPARE(app.updateLabel->text(), kCheckTasks);
-        QCOMPARE(app.restartError, std::optional<QString>(kCheckTasks));
-        QCOMPARE(app.footer->text(), footerBefore); // the service's own words are not shown
-        QVERIFY(!app.quitInFlight);
-        QVERIFY(!app.restartRequest);
-        QVERIFY(!app.restartTimer);
-        QVERIFY(app.updateButton->isEnabled());
-        QVERIFY(app.statusWatchdog && app.statusWatchdog->isActive());
-        QCOMPARE(app.statusWatchdog->interval(), 3000);
-        QVERIFY(app.hostIsRunning());
-        QVERIFY(setup.harness.fake->exitStatuses.isEmpty());
-        QVERIFY(!QFileInfo::exists(setup.record()));
-    }
-
-    void unansweredQuitTimesOutAndALateGuardDoesNothing() {
-        RestartSetup setup(QStringLiteral("ignore"));
-        QVERIFY(setup.valid);
-        AppDelegate& app = setup.app();
-        QVERIFY(setup.connect());
-        app.restartGuardInterval = std::chrono::milliseconds(1);
-        app.restartToUpdate();
         const QUuid first = *app.restartRequest;
-        QTRY_COMPARE(app.updateLabel->text(),
-                     QStringLiteral("Service did not respond. Check its status and try again."));
-        QVERIFY(!app.quitInFlight);
-        QVERIFY(!app.restartRequest);
-        QVERIFY(app.updateButton->isEnabled());
+        QTRY_COMPARE(app.updateLabel->text(), label);
+        QCOMPARE(app.footer->text(), footer);
+        QVERIFY(!app.quitInFlight && !app.restartRequest && !app.restartTimer && app.updateButton->isEnabled());
         QVERIFY(app.statusWatchdog && app.statusWatchdog->isActive());
+        QVERIFY(app.hostIsRunning() && setup.harness.fake->exitStatuses.isEmpty());
+        QVERIFY(!QFileInfo::exists(setup.record()));
 
-        // A newer attempt; the first attempt's guard and answer arriving now change nothing.
         app.restartGuardInterval = std::chrono::milliseconds(15000);
-        app.restartToUpdate();
+        app.updateButton->click(); // a newer attempt
         QVERIFY(app.restartRequest && *app.restartRequest != first);
         app.restartTimedOut(first);
         app.restartQuitAnswered(first, false);
-        QVERIFY(app.quitInFlight);
+        QVERIFY(app.quitInFlight && !app.restartError && app.restartTimer && app.restartTimer->isActive());
         QCOMPARE(app.updateLabel->text(), QStringLiteral("Restarting…"));
-        QVERIFY(app.restartTimer && app.restartTimer->isActive());
-        QVERIFY(!app.restartError);
     }
 
-    void logThatIsASymbolicLinkIsNotFollowed() {
+    // The install directory is created 0700 and the log 0600; a log that is a symbolic link is not followed, and the
+    // install process is started all the same.
+    void installLogIsPrivateAndNeverFollowsALink() {
         RestartSetup setup;
         QVERIFY(setup.valid);
-        const QString victim = setup.home.path() + QStringLiteral("/victim");
-        QFile file(victim);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("keep\n");
-        file.close();
-        QVERIFY(QFile::link(victim, setup.log()));
+        const QString fresh = setup.home.path() + "/fresh";
+        const QString log = fresh + "/home/installer/desktop-update.log";
+        setup.harness.fake->environment.insert("VODU_HOME", fresh + "/home");
+        QVERIFY(setup.app().launchSelectedAfterExit());
+        QCOMPARE(modeOf(fresh), 0700);
+        QCOMPARE(modeOf(fresh + "/home/installer"), 0700);
+        QCOMPARE(modeOf(log), 0600);
+        QTRY_VERIFY(QFileInfo::exists(setup.record()));
 
+        const QString victim = setup.home.path() + "/victim";
+        QVERIFY(QFile::remove(setup.record()) && QFile::remove(log));
+        QVERIFY(writeFile(victim, "keep\n") && QFile::link(victim, log));
         QVERIFY(setup.app().launchSelectedAfterExit());
         QTRY_VERIFY(QFileInfo::exists(setup.record()));
-        QVERIFY(fileLines(setup.record()).contains(QStringLiteral("stderr /dev/null")));
-        QCOMPARE(fileLines(victim), QStringList{QStringLiteral("keep")});
-        QVERIFY(QFileInfo(setup.log()).isSymLink());
-    }
-
-    void installDirectoryAndLogAreCreatedPrivate() {
-        RestartSetup setup;
-        QVERIFY(setup.valid);
-        const QString home = setup.home.path() + QStringLiteral("/fresh/home");
-        setup.harness.fake->environment.insert(QStringLiteral("VODU_HOME"), home);
-        QVERIFY(setup.app().launchSelectedAfterExit());
-        QCOMPARE(modeOf(setup.home.path() + QStringLiteral("/fresh")), 0700);
-        QCOMPARE(modeOf(home + QStringLiteral("/installer")), 0700);
-        QCOMPARE(modeOf(home + QStringLiteral("/installer/desktop-update.log")), 0600);
-        QTRY_VERIFY(QFileInfo::exists(setup.record()));
+        QVERIFY(fileLines(setup.record()).contains("stderr /dev/null"));
+        QCOMPARE(fileLines(victim), QStringList{"keep"});
     }
 
     void launcherThatCannotRunRestartsTheService() {
@@ -266,18 +182,12 @@ private Q_SLOTS:
         Harness harness;
         AppDelegate& app = harness.app();
         harness.fake->bundleDir = emptyBundle.path();
-        harness.fake->environment.insert(QStringLiteral("VODU_HOME"), home.path());
-        QVERIFY(!app.launchSelectedAfterExit());
-
-        // The host already ended after accepting "quit".
-        app.quitInFlight = true;
-        app.restartAfterHostExit = true;
+        harness.fake->environment.insert("VODU_HOME", home.path());
+        app.quitInFlight = app.restartAfterHostExit = true; // the host has just ended after accepting "quit"
         app.hostEnded(0);
         QVERIFY(harness.fake->exitStatuses.isEmpty());
-        QVERIFY(!app.restartAfterHostExit);
-        QVERIFY(!app.quitInFlight);
+        QVERIFY(!app.restartAfterHostExit && !app.quitInFlight);
         QCOMPARE(app.updateLabel->text(), QStringLiteral("Could not restart the app. Open VODU again."));
-        QCOMPARE(app.updateDot->color().light, Theme::systemRed.light);
         QVERIFY(app.statusWatchdog && app.statusWatchdog->isActive());
         // The service was started again (its files are missing here, which the connection row says).
         QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Service files are missing"));
