@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "ScriptedHost.h"
 #include "TestRegistry.h"
 #include "ui/ConnectionButton.h"
 #include "ui/StatusRow.h"
@@ -13,15 +14,6 @@
 class HealthTest final : public QObject {
     Q_OBJECT
 
-private:
-    // A host that never writes, so only the clock decides freshness.
-    static bool startSilentHost(Harness& harness, const TestBundle& bundle) {
-        harness.fake->bundleDir = bundle.path();
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), QStringLiteral("silent"));
-        harness.app().startHost();
-        return QTest::qWaitFor([&harness] { return harness.app().hostIsRunning(); }, 10000);
-    }
-
 private Q_SLOTS:
     void staleOnlyStrictlyAfterFifteenSeconds_data() {
         QTest::addColumn<qint64>("elapsedMs");
@@ -35,10 +27,10 @@ private Q_SLOTS:
     void staleOnlyStrictlyAfterFifteenSeconds() {
         QFETCH(qint64, elapsedMs);
         QFETCH(bool, stale);
-        TestBundle bundle;
         Harness harness;
         AppDelegate& app = harness.app();
-        QVERIFY(startSilentHost(harness, bundle));
+        const ScriptedHost host(harness, QStringLiteral("silent")); // only the clock decides freshness
+        QVERIFY(host.ready());
         // Measured from the launch while no snapshot has arrived.
         harness.fake->clock = app.hostStartedAt->addMSecs(elapsedMs);
         app.checkStatusFreshness();
@@ -55,10 +47,10 @@ private Q_SLOTS:
     }
 
     void staleTicksRepeatOnlyTheSummaryAndASnapshotRestores() {
-        TestBundle bundle;
         Harness harness;
         AppDelegate& app = harness.app();
-        QVERIFY(startSilentHost(harness, bundle));
+        const ScriptedHost host(harness, QStringLiteral("silent")); // only the clock decides freshness
+        QVERIFY(host.ready());
         app.handleLine(R"({"type":"status","status":{"auth":{"state":"signed_in"},"connection":{"state":"online"}}})");
         QCOMPARE(app.lastStatusReceivedAt, harness.fake->clock);
         harness.fake->clock = harness.fake->clock.addSecs(16);
@@ -102,10 +94,10 @@ private Q_SLOTS:
     }
 
     void hostEndAfterAConflictExplainsIt() {
-        TestBundle bundle;
         Harness harness;
         AppDelegate& app = harness.app();
-        QVERIFY(startSilentHost(harness, bundle));
+        const ScriptedHost host(harness, QStringLiteral("silent")); // only the clock decides freshness
+        QVERIFY(host.ready());
         app.handleLine(R"({"type":"error","code":"process_conflict","conflicts":[{"pid":12,"entryPath":"/x"}]})");
         app.process->kill();
         QTRY_VERIFY(!app.process);

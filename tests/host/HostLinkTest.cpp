@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "ScriptedHost.h"
 #include "TestRegistry.h"
 #include "host/CommandEnvelope.h"
 #include "host/HostLaunch.h"
@@ -17,30 +18,6 @@
 #include <QTest>
 
 namespace {
-
-// Lines the scripted host received, as JSON objects.
-QList<QJsonObject> receivedCommands(const QString& logPath) {
-    QList<QJsonObject> commands;
-    QFile log(logPath);
-    if (!log.open(QIODevice::ReadOnly)) {
-        return commands;
-    }
-    for (const QByteArray& line : log.readAll().split('\n')) {
-        if (!line.isEmpty()) {
-            commands.append(QJsonDocument::fromJson(line).object());
-        }
-    }
-    return commands;
-}
-
-// Starts the scripted host in `mode` and waits until it runs.
-bool startScriptedHost(Harness& harness, const TestBundle& bundle, const QString& mode, const QString& logPath) {
-    harness.fake->bundleDir = bundle.path();
-    harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), mode);
-    harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), logPath);
-    harness.app().startHost();
-    return QTest::qWaitFor([&harness] { return harness.app().hostIsRunning(); }, 10000);
-}
 
 const QRegularExpression kUpperUuid(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
 
@@ -63,9 +40,8 @@ private Q_SLOTS:
         QTest::newRow("a field replaces the task key")
             << false << QVariant(QStringLiteral("task-1")) << QJsonObject{{"taskKey", "from-field"}, {"n", 2}}
             << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"taskKey", "from-field"}, {"n", 2}};
-        QTest::newRow("a field replaces force")
-            << true << QVariant() << QJsonObject{{"force", false}}
-            << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"force", false}};
+        QTest::newRow("a field replaces force") << true << QVariant() << QJsonObject{{"force", false}}
+                                                << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"force", false}};
     }
 
     void envelope() {
@@ -74,7 +50,8 @@ private Q_SLOTS:
         QFETCH(QJsonObject, fields);
         QFETCH(QJsonObject, expected);
         const std::optional<QString> key = taskKey.isValid() ? std::optional(taskKey.toString()) : std::nullopt;
-        const QJsonObject envelope = commandEnvelope(QStringLiteral("X"), QStringLiteral("refresh"), force, key, fields);
+        const QJsonObject envelope =
+            commandEnvelope(QStringLiteral("X"), QStringLiteral("refresh"), force, key, fields);
         QCOMPARE(envelope, expected);
         const std::optional<QByteArray> line = commandLine(envelope);
         QVERIFY(line);
@@ -109,7 +86,8 @@ private Q_SLOTS:
         QTest::newRow("both unset") << QVariant() << QVariant()
                                     << QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/.local/bin:/usr/bin:/bin");
         QTest::newRow("duplicates kept") << QVariant(QStringLiteral("/h")) << QVariant(QStringLiteral("/usr/local/bin"))
-                                         << QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/h/.local/bin:/usr/local/bin");
+                                         << QStringLiteral(
+                                                "/opt/homebrew/bin:/usr/local/bin:/h/.local/bin:/usr/local/bin");
     }
 
     void hostPathRule() {
@@ -175,19 +153,15 @@ private Q_SLOTS:
 
     // The whole path with a real child process: launch, refresh, status, results, host end.
     void endToEndWithAScriptedHost() {
-        TestBundle bundle;
-        QVERIFY(bundle.isValid());
-        QTemporaryDir logs;
-        const QString logPath = logs.filePath(QStringLiteral("received.log"));
         Harness harness;
         AppDelegate& app = harness.app();
-        QVERIFY(startScriptedHost(harness, bundle, QStringLiteral("answer"), logPath));
+        const ScriptedHost host(harness, QStringLiteral("answer"));
+        QVERIFY(host.ready());
         QVERIFY(app.connected);
         QVERIFY(app.hostStartedAt);
 
         // The launch sends "refresh" with a fresh id; the status frame is rendered.
-        QTRY_VERIFY(!receivedCommands(logPath).isEmpty());
-        const QJsonObject refresh = receivedCommands(logPath).first();
+        const QJsonObject refresh = host.received().first();
         QCOMPARE(refresh.value("action").toString(), QStringLiteral("refresh"));
         QVERIFY(kUpperUuid.match(refresh.value("id").toString()).hasMatch());
         QVERIFY(!refresh.contains("force"));
@@ -201,11 +175,13 @@ private Q_SLOTS:
                      completed.append({QStringLiteral("fail:") + message.value_or(QString()), ok});
                  });
         app.send(QStringLiteral("ping"), false, std::nullopt, {{"n", 1}},
-                 [&completed](bool ok, const std::optional<QString>&) { completed.append({QStringLiteral("ping"), ok}); });
+                 [&completed](bool ok, const std::optional<QString>&) {
+                     completed.append({QStringLiteral("ping"), ok});
+                 });
         QTRY_COMPARE(completed.size(), 2);
         QVERIFY(completed.contains({QStringLiteral("fail:refused with ••• for you"), false}));
         QVERIFY(completed.contains({QStringLiteral("ping"), true}));
-        const QList<QJsonObject> commands = receivedCommands(logPath);
+        const QList<QJsonObject> commands = host.received();
         QCOMPARE(commands.size(), 3);
         QCOMPARE(commands.at(1).value("force"), QJsonValue(true));
         QCOMPARE(commands.at(1).value("taskKey"), QJsonValue("task-7"));
@@ -215,8 +191,8 @@ private Q_SLOTS:
         // A second start while the host runs asks it to reconnect and resets nothing.
         const auto startedAt = app.hostStartedAt;
         app.startHost();
-        QTRY_COMPARE(receivedCommands(logPath).size(), 4);
-        QCOMPARE(receivedCommands(logPath).last().value("action").toString(), QStringLiteral("reconnect"));
+        QTRY_COMPARE(host.received().size(), 4);
+        QCOMPARE(host.received().last().value("action").toString(), QStringLiteral("reconnect"));
         QCOMPARE(app.hostStartedAt, startedAt);
 
         // Quit: the host answers and exits; the app then shows that the connection ended.
@@ -231,18 +207,16 @@ private Q_SLOTS:
     }
 
     void framesBufferedAtExitAreHandledFirst() {
-        TestBundle bundle;
-        QTemporaryDir logs;
         Harness harness;
         AppDelegate& app = harness.app();
-        QVERIFY(startScriptedHost(harness, bundle, QStringLiteral("burst-exit"), logs.filePath("log")));
+        const ScriptedHost host(harness, QStringLiteral("burst-exit"));
+        QVERIFY(host.ready());
         std::optional<bool> probe;
         QString versionWhenAnswered;
-        app.send(QStringLiteral("probe"), false, std::nullopt, {},
-                 [&](bool ok, const std::optional<QString>&) {
-                     probe = ok;
-                     versionWhenAnswered = app.runningVersion.value_or(QString());
-                 });
+        app.send(QStringLiteral("probe"), false, std::nullopt, {}, [&](bool ok, const std::optional<QString>&) {
+            probe = ok;
+            versionWhenAnswered = app.runningVersion.value_or(QString());
+        });
         QTRY_VERIFY(!app.process);
         // The result came after all 200 status frames and before the end, so it completed as answered.
         QCOMPARE(probe, std::optional<bool>(true));
@@ -251,11 +225,10 @@ private Q_SLOTS:
     }
 
     void hostEndFailsEveryWaitingCommandOnce() {
-        TestBundle bundle;
-        QTemporaryDir logs;
         Harness harness;
         AppDelegate& app = harness.app();
-        QVERIFY(startScriptedHost(harness, bundle, QStringLiteral("no-results"), logs.filePath("log")));
+        const ScriptedHost host(harness, QStringLiteral("no-results"));
+        QVERIFY(host.ready());
         QList<QString> failures;
         std::optional<bool> resent;
         for (const QString& name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}) {

@@ -1,4 +1,4 @@
-#include "RecordingHost.h"
+#include "ScriptedHost.h"
 #include "TestRegistry.h"
 
 #include <QLabel>
@@ -26,7 +26,7 @@ private Q_SLOTS:
     void quitAsksOnlyWhileTasksRun() {
         QFETCH(int, tasks);
         QFETCH(int, answer);
-        RecordingHost host(*m_harness);
+        ScriptedHost host(*m_harness);
         QVERIFY(host.ready());
         QTRY_VERIFY(app().pending.isEmpty());
         app().activeTaskCount = tasks;
@@ -50,7 +50,7 @@ private Q_SLOTS:
     }
 
     void refusedQuitKeepsTheAppAndShowsWhy() {
-        RecordingHost host(*m_harness, QStringLiteral("quit"));
+        ScriptedHost host(*m_harness, QStringLiteral("recording"), QStringLiteral("quit"));
         QVERIFY(host.ready());
         app().window->hide();
         app().setActivationPolicy(AppDelegate::ActivationPolicy::accessory);
@@ -65,7 +65,7 @@ private Q_SLOTS:
     }
 
     void aSecondQuitWhileOneIsOutstandingIsIgnored() {
-        RecordingHost host(*m_harness, {}, QStringLiteral("quit"));
+        ScriptedHost host(*m_harness, QStringLiteral("recording"), {}, QStringLiteral("quit"));
         QVERIFY(host.ready());
         QTRY_VERIFY(app().pending.isEmpty());
         app().requestQuit();

@@ -1,4 +1,4 @@
-#include "RecordingHost.h"
+#include "ScriptedHost.h"
 #include "TestRegistry.h"
 #include "ui/ConnectionButton.h"
 #include "ui/SegmentedControl.h"
@@ -80,7 +80,7 @@ private Q_SLOTS:
     void buttonsSendTheirCommandsAndReportFailures() {
         QFETCH(QString, button);
         QFETCH(QString, action);
-        RecordingHost host(*m_harness, action);
+        ScriptedHost host(*m_harness, QStringLiteral("recording"), action);
         QVERIFY(host.ready());
         auto* row = app().statusPanel->findChild<StatusRow*>(button);
         QPushButton* control = row ? row->action() : app().statusPanel->findChild<QPushButton*>(button);
@@ -93,14 +93,15 @@ private Q_SLOTS:
     }
 
     void failureWithoutAMessageUsesTheFallback() {
-        fake().environment.insert(QStringLiteral("RECORDING_HOST_SILENT_FAIL"), QStringLiteral("1"));
-        RecordingHost host(*m_harness, QStringLiteral("refresh")); // the launch's own refresh fails
+        fake().environment.insert(QStringLiteral("SCRIPTED_HOST_SILENT_FAIL"), QStringLiteral("1"));
+        ScriptedHost host(*m_harness, QStringLiteral("recording"),
+                          QStringLiteral("refresh")); // the launch's own refresh fails
         QVERIFY(host.ready());
         QTRY_COMPARE(app().footer->text(), QStringLiteral("Action could not finish"));
     }
 
     void reconnectStartsAStoppedHost() {
-        TestBundle bundle(QStringLiteral("recording-host.js"));
+        TestBundle bundle;
         fake().bundleDir = bundle.path();
         QVERIFY(!app().hostIsRunning());
         app().connectionRow->action()->show();
@@ -109,7 +110,7 @@ private Q_SLOTS:
     }
 
     void pluginButtonStaysDisabledUntilTheResult() {
-        RecordingHost host(*m_harness, QStringLiteral("install_plugins"));
+        ScriptedHost host(*m_harness, QStringLiteral("recording"), QStringLiteral("install_plugins"));
         QVERIFY(host.ready());
         app().footer->setText(QStringLiteral("before"));
         app().pluginSetupButton->click();

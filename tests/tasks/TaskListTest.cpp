@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "ScriptedHost.h"
 #include "TestRegistry.h"
 #include "tasks/TaskBodyView.h"
 #include "tasks/TaskStates.h"
@@ -44,15 +45,11 @@ QString bodyText(AppDelegate& app) {
 }
 
 // The task_detail commands the scripted host received.
-QList<QJsonObject> detailRequests(const QString& logPath) {
+QList<QJsonObject> detailRequests(const ScriptedHost& host) {
     QList<QJsonObject> commands;
-    QFile log(logPath);
-    if (log.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : log.readAll().split('\n')) {
-            const QJsonObject command = QJsonDocument::fromJson(line).object();
-            if (command.value("action").toString() == u"task_detail") {
-                commands.append(command);
-            }
+    for (const QJsonObject& command : host.received()) {
+        if (command.value("action").toString() == u"task_detail") {
+            commands.append(command);
         }
     }
     return commands;
@@ -159,17 +156,10 @@ private Q_SLOTS:
 
     // With a scripted host that records commands but never answers them.
     void detailRequestsFollowTheSelection() {
-        TestBundle bundle;
-        QVERIFY(bundle.isValid());
-        QTemporaryDir logs;
-        const QString logPath = logs.filePath(QStringLiteral("received.log"));
         Harness harness;
         AppDelegate& app = harness.app();
-        harness.fake->bundleDir = bundle.path();
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), QStringLiteral("no-results"));
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), logPath);
-        app.startHost();
-        QVERIFY(QTest::qWaitFor([&app] { return app.hostIsRunning(); }, 10000));
+        const ScriptedHost host(harness, QStringLiteral("no-results"));
+        QVERIFY(host.ready());
         QTRY_COMPARE(app.runningVersion, QStringLiteral("9.9.9")); // the host's own first snapshot is in
 
         // An empty list asks for nothing; every other snapshot asks again, an id standing in for a missing key.
@@ -177,18 +167,18 @@ private Q_SLOTS:
         const QString two = R"([{"id":"only-id","label":"First"},{"key":"b","label":"Second"}])";
         app.handleLine(statusFrame(two));
         app.handleLine(statusFrame(two));
-        QTRY_COMPARE(detailRequests(logPath).size(), 2);
-        for (const QJsonObject& command : detailRequests(logPath)) {
+        QTRY_COMPARE(detailRequests(host).size(), 2);
+        for (const QJsonObject& command : detailRequests(host)) {
             QCOMPARE(command.value("taskKey").toString(), QStringLiteral("only-id"));
             QVERIFY(!command.contains("force"));
         }
         QCOMPARE(bodyText(app), QStringLiteral("Checking status…"));
-        const QString firstId = detailRequests(logPath).first().value("id").toString();
+        const QString firstId = detailRequests(host).first().value("id").toString();
 
         // The user moves on; the old request then fails or answers late. The new task's body is left alone.
         clickRow(app, 1);
-        QTRY_COMPARE(detailRequests(logPath).size(), 3);
-        const QJsonObject second = detailRequests(logPath).last();
+        QTRY_COMPARE(detailRequests(host).size(), 3);
+        const QJsonObject second = detailRequests(host).last();
         QCOMPARE(second.value("taskKey").toString(), QStringLiteral("b"));
         app.handleLine(compact(QJsonObject{{"type", "result"}, {"id", firstId}, {"ok", false}}));
         app.handleLine(R"({"type":"task_detail","taskKey":"only-id","task":{"result":"Old"}})");

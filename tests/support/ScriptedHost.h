@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Harness.h"
+
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+// The scripted test host (tests/fixtures/scripted-host.js) started under a harness, with every command it receives
+// logged. `mode` chooses how it talks; actions in `failing` fail, actions in `held` are never answered.
+class ScriptedHost {
+public:
+    explicit ScriptedHost(Harness& harness, const QString& mode = QStringLiteral("recording"),
+                          const QString& failing = {}, const QString& held = {});
+
+    // True once the host runs and the launch's "refresh" reached it.
+    bool ready() const { return m_ready; }
+    // Every command received, the launch's "refresh" first.
+    QList<QJsonObject> received() const;
+    // Commands received after the launch's "refresh".
+    QList<QJsonObject> commands() const { return received().mid(1); }
+    QStringList actions() const;
+
+private:
+    TestBundle m_bundle;
+    QTemporaryDir m_logDir;
+    QString m_log;
+    bool m_ready = false;
+};
