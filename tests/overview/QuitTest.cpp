@@ -5,16 +5,10 @@
 #include <QMainWindow>
 #include <QTest>
 
-class QuitTest final : public QObject {
+class QuitTest final : public HarnessTest {
     Q_OBJECT
-    std::unique_ptr<Harness> m_harness;
-    AppDelegate& app() { return m_harness->app(); }
-    FakePlatform& fake() { return *m_harness->fake; }
 
 private Q_SLOTS:
-    void init() { m_harness = std::make_unique<Harness>(); }
-    void cleanup() { m_harness.reset(); }
-
     void quitAsksOnlyWhileTasksRun_data() {
         QTest::addColumn<int>("tasks");
         QTest::addColumn<int>("answer");

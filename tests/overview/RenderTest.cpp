@@ -30,16 +30,11 @@ Text text(const char* value) {
 
 } // namespace
 
-class RenderTest final : public QObject {
+class RenderTest final : public HarnessTest {
     Q_OBJECT
-    std::unique_ptr<Harness> m_harness;
-    AppDelegate& app() { return m_harness->app(); }
     void render(const QString& status) { app().render(json(status)); }
 
 private Q_SLOTS:
-    void init() { m_harness = std::make_unique<Harness>(); }
-    void cleanup() { m_harness.reset(); }
-
     void signedOutButOnlineAsksForSignIn_data() {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("summary");

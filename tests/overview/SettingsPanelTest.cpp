@@ -12,16 +12,10 @@
 #include <QStackedWidget>
 #include <QTest>
 
-class SettingsPanelTest final : public QObject {
+class SettingsPanelTest final : public HarnessTest {
     Q_OBJECT
-    std::unique_ptr<Harness> m_harness;
-    AppDelegate& app() { return m_harness->app(); }
-    FakePlatform& fake() { return *m_harness->fake; }
 
 private Q_SLOTS:
-    void init() { m_harness = std::make_unique<Harness>(); }
-    void cleanup() { m_harness.reset(); }
-
     void panelOpensAsASheetAndEscapeClosesIt_data() {
         QTest::addColumn<std::optional<int>>("screen");
         QTest::addColumn<int>("height");

@@ -34,3 +34,19 @@ struct Harness {
     FakePlatform* fake = nullptr; // owned by the controller
     std::unique_ptr<AppDelegate> controller;
 };
+
+// A test class whose every test function gets a fresh controller on a fake desktop.
+class HarnessTest : public QObject {
+    Q_OBJECT
+
+protected:
+    Harness& harness() { return *m_harness; }
+    AppDelegate& app() { return m_harness->app(); }
+    FakePlatform& fake() { return *m_harness->fake; }
+
+    std::unique_ptr<Harness> m_harness;
+
+private Q_SLOTS:
+    void init() { m_harness = std::make_unique<Harness>(); }
+    void cleanup() { m_harness.reset(); }
+};

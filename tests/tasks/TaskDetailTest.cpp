@@ -61,16 +61,10 @@ const QJsonObject kFiveCriteria =
 
 } // namespace
 
-class TaskDetailTest final : public QObject {
+class TaskDetailTest final : public HarnessTest {
     Q_OBJECT
 
-    std::unique_ptr<Harness> m_harness; // a fresh controller for every test
-    AppDelegate& app() { return m_harness->app(); }
-
 private Q_SLOTS:
-    void init() { m_harness = std::make_unique<Harness>(); }
-    void cleanup() { m_harness.reset(); }
-
     void sameDetailTwiceRendersOnce() {
         const QJsonObject detail = json(R"({"instruction":"Post the digest","result":"Posted **on time**."})");
         showTask(app(), detail);
