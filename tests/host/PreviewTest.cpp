@@ -122,7 +122,7 @@ private Q_SLOTS:
 
     // The fixtures shipped for screenshots stay loadable and fill the task page: every task has its detail.
     void shippedFixtures() {
-        const QDir fixtures(qEnvironmentVariable("VODU_SOURCE_DIR") + QStringLiteral("/fixtures"));
+        const QDir fixtures(TestBundle::sourcePath(QStringLiteral("fixtures")));
         const QStringList names = fixtures.entryList({QStringLiteral("*.json")}, QDir::Files);
         QVERIFY(!names.isEmpty());
         for (const QString& name : names) {

@@ -5,8 +5,14 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+QString TestBundle::sourcePath(const QString& relative) {
+    const QString fromEnvironment = qEnvironmentVariable("VODU_SOURCE_DIR");
+    return (fromEnvironment.isEmpty() ? QStringLiteral(VODU_TEST_SOURCE_DIR) : fromEnvironment) + QLatin1Char('/') +
+           relative;
+}
+
 QString TestBundle::fixturePath(const QString& name) {
-    return qEnvironmentVariable("VODU_SOURCE_DIR") + QStringLiteral("/tests/fixtures/") + name;
+    return sourcePath(QStringLiteral("tests/fixtures/") + name);
 }
 
 TestBundle::TestBundle(const QString& hostScript) {
@@ -16,11 +22,12 @@ TestBundle::TestBundle(const QString& hostScript) {
     QDir().mkpath(contents + QStringLiteral("/Resources/cli/src"));
     const QString launcher = contents + QStringLiteral("/MacOS/vodu");
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
-    m_valid = QFile::copy(qEnvironmentVariable("VODU_SOURCE_DIR") + QStringLiteral("/packaging/vodu"), launcher) &&
+    m_valid = QFile::copy(sourcePath(QStringLiteral("packaging/vodu")), launcher) &&
               QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner) && !node.isEmpty() &&
               QFile::link(node, contents + QStringLiteral("/Resources/runtime/bin/node"));
     if (!hostScript.isEmpty()) {
-        m_valid = m_valid && QFile::copy(fixturePath(hostScript), contents + QStringLiteral("/Resources/cli/src/desktop-host.js"));
+        m_valid = m_valid &&
+                  QFile::copy(fixturePath(hostScript), contents + QStringLiteral("/Resources/cli/src/desktop-host.js"));
     }
 }
 

@@ -15,6 +15,8 @@ public:
     QString path() const { return m_directory.path(); }
     bool isValid() const { return m_valid; }
     static QString fixturePath(const QString& name);
+    // The source tree: VODU_SOURCE_DIR when set, else the tree these tests were built from.
+    static QString sourcePath(const QString& relative);
 
 private:
     QTemporaryDir m_directory;

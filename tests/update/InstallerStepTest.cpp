@@ -9,7 +9,7 @@ namespace {
 void startStep(QProcess& step, const InstallationHome& home, const QString& pid) {
     step.setProcessEnvironment(home.environment());
     step.start("/bin/sh",
-               {qEnvironmentVariable("VODU_SOURCE_DIR") + "/packaging/vodu", "--install-selected-desktop", pid});
+               {TestBundle::sourcePath("packaging/vodu"), "--install-selected-desktop", pid});
 }
 
 } // namespace
