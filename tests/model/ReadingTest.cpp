@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "model/Timestamps.h"
 
@@ -74,6 +75,26 @@ private Q_SLOTS:
         QFETCH(QJsonValue, value);
         QFETCH(QString, text);
         QCOMPARE(::jsonText(value), text);
+    }
+    void identities_data() {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QString>("session");
+        QTest::addColumn<QString>("run");
+        QTest::newRow("all three") << QByteArray(R"({"provider":"codex","session":"s1","taskId":"t1"})") << "codex|s1"
+                                   << "codex|s1|t1";
+        QTest::newRow("no task") << QByteArray(R"({"provider":"codex","session":"s1"})") << "codex|s1" << "codex|s1|";
+        QTest::newRow("empty record") << QByteArray("{}") << "|" << "||";
+        QTest::newRow("mistyped parts count as empty")
+            << QByteArray(R"({"provider":7,"session":null,"taskId":["t"]})") << "|" << "||";
+    }
+
+    void identities() {
+        QFETCH(QByteArray, record);
+        QFETCH(QString, session);
+        QFETCH(QString, run);
+        const QJsonObject object = QJsonDocument::fromJson(record).object();
+        QCOMPARE(sessionIdentity(object), session);
+        QCOMPARE(deliveryIdentity(object), run);
     }
 };
 
