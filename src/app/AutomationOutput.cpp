@@ -260,7 +260,10 @@ void AutomationOutput::noteChange() {
 }
 
 QJsonObject AutomationOutput::describe() const {
-    const Sources sources = m_sources();
+    return describe(m_sources());
+}
+
+QJsonObject AutomationOutput::describe(const Sources& sources) {
     QJsonObject description;
     for (const QWidget* root : {sources.window.data(), sources.panel.data()}) {
         if (!root) {

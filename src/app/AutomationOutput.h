@@ -38,6 +38,8 @@ public:
 
     // The description written to ui.json, built from the widgets as they are now.
     QJsonObject describe() const;
+    // The same description for any set of sources (tests compare it with a reviewed copy).
+    static QJsonObject describe(const Sources& sources);
     // Writes whatever changed since the last write; returns true when a file was written.
     bool writeNow();
 

@@ -1,5 +1,5 @@
-#include "TestRegistry.h"
 #include "app/InstanceChannel.h"
+#include "TestRegistry.h"
 
 #include <QFile>
 #include <QLocalServer>
@@ -12,11 +12,14 @@
 
 namespace {
 
-QString uniqueName() { return QStringLiteral("vodu-test-") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".showWindow"); }
+QString uniqueName() {
+    return QStringLiteral("vodu-test-") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".showWindow");
+}
 
 // The asking side blocks, so it runs on its own thread while this thread's event loop serves the listener.
 InstanceChannel::AskResult askFromAnotherThread(const QString& name, qint64 ownPid) {
-    auto answer = std::async(std::launch::async, [name, ownPid] { return InstanceChannel::askToShowWindow(name, ownPid); });
+    auto answer =
+        std::async(std::launch::async, [name, ownPid] { return InstanceChannel::askToShowWindow(name, ownPid); });
     while (answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
         QTest::qWait(5);
     }

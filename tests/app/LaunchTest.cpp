@@ -1,11 +1,11 @@
 #include "Harness.h"
 #include "TestRegistry.h"
 
+#include "ui/StatusRow.h"
 #include <QFile>
 #include <QMainWindow>
 #include <QProcess>
 #include <QPushButton>
-#include "ui/StatusRow.h"
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,8 +21,8 @@ private Q_SLOTS:
         const QString fixture = TestBundle::fixturePath(QStringLiteral("scripted-host.js")); // any readable path
         QTest::newRow("fixture path given") << QStringList{"vodu-status", "--status-fixture", fixture} << false << true;
         QTest::newRow("flag as the last argument") << QStringList{"vodu-status", "--status-fixture"} << false << false;
-        QTest::newRow("flag last, bundle names a fixture") << QStringList{"vodu-status", "--status-fixture"} << true
-                                                           << true;
+        QTest::newRow("flag last, bundle names a fixture")
+            << QStringList{"vodu-status", "--status-fixture"} << true << true;
         QTest::newRow("no flag") << QStringList{"vodu-status"} << false << false;
     }
 
@@ -56,8 +56,10 @@ private Q_SLOTS:
     void showWindowNotificationName_data() {
         QTest::addColumn<QString>("identifier");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("bundled") << "com.zuzi.vodu.cli" << "com.zuzi.vodu.cli.showWindow";
-        QTest::newRow("no identifier") << "" << "com.zuzi.vodu.unbundled.4242.showWindow";
+        QTest::newRow("bundled") << "com.zuzi.vodu.cli"
+                                 << "com.zuzi.vodu.cli.showWindow";
+        QTest::newRow("no identifier") << ""
+                                       << "com.zuzi.vodu.unbundled.4242.showWindow";
     }
 
     void showWindowNotificationName() {

@@ -1,0 +1,122 @@
+// What the user sees, view by view, compared with a reviewed copy in tests/app/golden/. Any change to a name, a
+// text, a flag or a list item shows up as a diff of those files. VODU_UPDATE_GOLDEN=1 rewrites them.
+#include "Harness.h"
+#include "ScriptedHost.h"
+#include "TestRegistry.h"
+#include "Views.h"
+#include "app/AutomationOutput.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+namespace {
+
+// Every named view as one line "name {json}", without geometry (fonts differ between machines), sorted; views that
+// share a name are told apart by their content rather than by the order they were built in.
+QByteArray describeScreen(const QObject& controller) {
+    AutomationOutput::Sources sources;
+    sources.window = view<QMainWindow>("window");
+    sources.panel = view<QDialog>("statusPanel");
+    sources.statusMenu = view<QMenu>("statusMenu");
+    sources.statusItem = view<QSystemTrayIcon>(&controller, "statusItem");
+    const QJsonObject description = AutomationOutput::describe(sources);
+    static const QRegularExpression copyNumber(QStringLiteral("#\\d+$"));
+    QList<QByteArray> lines;
+    for (auto entry = description.begin(); entry != description.end(); ++entry) {
+        QJsonObject fields = entry.value().toObject();
+        for (const char* geometry : {"x", "y", "width", "height"}) {
+            fields.remove(QLatin1String(geometry));
+        }
+        QString name = entry.key();
+        name.remove(copyNumber);
+        lines.append(name.toUtf8() + ' ' + QJsonDocument(fields).toJson(QJsonDocument::Compact));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines.join('\n') + '\n';
+}
+
+void compareWithGolden(const QByteArray& actual, const QString& name) {
+    const QString path = TestBundle::sourcePath(QStringLiteral("tests/app/golden/") + name + QStringLiteral(".txt"));
+    if (qEnvironmentVariableIntValue("VODU_UPDATE_GOLDEN") == 1) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(actual);
+        return;
+    }
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path + QStringLiteral(" is missing")));
+    const QList<QByteArray> expected = file.readAll().split('\n');
+    const QList<QByteArray> lines = actual.split('\n');
+    for (qsizetype index = 0; index < std::max(expected.size(), lines.size()); ++index) {
+        const QByteArray want = expected.value(index);
+        const QByteArray got = lines.value(index);
+        QVERIFY2(want == got, qPrintable(QStringLiteral("%1 line %2\n  expected: %3\n  actual:   %4")
+                                             .arg(name)
+                                             .arg(index + 1)
+                                             .arg(QString::fromUtf8(want), QString::fromUtf8(got))));
+    }
+}
+
+} // namespace
+
+class GoldenViewsTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void preview_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("fixture");
+        QTest::newRow("preview-en") << "en-US"
+                                    << "preview-en.json";
+        QTest::newRow("preview-ja") << "ja-JP"
+                                    << "preview-ja.json";
+    }
+
+    void preview() {
+        QFETCH(QString, language);
+        QFETCH(QString, fixture);
+        Harness harness({language}, Harness::Build::nothing);
+        harness.app().applicationDidFinishLaunching({QStringLiteral("vodu-status"), QStringLiteral("--status-fixture"),
+                                                     TestBundle::sourcePath(QStringLiteral("fixtures/") + fixture)});
+        QCoreApplication::processEvents();
+        compareWithGolden(describeScreen(harness.app()), QString::fromLatin1(QTest::currentDataTag()));
+    }
+
+    void scriptedHost() {
+        Harness harness;
+        harness.fake->environment.insert(
+            QStringLiteral("SCRIPTED_HOST_STATUS"),
+            QString::fromUtf8(R"({
+            "sampledAt": "2026-12-06T08:59:58Z", "webOrigin": "WEB",
+            "connection": {"state": "online", "lastSuccessAt": "2026-12-06T08:59:00Z"},
+            "providers": {"codex": {"state": "ready", "version": "0.46.0"}, "claude": {"state": "missing"}},
+            "pluginSetup": {"state": "ready", "refreshPending": true},
+            "deliveryHooks": {"providers": {"codex": {"state": "observed"}},
+                "runs": [{"provider": "codex", "session": "s1", "taskId": "t1", "state": "blocked",
+                          "needsAttention": true, "reason": "Waiting for approval"}]},
+            "sessionSupervision": {"providers": {"claude": {"discovery": "unavailable", "reason": "No folder"}},
+                "sessions": [{"provider": "codex", "session": "s1", "title": "Fix the build"}]},
+            "tasks": {"activeCount": 2, "items": [{"key": "t1", "label": "Write the report", "state": "running"},
+                                                   {"key": "t2", "label": "Review", "state": "succeeded"}]},
+            "update": {"state": "current"}})")
+                .replace(QStringLiteral("WEB"), QStringLiteral("https:/") + u'/' + QStringLiteral("app.vodu.ai")));
+        harness.app().showWindow();
+        ScriptedHost host(harness, QStringLiteral("answer"));
+        QVERIFY(host.ready());
+        QTRY_VERIFY(view<QLabel>("footer")->text().startsWith(QStringLiteral("Open Connection")));
+        QTRY_VERIFY(host.actions().contains(QStringLiteral("task_detail")));
+        QCoreApplication::processEvents();
+        compareWithGolden(describeScreen(harness.app()), QStringLiteral("scripted-host"));
+    }
+};
+
+VODU_TEST_SUITE(GoldenViewsTest)
+#include "GoldenViewsTest.moc"
