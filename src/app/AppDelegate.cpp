@@ -1,113 +1,141 @@
-// The controller's life: creation, the launch sequence and showing the window.
+// The composition root: the areas are created here, wired to each other and to the host link, and built into the
+// window in the order the window is laid out.
 #include "app/AppDelegate.h"
 
-#include "app/InstanceChannel.h"
+#include "app/AutomationOutput.h"
+#include "delivery/DeliveryController.h"
+#include "host/ConflictStopFlow.h"
+#include "host/HostLink.h"
+#include "overview/OverviewController.h"
 #include "platform/Platform.h"
+#include "sessions/SessionsController.h"
+#include "sessions/SupervisionHome.h"
+#include "tasks/TasksController.h"
+#include "ui/ConnectionButton.h"
+#include "ui/WindowShell.h"
+#include "update/UpdateController.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QLocalServer>
+#include <QComboBox>
+#include <QDialog>
 #include <QMainWindow>
 #include <QMenu>
-#include <QProcess>
-#include <QTimer>
+#include <QPushButton>
+#include <QSystemTrayIcon>
 
 AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
-    : QObject(parent), desktopInstallError(platform->environmentValue(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"))),
-      copy(Copy::fromPreferredLanguages(platform->preferredLanguages())), m_platform(std::move(platform)) {}
+    : QObject(parent), m_platform(std::move(platform)),
+      m_copy(Copy::fromPreferredLanguages(m_platform->preferredLanguages())),
+      m_link(std::make_unique<HostLink>(*m_platform, m_copy, m_linkState)),
+      m_shell(std::make_unique<WindowShell>(
+          *m_platform, m_copy, m_linkState, [this] { return m_supervision.sessionCandidates.size(); },
+          [this] { return windowShouldClose(); })),
+      m_context{*m_platform, m_copy, *m_link, m_linkState, *m_shell, nullptr} {
+    m_conflictStop = std::make_unique<ConflictStopFlow>(m_context);
+    m_overview = std::make_unique<OverviewController>(m_context, m_linkState);
+    m_tasks = std::make_unique<TasksController>(m_context, m_linkState);
+    m_update = std::make_unique<UpdateController>(
+        m_context, m_platform->environmentValue(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR")));
+    m_home = std::make_unique<SupervisionHome>(m_copy);
+    m_delivery = std::make_unique<DeliveryController>(m_context, m_supervision, *m_home);
+    m_sessions = std::make_unique<SessionsController>(m_context, m_supervision, *m_home, *m_delivery);
+    wireAreas();
+}
 
 AppDelegate::~AppDelegate() {
-    // The host sees the end of its input and exits by itself; it is not waited for.
-    if (process) {
-        process->disconnect(this);
-        process->closeWriteChannel();
-    }
-    delete window.data();
-    delete statusMenu;
+    delete m_automationOutput.data();
 }
 
-void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
-    if (activateExistingInstance()) {
+QMainWindow* AppDelegate::window() const {
+    return m_shell->window();
+}
+
+void AppDelegate::wireAreas() {
+    HostLink* link = m_link.get();
+    connect(link, &HostLink::started, this, [this] { runAction(m_context, QStringLiteral("refresh")); });
+    connect(link, &HostLink::startFailed, this, &AppDelegate::renderDisconnected);
+    connect(link, &HostLink::statusReceived, this, &AppDelegate::render);
+    connect(link, &HostLink::taskDetailReceived, m_tasks.get(), &TasksController::handleTaskDetail);
+    connect(link, &HostLink::serviceError, this, [this](const QString& message) { m_shell->setFooterText(message); });
+    connect(link, &HostLink::processConflict, this, &AppDelegate::showProcessConflict);
+    connect(link, &HostLink::stale, this, &AppDelegate::renderStale);
+    connect(link, &HostLink::ended, this, &AppDelegate::hostEnded);
+
+    connect(m_shell.get(), &WindowShell::showWindowRequested, this, &AppDelegate::showWindow);
+    connect(m_shell.get(), &WindowShell::quitRequested, this, &AppDelegate::requestQuit);
+    connect(m_overview.get(), &OverviewController::showWindowRequested, this, &AppDelegate::showWindow);
+    connect(m_overview.get(), &OverviewController::quitRequested, this, &AppDelegate::requestQuit);
+    connect(m_overview.get(), &OverviewController::reconnectRequested, this, &AppDelegate::reconnect);
+    connect(m_conflictStop.get(), &ConflictStopFlow::startHostRequested, this, &AppDelegate::startHost);
+    connect(m_home.get(), &SupervisionHome::appearanceToggleRequested, this,
+            [this] { m_home->setAppearanceIsDark(m_shell->toggleWindowAppearance()); });
+
+    UpdateController* update = m_update.get();
+    connect(update, &UpdateController::quitInFlightChanged, this,
+            [this](bool inFlight) { m_linkState.quitInFlight = inFlight; });
+    connect(update, &UpdateController::statusWatchdogStopRequested, link, &HostLink::stopStatusWatchdog);
+    connect(update, &UpdateController::statusWatchdogStartRequested, link, &HostLink::startStatusWatchdog);
+    connect(update, &UpdateController::startHostRequested, this, &AppDelegate::startHost);
+    connect(update, &UpdateController::settingsRequested, this, [this](int tab) {
+        m_overview->selectSettingsTab(tab);
+        m_overview->showStatusPanel();
+    });
+}
+
+void AppDelegate::buildWindow() {
+    WindowShell::Parts parts;
+    parts.searchField = [this](QWidget* parent) {
+        return m_sessions->buildSearchField(parent);
+    };
+    parts.sessionList = [this](QWidget* parent) {
+        return m_sessions->buildSessionList(parent);
+    };
+    parts.taskList = [this](QWidget* parent) {
+        return m_tasks->buildTaskList(parent);
+    };
+    parts.connectionSummary = [this](QWidget* parent) {
+        return m_overview->buildConnectionSummary(parent);
+    };
+    parts.taskHeading = [this](QWidget* parent) {
+        return m_tasks->buildHeading(parent);
+    };
+    parts.webButton = [this](QWidget* parent) {
+        return m_overview->buildWebButton(parent);
+    };
+    parts.taskDetail = [this](QWidget* parent) {
+        return m_tasks->buildTaskDetail(parent);
+    };
+    parts.stopButton = [this](QWidget* parent) {
+        return m_conflictStop->buildStopButton(parent);
+    };
+    m_shell->build(parts);
+    m_context.window = m_shell->window();
+
+    m_overview->buildStatusPanel(m_shell->window(), m_delivery->buildPicker(), m_update->buildUpdateRow());
+    m_home->build(m_shell->homeContainer());
+    m_tasks->showEmptyTask();
+    renderWaiting();
+    m_shell->selectHome();
+    startAutomationOutput();
+}
+
+void AppDelegate::buildStatusItem() {
+    m_overview->buildStatusItem();
+}
+
+void AppDelegate::startAutomationOutput() {
+    const std::optional<QString> directory = platform().environmentValue(QStringLiteral("VODU_AUTOMATION_DIR"));
+    if (!directory || directory->isEmpty() || m_automationOutput) {
         return;
     }
-    setActivationPolicy(ActivationPolicy::accessory);
-    listenForShowWindow();
-    buildWindow();
-    installMainMenu();
-    buildStatusItem();
-    showWindow();
-
-    bool previewLoaded = false;
-    const qsizetype fixtureFlag = arguments.indexOf(QStringLiteral("--status-fixture"));
-    if (fixtureFlag >= 0 && fixtureFlag + 1 < arguments.size()) {
-        fixtureMode = true;
-        loadFixture(arguments.at(fixtureFlag + 1));
-        previewLoaded = true;
-    } else if (const std::optional<QString> path = platform().bundleString(QStringLiteral("VODUPreviewFixturePath"))) {
-        fixtureMode = true;
-        loadFixture(*path);
-        previewLoaded = true;
-    }
-    if (!previewLoaded) {
-        startHost();
-        startStatusWatchdog();
-    }
-    if (desktopInstallError) {
-        showInstallError();
-    }
-}
-
-QString AppDelegate::showWindowNotification() const {
-    if (const std::optional<QString> identifier = platform().bundleIdentifier()) {
-        return *identifier + QStringLiteral(".showWindow");
-    }
-    return QStringLiteral("com.zuzi.vodu.unbundled.") + QString::number(platform().processId()) +
-           QStringLiteral(".showWindow");
-}
-
-bool AppDelegate::activateExistingInstance() {
-    if (!platform().bundleIdentifier()) {
-        return false;
-    }
-    switch (InstanceChannel::askToShowWindow(showWindowNotification(), platform().processId())) {
-    case InstanceChannel::AskResult::noPeer:
-    case InstanceChannel::AskResult::refused:
-        return false;
-    case InstanceChannel::AskResult::activated:
-        break;
-    }
-    approvedQuit = true;
-    terminate();
-    return true;
-}
-
-void AppDelegate::listenForShowWindow() {
     const QPointer<AppDelegate> self(this);
-    const QString executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    m_showWindowServer = InstanceChannel::listen(showWindowNotification(), platform().processId(), executableName,
-                                                 this, [self] {
-                                                     if (self) {
-                                                         self->showWindowFromNotification();
-                                                     }
-                                                 });
+    m_automationOutput = new AutomationOutput(
+        *directory,
+        [self]() -> AutomationOutput::Sources {
+            if (!self) {
+                return {};
+            }
+            return {self->window(), self->m_overview->statusPanel(), self->m_overview->statusMenu(),
+                    self->m_overview->statusItem()};
+        },
+        this);
 }
-
-void AppDelegate::showWindowFromNotification() { showWindow(); }
-
-void AppDelegate::showWindow() {
-    setActivationPolicy(ActivationPolicy::regular);
-    if (!window) {
-        return;
-    }
-    if (window->isMinimized()) {
-        window->showNormal();
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    if (QWidget* focused = window->focusWidget()) {
-        focused->clearFocus();
-    }
-}
-
-void AppDelegate::setActivationPolicy(ActivationPolicy policy) { m_activationPolicy = policy; }

@@ -51,7 +51,8 @@ int DIRIDivadeDud::main(int argc, char** argv) {
 
     const QStringList arguments = QApplication::arguments();
     AppDelegate& controller = delegate();
-    QTimer::singleShot(0, &controller, [&controller, arguments] { controller.applicationDidFinishLaunching(arguments); });
+    QTimer::singleShot(0, &controller,
+                       [&controller, arguments] { controller.applicationDidFinishLaunching(arguments); });
     QApplication::exec();
     // Views go before the application object does.
     delegateStorage().reset();

@@ -17,7 +17,9 @@ constexpr int kReplyTimeoutMs = 2000;
 const QByteArray kShowWindowRequest = QByteArrayLiteral("showWindow\n");
 const QByteArray kActivatedReply = QByteArrayLiteral("ok\n");
 
-bool processExists(qint64 pid) { return pid >= 1 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
+bool processExists(qint64 pid) {
+    return pid >= 1 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
 
 std::optional<InstanceChannel::PeerHello> parseHello(const QByteArray& line) {
     // "VODU <pid> <executable name>"

@@ -1,3 +1,5 @@
 #include "app/AppDelegate.h"
 
-int main(int argc, char** argv) { return DIRIDivadeDud::main(argc, argv); }
+int main(int argc, char** argv) {
+    return DIRIDivadeDud::main(argc, argv);
+}

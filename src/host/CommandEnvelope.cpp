@@ -3,10 +3,12 @@
 #include <QJsonDocument>
 #include <QUuid>
 
-QString newCommandId() { return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(); }
+QString newCommandId() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
 
-QJsonObject commandEnvelope(const QString& id, const QString& action, bool force,
-                            const std::optional<QString>& taskKey, const QJsonObject& fields) {
+QJsonObject commandEnvelope(const QString& id, const QString& action, bool force, const std::optional<QString>& taskKey,
+                            const QJsonObject& fields) {
     QJsonObject envelope{{QStringLiteral("id"), id}, {QStringLiteral("action"), action}};
     if (force) {
         envelope.insert(QStringLiteral("force"), true);

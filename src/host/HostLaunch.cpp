@@ -36,6 +36,7 @@ QProcessEnvironment hostEnvironment(const QProcessEnvironment& environment) {
         }
         return environment.value(name);
     };
-    result.insert(QStringLiteral("PATH"), hostPathValue(valueOf(QStringLiteral("HOME")), valueOf(QStringLiteral("PATH"))));
+    result.insert(QStringLiteral("PATH"),
+                  hostPathValue(valueOf(QStringLiteral("HOME")), valueOf(QStringLiteral("PATH"))));
     return result;
 }

@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QJsonDocument>
 
-std::optional<QString> Platform::bundleIdentifier() const { return bundleString(QStringLiteral("CFBundleIdentifier")); }
+std::optional<QString> Platform::bundleIdentifier() const {
+    return bundleString(QStringLiteral("CFBundleIdentifier"));
+}
 
 std::optional<QString> Platform::bundleString(const QString& key) const {
     const QJsonValue value = bundleInformation().value(key);

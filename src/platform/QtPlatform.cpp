@@ -87,7 +87,9 @@ AlertAnswer QtPlatform::runAlert(const AlertRequest& request, QWidget* parent) {
     return AlertAnswer{chosen < 0 ? 0 : static_cast<int>(chosen), {}};
 }
 
-bool QtPlatform::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool QtPlatform::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 void QtPlatform::setClipboardText(const QString& text) {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -101,7 +103,9 @@ void QtPlatform::requestAttention(QWidget* window) {
     }
 }
 
-QDateTime QtPlatform::now() const { return QDateTime::currentDateTimeUtc(); }
+QDateTime QtPlatform::now() const {
+    return QDateTime::currentDateTimeUtc();
+}
 
 std::optional<QString> QtPlatform::environmentValue(const QString& name) const {
     const QByteArray key = name.toLocal8Bit();
@@ -111,13 +115,21 @@ std::optional<QString> QtPlatform::environmentValue(const QString& name) const {
     return qEnvironmentVariable(key.constData());
 }
 
-QProcessEnvironment QtPlatform::processEnvironment() const { return QProcessEnvironment::systemEnvironment(); }
+QProcessEnvironment QtPlatform::processEnvironment() const {
+    return QProcessEnvironment::systemEnvironment();
+}
 
-QStringList QtPlatform::preferredLanguages() const { return QLocale::system().uiLanguages(); }
+QStringList QtPlatform::preferredLanguages() const {
+    return QLocale::system().uiLanguages();
+}
 
-QString QtPlatform::bundleDirectory() const { return m_bundleDirectory; }
+QString QtPlatform::bundleDirectory() const {
+    return m_bundleDirectory;
+}
 
-QJsonObject QtPlatform::bundleInformation() const { return m_bundleInformation; }
+QJsonObject QtPlatform::bundleInformation() const {
+    return m_bundleInformation;
+}
 
 std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const {
     const QScreen* screen = window ? window->screen() : nullptr;
@@ -127,9 +139,13 @@ std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const 
     return screen->availableGeometry().height();
 }
 
-qint64 QtPlatform::processId() const { return static_cast<qint64>(::getpid()); }
+qint64 QtPlatform::processId() const {
+    return static_cast<qint64>(::getpid());
+}
 
-void QtPlatform::terminateApplication() { QCoreApplication::quit(); }
+void QtPlatform::terminateApplication() {
+    QCoreApplication::quit();
+}
 
 void QtPlatform::exitProcess(int status) {
     // Leaving through the event loop lets the views and the instance socket go in order before the process ends.

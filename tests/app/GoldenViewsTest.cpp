@@ -21,12 +21,12 @@ namespace {
 
 // Every named view as one line "name {json}", without geometry (fonts differ between machines), sorted; views that
 // share a name are told apart by their content rather than by the order they were built in.
-QByteArray describeScreen(const QObject& controller) {
+QByteArray describeScreen(const AppDelegate& app) {
     AutomationOutput::Sources sources;
     sources.window = view<QMainWindow>("window");
     sources.panel = view<QDialog>("statusPanel");
     sources.statusMenu = view<QMenu>("statusMenu");
-    sources.statusItem = view<QSystemTrayIcon>(&controller, "statusItem");
+    sources.statusItem = app.overview().statusItem();
     const QJsonObject description = AutomationOutput::describe(sources);
     static const QRegularExpression copyNumber(QStringLiteral("#\\d+$"));
     QList<QByteArray> lines;

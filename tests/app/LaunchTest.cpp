@@ -42,14 +42,13 @@ private Q_SLOTS:
         }
         AppDelegate& app = harness.app();
         app.applicationDidFinishLaunching(arguments);
-        QCOMPARE(app.fixtureMode, preview);
-        QCOMPARE(app.process.isNull(), preview);
-        QCOMPARE(app.statusWatchdog.isNull(), preview);
-        QVERIFY(app.window);
+        QCOMPARE(app.linkState().fixtureMode, preview);
+        QCOMPARE(app.link().process() == nullptr, preview);
+        QCOMPARE(app.link().statusWatchdogRunning(), !preview);
+        QVERIFY(app.window());
         QCOMPARE(app.activationPolicy(), AppDelegate::ActivationPolicy::regular);
         if (!preview) {
-            QTRY_VERIFY(app.hostIsRunning());
-            QCOMPARE(app.statusWatchdog->interval(), 3000);
+            QTRY_VERIFY(app.link().hostIsRunning());
         }
     }
 
@@ -76,10 +75,10 @@ private Q_SLOTS:
     void languageOfTheWholeApp() {
         Harness japanese({QStringLiteral("ja-JP"), QStringLiteral("en-US")});
         japanese.app().renderDisconnected(QStringLiteral("x"));
-        QCOMPARE(japanese.app().connectionRow->action()->text(), QStringLiteral("サービスを開始"));
+        QCOMPARE(view<StatusRow>(japanese.app(), "connectionRow")->action()->text(), QStringLiteral("サービスを開始"));
         Harness english({QStringLiteral("en-JP"), QStringLiteral("ja-JP")});
         english.app().renderDisconnected(QStringLiteral("x"));
-        QCOMPARE(english.app().connectionRow->action()->text(), QStringLiteral("Start service"));
+        QCOMPARE(view<StatusRow>(english.app(), "connectionRow")->action()->text(), QStringLiteral("Start service"));
     }
 
     void installErrorFromTheEnvironmentIsKept() {
@@ -87,7 +86,7 @@ private Q_SLOTS:
         platform->environment.insert(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"),
                                      QStringLiteral("Could not start the app update helper"));
         AppDelegate app(std::move(platform));
-        QCOMPARE(app.desktopInstallError, QStringLiteral("Could not start the app update helper"));
+        QCOMPARE(app.update().desktopInstallError(), QStringLiteral("Could not start the app update helper"));
     }
 };
 

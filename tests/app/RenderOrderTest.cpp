@@ -42,7 +42,7 @@ private Q_SLOTS:
     }
 
     void previewWinsOverEverything() {
-        app().fixtureMode = true;
+        app().setFixtureMode(true);
         app().render(snapshot());
         QCOMPARE(view<ConnectionButton>("connectionSummary")->text(), QStringLiteral("Preview · sample sessions"));
         // The attention text still replaces the preview footer: it is written after it.

@@ -36,7 +36,7 @@ struct StopSetup {
         harness.fake->environment.insert("STOP_SCRIPT_LOG", log());
         harness.fake->environment.insert("SCRIPTED_HOST_MODE", "silent");
         harness.fake->alertAnswers.fill(AlertAnswer{1, {}}, confirmations);
-        harness.app().handleLine(kTwoConflicts);
+        harness.app().link().handleLine(kTwoConflicts);
     }
     AppDelegate& app() { return harness.app(); }
     QString log() const { return logs.path() + "/stop.log"; }
@@ -75,17 +75,19 @@ private Q_SLOTS:
         QVERIFY(setup.valid);
         AppDelegate& app = setup.app();
         setup.harness.fake->alertAnswers = {AlertAnswer{0, {}}, AlertAnswer{1, {}}};
-        app.stopConflictButton->click();
+        view<QPushButton>(app, "stopConflictButton")->click();
         const AlertRequest& alert = setup.harness.fake->alerts.value(0);
         QCOMPARE(alert.message, QStringLiteral("Another VODU service is running"));
         QCOMPARE(alert.informativeText, kTwoLines + "The active task count is unavailable. Stopping these processes "
                                                     "may interrupt their tasks.");
         QCOMPARE(alert.buttons, QStringList({"Cancel", "Stop and restart"}));
-        QVERIFY(!app.resolvingConflict && app.stopConflictButton->isEnabled() && !QFile::exists(setup.log()));
+        QVERIFY(!app.conflictStop().isResolving() && view<QPushButton>(app, "stopConflictButton")->isEnabled() &&
+                !QFile::exists(setup.log()));
 
-        app.stopConflictButton->click();
-        QTRY_VERIFY(app.hostIsRunning());
-        QVERIFY(!app.resolvingConflict && app.conflictingProcesses.isEmpty() && app.stopConflictButton->isHidden());
+        view<QPushButton>(app, "stopConflictButton")->click();
+        QTRY_VERIFY(app.link().hostIsRunning());
+        QVERIFY(!app.conflictStop().isResolving() && app.conflictStop().conflictingProcesses().isEmpty() &&
+                view<QPushButton>(app, "stopConflictButton")->isHidden());
         const QJsonArray requests = requestsIn(setup.log());
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests[0][u"force"], QJsonValue(false));
@@ -97,8 +99,9 @@ private Q_SLOTS:
         StopSetup setup(QStringLiteral("ok:2,ok:1"), 3);
         QVERIFY(setup.valid);
         AppDelegate& app = setup.app();
-        app.stopConflictButton->click();
-        QTRY_COMPARE(app.footer->text(), QStringLiteral("Could not stop the service. Check its status and try again."));
+        view<QPushButton>(app, "stopConflictButton")->click();
+        QTRY_COMPARE(view<QLabel>(app, "footer")->text(),
+                     QStringLiteral("Could not stop the service. Check its status and try again."));
         QCOMPARE(setup.harness.fake->alerts.size(), 2);
         const AlertRequest& forced = setup.harness.fake->alerts.at(1);
         QCOMPARE(forced.message, QStringLiteral("Force quit the unresponsive VODU processes?"));
@@ -108,7 +111,8 @@ private Q_SLOTS:
         QCOMPARE(requests.size(), 2);
         QCOMPARE(requests[1][u"force"], QJsonValue(true));
         QCOMPARE(requests[1][u"conflicts"].toArray().size(), 2);
-        QVERIFY(!app.resolvingConflict && app.stopConflictButton->isEnabled() && !app.process);
+        QVERIFY(!app.conflictStop().isResolving() && view<QPushButton>(app, "stopConflictButton")->isEnabled() &&
+                !app.link().process());
     }
 
     void failedStopIsReported_data() {
@@ -130,21 +134,22 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(setup.bundle.path() + "/Contents/Resources/runtime/bin/node"));
         }
         AppDelegate& app = setup.app();
-        app.stopConflictButton->click();
-        QTRY_COMPARE(app.footer->text(), footer);
+        view<QPushButton>(app, "stopConflictButton")->click();
+        QTRY_COMPARE(view<QLabel>(app, "footer")->text(), footer);
         QCOMPARE(setup.harness.fake->alerts.size(), 1);
-        QVERIFY(!app.resolvingConflict && app.stopConflictButton->isEnabled() && !app.process);
+        QVERIFY(!app.conflictStop().isResolving() && view<QPushButton>(app, "stopConflictButton")->isEnabled() &&
+                !app.link().process());
     }
 
     void aSecondClickWhileStoppingIsIgnored() {
         StopSetup setup(QStringLiteral("exit1"), 2);
         QVERIFY(setup.valid);
         AppDelegate& app = setup.app();
-        app.stopConflictButton->click();
-        QVERIFY(app.resolvingConflict && !app.stopConflictButton->isEnabled());
-        app.confirmStopConflicts(); // as a click that slipped through would
+        view<QPushButton>(app, "stopConflictButton")->click();
+        QVERIFY(app.conflictStop().isResolving() && !view<QPushButton>(app, "stopConflictButton")->isEnabled());
+        app.conflictStop().confirmStopConflicts(); // as a click that slipped through would
         QCOMPARE(setup.harness.fake->alerts.size(), 1);
-        QTRY_VERIFY(!app.resolvingConflict);
+        QTRY_VERIFY(!app.conflictStop().isResolving());
         QCOMPARE(requestsIn(setup.log()).size(), 1);
     }
 };

@@ -1,11 +1,15 @@
 #include "Harness.h"
 #include "TestRegistry.h"
+#include "context/LinkState.h"
+#include "host/PendingCommands.h"
 #include "ui/ConnectionButton.h"
 #include "ui/StatusRow.h"
 #include "ui/ThemedLabel.h"
 
+#include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 struct CompletionCall {
@@ -31,26 +35,26 @@ private Q_SLOTS:
 
     void malformedFramesAreIgnored() {
         QFETCH(QByteArray, frame);
-        Harness harness;
-        AppDelegate& app = harness.app();
-        bool called = false;
-        app.pending.insert(QStringLiteral("A"), [&called](bool, const std::optional<QString>&) { called = true; });
-        app.footer->setText(QStringLiteral("before"));
-        app.handleLine(frame);
-        QVERIFY(!app.connected);
-        QVERIFY(!app.lastStatusReceivedAt);
-        QCOMPARE(app.footer->text(), QStringLiteral("before"));
-        QVERIFY(!called);
-        QCOMPARE(app.pending.size(), 1);
+        FakePlatform platform;
+        LinkState state;
+        HostLink link(platform, Copy{}, state);
+        QSignalSpy statuses(&link, &HostLink::statusReceived);
+        QSignalSpy errors(&link, &HostLink::serviceError);
+        QSignalSpy details(&link, &HostLink::taskDetailReceived);
+        link.handleLine(frame);
+        QVERIFY(!state.connected);
+        QVERIFY(!state.lastStatusReceivedAt);
+        QCOMPARE(statuses.size() + errors.size() + details.size(), 0);
     }
 
     void statusIsRendered() {
         Harness harness;
         AppDelegate& app = harness.app();
-        app.handleLine(R"({"type":"status","status":{"connection":{"state":"online"},"auth":{"state":"signed_in"}}})");
-        QVERIFY(app.connected);
-        QCOMPARE(app.lastStatusReceivedAt, harness.fake->clock);
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Online"));
+        app.link().handleLine(
+            R"({"type":"status","status":{"connection":{"state":"online"},"auth":{"state":"signed_in"}}})");
+        QVERIFY(app.linkState().connected);
+        QCOMPARE(app.linkState().lastStatusReceivedAt, harness.fake->clock);
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Online"));
     }
 
     void errorsGoToTheFooter_data() {
@@ -58,12 +62,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("footer");
         QTest::newRow("blank message") << QByteArray("{\"type\":\"error\",\"message\":\"  \\n \"}")
                                        << QStringLiteral("Service error");
-        QTest::newRow("message of wrong type") << QByteArray(R"({"type":"error","message":7})")
-                                               << QStringLiteral("Service error");
+        QTest::newRow("message of wrong type")
+            << QByteArray(R"({"type":"error","message":7})") << QStringLiteral("Service error");
         QTest::newRow("secret masked") << QByteArray(R"({"type":"error","message":"bad password=hunter2 given"})")
                                        << QStringLiteral("bad ••• given");
-        QTest::newRow("long message cut") << ("{\"type\":\"error\",\"message\":\"" + QByteArray("word ").repeated(60) + "\"}")
-                                          << QStringLiteral("word ").repeated(60).left(180);
+        QTest::newRow("long message cut")
+            << ("{\"type\":\"error\",\"message\":\"" + QByteArray("word ").repeated(60) + "\"}")
+            << QStringLiteral("word ").repeated(60).left(180);
     }
 
     void errorsGoToTheFooter() {
@@ -71,10 +76,11 @@ private Q_SLOTS:
         QFETCH(QString, footer);
         Harness harness;
         AppDelegate& app = harness.app();
-        app.connected = true;
-        app.handleLine(frame);
-        QCOMPARE(app.footer->text(), footer);
-        QVERIFY(app.connected); // an ordinary error leaves the connection alone
+        app.link().handleLine(R"({"type":"status","status":{}})");
+        QVERIFY(app.linkState().connected);
+        app.link().handleLine(frame);
+        QCOMPARE(view<QLabel>(app, "footer")->text(), footer);
+        QVERIFY(app.linkState().connected); // an ordinary error leaves the connection alone
     }
 
     void processConflictShowsTheDisconnectedState_data() {
@@ -84,7 +90,8 @@ private Q_SLOTS:
         QTest::newRow("conflicts not objects")
             << QByteArray(R"({"type":"error","code":"process_conflict","conflicts":[1,{"pid":2}]})") << 0;
         QTest::newRow("two conflicts")
-            << QByteArray(R"({"type":"error","code":"process_conflict","conflicts":[{"pid":2,"entryPath":"/a"},{"pid":3}]})")
+            << QByteArray(
+                   R"({"type":"error","code":"process_conflict","conflicts":[{"pid":2,"entryPath":"/a"},{"pid":3}]})")
             << 2;
     }
 
@@ -93,16 +100,19 @@ private Q_SLOTS:
         QFETCH(int, conflicts);
         Harness harness;
         AppDelegate& app = harness.app();
-        app.connected = true;
-        app.handleLine(frame);
-        QCOMPARE(app.conflictingProcesses.size(), conflicts);
-        QCOMPARE(app.stopConflictButton->isHidden(), conflicts == 0);
-        QVERIFY(!app.connected);
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Another CLI is running"));
-        QCOMPARE(app.connectionSummary->text(), QStringLiteral("Not connected · View details"));
-        QVERIFY(app.hostConflictMessage.has_value());
-        QCOMPARE(app.footer->text(), *app.hostConflictMessage);
-        QVERIFY(app.footer->text().startsWith(QStringLiteral("A CLI is already using this connection.")));
+        app.link().handleLine(R"({"type":"status","status":{}})");
+        QVERIFY(app.linkState().connected);
+        app.link().handleLine(frame);
+        QCOMPARE(app.conflictStop().conflictingProcesses().size(), conflicts);
+        QCOMPARE(view<QPushButton>(app, "stopConflictButton")->isHidden(), conflicts == 0);
+        QVERIFY(!app.linkState().connected);
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Another CLI is running"));
+        QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text(),
+                 QStringLiteral("Not connected · View details"));
+        QVERIFY(app.conflictStop().message().has_value());
+        QCOMPARE(view<QLabel>(app, "footer")->text(), *app.conflictStop().message());
+        QVERIFY(
+            view<QLabel>(app, "footer")->text().startsWith(QStringLiteral("A CLI is already using this connection.")));
     }
 
     void resultsCompleteTheirCommandOnce_data() {
@@ -114,7 +124,8 @@ private Q_SLOTS:
                                         << QString();
         QTest::newRow("ok missing") << QByteArray(R"({"type":"result","id":"A"})") << false << QString();
         QTest::newRow("failure message masked")
-            << QByteArray("{\"type\":\"result\",\"id\":\"A\",\"ok\":false,\"message\":\" see https://x.test/a?t=1 now \"}")
+            << QByteArray(
+                   "{\"type\":\"result\",\"id\":\"A\",\"ok\":false,\"message\":\" see https://x.test/a?t=1 now \"}")
             << false << QStringLiteral("see ••• now");
     }
 
@@ -122,29 +133,41 @@ private Q_SLOTS:
         QFETCH(QByteArray, frame);
         QFETCH(bool, ok);
         QFETCH(QString, message);
-        Harness harness;
-        AppDelegate& app = harness.app();
+        PendingCommands pending;
         QList<CompletionCall> calls;
-        app.pending.insert(QStringLiteral("A"), [&calls](bool result, const std::optional<QString>& text) {
+        pending.park(QStringLiteral("A"), [&calls](bool result, const std::optional<QString>& text) {
             calls.append({result, text});
         });
-        app.handleLine(frame);
-        app.handleLine(frame); // a duplicate result is ignored
+        const QJsonObject result = QJsonDocument::fromJson(frame).object();
+        pending.complete(result);
+        pending.complete(result); // a duplicate result is ignored
         QCOMPARE(calls.size(), 1);
         QCOMPARE(calls.first().ok, ok);
         QCOMPARE(calls.first().message.value_or(QString()), message);
-        QVERIFY(app.pending.isEmpty());
+        QCOMPARE(pending.size(), 0);
     }
 
     void resultForAnUnknownIdIsDropped() {
-        Harness harness;
-        AppDelegate& app = harness.app();
+        PendingCommands pending;
         int calls = 0;
-        app.pending.insert(QStringLiteral("A"), [&calls](bool, const std::optional<QString>&) { ++calls; });
-        app.handleLine(R"({"type":"result","id":"B","ok":true})");
-        app.handleLine(R"({"type":"result","id":"a","ok":true})"); // ids are compared exactly
+        pending.park(QStringLiteral("A"), [&calls](bool, const std::optional<QString>&) { ++calls; });
+        pending.complete(QJsonDocument::fromJson(R"({"type":"result","id":"B","ok":true})").object());
+        // Ids are compared exactly.
+        pending.complete(QJsonDocument::fromJson(R"({"type":"result","id":"a","ok":true})").object());
         QCOMPARE(calls, 0);
-        QCOMPARE(app.pending.size(), 1);
+        QCOMPARE(pending.size(), 1);
+    }
+
+    void aCompletionThatSendsAgainIsNotFailedTwice() {
+        PendingCommands pending;
+        int calls = 0;
+        pending.park(QStringLiteral("A"), [&](bool, const std::optional<QString>&) {
+            ++calls;
+            pending.park(QStringLiteral("B"), [&calls](bool, const std::optional<QString>&) { ++calls; });
+        });
+        pending.failAll();
+        QCOMPARE(calls, 1);
+        QCOMPARE(pending.size(), 1);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "Harness.h"
 #include "ScriptedHost.h"
 #include "TestRegistry.h"
+#include "context/LinkState.h"
 #include "ui/ConnectionButton.h"
 #include "ui/StatusRow.h"
 #include "ui/ThemedLabel.h"
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,17 +34,20 @@ private Q_SLOTS:
         const ScriptedHost host(harness, QStringLiteral("silent")); // only the clock decides freshness
         QVERIFY(host.ready());
         // Measured from the launch while no snapshot has arrived.
-        harness.fake->clock = app.hostStartedAt->addMSecs(elapsedMs);
-        app.checkStatusFreshness();
-        QCOMPARE(app.connectionSummary->text() == QStringLiteral("Connection needs attention"), stale);
-        QCOMPARE(app.connected, !stale);
+        harness.fake->clock = app.link().hostStartedAt()->addMSecs(elapsedMs);
+        app.link().checkStatusFreshness();
+        QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text() ==
+                     QStringLiteral("Connection needs attention"),
+                 stale);
+        QCOMPARE(app.linkState().connected, !stale);
         if (stale) {
-            QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("No recent status from service"));
-            QCOMPARE(app.footer->text(), QStringLiteral("No recent status from service"));
-            QCOMPARE(app.tasksLabel->text(), QStringLiteral("Task status unknown"));
-            QCOMPARE(app.accountRow->detail()->text(), QStringLiteral("Status unknown"));
-            QVERIFY(!app.connectionRow->action()->isHidden());
-            QCOMPARE(app.menuStatus->text(), QStringLiteral("No recent status from service"));
+            QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(),
+                     QStringLiteral("No recent status from service"));
+            QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("No recent status from service"));
+            QCOMPARE(view<QLabel>(app, "tasksLabel")->text(), QStringLiteral("Task status unknown"));
+            QCOMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), QStringLiteral("Status unknown"));
+            QVERIFY(!view<StatusRow>(app, "connectionRow")->action()->isHidden());
+            QCOMPARE(view<QAction>(app, "menuStatus")->text(), QStringLiteral("No recent status from service"));
         }
     }
 
@@ -51,46 +56,56 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         const ScriptedHost host(harness, QStringLiteral("silent")); // only the clock decides freshness
         QVERIFY(host.ready());
-        app.handleLine(R"({"type":"status","status":{"auth":{"state":"signed_in"},"connection":{"state":"online"}}})");
-        QCOMPARE(app.lastStatusReceivedAt, harness.fake->clock);
+        app.link().handleLine(
+            R"({"type":"status","status":{"auth":{"state":"signed_in"},"connection":{"state":"online"}}})");
+        QCOMPARE(app.linkState().lastStatusReceivedAt, harness.fake->clock);
         harness.fake->clock = harness.fake->clock.addSecs(16);
-        app.checkStatusFreshness();
-        QVERIFY(!app.connected);
+        app.link().checkStatusFreshness();
+        QVERIFY(!app.linkState().connected);
 
         // Later ticks set the summary again but leave rows and footer as the user may have changed them.
-        app.footer->setText(QStringLiteral("Copied"));
+        view<QLabel>(app, "footer")->setText(QStringLiteral("Copied"));
         harness.fake->clock = harness.fake->clock.addSecs(3);
-        app.checkStatusFreshness();
-        QCOMPARE(app.footer->text(), QStringLiteral("Copied"));
-        QCOMPARE(app.connectionSummary->text(), QStringLiteral("Connection needs attention"));
+        app.link().checkStatusFreshness();
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Copied"));
+        QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text(),
+                 QStringLiteral("Connection needs attention"));
 
-        app.handleLine(R"({"type":"status","status":{"auth":{"state":"signed_in"},"connection":{"state":"online"}}})");
-        QVERIFY(app.connected);
-        QCOMPARE(app.connectionSummary->text(), QStringLiteral("Online"));
+        app.link().handleLine(
+            R"({"type":"status","status":{"auth":{"state":"signed_in"},"connection":{"state":"online"}}})");
+        QVERIFY(app.linkState().connected);
+        QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text(), QStringLiteral("Online"));
         harness.fake->clock = harness.fake->clock.addSecs(16);
-        app.checkStatusFreshness();
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("No recent status from service"));
+        app.link().checkStatusFreshness();
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(),
+                 QStringLiteral("No recent status from service"));
     }
 
     void watchdogDoesNothingWithoutARunningHostOrInPreview() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.connected = true;
-        app.hostStartedAt = harness.fake->clock.addSecs(-60);
-        app.checkStatusFreshness();
-        QVERIFY(app.connected);
-        QVERIFY(app.connectionSummary->text() != QStringLiteral("Connection needs attention"));
+        for (const bool preview : {false, true}) {
+            FakePlatform platform;
+            LinkState state;
+            state.connected = true;
+            state.fixtureMode = preview;
+            state.lastStatusReceivedAt = platform.clock.addSecs(-60);
+            HostLink link(platform, Copy{}, state);
+            QSignalSpy stale(&link, &HostLink::stale);
+            link.checkStatusFreshness();
+            QVERIFY(state.connected);
+            QCOMPARE(stale.size(), 0);
+        }
     }
 
     void oversizedFrameMarksTheStatusStale() {
         Harness harness;
         AppDelegate& app = harness.app();
-        app.connected = true;
-        app.consumeOnMain(QByteArray(8388609, 'x'));
-        QVERIFY(!app.connected);
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Service response was too large"));
-        app.consumeOnMain("\n{\"type\":\"status\",\"status\":{}}\n");
-        QVERIFY(app.connected);
+        app.link().handleLine(R"({"type":"status","status":{}})");
+        app.link().consumeOnMain(QByteArray(8388609, 'x'));
+        QVERIFY(!app.linkState().connected);
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(),
+                 QStringLiteral("Service response was too large"));
+        app.link().consumeOnMain("\n{\"type\":\"status\",\"status\":{}}\n");
+        QVERIFY(app.linkState().connected);
     }
 
     void hostEndAfterAConflictExplainsIt() {
@@ -98,31 +113,32 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         const ScriptedHost host(harness, QStringLiteral("silent")); // only the clock decides freshness
         QVERIFY(host.ready());
-        app.handleLine(R"({"type":"error","code":"process_conflict","conflicts":[{"pid":12,"entryPath":"/x"}]})");
-        app.process->kill();
-        QTRY_VERIFY(!app.process);
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Another CLI is running"));
-        QCOMPARE(app.footer->text(), *app.hostConflictMessage);
-        QVERIFY(!app.stopConflictButton->isHidden());
+        app.link().handleLine(
+            R"({"type":"error","code":"process_conflict","conflicts":[{"pid":12,"entryPath":"/x"}]})");
+        app.link().process()->kill();
+        QTRY_VERIFY(!app.link().process());
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Another CLI is running"));
+        QCOMPARE(view<QLabel>(app, "footer")->text(), *app.conflictStop().message());
+        QVERIFY(!view<QPushButton>(app, "stopConflictButton")->isHidden());
 
         // Starting again forgets the conflict.
         app.reconnect();
-        QTRY_VERIFY(app.hostIsRunning());
-        QVERIFY(!app.hostConflictMessage);
-        QVERIFY(app.conflictingProcesses.isEmpty());
-        QVERIFY(app.stopConflictButton->isHidden());
+        QTRY_VERIFY(app.link().hostIsRunning());
+        QVERIFY(!app.conflictStop().message());
+        QVERIFY(app.conflictStop().conflictingProcesses().isEmpty());
+        QVERIFY(view<QPushButton>(app, "stopConflictButton")->isHidden());
     }
 
     void disconnectedInPreviewKeepsTheStartActionHidden() {
         Harness harness;
         AppDelegate& app = harness.app();
-        app.fixtureMode = true;
+        app.setFixtureMode(true);
         app.renderDisconnected(QStringLiteral("gone"));
-        QVERIFY(app.connectionRow->action()->isHidden());
-        QCOMPARE(app.activeTaskCount, 0);
-        QVERIFY(!app.webRoot);
-        QCOMPARE(app.deliveryHeadline->text(), QStringLiteral("Status unavailable"));
-        QCOMPARE(app.deliveryNext->text(), QStringLiteral("gone"));
+        QVERIFY(view<StatusRow>(app, "connectionRow")->action()->isHidden());
+        QCOMPARE(app.linkState().activeTaskCount, 0);
+        QVERIFY(!app.overview().webRoot());
+        QCOMPARE(view<QLabel>(app, "deliveryHeadline")->text(), QStringLiteral("Status unavailable"));
+        QCOMPARE(view<QLabel>(app, "deliveryNext")->text(), QStringLiteral("gone"));
     }
 };
 

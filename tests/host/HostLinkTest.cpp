@@ -121,9 +121,10 @@ private Q_SLOTS:
         Harness harness;
         harness.fake->bundleDir = bundle.path();
         harness.app().startHost();
-        QVERIFY(!harness.app().process);
-        QCOMPARE(harness.app().connectionRow->detail()->text(), QStringLiteral("Service files are missing"));
-        QCOMPARE(harness.app().connectionRow->action()->text(), QStringLiteral("Start service"));
+        QVERIFY(!harness.app().link().process());
+        QCOMPARE(view<StatusRow>(harness.app(), "connectionRow")->detail()->text(),
+                 QStringLiteral("Service files are missing"));
+        QCOMPARE(view<StatusRow>(harness.app(), "connectionRow")->action()->text(), QStringLiteral("Start service"));
     }
 
     void launcherThatCannotStartShowsDisconnected() {
@@ -132,23 +133,24 @@ private Q_SLOTS:
         Harness harness;
         harness.fake->bundleDir = bundle.path();
         harness.app().startHost();
-        QTRY_COMPARE(harness.app().connectionRow->detail()->text(), QStringLiteral("Could not start service"));
-        QVERIFY(!harness.app().process);
+        QTRY_COMPARE(view<StatusRow>(harness.app(), "connectionRow")->detail()->text(),
+                     QStringLiteral("Could not start service"));
+        QVERIFY(!harness.app().link().process());
     }
 
     void sendWithoutHostFailsAtOnce() {
         Harness harness;
         AppDelegate& app = harness.app();
         QList<bool> results;
-        app.send(QStringLiteral("refresh"), false, std::nullopt, {},
-                 [&results](bool ok, const std::optional<QString>& message) {
-                     QVERIFY(!message);
-                     results.append(ok);
-                 });
+        app.context().commands.send(QStringLiteral("refresh"), false, std::nullopt, {},
+                                    [&results](bool ok, const std::optional<QString>& message) {
+                                        QVERIFY(!message);
+                                        results.append(ok);
+                                    });
         QCOMPARE(results, QList<bool>{false});
-        QVERIFY(app.pending.isEmpty());
-        app.refresh();
-        QCOMPARE(app.footer->text(), QStringLiteral("Action could not finish"));
+        QVERIFY(app.link().pendingCount() == 0);
+        runAction(app.context(), QStringLiteral("refresh"));
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Action could not finish"));
     }
 
     // The whole path with a real child process: launch, refresh, status, results, host end.
@@ -157,27 +159,27 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         const ScriptedHost host(harness, QStringLiteral("answer"));
         QVERIFY(host.ready());
-        QVERIFY(app.connected);
-        QVERIFY(app.hostStartedAt);
+        QVERIFY(app.linkState().connected);
+        QVERIFY(app.link().hostStartedAt());
 
         // The launch sends "refresh" with a fresh id; the status frame is rendered.
         const QJsonObject refresh = host.received().first();
         QCOMPARE(refresh.value("action").toString(), QStringLiteral("refresh"));
         QVERIFY(kUpperUuid.match(refresh.value("id").toString()).hasMatch());
         QVERIFY(!refresh.contains("force"));
-        QTRY_COMPARE(app.accountRow->detail()->text(), QStringLiteral("Test User"));
-        QCOMPARE(app.runningVersion, QStringLiteral("9.9.9"));
+        QTRY_COMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), QStringLiteral("Test User"));
+        QCOMPARE(app.linkState().runningVersion, QStringLiteral("9.9.9"));
 
         // Two commands back to back: two lines, two ids, each result reaches its own completion.
         QList<QPair<QString, bool>> completed;
-        app.send(QStringLiteral("fail"), true, QStringLiteral("task-7"), {},
-                 [&completed](bool ok, const std::optional<QString>& message) {
-                     completed.append({QStringLiteral("fail:") + message.value_or(QString()), ok});
-                 });
-        app.send(QStringLiteral("ping"), false, std::nullopt, {{"n", 1}},
-                 [&completed](bool ok, const std::optional<QString>&) {
-                     completed.append({QStringLiteral("ping"), ok});
-                 });
+        app.context().commands.send(QStringLiteral("fail"), true, QStringLiteral("task-7"), {},
+                                    [&completed](bool ok, const std::optional<QString>& message) {
+                                        completed.append({QStringLiteral("fail:") + message.value_or(QString()), ok});
+                                    });
+        app.context().commands.send(QStringLiteral("ping"), false, std::nullopt, {{"n", 1}},
+                                    [&completed](bool ok, const std::optional<QString>&) {
+                                        completed.append({QStringLiteral("ping"), ok});
+                                    });
         QTRY_COMPARE(completed.size(), 2);
         QVERIFY(completed.contains({QStringLiteral("fail:refused with ••• for you"), false}));
         QVERIFY(completed.contains({QStringLiteral("ping"), true}));
@@ -186,24 +188,24 @@ private Q_SLOTS:
         QCOMPARE(commands.at(1).value("force"), QJsonValue(true));
         QCOMPARE(commands.at(1).value("taskKey"), QJsonValue("task-7"));
         QVERIFY(commands.at(1).value("id") != commands.at(2).value("id"));
-        QVERIFY(app.pending.isEmpty());
+        QVERIFY(app.link().pendingCount() == 0);
 
         // A second start while the host runs asks it to reconnect and resets nothing.
-        const auto startedAt = app.hostStartedAt;
+        const auto startedAt = app.link().hostStartedAt();
         app.startHost();
         QTRY_COMPARE(host.received().size(), 4);
         QCOMPARE(host.received().last().value("action").toString(), QStringLiteral("reconnect"));
-        QCOMPARE(app.hostStartedAt, startedAt);
+        QCOMPARE(app.link().hostStartedAt(), startedAt);
 
         // Quit: the host answers and exits; the app then shows that the connection ended.
         bool quitOk = false;
-        app.send(QStringLiteral("quit"), false, std::nullopt, {},
-                 [&quitOk](bool ok, const std::optional<QString>&) { quitOk = ok; });
-        QTRY_VERIFY(!app.process);
+        app.context().commands.send(QStringLiteral("quit"), false, std::nullopt, {},
+                                    [&quitOk](bool ok, const std::optional<QString>&) { quitOk = ok; });
+        QTRY_VERIFY(!app.link().process());
         QVERIFY(quitOk);
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Service connection ended"));
-        QVERIFY(!app.connected);
-        QVERIFY(!app.hostStartedAt);
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Service connection ended"));
+        QVERIFY(!app.linkState().connected);
+        QVERIFY(!app.link().hostStartedAt());
     }
 
     void framesBufferedAtExitAreHandledFirst() {
@@ -213,15 +215,16 @@ private Q_SLOTS:
         QVERIFY(host.ready());
         std::optional<bool> probe;
         QString versionWhenAnswered;
-        app.send(QStringLiteral("probe"), false, std::nullopt, {}, [&](bool ok, const std::optional<QString>&) {
-            probe = ok;
-            versionWhenAnswered = app.runningVersion.value_or(QString());
-        });
-        QTRY_VERIFY(!app.process);
+        app.context().commands.send(QStringLiteral("probe"), false, std::nullopt, {},
+                                    [&](bool ok, const std::optional<QString>&) {
+                                        probe = ok;
+                                        versionWhenAnswered = app.linkState().runningVersion.value_or(QString());
+                                    });
+        QTRY_VERIFY(!app.link().process());
         // The result came after all 200 status frames and before the end, so it completed as answered.
         QCOMPARE(probe, std::optional<bool>(true));
         QCOMPARE(versionWhenAnswered, QStringLiteral("burst-199"));
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Service connection ended"));
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Service connection ended"));
     }
 
     void hostEndFailsEveryWaitingCommandOnce() {
@@ -232,25 +235,27 @@ private Q_SLOTS:
         QList<QString> failures;
         std::optional<bool> resent;
         for (const QString& name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}) {
-            app.send(name, false, std::nullopt, {}, [&, name](bool ok, const std::optional<QString>& message) {
-                QVERIFY(!ok);
-                QVERIFY(!message);
-                failures.append(name);
-                if (name == u"a") {
-                    // Sending from a completion while the host is gone fails at once, not later.
-                    app.send(QStringLiteral("again"), false, std::nullopt, {},
-                             [&resent](bool again, const std::optional<QString>&) { resent = again; });
-                }
-            });
+            app.context().commands.send(
+                name, false, std::nullopt, {}, [&, name](bool ok, const std::optional<QString>& message) {
+                    QVERIFY(!ok);
+                    QVERIFY(!message);
+                    failures.append(name);
+                    if (name == u"a") {
+                        // Sending from a completion while the host is gone fails at once, not later.
+                        app.context().commands.send(
+                            QStringLiteral("again"), false, std::nullopt, {},
+                            [&resent](bool again, const std::optional<QString>&) { resent = again; });
+                    }
+                });
         }
-        QCOMPARE(app.pending.size(), 4); // the launch refresh waits too
-        app.process->kill();
-        QTRY_VERIFY(!app.process);
+        QCOMPARE(app.link().pendingCount(), 4); // the launch refresh waits too
+        app.link().process()->kill();
+        QTRY_VERIFY(!app.link().process());
         std::sort(failures.begin(), failures.end());
         QCOMPARE(failures, (QList<QString>{"a", "b", "c"}));
         QCOMPARE(resent, std::optional<bool>(false));
-        QVERIFY(app.pending.isEmpty());
-        QCOMPARE(app.outputFrames.pendingSize(), 0);
+        QVERIFY(app.link().pendingCount() == 0);
+        QCOMPARE(app.link().bufferedBytes(), 0);
     }
 };
 

@@ -123,15 +123,16 @@ private Q_SLOTS:
         for (int index = 0; index < 300; ++index) {
             QByteArray chunk = records.bounded(10) == 0 ? records.garbage() : records.frame();
             chunk.append('\n');
-            app.consumeOnMain(chunk);
+            app.link().consumeOnMain(chunk);
             if (records.bounded(20) == 0) {
-                app.fixtureMode = !app.fixtureMode;
+                app.setFixtureMode(!app.linkState().fixtureMode);
             }
         }
-        app.fixtureMode = false;
-        app.consumeOnMain("{\"type\":\"status\",\"status\":{\"connection\":{\"state\":\"online\"}}}\n");
-        QVERIFY(app.connected);
-        QVERIFY(app.webRoot == std::nullopt || app.webRoot->scheme().startsWith(QLatin1String("http")));
+        app.setFixtureMode(false);
+        app.link().consumeOnMain("{\"type\":\"status\",\"status\":{\"connection\":{\"state\":\"online\"}}}\n");
+        QVERIFY(app.linkState().connected);
+        QVERIFY(app.overview().webRoot() == std::nullopt ||
+                app.overview().webRoot()->scheme().startsWith(QLatin1String("http")));
     }
 };
 

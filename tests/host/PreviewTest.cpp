@@ -17,15 +17,17 @@ namespace {
 
 // Loads `path` the way a preview launch does.
 void loadFixture(AppDelegate& app, const QString& path) {
-    app.fixtureMode = true;
+    app.setFixtureMode(true);
     app.loadFixture(path);
 }
 
 void verifyActionsDisabled(AppDelegate& app) {
-    for (StatusRow* row : {app.accountRow, app.connectionRow, app.codexRow, app.claudeRow}) {
+    for (StatusRow* row : {view<StatusRow>(app, "accountRow"), view<StatusRow>(app, "connectionRow"),
+                           view<StatusRow>(app, "codexRow"), view<StatusRow>(app, "claudeRow")}) {
         QVERIFY(!row->action()->isEnabled());
     }
-    for (QPushButton* button : {app.webButton, app.copyButton, app.refreshButton, app.updateButton}) {
+    for (QPushButton* button : {view<QPushButton>(app, "webButton"), view<QPushButton>(app, "copyButton"),
+                                view<QPushButton>(app, "refreshButton"), view<QPushButton>(app, "updateButton")}) {
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
     }
 }
@@ -53,17 +55,20 @@ private Q_SLOTS:
         loadPreview(app,
                     R"({"fixtureSelectedSession":"codex|s1","auth":{"state":"signed_in","userLabel":"Alex"},
                         "tasks":{"items":[{"key":"t1","detail":{"instruction":"Do the first thing"}},{"key":"t2"}]}})");
-        QCOMPARE(app.accountRow->detail()->text(), QStringLiteral("Alex"));
-        QCOMPARE(app.selectedSessionIdentity, QStringLiteral("codex|s1"));
-        QCOMPARE(app.footer->text(), QStringLiteral("Preview data"));
+        QCOMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), QStringLiteral("Alex"));
+        QCOMPARE(app.supervision().selectedSessionIdentity, QStringLiteral("codex|s1"));
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Preview data"));
         verifyActionsDisabled(app);
-        QVERIFY(!app.hostIsRunning());
-        QVERIFY(app.taskBody->document()->toPlainText().startsWith(QStringLiteral("Request\nDo the first thing\n")));
+        QVERIFY(!app.link().hostIsRunning());
+        QVERIFY(view<TaskBodyView>(app, "taskBody")
+                    ->document()
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("Request\nDo the first thing\n")));
         // A task without a detail asks the host; preview mode fails the command at once, keeping nothing waiting.
-        app.taskTable->selectRow(1);
-        QCOMPARE(app.taskBody->document()->toPlainText(),
+        view<QTableView>(app, "taskTable")->selectRow(1);
+        QCOMPARE(view<TaskBodyView>(app, "taskBody")->document()->toPlainText(),
                  QStringLiteral("Task content is unavailable. Refresh to try again."));
-        QVERIFY(app.pending.isEmpty());
+        QVERIFY(app.link().pendingCount() == 0);
     }
 
     void previewKeys_data() {
@@ -89,12 +94,13 @@ private Q_SLOTS:
         QFETCH(bool, detailsOpen);
         Harness harness;
         AppDelegate& app = harness.app();
-        setWindowAppearance(app.window.data(), before);
+        setWindowAppearance(app.window(), before);
         loadPreview(app, fixture);
-        QCOMPARE(appearanceOf(app.window.data()), after);
-        QCOMPARE(app.deliveryDetailsOpen, detailsOpen);
-        QCOMPARE(app.deliveryDetailsGroup->isHidden(), !detailsOpen);
-        QCOMPARE(app.deliveryDetailsToggle->text() == QStringLiteral("Hide details"), detailsOpen);
+        QCOMPARE(appearanceOf(app.window()), after);
+        QCOMPARE(app.delivery().detailsOpen(), detailsOpen);
+        QCOMPARE(view<QWidget>(app, "deliveryDetailsGroup")->isHidden(), !detailsOpen);
+        QCOMPARE(view<QPushButton>(app, "deliveryDetailsToggle")->text() == QStringLiteral("Hide details"),
+                 detailsOpen);
     }
 
     // Content that is no JSON object, a missing file and a directory all show the same presentation.
@@ -113,10 +119,11 @@ private Q_SLOTS:
         Harness harness;
         AppDelegate& app = harness.app();
         path.isEmpty() ? loadPreview(app, content) : loadFixture(app, path);
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Could not load preview data"));
-        QVERIFY(app.connectionRow->action()->isHidden());
-        QCOMPARE(app.footer->text(), QStringLiteral("Preview data"));
-        QVERIFY(!app.connected);
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(),
+                 QStringLiteral("Could not load preview data"));
+        QVERIFY(view<StatusRow>(app, "connectionRow")->action()->isHidden());
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Preview data"));
+        QVERIFY(!app.linkState().connected);
         verifyActionsDisabled(app);
     }
 
@@ -129,12 +136,13 @@ private Q_SLOTS:
             Harness harness;
             AppDelegate& app = harness.app();
             loadFixture(app, fixtures.filePath(name));
-            QVERIFY2(app.connected, qPrintable(name)); // rendered, not the unreadable-fixture presentation
-            QVERIFY(app.taskItems.size() >= 5);
-            for (const QJsonObject& task : app.taskItems) {
+            QVERIFY2(app.linkState().connected, qPrintable(name)); // rendered, not the unreadable-fixture presentation
+            QVERIFY(app.tasks().taskItems().size() >= 5);
+            for (const QJsonObject& task : app.tasks().taskItems()) {
                 QVERIFY(task.value("detail").isObject());
             }
-            QVERIFY(!app.taskVisuals->isHidden() && !app.detailActions->isHidden() && !app.taskLinks->isHidden());
+            QVERIFY(!view<QWidget>(app, "taskVisuals")->isHidden() &&
+                    !view<QWidget>(app, "detailActions")->isHidden() && !view<QWidget>(app, "taskLinks")->isHidden());
         }
     }
 };

@@ -22,8 +22,8 @@ private Q_SLOTS:
         QFETCH(int, answer);
         ScriptedHost host(*m_harness);
         QVERIFY(host.ready());
-        QTRY_VERIFY(app().pending.isEmpty());
-        app().activeTaskCount = tasks;
+        QTRY_VERIFY(app().link().pendingCount() == 0);
+        app().render(QJsonObject{{QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), tasks}}}});
         fake().alertAnswers = {AlertAnswer{answer, {}}};
         app().requestQuit();
         QCOMPARE(fake().alerts.size(), tasks ? 1 : 0);
@@ -33,8 +33,8 @@ private Q_SLOTS:
             QCOMPARE(fake().alerts.first().buttons.value(1), QStringLiteral("Quit VODU"));
         }
         if (answer == 0) {
-            QVERIFY(!app().quitInFlight);
-            QVERIFY(app().pending.isEmpty()); // nothing was sent
+            QVERIFY(!app().linkState().quitInFlight);
+            QVERIFY(app().link().pendingCount() == 0); // nothing was sent
             QCOMPARE(fake().terminations, 0);
             return;
         }
@@ -46,32 +46,31 @@ private Q_SLOTS:
     void refusedQuitKeepsTheAppAndShowsWhy() {
         ScriptedHost host(*m_harness, QStringLiteral("recording"), QStringLiteral("quit"));
         QVERIFY(host.ready());
-        app().window->hide();
+        app().window()->hide();
         app().setActivationPolicy(AppDelegate::ActivationPolicy::accessory);
         app().requestQuit();
-        QTRY_VERIFY(!app().quitInFlight);
+        QTRY_VERIFY(!app().linkState().quitInFlight);
         QCOMPARE(fake().terminations, 0);
-        QVERIFY(!app().approvedQuit);
-        QVERIFY(app().window->isVisible());
+        QVERIFY(app().window()->isVisible());
         QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
-        QCOMPARE(app().footer->text(), QStringLiteral("quit refused"));
-        QVERIFY(app().hostIsRunning());
+        QCOMPARE(view<QLabel>(app(), "footer")->text(), QStringLiteral("quit refused"));
+        QVERIFY(app().link().hostIsRunning());
     }
 
     void aSecondQuitWhileOneIsOutstandingIsIgnored() {
         ScriptedHost host(*m_harness, QStringLiteral("recording"), {}, QStringLiteral("quit"));
         QVERIFY(host.ready());
-        QTRY_VERIFY(app().pending.isEmpty());
+        QTRY_VERIFY(app().link().pendingCount() == 0);
         app().requestQuit();
         app().requestQuit();
         QVERIFY(!app().applicationShouldTerminate()); // becomes another requestQuit
         QCoreApplication::processEvents();
-        QCOMPARE(app().pending.size(), 1);
+        QCOMPARE(app().link().pendingCount(), 1);
         QTRY_COMPARE(host.actions(), QStringList{QStringLiteral("quit")});
-        app().process->kill(); // the host ends without answering: the quit fails and the app stays
-        QTRY_VERIFY(!app().quitInFlight);
+        app().link().process()->kill(); // the host ends without answering: the quit fails and the app stays
+        QTRY_VERIFY(!app().linkState().quitInFlight);
         QCOMPARE(fake().terminations, 0);
-        QVERIFY(app().window->isVisible());
+        QVERIFY(app().window()->isVisible());
     }
 
     void disconnectedPlatformQuitTerminates() {
@@ -83,11 +82,11 @@ private Q_SLOTS:
 
     void closingTheWindowHidesItAndReopenShowsIt() {
         app().showWindow();
-        QVERIFY(!app().window->close()); // refused: the window object stays
-        QVERIFY(!app().window->isVisible());
+        QVERIFY(!app().window()->close()); // refused: the window object stays
+        QVERIFY(!app().window()->isVisible());
         QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::accessory);
-        app().showWindowFromNotification();
-        QVERIFY(app().window->isVisible());
+        app().showWindow();
+        QVERIFY(app().window()->isVisible());
         QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
         QCOMPARE(fake().terminations, 0);
     }

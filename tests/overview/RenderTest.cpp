@@ -51,25 +51,26 @@ private Q_SLOTS:
         QFETCH(QString, online);
         m_harness = std::make_unique<Harness>(QStringList{language});
         render(R"({"auth":{"state":"signed_out"},"connection":{"state":"online"}})");
-        QCOMPARE(app().connectionSummary->text(), summary);
-        QCOMPARE(app().connectionRow->detail()->text(), online);
-        QVERIFY(app().connectionRow->action()->isHidden());
-        QVERIFY(!app().accountRow->action()->isHidden());
-        QCOMPARE(app().statusItem->toolTip(), QStringLiteral("VODU · ") + summary);
-        QVERIFY(!qobject_cast<FlatOutlineButton*>(app().webButton)->tint());
+        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(), summary);
+        QCOMPARE(view<StatusRow>(app(), "connectionRow")->detail()->text(), online);
+        QVERIFY(view<StatusRow>(app(), "connectionRow")->action()->isHidden());
+        QVERIFY(!view<StatusRow>(app(), "accountRow")->action()->isHidden());
+        QCOMPARE(app().overview().statusItem()->toolTip(), QStringLiteral("VODU · ") + summary);
+        QVERIFY(!qobject_cast<FlatOutlineButton*>(view<QPushButton>(app(), "webButton"))->tint());
     }
 
     void attentionIsRequestedOncePerNewSetOfRuns() {
         render(kAttentionRuns);
         render(kAttentionRuns);
         QCOMPARE(m_harness->fake->attentionRequests, 1);
-        QCOMPARE(app().connectionSummary->text(), QStringLiteral("Sessions · Needs attention"));
+        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(),
+                 QStringLiteral("Sessions · Needs attention"));
         // A snapshot without hooks keeps the key; one whose runs need nothing clears it.
         render("{}");
         render(kAttentionRuns);
         QCOMPARE(m_harness->fake->attentionRequests, 1);
         render(R"({"deliveryHooks":{"runs":[]}})");
-        QVERIFY(app().hookAttentionKey.isEmpty());
+        QVERIFY(app().overview().hookAttentionKey().isEmpty());
         render(kAttentionRuns);
         QCOMPARE(m_harness->fake->attentionRequests, 2);
     }
@@ -78,7 +79,7 @@ private Q_SLOTS:
         render(R"({"deliveryHooks":{"runs":[
             {"provider":"codex","state":"blocked","reason":"needs approval, see LINK/x"},
             {"provider":"claude","state":"active"}, {"provider":"codex","state":"paused","reason":"third"}]}})");
-        QCOMPARE(app().hookLabel->text(),
+        QCOMPARE(view<QLabel>(app(), "hookLabel")->text(),
                  QStringLiteral("codex: blocked — needs approval, see •••\n\nclaude: active — "));
     }
 
@@ -102,22 +103,23 @@ private Q_SLOTS:
         QFETCH(QString, detail);
         QFETCH(Tone, tone);
         render(R"({"auth":{"state":"signed_in","userLabel":"Ann\nLee"},"connection":)" + connection + "}");
-        QCOMPARE(app().connectionRow->detail()->text(), detail);
-        QCOMPARE(app().connectionRow->tone(), tone);
-        QCOMPARE(app().connectionSummary->text(), detail);   // signed in: the summary is the connection
-        QVERIFY(!app().connectionRow->action()->isHidden()); // reconnect offered
-        QCOMPARE(app().accountRow->detail()->text(), QStringLiteral("Ann Lee"));
+        QCOMPARE(view<StatusRow>(app(), "connectionRow")->detail()->text(), detail);
+        QCOMPARE(view<StatusRow>(app(), "connectionRow")->tone(), tone);
+        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(),
+                 detail); // signed in: the summary is the connection
+        QVERIFY(!view<StatusRow>(app(), "connectionRow")->action()->isHidden()); // reconnect offered
+        QCOMPARE(view<StatusRow>(app(), "accountRow")->detail()->text(), QStringLiteral("Ann Lee"));
     }
 
     void providerRows() {
         // Claude's record is found at the top level; a wrong type counts as missing.
         render(R"({"providers":{"codex":{"state":"ready","version":" 1.2\n"}},"claude":{"state":"signed_out"}})");
-        QCOMPARE(app().codexRow->detail()->text(), QStringLiteral("Installed · signed in · 1.2"));
-        QCOMPARE(app().claudeRow->detail()->text(), QStringLiteral("Sign-in required"));
-        QVERIFY(!app().claudeRow->action()->isHidden());
+        QCOMPARE(view<StatusRow>(app(), "codexRow")->detail()->text(), QStringLiteral("Installed · signed in · 1.2"));
+        QCOMPARE(view<StatusRow>(app(), "claudeRow")->detail()->text(), QStringLiteral("Sign-in required"));
+        QVERIFY(!view<StatusRow>(app(), "claudeRow")->action()->isHidden());
         render(R"({"providers":[],"claude":"signed_out"})");
-        QCOMPARE(app().claudeRow->detail()->text(), QStringLiteral("Status unknown"));
-        QVERIFY(app().claudeRow->action()->isHidden());
+        QCOMPARE(view<StatusRow>(app(), "claudeRow")->detail()->text(), QStringLiteral("Status unknown"));
+        QVERIFY(view<StatusRow>(app(), "claudeRow")->action()->isHidden());
     }
 
     void webOrigin_data() {
@@ -152,59 +154,69 @@ private Q_SLOTS:
 
     void renderedOriginEnablesWebButtons() {
         render(R"({"webOrigin":"LINK/app"})");
-        QVERIFY(app().webButton->isEnabled() && app().copyButton->isEnabled());
+        QVERIFY(view<QPushButton>(app(), "webButton")->isEnabled() &&
+                view<QPushButton>(app(), "copyButton")->isEnabled());
         app().renderWaiting();
-        QCOMPARE(app().connectionSummary->text(), QStringLiteral("Checking status…"));
-        QVERIFY(!app().webButton->isEnabled());
+        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(), QStringLiteral("Checking status…"));
+        QVERIFY(!view<QPushButton>(app(), "webButton")->isEnabled());
         app().render({{QStringLiteral("webOrigin"), QStringLiteral("https://me@app.vodu.ai")}});
-        QCOMPARE(app().serviceLabel->text(), QStringLiteral("Web address unavailable"));
-        QVERIFY(!app().webButton->isEnabled() && !app().copyButton->isEnabled());
+        QCOMPARE(view<QLabel>(app(), "serviceLabel")->text(), QStringLiteral("Web address unavailable"));
+        QVERIFY(!view<QPushButton>(app(), "webButton")->isEnabled() &&
+                !view<QPushButton>(app(), "copyButton")->isEnabled());
     }
 
     void previewDisablesEveryHostAction() {
-        app().fixtureMode = true;
+        app().setFixtureMode(true);
         QJsonObject status = json(R"({"auth":{"state":"expired"},"connection":{"state":"offline"},
             "webOrigin":"LINK","pluginSetup":{"state":"ready"},"previewSelectedSession":"codex|s1",
             "providers":{"codex":{"state":"signed_out"},"claude":{"state":"signed_out"}}})");
         status.insert(QStringLiteral("deliveryHooks"), json(kAttentionRuns).value(u"deliveryHooks"));
         app().render(status);
-        QCOMPARE(app().connectionSummary->text(), QStringLiteral("Preview · sample sessions"));
+        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(),
+                 QStringLiteral("Preview · sample sessions"));
         QCOMPARE(m_harness->fake->attentionRequests, 0);
-        for (StatusRow* row : {app().accountRow, app().connectionRow, app().codexRow, app().claudeRow}) {
+        for (StatusRow* row : {view<StatusRow>(app(), "accountRow"), view<StatusRow>(app(), "connectionRow"),
+                               view<StatusRow>(app(), "codexRow"), view<StatusRow>(app(), "claudeRow")}) {
             QVERIFY2(row->action()->isHidden(), qPrintable(row->objectName()));
         }
-        for (QPushButton* button : {app().webButton, app().copyButton, app().refreshButton, app().pluginSetupButton}) {
+        for (QPushButton* button :
+             {view<QPushButton>(app(), "webButton"), view<QPushButton>(app(), "copyButton"),
+              view<QPushButton>(app(), "refreshButton"), view<QPushButton>(app(), "pluginSetupButton")}) {
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
         }
-        QCOMPARE(app().selectedSessionIdentity, QStringLiteral("codex|s1"));
+        QCOMPARE(app().supervision().selectedSessionIdentity, QStringLiteral("codex|s1"));
     }
 
     void pluginSetupTexts() {
         render(R"({"pluginSetup":{"state":"error","refreshPending":true}})"); // pending counts only when ready
-        QCOMPARE(app().pluginSetupLabel->text(), QStringLiteral("Setup could not finish. Try again."));
-        QVERIFY(app().pluginSetupButton->isEnabled());
+        QCOMPARE(view<QLabel>(app(), "pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
+        QVERIFY(view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
         render(R"({"pluginSetup":{"state":"installing"}})");
-        QVERIFY(!app().pluginSetupButton->isEnabled());
+        QVERIFY(!view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
         render(R"({"pluginSetup":{"state":"Ready"}})"); // unknown: the initial hint
-        QVERIFY(app().pluginSetupLabel->text().startsWith(QStringLiteral("Prepare Codex and Claude Code plugin")));
+        QVERIFY(view<QLabel>(app(), "pluginSetupLabel")
+                    ->text()
+                    .startsWith(QStringLiteral("Prepare Codex and Claude Code plugin")));
     }
 
     void versionTexts() {
-        QCOMPARE(app().installedVersionText(QStringLiteral("1.2.3")), QStringLiteral("Version 1.2.3")); // bundle: 1.2.3
-        QCOMPARE(app().installedVersionText(QStringLiteral("1.3.0")), QStringLiteral("App 1.2.3 · Running 1.3.0"));
+        QCOMPARE(app().overview().installedVersionText(QStringLiteral("1.2.3")),
+                 QStringLiteral("Version 1.2.3")); // bundle: 1.2.3
+        QCOMPARE(app().overview().installedVersionText(QStringLiteral("1.3.0")),
+                 QStringLiteral("App 1.2.3 · Running 1.3.0"));
         m_harness->fake->bundleInfo.insert(QStringLiteral("CFBundleShortVersionString"), QStringLiteral(" \n "));
-        QCOMPARE(app().installedVersionText(QStringLiteral("1.3.0")), QStringLiteral("Running 1.3.0"));
-        QCOMPARE(app().installedVersionText(std::nullopt), QStringLiteral("Version unknown"));
+        QCOMPARE(app().overview().installedVersionText(QStringLiteral("1.3.0")), QStringLiteral("Running 1.3.0"));
+        QCOMPARE(app().overview().installedVersionText(std::nullopt), QStringLiteral("Version unknown"));
     }
 
     void timestamps() {
         render(R"({"connection":{"lastSuccessAt":"2026-12-06T08:15:30.250Z"},"sampledAt":"2026-12-06T08:16:00Z"})");
-        QVERIFY(app().lastSuccessLabel->text().startsWith(QStringLiteral("Last connected: ")));
-        QVERIFY(app().footer->text().startsWith(QStringLiteral("Last checked: ")));
+        QVERIFY(view<QLabel>(app(), "lastSuccessLabel")->text().startsWith(QStringLiteral("Last connected: ")));
+        QVERIFY(view<QLabel>(app(), "footer")->text().startsWith(QStringLiteral("Last checked: ")));
         // A space instead of "T" is not a timestamp.
         render(R"({"connection":{"lastSuccessAt":"2026-12-06 08:15:30Z"},"sampledAt":"yesterday"})");
-        QCOMPARE(app().lastSuccessLabel->text(), QStringLiteral("No successful connection yet"));
-        QCOMPARE(app().footer->text(), QString());
+        QCOMPARE(view<QLabel>(app(), "lastSuccessLabel")->text(), QStringLiteral("No successful connection yet"));
+        QCOMPARE(view<QLabel>(app(), "footer")->text(), QString());
     }
 };
 

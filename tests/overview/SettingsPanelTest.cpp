@@ -28,32 +28,32 @@ private Q_SLOTS:
         QFETCH(std::optional<int>, screen);
         QFETCH(int, height);
         fake().screenHeight = screen;
-        app().window->hide();
+        app().window()->hide();
         app().setActivationPolicy(AppDelegate::ActivationPolicy::accessory);
-        app().showStatusPanel();
-        QVERIFY(app().window->isVisible()); // the window comes first
+        app().overview().showStatusPanel();
+        QVERIFY(app().window()->isVisible()); // the window comes first
         QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
-        QVERIFY(app().statusPanel->isVisible() && app().sheetIsAttached());
-        QCOMPARE(app().statusPanel->windowModality(), Qt::WindowModal);
-        QCOMPARE(app().statusPanel->height(), height);
-        QTest::keyClick(app().statusPanel, Qt::Key_Escape);
-        QVERIFY(!app().statusPanel->isVisible() && !app().sheetIsAttached());
-        QVERIFY(app().window->isVisible()); // only the sheet closes
+        QVERIFY(app().overview().statusPanel()->isVisible() && app().overview().sheetIsAttached());
+        QCOMPARE(app().overview().statusPanel()->windowModality(), Qt::WindowModal);
+        QCOMPARE(app().overview().statusPanel()->height(), height);
+        QTest::keyClick(app().overview().statusPanel(), Qt::Key_Escape);
+        QVERIFY(!app().overview().statusPanel()->isVisible() && !app().overview().sheetIsAttached());
+        QVERIFY(app().window()->isVisible()); // only the sheet closes
     }
 
     void segmentsChooseTheTab() {
-        app().showStatusPanel();
-        QVERIFY(app().accountRow->isVisible());
-        const QSize size = app().settingsNavigation->size();
-        QTest::mouseClick(app().settingsNavigation, Qt::LeftButton, {},
+        app().overview().showStatusPanel();
+        QVERIFY(view<StatusRow>(app(), "accountRow")->isVisible());
+        const QSize size = view<SegmentedControl>(app(), "settingsNavigation")->size();
+        QTest::mouseClick(view<SegmentedControl>(app(), "settingsNavigation"), Qt::LeftButton, {},
                           QPoint(size.width() * 5 / 6, size.height() / 2));
-        QCOMPARE(app().settingsTabs->currentIndex(), 2);
-        QVERIFY(app().versionLabel->isVisible() && !app().accountRow->isVisible());
-        app().selectSettingsTab(1);
-        QCOMPARE(app().settingsNavigation->currentIndex(), 1);
-        QVERIFY(app().pluginSetupButton->isVisible());
-        app().selectSettingsTab(7); // out of range: nothing changes
-        QCOMPARE(app().settingsTabs->currentIndex(), 1);
+        QCOMPARE(view<QStackedWidget>(app(), "settingsTabs")->currentIndex(), 2);
+        QVERIFY(view<QLabel>(app(), "versionLabel")->isVisible() && !view<StatusRow>(app(), "accountRow")->isVisible());
+        app().overview().selectSettingsTab(1);
+        QCOMPARE(view<SegmentedControl>(app(), "settingsNavigation")->currentIndex(), 1);
+        QVERIFY(view<QPushButton>(app(), "pluginSetupButton")->isVisible());
+        app().overview().selectSettingsTab(7); // out of range: nothing changes
+        QCOMPARE(view<QStackedWidget>(app(), "settingsTabs")->currentIndex(), 1);
     }
 
     void buttonsSendTheirCommandsAndReportFailures_data() {
@@ -76,14 +76,14 @@ private Q_SLOTS:
         QFETCH(QString, action);
         ScriptedHost host(*m_harness, QStringLiteral("recording"), action);
         QVERIFY(host.ready());
-        auto* row = app().statusPanel->findChild<StatusRow*>(button);
-        QPushButton* control = row ? row->action() : app().statusPanel->findChild<QPushButton*>(button);
+        auto* row = app().overview().statusPanel()->findChild<StatusRow*>(button);
+        QPushButton* control = row ? row->action() : app().overview().statusPanel()->findChild<QPushButton*>(button);
         QVERIFY(control);
         control->show();
         control->setEnabled(true);
         control->click();
         QTRY_COMPARE(host.actions(), QStringList{action});
-        QTRY_COMPARE(app().footer->text(), action + QStringLiteral(" refused"));
+        QTRY_COMPARE(view<QLabel>(app(), "footer")->text(), action + QStringLiteral(" refused"));
     }
 
     void failureWithoutAMessageUsesTheFallback() {
@@ -91,54 +91,55 @@ private Q_SLOTS:
         ScriptedHost host(*m_harness, QStringLiteral("recording"),
                           QStringLiteral("refresh")); // the launch's own refresh fails
         QVERIFY(host.ready());
-        QTRY_COMPARE(app().footer->text(), QStringLiteral("Action could not finish"));
+        QTRY_COMPARE(view<QLabel>(app(), "footer")->text(), QStringLiteral("Action could not finish"));
     }
 
     void reconnectStartsAStoppedHost() {
         TestBundle bundle;
         fake().bundleDir = bundle.path();
-        QVERIFY(!app().hostIsRunning());
-        app().connectionRow->action()->show();
-        app().connectionRow->action()->click();
-        QTRY_VERIFY(app().hostIsRunning());
+        QVERIFY(!app().link().hostIsRunning());
+        view<StatusRow>(app(), "connectionRow")->action()->show();
+        view<StatusRow>(app(), "connectionRow")->action()->click();
+        QTRY_VERIFY(app().link().hostIsRunning());
     }
 
     void pluginButtonStaysDisabledUntilTheResult() {
         ScriptedHost host(*m_harness, QStringLiteral("recording"), QStringLiteral("install_plugins"));
         QVERIFY(host.ready());
-        app().footer->setText(QStringLiteral("before"));
-        app().pluginSetupButton->click();
-        QVERIFY(!app().pluginSetupButton->isEnabled());
-        QTRY_VERIFY(app().pluginSetupButton->isEnabled());
+        view<QLabel>(app(), "footer")->setText(QStringLiteral("before"));
+        view<QPushButton>(app(), "pluginSetupButton")->click();
+        QVERIFY(!view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
+        QTRY_VERIFY(view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
         QCOMPARE(host.actions(), QStringList{QStringLiteral("install_plugins")});
-        QCOMPARE(app().pluginSetupLabel->text(), QStringLiteral("Setup could not finish. Try again."));
-        QCOMPARE(app().footer->text(), QStringLiteral("before")); // told in the setup card, not the footer
-        app().handleLine(R"({"type":"status","status":{"pluginSetup":{"state":"ready"}}})");
-        QVERIFY(app().pluginSetupLabel->text().startsWith(QStringLiteral("Plugin files are ready.")));
+        QCOMPARE(view<QLabel>(app(), "pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
+        QCOMPARE(view<QLabel>(app(), "footer")->text(),
+                 QStringLiteral("before")); // told in the setup card, not the footer
+        app().link().handleLine(R"({"type":"status","status":{"pluginSetup":{"state":"ready"}}})");
+        QVERIFY(view<QLabel>(app(), "pluginSetupLabel")->text().startsWith(QStringLiteral("Plugin files are ready.")));
     }
 
     void copyAndOpenTheWebAddress() {
-        app().copyWebURL(); // no address yet: nothing happens
-        app().openWeb();
+        app().overview().copyWebURL(); // no address yet: nothing happens
+        app().overview().openWeb();
         QVERIFY(fake().clipboardTexts.isEmpty() && fake().openedUrls.isEmpty());
         app().render({{QStringLiteral("webOrigin"), QStringLiteral("https://app.vodu.ai/workspace")}});
-        app().copyButton->click();
+        view<QPushButton>(app(), "copyButton")->click();
         QCOMPARE(fake().clipboardTexts, QStringList{QStringLiteral("https://app.vodu.ai/")});
-        QCOMPARE(app().footer->text(), QStringLiteral("Copied"));
-        app().webButton->click();
+        QCOMPARE(view<QLabel>(app(), "footer")->text(), QStringLiteral("Copied"));
+        view<QPushButton>(app(), "webButton")->click();
         QCOMPARE(fake().openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://app.vodu.ai/"))});
     }
 
     void trayMenuAndSummaryOpenThePanel() {
-        app().window->hide();
-        QAction* settings = app().statusMenu->actions().value(1);
+        app().window()->hide();
+        QAction* settings = app().overview().statusMenu()->actions().value(1);
         QCOMPARE(settings ? settings->text() : QString(), QStringLiteral("Connection & settings…"));
         settings->trigger();
-        QVERIFY(app().window->isVisible()); // the window first, then the sheet
-        QVERIFY(app().statusPanel->isVisible());
-        app().closeStatusPanel();
-        QTest::mouseClick(app().connectionSummary, Qt::LeftButton);
-        QVERIFY(app().statusPanel->isVisible());
+        QVERIFY(app().window()->isVisible()); // the window first, then the sheet
+        QVERIFY(app().overview().statusPanel()->isVisible());
+        app().overview().closeStatusPanel();
+        QTest::mouseClick(view<ConnectionButton>(app(), "connectionSummary"), Qt::LeftButton);
+        QVERIFY(app().overview().statusPanel()->isVisible());
     }
 };
 

@@ -1,5 +1,7 @@
 #include "Harness.h"
 
+#include "host/HostLink.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -51,8 +53,7 @@ Harness::Harness(const QStringList& languages, Build build) {
 }
 
 Harness::~Harness() {
-    if (controller && controller->process) {
-        QProcess* host = controller->process;
+    if (QProcess* host = controller ? controller->link().process() : nullptr) {
         host->kill();
         host->waitForFinished(5000);
     }

@@ -1,7 +1,18 @@
 #pragma once
 
 #include "FakePlatform.h"
+#include "Views.h"
 #include "app/AppDelegate.h"
+#include "delivery/DeliveryController.h"
+#include "host/ConflictStopFlow.h"
+#include "host/HostLink.h"
+#include "overview/OverviewController.h"
+#include "sessions/SessionsController.h"
+#include "tasks/TasksController.h"
+#include "update/UpdateController.h"
+
+#include <QMainWindow>
+#include <QMenu>
 
 #include <QTemporaryDir>
 
@@ -22,6 +33,17 @@ private:
     QTemporaryDir m_directory;
     bool m_valid = false;
 };
+
+// A named view of one whole app: its window (the settings sheet included), its tray menu and its tray item.
+template <typename T> T* view(const AppDelegate& app, const char* name) {
+    if (T* found = view<T>(app.window(), name)) {
+        return found;
+    }
+    if (T* found = view<T>(app.overview().statusMenu(), name)) {
+        return found;
+    }
+    return view<T>(&app.overview(), name);
+}
 
 // A controller on a fake desktop with its window built, as after launch but before any host is started.
 struct Harness {

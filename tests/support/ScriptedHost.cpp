@@ -1,5 +1,7 @@
 #include "ScriptedHost.h"
 
+#include "host/HostLink.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QTest>
@@ -13,7 +15,7 @@ ScriptedHost::ScriptedHost(Harness& harness, const QString& mode, const QString&
     harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_HOLD"), held);
     harness.app().startHost();
     m_ready = m_bundle.isValid() && QTest::qWaitFor([this] { return !received().isEmpty(); }, 10000) &&
-              received().first().value(u"action").toString() == u"refresh" && harness.app().hostIsRunning();
+              received().first().value(u"action").toString() == u"refresh" && harness.app().link().hostIsRunning();
 }
 
 QList<QJsonObject> ScriptedHost::received() const {

@@ -21,38 +21,40 @@ const QJsonObject kTask = json(R"({"key":"t1","label":"Weekly digest","state":"s
 
 // Lists `task` alone and shows `detail` as its answer, optionally with the full result switched on.
 void showTask(AppDelegate& app, const QJsonObject& detail, bool fullResult = false, const QJsonObject& task = kTask) {
-    app.renderTasks(QJsonObject{{"items", QJsonArray{task}}});
-    app.showFullResult = fullResult;
-    app.renderTaskDetail(detail);
+    app.tasks().renderTasks(QJsonObject{{"items", QJsonArray{task}}});
+    app.tasks().renderTaskDetail(detail);
+    if (fullResult) {
+        app.tasks().toggleResult();
+    }
 }
 
 QString bodyText(AppDelegate& app) {
-    return app.taskBody->document()->toPlainText();
+    return view<TaskBodyView>(app, "taskBody")->document()->toPlainText();
 }
 
 void selectBodyText(AppDelegate& app, int from, int to) {
-    QTextCursor selection(app.taskBody->document());
+    QTextCursor selection(view<TaskBodyView>(app, "taskBody")->document());
     selection.setPosition(from);
     selection.setPosition(to, QTextCursor::KeepAnchor);
-    app.taskBody->setTextCursor(selection);
+    view<TaskBodyView>(app, "taskBody")->setTextCursor(selection);
 }
 
 QStringList cardRows(AppDelegate& app) {
     QStringList texts;
-    for (const QLabel* label : app.taskVisuals->findChildren<QLabel*>(QStringLiteral("cardRow"))) {
+    for (const QLabel* label : view<QWidget>(app, "taskVisuals")->findChildren<QLabel*>(QStringLiteral("cardRow"))) {
         texts.append(label->text());
     }
     return texts;
 }
 
 QList<QPushButton*> linkButtonsOf(AppDelegate& app) {
-    return app.taskLinks->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+    return view<QWidget>(app, "taskLinks")->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
 }
 
 // The character format of the first occurrence of `text` in the body.
 QTextCharFormat formatOf(AppDelegate& app, const QString& text) {
-    QTextCursor probe(app.taskBody->document());
-    probe.setPosition(app.taskBody->document()->find(text).selectionStart() + 1);
+    QTextCursor probe(view<TaskBodyView>(app, "taskBody")->document());
+    probe.setPosition(view<TaskBodyView>(app, "taskBody")->document()->find(text).selectionStart() + 1);
     return probe.charFormat();
 }
 
@@ -70,52 +72,53 @@ private Q_SLOTS:
         showTask(app(), detail);
         QVERIFY(bodyText(app()).startsWith(QStringLiteral("Request\nPost the digest\n")));
         selectBodyText(app(), 8, 12);
-        app().renderTaskDetail(json(R"({"result":"Posted **on time**.","instruction":"Post the digest"})"));
-        QCOMPARE(app().taskBody->textCursor().selectedText(), QStringLiteral("Post")); // untouched
+        app().tasks().renderTaskDetail(json(R"({"result":"Posted **on time**.","instruction":"Post the digest"})"));
+        QCOMPARE(view<TaskBodyView>(app(), "taskBody")->textCursor().selectedText(),
+                 QStringLiteral("Post")); // untouched
 
         // A switch always draws again, and its button then says how to go back.
-        QVERIFY(!app().resultButton->isHidden());
-        QCOMPARE(app().resultButton->text(), QStringLiteral("Read full result"));
-        app().resultButton->click();
-        QVERIFY(!app().taskBody->textCursor().hasSelection());
+        QVERIFY(!view<QPushButton>(app(), "resultButton")->isHidden());
+        QCOMPARE(view<QPushButton>(app(), "resultButton")->text(), QStringLiteral("Read full result"));
+        view<QPushButton>(app(), "resultButton")->click();
+        QVERIFY(!view<TaskBodyView>(app(), "taskBody")->textCursor().hasSelection());
         QVERIFY(bodyText(app()).contains(QStringLiteral("Full result\nPosted on time.\n")));
-        QCOMPARE(app().resultButton->text(), QStringLiteral("Hide full result"));
-        app().resultButton->click();
+        QCOMPARE(view<QPushButton>(app(), "resultButton")->text(), QStringLiteral("Hide full result"));
+        view<QPushButton>(app(), "resultButton")->click();
         QVERIFY(!bodyText(app()).contains(QStringLiteral("Full result")));
 
         // The next snapshot's request fails at once (no host); that must not hide the same detail coming again.
         showTask(app(), detail);
         QVERIFY(bodyText(app()).contains(QStringLiteral("Post the digest")));
         // A new state draws the same detail again.
-        const QString drawn = app().renderedDetail;
+        const QString drawn = app().tasks().renderedDetail();
         showTask(app(), detail, false, json(R"({"key":"t1","label":"Weekly digest","state":"failed"})"));
-        QVERIFY(app().renderedDetail != drawn);
+        QVERIFY(app().tasks().renderedDetail() != drawn);
     }
 
     void switchesShownForTheDetail() {
         showTask(app(), json(R"({"instruction":"Just this"})"));
-        QVERIFY(app().detailActions->isHidden());
-        QVERIFY(app().taskVisuals->isHidden());
+        QVERIFY(view<QWidget>(app(), "detailActions")->isHidden());
+        QVERIFY(view<QWidget>(app(), "taskVisuals")->isHidden());
         showTask(app(), json(R"({"technicalResult":"T"})"));
-        QVERIFY(!app().detailActions->isHidden());
-        QVERIFY(app().resultButton->isHidden());
-        QVERIFY(app().criteriaButton->isHidden());
-        QVERIFY(!app().technicalButton->isHidden());
+        QVERIFY(!view<QWidget>(app(), "detailActions")->isHidden());
+        QVERIFY(view<QPushButton>(app(), "resultButton")->isHidden());
+        QVERIFY(view<QPushButton>(app(), "criteriaButton")->isHidden());
+        QVERIFY(!view<QPushButton>(app(), "technicalButton")->isHidden());
     }
 
     void fiveCriteria() {
         showTask(app(), kFiveCriteria);
         QCOMPARE(cardRows(app()), (QStringList{"Posted on time.", "1  a", "2  b", "3 more"}));
-        QCOMPARE(app().criteriaButton->text(), QStringLiteral("Show all criteria"));
-        app().criteriaButton->click();
-        QCOMPARE(app().criteriaButton->text(), QStringLiteral("Hide all criteria"));
+        QCOMPARE(view<QPushButton>(app(), "criteriaButton")->text(), QStringLiteral("Show all criteria"));
+        view<QPushButton>(app(), "criteriaButton")->click();
+        QCOMPARE(view<QPushButton>(app(), "criteriaButton")->text(), QStringLiteral("Hide all criteria"));
         QVERIFY2(bodyText(app()).contains(QStringLiteral("All success criteria\n1. a\n2. b\n3. c\n4. d\n5. e\n")),
                  qPrintable(bodyText(app())));
     }
 
     // Rich text from inline Markdown without heading markers, recoloured in place when the appearance changes.
     void bodyIsMarkdownInTheThemeColours() {
-        setWindowAppearance(app().window.data(), Appearance::light);
+        setWindowAppearance(app().window(), Appearance::light);
         showTask(app(),
                  QJsonObject{
                      {"result", "## Summary\nAnswered **118** of `120` *now*, see [the draft](https://x.example/d)."},
@@ -129,24 +132,24 @@ private Q_SLOTS:
         QCOMPARE(formatOf(app(), "the draft").anchorHref(), QStringLiteral("https://x.example/d"));
         selectBodyText(app(), 0, 4);
         for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            setWindowAppearance(app().window.data(), appearance);
+            setWindowAppearance(app().window(), appearance);
             QCOMPARE(formatOf(app(), "Full result").foreground().color(), Theme::secondary.resolve(appearance));
             QCOMPARE(formatOf(app(), "Answered").foreground().color(), Theme::text.resolve(appearance));
             QCOMPARE(formatOf(app(), "the draft").foreground().color(), Theme::accent.resolve(appearance));
         }
-        QCOMPARE(app().taskBody->textCursor().selectedText(), QStringLiteral("Full"));
+        QCOMPARE(view<TaskBodyView>(app(), "taskBody")->textCursor().selectedText(), QStringLiteral("Full"));
     }
 
     void anotherTaskStartsWithSwitchesOff() {
-        app().renderTasks(QJsonObject{{"items", QJsonArray{kTask, json(R"({"key":"t2","label":"Other"})")}}});
-        app().renderTaskDetail(kFiveCriteria);
-        app().criteriaButton->click();
-        QVERIFY(app().showAllCriteria);
-        app().taskTable->selectRow(1);
-        QCOMPARE(app().selectedTaskKey, QStringLiteral("t2"));
-        QVERIFY(!app().showAllCriteria);
-        QVERIFY(app().selectedDetail.isEmpty());
-        QVERIFY(app().taskVisuals->isHidden());
+        app().tasks().renderTasks(QJsonObject{{"items", QJsonArray{kTask, json(R"({"key":"t2","label":"Other"})")}}});
+        app().tasks().renderTaskDetail(kFiveCriteria);
+        view<QPushButton>(app(), "criteriaButton")->click();
+        QVERIFY(app().tasks().showsAllCriteria());
+        view<QTableView>(app(), "taskTable")->selectRow(1);
+        QCOMPARE(app().tasks().selectedTaskKey(), QStringLiteral("t2"));
+        QVERIFY(!app().tasks().showsAllCriteria());
+        QVERIFY(app().tasks().selectedDetail().isEmpty());
+        QVERIFY(view<QWidget>(app(), "taskVisuals")->isHidden());
     }
 
     // Only safe http(s) links of the right shape become buttons; a missing or empty label is the host's name.
@@ -171,13 +174,13 @@ private Q_SLOTS:
         // openTaskLink checks the address again.
         QPushButton unsafe;
         unsafe.setToolTip(QStringLiteral("javascript:alert(1)"));
-        app().openTaskLink(&unsafe);
-        app().openTaskLink(nullptr);
+        app().tasks().openTaskLink(&unsafe);
+        app().tasks().openTaskLink(nullptr);
         QCOMPARE(m_harness->fake->openedUrls, opened);
 
         showTask(app(), json("{\"links\":[{\"url\":\"javascript:alert(1)\"}]}"));
         QVERIFY(linkButtonsOf(app()).isEmpty());
-        QVERIFY(app().taskLinks->isHidden());
+        QVERIFY(view<QWidget>(app(), "taskLinks")->isHidden());
     }
 
     void bodyLinkClicks_data() {
@@ -197,11 +200,11 @@ private Q_SLOTS:
                  true);
         QCOMPARE(formatOf(app(), "this").anchorHref(), href);
         const QString before = bodyText(app());
-        Q_EMIT app().taskBody->anchorClicked(QUrl(href));
+        Q_EMIT view<TaskBodyView>(app(), "taskBody")->anchorClicked(QUrl(href));
         QCOMPARE(m_harness->fake->openedUrls.size(), opened ? 1 : 0);
         // The view itself never navigates.
         QCOMPARE(bodyText(app()), before);
-        QVERIFY(app().taskBody->source().isEmpty());
+        QVERIFY(view<TaskBodyView>(app(), "taskBody")->source().isEmpty());
     }
 };
 

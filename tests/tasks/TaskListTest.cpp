@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,17 +32,19 @@ QByteArray statusFrame(const QString& items) {
 }
 
 int selectedRow(AppDelegate& app) {
-    const QModelIndexList rows = app.taskTable->selectionModel()->selectedRows();
+    const QModelIndexList rows = view<QTableView>(app, "taskTable")->selectionModel()->selectedRows();
     return rows.size() == 1 ? rows.first().row() : -1;
 }
 
 void clickRow(AppDelegate& app, int row) {
-    app.taskTable->selectionModel()->select(app.taskTable->model()->index(row, 0),
-                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view<QTableView>(app, "taskTable")
+        ->selectionModel()
+        ->select(view<QTableView>(app, "taskTable")->model()->index(row, 0),
+                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QString bodyText(AppDelegate& app) {
-    return app.taskBody->document()->toPlainText();
+    return view<TaskBodyView>(app, "taskBody")->document()->toPlainText();
 }
 
 // The task_detail commands the scripted host received.
@@ -56,11 +59,11 @@ QList<QJsonObject> detailRequests(const ScriptedHost& host) {
 }
 
 void verifyEmptyState(AppDelegate& app) {
-    QVERIFY(!app.selectedTaskKey);
-    QCOMPARE(app.taskTitle->text(), QStringLiteral("Select a task"));
+    QVERIFY(!app.tasks().selectedTaskKey());
+    QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Select a task"));
     QCOMPARE(bodyText(app), QStringLiteral("Run a task from your web workspace to see its content and results here."));
-    QVERIFY(app.detailActions->isHidden());
-    QVERIFY(app.taskVisuals->isHidden());
+    QVERIFY(view<QWidget>(app, "detailActions")->isHidden());
+    QVERIFY(view<QWidget>(app, "taskVisuals")->isHidden());
 }
 
 const QString kUnavailable = QStringLiteral("Task content is unavailable. Refresh to try again.");
@@ -78,42 +81,42 @@ private Q_SLOTS:
         Harness harness;
         AppDelegate& app = harness.app();
         verifyEmptyState(app);
-        QCOMPARE(app.taskTable->verticalHeader()->defaultSectionSize(), 64);
-        app.selectSidebarNav(app.tasksNav);
-        app.renderTasks(tasks(kThreeTasks, 2));
-        QCOMPARE(app.tasksLabel->text(), QStringLiteral("Tasks · 2 running"));
-        QCOMPARE(app.taskTable->model()->rowCount(), 3);
+        QCOMPARE(view<QTableView>(app, "taskTable")->verticalHeader()->defaultSectionSize(), 64);
+        view<QPushButton>(app, "tasksNav")->click();
+        app.render(QJsonObject{{QStringLiteral("tasks"), tasks(kThreeTasks, 2)}});
+        QCOMPARE(view<QLabel>(app, "tasksLabel")->text(), QStringLiteral("Tasks · 2 running"));
+        QCOMPARE(view<QTableView>(app, "taskTable")->model()->rowCount(), 3);
         QCOMPARE(selectedRow(app), 0);
-        QCOMPARE(app.selectedTaskKey, QStringLiteral("a"));
-        QCOMPARE(app.taskTitle->text(), QStringLiteral("Alpha"));
-        QCOMPARE(app.taskState->text(), QStringLiteral("●  Running"));
-        auto* state = qobject_cast<ThemedLabel*>(app.taskState);
+        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("a"));
+        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Alpha"));
+        QCOMPARE(view<QLabel>(app, "taskState")->text(), QStringLiteral("●  Running"));
+        auto* state = qobject_cast<ThemedLabel*>(view<QLabel>(app, "taskState"));
         QVERIFY(state);
         QCOMPARE(state->color().resolve(Appearance::dark), taskStateColor("running").resolve(Appearance::dark));
         // Without a host the request fails at once, for the task that is still selected.
         QCOMPARE(bodyText(app), kUnavailable);
 
-        app.renderTasks(tasks("[]"));
+        app.tasks().renderTasks(tasks("[]"));
         verifyEmptyState(app);
-        QCOMPARE(app.taskTable->model()->rowCount(), 0);
+        QCOMPARE(view<QTableView>(app, "taskTable")->model()->rowCount(), 0);
     }
 
     void selectionFollowsTheTaskAcrossSnapshots() {
         Harness harness;
         AppDelegate& app = harness.app();
-        app.renderTasks(tasks(kThreeTasks));
+        app.tasks().renderTasks(tasks(kThreeTasks));
         clickRow(app, 2);
-        QCOMPARE(app.selectedTaskKey, QStringLiteral("c"));
+        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("c"));
         // The task with an id but no key moved down: still selected, and shown as it is now.
-        app.renderTasks(tasks(R"([{"key":"x"},{"key":"a"},{"id":"c","label":"Gamma 2"}])"));
+        app.tasks().renderTasks(tasks(R"([{"key":"x"},{"key":"a"},{"id":"c","label":"Gamma 2"}])"));
         QCOMPARE(selectedRow(app), 2);
-        QCOMPARE(app.selectedTaskKey, QStringLiteral("c"));
-        QCOMPARE(app.taskTitle->text(), QStringLiteral("Gamma 2"));
+        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("c"));
+        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Gamma 2"));
         // It disappeared: the first task is selected.
-        app.renderTasks(tasks(R"([{"key":"b","label":"Beta"},{"key":"a"}])"));
+        app.tasks().renderTasks(tasks(R"([{"key":"b","label":"Beta"},{"key":"a"}])"));
         QCOMPARE(selectedRow(app), 0);
-        QCOMPARE(app.selectedTaskKey, QStringLiteral("b"));
-        QCOMPARE(app.taskTitle->text(), QStringLiteral("Beta"));
+        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("b"));
+        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Beta"));
     }
 
     // A task with neither key nor id is listed, but selecting it changes nothing. Host text is never markup.
@@ -121,15 +124,15 @@ private Q_SLOTS:
         Harness harness;
         AppDelegate& app = harness.app();
         const QString items = R"([{"key":"a","label":"<img src=x><b>Alpha</b>"},{"label":"Nameless"}])";
-        app.renderTasks(tasks(items));
-        QCOMPARE(app.taskTable->model()->rowCount(), 2);
+        app.tasks().renderTasks(tasks(items));
+        QCOMPARE(view<QTableView>(app, "taskTable")->model()->rowCount(), 2);
         clickRow(app, 0);
         clickRow(app, 1);
-        QCOMPARE(app.selectedTaskKey, QStringLiteral("a"));
-        QCOMPARE(app.taskTitle->text(), QStringLiteral("<img src=x><b>Alpha</b>"));
-        QCOMPARE(app.taskTitle->textFormat(), Qt::PlainText);
+        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("a"));
+        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("<img src=x><b>Alpha</b>"));
+        QCOMPARE(view<QLabel>(app, "taskTitle")->textFormat(), Qt::PlainText);
         // The next snapshot puts the selection back on the task that is shown.
-        app.renderTasks(tasks(items));
+        app.tasks().renderTasks(tasks(items));
         QCOMPARE(selectedRow(app), 0);
     }
 
@@ -137,11 +140,11 @@ private Q_SLOTS:
     void selectedRowIsDrawnWithTheSelectedFill() {
         Harness harness;
         AppDelegate& app = harness.app();
-        app.renderTasks(tasks(kThreeTasks));
-        app.taskTable->resize(240, 3 * 64);
+        app.tasks().renderTasks(tasks(kThreeTasks));
+        view<QTableView>(app, "taskTable")->resize(240, 3 * 64);
         for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            setWindowAppearance(app.window.data(), appearance);
-            const QImage image = app.taskTable->viewport()->grab().toImage();
+            setWindowAppearance(app.window(), appearance);
+            const QImage image = view<QTableView>(app, "taskTable")->viewport()->grab().toImage();
             const auto pixel = [&image](int x, int y) {
                 return image.pixelColor(
                     QPoint(qRound(x * image.devicePixelRatio()), qRound(y * image.devicePixelRatio())));
@@ -160,13 +163,13 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         const ScriptedHost host(harness, QStringLiteral("no-results"));
         QVERIFY(host.ready());
-        QTRY_COMPARE(app.runningVersion, QStringLiteral("9.9.9")); // the host's own first snapshot is in
+        QTRY_COMPARE(app.linkState().runningVersion, QStringLiteral("9.9.9")); // the host's own first snapshot is in
 
         // An empty list asks for nothing; every other snapshot asks again, an id standing in for a missing key.
-        app.handleLine(statusFrame("[]"));
+        app.link().handleLine(statusFrame("[]"));
         const QString two = R"([{"id":"only-id","label":"First"},{"key":"b","label":"Second"}])";
-        app.handleLine(statusFrame(two));
-        app.handleLine(statusFrame(two));
+        app.link().handleLine(statusFrame(two));
+        app.link().handleLine(statusFrame(two));
         QTRY_COMPARE(detailRequests(host).size(), 2);
         for (const QJsonObject& command : detailRequests(host)) {
             QCOMPARE(command.value("taskKey").toString(), QStringLiteral("only-id"));
@@ -180,15 +183,15 @@ private Q_SLOTS:
         QTRY_COMPARE(detailRequests(host).size(), 3);
         const QJsonObject second = detailRequests(host).last();
         QCOMPARE(second.value("taskKey").toString(), QStringLiteral("b"));
-        app.handleLine(compact(QJsonObject{{"type", "result"}, {"id", firstId}, {"ok", false}}));
-        app.handleLine(R"({"type":"task_detail","taskKey":"only-id","task":{"result":"Old"}})");
+        app.link().handleLine(compact(QJsonObject{{"type", "result"}, {"id", firstId}, {"ok", false}}));
+        app.link().handleLine(R"({"type":"task_detail","taskKey":"only-id","task":{"result":"Old"}})");
         QCOMPARE(bodyText(app), QStringLiteral("Checking status…"));
-        QVERIFY(app.selectedDetail.isEmpty());
+        QVERIFY(app.tasks().selectedDetail().isEmpty());
 
         // The selected task's own failure is shown, and replaced by its detail when that comes.
-        app.handleLine(compact(QJsonObject{{"type", "result"}, {"id", second.value("id")}, {"ok", false}}));
+        app.link().handleLine(compact(QJsonObject{{"type", "result"}, {"id", second.value("id")}, {"ok", false}}));
         QCOMPARE(bodyText(app), kUnavailable);
-        app.handleLine(R"({"type":"task_detail","taskKey":"b","task":{"instruction":"Do B"}})");
+        app.link().handleLine(R"({"type":"task_detail","taskKey":"b","task":{"instruction":"Do B"}})");
         QVERIFY(bodyText(app).contains(QStringLiteral("Do B")));
     }
 };

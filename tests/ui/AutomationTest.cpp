@@ -52,10 +52,10 @@ private Q_SLOTS:
         QCOMPARE(view("tasksNav").value(u"checked").toBool(), false);
         QVERIFY(exists("window.png") && !exists("panel.png"));
         // The panel's picture exists exactly while it is open.
-        app.showStatusPanel();
+        app.overview().showStatusPanel();
         QTRY_VERIFY(exists("panel.png"));
         QTRY_VERIFY(view("connectionRow.action").value(u"onScreen").toBool());
-        app.closeStatusPanel();
+        app.overview().closeStatusPanel();
         QTRY_VERIFY(!exists("panel.png"));
     }
 
@@ -65,13 +65,13 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         app.showWindow();
         AutomationOutput output(directory.path(), [&app]() -> AutomationOutput::Sources {
-            return {app.window.data(), app.statusPanel.data(), nullptr, nullptr};
+            return {app.window(), app.overview().statusPanel(), nullptr, nullptr};
         });
         QVERIFY(output.writeNow());
         QCoreApplication::processEvents(); // let the freshly shown window lay itself out
         output.writeNow();
         QVERIFY(!output.writeNow());
-        app.footer->setText(QStringLiteral("Copied"));
+        ::view<QLabel>(app, "footer")->setText(QStringLiteral("Copied"));
         QVERIFY(output.writeNow());
     }
 };

@@ -17,44 +17,48 @@ class WindowTest final : public QObject {
 private Q_SLOTS:
     void windowKeepsItsMinimumSize() {
         Harness harness;
-        QCOMPARE(harness.app().window->size(), QSize(1040, 740));
-        harness.app().window->show();
-        harness.app().window->resize(600, 400);
-        QCOMPARE(harness.app().window->size(), QSize(820, 600));
+        QCOMPARE(harness.app().window()->size(), QSize(1040, 740));
+        harness.app().window()->show();
+        harness.app().window()->resize(600, 400);
+        QCOMPARE(harness.app().window()->size(), QSize(820, 600));
     }
 
     void sidebarNavigationSwitchesPages() {
         Harness harness;
         AppDelegate& app = harness.app();
-        app.activeTaskCount = 3;
+        app.render(QJsonObject{{QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), 3}}}});
         app.showWindow();
-        QWidget* taskList = app.window->findChild<QWidget*>(QStringLiteral("taskListScroll"));
-        QTest::mouseClick(app.tasksNav, Qt::LeftButton);
-        QCOMPARE(app.homeNavigation->currentIndex(), 1);
-        QVERIFY(app.tasksNav->isSelected() && !app.sessionsNav->isSelected());
-        QVERIFY(app.taskDetailHeading->isVisible() && taskList->isVisible() && app.taskFooter->isVisible());
-        QVERIFY(app.sessionSearch->isHidden() && app.deliveryHome->isHidden());
-        QCOMPARE(app.tasksLabel->text(), QStringLiteral("Tasks · 3 running"));
+        QWidget* taskList = app.window()->findChild<QWidget*>(QStringLiteral("taskListScroll"));
+        QTest::mouseClick(view<SidebarNavButton>(app, "tasksNav"), Qt::LeftButton);
+        QCOMPARE(view<SegmentedControl>(app, "homeNavigation")->currentIndex(), 1);
+        QVERIFY(view<SidebarNavButton>(app, "tasksNav")->isSelected() &&
+                !view<SidebarNavButton>(app, "sessionsNav")->isSelected());
+        QVERIFY(view<QWidget>(app, "taskDetailHeading")->isVisible() && taskList->isVisible() &&
+                view<QWidget>(app, "taskFooter")->isVisible());
+        QVERIFY(view<QLineEdit>(app, "sessionSearch")->isHidden() && view<QWidget>(app, "deliveryHome")->isHidden());
+        QCOMPARE(view<QLabel>(app, "tasksLabel")->text(), QStringLiteral("Tasks · 3 running"));
 
-        QTest::mouseClick(app.sessionsNav, Qt::LeftButton);
-        QCOMPARE(app.homeNavigation->currentIndex(), 0);
-        QVERIFY(app.sessionsNav->isSelected() && !app.tasksNav->isSelected());
-        QVERIFY(app.deliveryHome->isVisible() && app.sessionSearch->isVisible());
-        QVERIFY(app.taskDetailHeading->isHidden() && taskList->isHidden());
-        QCOMPARE(app.tasksLabel->text(), QStringLiteral("Sessions · 0"));
+        QTest::mouseClick(view<SidebarNavButton>(app, "sessionsNav"), Qt::LeftButton);
+        QCOMPARE(view<SegmentedControl>(app, "homeNavigation")->currentIndex(), 0);
+        QVERIFY(view<SidebarNavButton>(app, "sessionsNav")->isSelected() &&
+                !view<SidebarNavButton>(app, "tasksNav")->isSelected());
+        QVERIFY(view<QWidget>(app, "deliveryHome")->isVisible() && view<QLineEdit>(app, "sessionSearch")->isVisible());
+        QVERIFY(view<QWidget>(app, "taskDetailHeading")->isHidden() && taskList->isHidden());
+        QCOMPARE(view<QLabel>(app, "tasksLabel")->text(), QStringLiteral("Sessions · 0"));
     }
 
     void appearanceToggleTwiceReturns() {
         Harness harness;
         AppDelegate& app = harness.app();
-        const Appearance original = appearanceOf(app.window);
+        const Appearance original = appearanceOf(app.window());
         for (const bool flipped : {true, false}) {
-            app.themeToggle->click();
-            const Appearance now = appearanceOf(app.window);
+            view<SymbolButton>(app, "themeToggle")->click();
+            const Appearance now = appearanceOf(app.window());
             QCOMPARE(now != original, flipped);
-            QCOMPARE(app.themeToggle->symbol(), now == Appearance::light ? Symbol::sunMax : Symbol::moon);
-            QCOMPARE(app.window->palette().color(QPalette::Window), Theme::canvas.resolve(now));
-            QCOMPARE(appearanceOf(app.accountRow), now); // views inside the sheet follow the window
+            QCOMPARE(view<SymbolButton>(app, "themeToggle")->symbol(),
+                     now == Appearance::light ? Symbol::sunMax : Symbol::moon);
+            QCOMPARE(app.window()->palette().color(QPalette::Window), Theme::canvas.resolve(now));
+            QCOMPARE(appearanceOf(view<StatusRow>(app, "accountRow")), now); // views inside the sheet follow the window
         }
     }
 
@@ -73,7 +77,7 @@ private Q_SLOTS:
         platform->environment.insert(QStringLiteral("VODU_APPEARANCE"), preset);
         AppDelegate app(std::move(platform));
         app.buildWindow();
-        QCOMPARE(appearanceOf(app.window), appearance);
+        QCOMPARE(appearanceOf(app.window()), appearance);
     }
 };
 

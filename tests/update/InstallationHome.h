@@ -1,6 +1,7 @@
 #pragma once
 
 // What the tests of this folder share.
+#include "AreaHarness.h"
 #include "Harness.h"
 #include "TestRegistry.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 

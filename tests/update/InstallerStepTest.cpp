@@ -8,8 +8,7 @@ namespace {
 // The launcher's installer step, waiting for `pid`.
 void startStep(QProcess& step, const InstallationHome& home, const QString& pid) {
     step.setProcessEnvironment(home.environment());
-    step.start("/bin/sh",
-               {TestBundle::sourcePath("packaging/vodu"), "--install-selected-desktop", pid});
+    step.start("/bin/sh", {TestBundle::sourcePath("packaging/vodu"), "--install-selected-desktop", pid});
 }
 
 } // namespace
@@ -41,11 +40,11 @@ private Q_SLOTS:
         harness.fake->pid = appProcess.processId();
 
         app.startHost();
-        QTRY_VERIFY(app.lastStatusReceivedAt.has_value());
-        QVERIFY(app.updateNeedsRestart);
-        app.updateButton->click();
+        QTRY_VERIFY(app.linkState().lastStatusReceivedAt.has_value());
+        QVERIFY(app.update().updateNeedsRestart());
+        view<QPushButton>(app, "updateButton")->click();
         QTRY_COMPARE(harness.fake->exitStatuses, QList<int>{0});
-        QVERIFY(!app.process);
+        QVERIFY(!app.link().process());
         QTRY_VERIFY(fileLines(home.log())
                         .value(0)
                         .endsWith(QStringLiteral("waiting for process %1 to exit").arg(harness.fake->pid)));

@@ -35,11 +35,12 @@ struct RestartSetup {
     // A running host and a status that has just arrived.
     bool connect() {
         app().startHost();
-        if (!valid || !QTest::qWaitFor([this] { return app().hostIsRunning(); }, 10000)) {
+        if (!valid || !QTest::qWaitFor([this] { return app().link().hostIsRunning(); }, 10000)) {
             return false;
         }
-        app().handleLine(R"({"type":"status","status":{"version":"1.2.3"}})");
-        return app().connected && app().updateNeedsRestart && app().updateButton->isEnabled();
+        app().link().handleLine(R"({"type":"status","status":{"version":"1.2.3"}})");
+        return app().linkState().connected && app().update().updateNeedsRestart() &&
+               view<QPushButton>(app(), "updateButton")->isEnabled();
     }
 
     InstallationHome home;
@@ -69,28 +70,33 @@ private Q_SLOTS:
         QFETCH(QString, change);
         QFETCH(bool, attempted);
         InstallationHome home;
-        Harness harness;
-        AppDelegate& app = harness.app();
+        AreaHarness area;
+        UpdateController update(area.context, std::nullopt);
+        update.buildUpdateRow()->setParent(&area.parent);
+        QObject::connect(&update, &UpdateController::quitInFlightChanged,
+                         [&area](bool inFlight) { area.link.quitInFlight = inFlight; });
         TestRelease release;
         release.version = change == u"selected equal" ? "1.2.3" : "1.3.0";
         if (change != u"no release") {
             QVERIFY(home.select(home.addRelease("r", release)));
         }
-        harness.fake->environment.insert("VODU_HOME", home.path());
-        app.connected = change != u"disconnected";
-        app.fixtureMode = change == u"preview";
-        app.quitInFlight = change == u"quit in flight";
-        app.activeTaskCount = change == u"one task" ? 1 : 0;
+        area.platform.environment.insert("VODU_HOME", home.path());
+        area.link.connected = change != u"disconnected";
+        area.link.fixtureMode = change == u"preview";
+        area.link.quitInFlight = change == u"quit in flight";
+        area.link.activeTaskCount = change == u"one task" ? 1 : 0;
         if (change != u"no status") {
             const double age = change.startsWith(u"status ") ? change.section(' ', 1, 1).toDouble() : 9.9;
-            app.lastStatusReceivedAt = harness.fake->clock.addMSecs(qRound64(-age * 1000));
+            area.link.lastStatusReceivedAt = area.platform.clock.addMSecs(qRound64(-age * 1000));
         }
 
-        app.restartToUpdate();
-        QCOMPARE(app.updateLabel->text(), attempted ? kCheckTasks : kStatusChanged);
-        QVERIFY(!app.restartRequest && !app.restartTimer);
-        QCOMPARE(app.quitInFlight, change == u"quit in flight");
-        QVERIFY(harness.fake->exitStatuses.isEmpty());
+        update.restartToUpdate();
+        QCOMPARE(area.commands.actions(), attempted ? QStringList{QStringLiteral("quit")} : QStringList());
+        area.commands.complete(0, false, QStringLiteral("no"));
+        QCOMPARE(area.view<QLabel>("updateLabel")->text(), attempted ? kCheckTasks : kStatusChanged);
+        QVERIFY(!update.restartRequest() && !update.restartGuardRunning());
+        QCOMPARE(area.link.quitInFlight, change == u"quit in flight");
+        QVERIFY(area.platform.exitStatuses.isEmpty());
     }
 
     // The app waits for the host to end, then starts the install process detached and exits.
@@ -98,16 +104,15 @@ private Q_SLOTS:
         RestartSetup setup(QStringLiteral("accept-stay"));
         QVERIFY(setup.connect());
         AppDelegate& app = setup.app();
-        app.updateButton->click();
-        QVERIFY(app.quitInFlight && !app.updateButton->isEnabled());
-        QCOMPARE(app.updateLabel->text(), QStringLiteral("Restarting…"));
-        QVERIFY(app.restartTimer && app.restartTimer->isActive());
-        QCOMPARE(app.restartTimer->interval(), 15000);
-        QTRY_COMPARE(app.updateLabel->text(), QStringLiteral("Waiting for service to stop…"));
-        QVERIFY(!app.restartTimer); // the guard ended with the answer
+        view<QPushButton>(app, "updateButton")->click();
+        QVERIFY(app.linkState().quitInFlight && !view<QPushButton>(app, "updateButton")->isEnabled());
+        QCOMPARE(view<QLabel>(app, "updateLabel")->text(), QStringLiteral("Restarting…"));
+        QVERIFY(app.update().restartGuardRunning());
+        QTRY_COMPARE(view<QLabel>(app, "updateLabel")->text(), QStringLiteral("Waiting for service to stop…"));
+        QVERIFY(!app.update().restartGuardRunning()); // the guard ended with the answer
         QVERIFY(setup.harness.fake->exitStatuses.isEmpty() && !QFileInfo::exists(setup.record()));
 
-        app.process->kill();
+        app.link().process()->kill();
         QTRY_COMPARE(setup.harness.fake->exitStatuses, QList<int>{0});
         QTRY_VERIFY(QFileInfo::exists(setup.record()));
         const QStringList record = fileLines(setup.record());
@@ -133,24 +138,25 @@ private Q_SLOTS:
         RestartSetup setup(mode);
         QVERIFY(setup.connect());
         AppDelegate& app = setup.app();
-        const QString footer = app.footer->text();
-        app.restartGuardInterval = std::chrono::milliseconds(mode == u"ignore" ? 1 : 15000);
-        app.updateButton->click();
-        const QUuid first = *app.restartRequest;
-        QTRY_COMPARE(app.updateLabel->text(), label);
-        QCOMPARE(app.footer->text(), footer);
-        QVERIFY(!app.quitInFlight && !app.restartRequest && !app.restartTimer && app.updateButton->isEnabled());
-        QVERIFY(app.statusWatchdog && app.statusWatchdog->isActive());
-        QVERIFY(app.hostIsRunning() && setup.harness.fake->exitStatuses.isEmpty());
+        const QString footer = view<QLabel>(app, "footer")->text();
+        app.update().setRestartGuardInterval(std::chrono::milliseconds(mode == u"ignore" ? 1 : 15000));
+        view<QPushButton>(app, "updateButton")->click();
+        const QUuid first = *app.update().restartRequest();
+        QTRY_COMPARE(view<QLabel>(app, "updateLabel")->text(), label);
+        QCOMPARE(view<QLabel>(app, "footer")->text(), footer);
+        QVERIFY(!app.linkState().quitInFlight && !app.update().restartRequest() &&
+                !app.update().restartGuardRunning() && view<QPushButton>(app, "updateButton")->isEnabled());
+        QVERIFY(app.link().statusWatchdogRunning());
+        QVERIFY(app.link().hostIsRunning() && setup.harness.fake->exitStatuses.isEmpty());
         QVERIFY(!QFileInfo::exists(setup.record()));
 
-        app.restartGuardInterval = std::chrono::milliseconds(15000);
-        app.updateButton->click(); // a newer attempt
-        QVERIFY(app.restartRequest && *app.restartRequest != first);
-        app.restartTimedOut(first);
-        app.restartQuitAnswered(first, false);
-        QVERIFY(app.quitInFlight && !app.restartError && app.restartTimer && app.restartTimer->isActive());
-        QCOMPARE(app.updateLabel->text(), QStringLiteral("Restarting…"));
+        app.update().setRestartGuardInterval(std::chrono::milliseconds(15000));
+        view<QPushButton>(app, "updateButton")->click(); // a newer attempt
+        QVERIFY(app.update().restartRequest() && *app.update().restartRequest() != first);
+        app.update().restartTimedOut(first);
+        app.update().restartQuitAnswered(first, false);
+        QVERIFY(app.linkState().quitInFlight && !app.update().restartError() && app.update().restartGuardRunning());
+        QCOMPARE(view<QLabel>(app, "updateLabel")->text(), QStringLiteral("Restarting…"));
     }
 
     // The install directory is created 0700 and the log 0600; a log that is a symbolic link is not followed, and the
@@ -161,7 +167,7 @@ private Q_SLOTS:
         const QString fresh = setup.home.path() + "/fresh";
         const QString log = fresh + "/home/installer/desktop-update.log";
         setup.harness.fake->environment.insert("VODU_HOME", fresh + "/home");
-        QVERIFY(setup.app().launchSelectedAfterExit());
+        QVERIFY(setup.app().update().launchSelectedAfterExit());
         QCOMPARE(modeOf(fresh), 0700);
         QCOMPARE(modeOf(fresh + "/home/installer"), 0700);
         QCOMPARE(modeOf(log), 0600);
@@ -170,7 +176,7 @@ private Q_SLOTS:
         const QString victim = setup.home.path() + "/victim";
         QVERIFY(QFile::remove(setup.record()) && QFile::remove(log));
         QVERIFY(writeFile(victim, "keep\n") && QFile::link(victim, log));
-        QVERIFY(setup.app().launchSelectedAfterExit());
+        QVERIFY(setup.app().update().launchSelectedAfterExit());
         QTRY_VERIFY(QFileInfo::exists(setup.record()));
         QVERIFY(fileLines(setup.record()).contains("stderr /dev/null"));
         QCOMPARE(fileLines(victim), QStringList{"keep"});
@@ -178,19 +184,34 @@ private Q_SLOTS:
 
     void launcherThatCannotRunRestartsTheService() {
         InstallationHome home;
+        QVERIFY(home.select(home.addRelease("1.3.0")));
         QTemporaryDir emptyBundle;
-        Harness harness;
-        AppDelegate& app = harness.app();
-        harness.fake->bundleDir = emptyBundle.path();
-        harness.fake->environment.insert("VODU_HOME", home.path());
-        app.quitInFlight = app.restartAfterHostExit = true; // the host has just ended after accepting "quit"
-        app.hostEnded(0);
-        QVERIFY(harness.fake->exitStatuses.isEmpty());
-        QVERIFY(!app.restartAfterHostExit && !app.quitInFlight);
-        QCOMPARE(app.updateLabel->text(), QStringLiteral("Could not restart the app. Open VODU again."));
-        QVERIFY(app.statusWatchdog && app.statusWatchdog->isActive());
-        // The service was started again (its files are missing here, which the connection row says).
-        QCOMPARE(app.connectionRow->detail()->text(), QStringLiteral("Service files are missing"));
+        AreaHarness area;
+        area.platform.bundleDir = emptyBundle.path();
+        area.platform.environment.insert("VODU_HOME", home.path());
+        area.link.connected = true;
+        area.link.hostProcessAlive = true;
+        area.link.lastStatusReceivedAt = area.platform.clock;
+        UpdateController update(area.context, std::nullopt);
+        update.buildUpdateRow()->setParent(&area.parent);
+        QSignalSpy quitInFlight(&update, &UpdateController::quitInFlightChanged);
+        QSignalSpy startHost(&update, &UpdateController::startHostRequested);
+        QSignalSpy watchdog(&update, &UpdateController::statusWatchdogStartRequested);
+        update.restartToUpdate();
+        area.commands.complete(0, true); // the host agreed to quit and is still ending
+        QVERIFY(update.restartAfterHostExit());
+        QVERIFY(startHost.isEmpty());
+
+        QVERIFY(update.handOverIfWaiting()); // the host has ended
+        QVERIFY(area.platform.exitStatuses.isEmpty());
+        QVERIFY(!update.restartAfterHostExit());
+        QCOMPARE(quitInFlight.size(), 2);
+        QCOMPARE(quitInFlight.last().first().toBool(), false);
+        QCOMPARE(startHost.size(), 1);
+        QCOMPARE(watchdog.size(), 1);
+        QCOMPARE(area.view<QLabel>("updateLabel")->text(),
+                 QStringLiteral("Could not restart the app. Open VODU again."));
+        QVERIFY(!update.handOverIfWaiting()); // nothing is waiting any more
     }
 };
 

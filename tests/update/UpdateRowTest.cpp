@@ -94,41 +94,43 @@ private Q_SLOTS:
         app.startHost();
         QTRY_COMPARE(fileLines(log).size(), 1); // the launch's refresh
 
-        app.restartError = QStringLiteral("old failure");
-        app.handleLine(R"({"type":"status","status":{"update":{"state":"idle"}}})");
-        QVERIFY(!app.restartError); // forgotten once no restart is needed
-        app.updateButton->click();
+        app.update().restartToUpdate(); // refused: no newer release is selected
+        QVERIFY(app.update().restartError());
+        app.link().handleLine(R"({"type":"status","status":{"update":{"state":"idle"}}})");
+        QVERIFY(!app.update().restartError()); // forgotten once no restart is needed
+        view<QPushButton>(app, "updateButton")->click();
         QTRY_COMPARE(fileLines(log).size(), 2);
         QVERIFY(fileLines(log).at(1).contains("\"action\":\"check_update\""));
-        app.handleLine(R"({"type":"status","status":{"update":{"state":"ready"}}})");
-        QCOMPARE(app.updateDot->color().light, Theme::systemOrange.light);
-        QCOMPARE(app.updateLabel->text(), QStringLiteral("Update available"));
-        app.updateButton->click();
+        app.link().handleLine(R"({"type":"status","status":{"update":{"state":"ready"}}})");
+        QCOMPARE(view<ThemedLabel>(app, "updateDot")->color().light, Theme::systemOrange.light);
+        QCOMPARE(view<QLabel>(app, "updateLabel")->text(), QStringLiteral("Update available"));
+        view<QPushButton>(app, "updateButton")->click();
         QTRY_COMPARE(fileLines(log).size(), 3);
         QVERIFY(fileLines(log).at(2).contains("\"action\":\"update\""));
 
-        app.quitInFlight = true;
-        app.handleLine(R"({"type":"status","status":{"update":{"state":"failed"}}})");
-        QCOMPARE(app.updateLabel->text(), QStringLiteral("Update available"));
+        app.requestQuit(); // the silent host never answers, so the quit stays in flight
+        QVERIFY(app.linkState().quitInFlight);
+        app.link().handleLine(R"({"type":"status","status":{"update":{"state":"failed"}}})");
+        QCOMPARE(view<QLabel>(app, "updateLabel")->text(), QStringLiteral("Update available"));
     }
 
     void installErrorAtLaunchShowsTheRowAndOpensTheInstallerPage() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.desktopInstallError = QStringLiteral("Could not start the app update helper");
-        app.showInstallError();
-        QVERIFY(app.updateLabel->text().endsWith("\nCould not start the app update helper"));
-        QVERIFY(app.statusPanel->isVisible());
-        auto* tabs = app.statusPanel->findChild<QWidget*>(QStringLiteral("settingsTabs"));
-        QVERIFY(tabs && tabs->property("currentIndex").toInt() == 2);
+        AreaHarness area;
+        UpdateController update(area.context, QStringLiteral("Could not start the app update helper"));
+        update.buildUpdateRow()->setParent(&area.parent);
+        QSignalSpy settings(&update, &UpdateController::settingsRequested);
+        update.showInstallError();
+        QVERIFY(area.view<QLabel>("updateLabel")->text().endsWith("\nCould not start the app update helper"));
+        QCOMPARE(settings.size(), 1);
+        QCOMPARE(settings.first().first().toInt(), 2); // App & updates
 
-        app.updateButton->click();
-        QCOMPARE(harness.fake->openedUrls, QList<QUrl>{QUrl("https://app.vodu.ai/download")});
-        QVERIFY(!app.process);
+        area.view<QPushButton>("updateButton")->click();
+        QCOMPARE(area.platform.openedUrls, QList<QUrl>{QUrl("https://app.vodu.ai/download")});
+        QVERIFY(area.commands.commands.isEmpty());
         // Only a valid configured workspace is ever opened.
-        harness.fake->environment.insert("VODU_WEB_ORIGIN", "javascript:alert(1)");
-        app.updateButton->click();
-        QCOMPARE(harness.fake->openedUrls.size(), 1);
+        area.platform.environment.insert("VODU_WEB_ORIGIN", "javascript:alert(1)");
+        area.view<QPushButton>("updateButton")->click();
+        QCOMPARE(area.platform.openedUrls.size(), 1);
     }
 };
 

@@ -1,0 +1,155 @@
+// The host's start and end, preview loading, and the render fan-outs: every area is drawn from one snapshot in one
+// fixed order, because later sections overwrite texts that earlier ones wrote.
+#include "app/AppDelegate.h"
+
+#include "delivery/DeliveryController.h"
+#include "host/ConflictStopFlow.h"
+#include "host/HostLaunch.h"
+#include "host/HostLink.h"
+#include "model/SnapshotReading.h"
+#include "overview/OverviewController.h"
+#include "platform/Platform.h"
+#include "sessions/SessionsController.h"
+#include "sessions/SupervisionHome.h"
+#include "tasks/TasksController.h"
+#include "ui/Theme.h"
+#include "ui/WindowShell.h"
+#include "update/UpdateController.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QMainWindow>
+
+namespace {
+
+// Fixtures are small hand-written files; a cap keeps a wrong path (a device, a huge log) from stalling the start.
+constexpr qint64 kFixtureByteLimit = 64 * 1024 * 1024;
+
+std::optional<QJsonObject> readFixture(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(kFixtureByteLimit + 1);
+    if (bytes.size() > kFixtureByteLimit) {
+        return std::nullopt;
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    if (!document.isObject()) {
+        return std::nullopt;
+    }
+    return document.object();
+}
+
+std::optional<QJsonObject> updateOf(const QJsonObject& status) {
+    const QJsonValue update = status.value(u"update");
+    return update.isObject() ? std::optional<QJsonObject>(update.toObject()) : std::nullopt;
+}
+
+} // namespace
+
+void AppDelegate::render(const QJsonObject& status) {
+    m_link->noteStatusRendered();
+    m_overview->renderSetupAndHooks(status);
+    m_delivery->renderDeliveryRuns(arrayAt(objectAt(status, u"deliveryHooks"), u"runs"));
+    m_sessions->renderSessionSupervision(status);
+    m_overview->renderAccount(status);
+    m_tasks->renderTasks(objectAt(status, u"tasks"));
+    m_shell->renderTasksCaption();
+    m_update->renderUpdate(updateOf(status));
+    m_overview->renderSummary(status);
+}
+
+void AppDelegate::renderWaiting() {
+    m_home->renderWaiting();
+    m_overview->renderWaiting();
+    m_shell->setCaption(m_copy.text("状態を確認中…", "Checking status…"));
+    m_update->renderWaiting();
+}
+
+void AppDelegate::renderStale(const QString& message) {
+    m_overview->renderStaleSummary();
+    if (!m_linkState.connected) {
+        return;
+    }
+    m_link->markDisconnected();
+    m_overview->renderStale(message);
+    m_shell->setCaption(m_copy.text("タスクの状態を確認できません", "Task status unknown"));
+    m_update->renderUnknown();
+    m_sessions->renderSelectedSession();
+}
+
+void AppDelegate::renderDisconnected(const QString& message) {
+    m_home->renderDisconnected(message);
+    m_link->markDisconnected();
+    m_tasks->forgetRunningTasks();
+    m_overview->renderDisconnected(message);
+    m_shell->setCaption(m_copy.text("利用できません", "Unavailable"));
+    m_update->renderUnavailable();
+    m_sessions->renderSelectedSession();
+}
+
+void AppDelegate::startHost() {
+    if (m_link->hasProcess()) {
+        m_context.commands.send(QStringLiteral("reconnect"));
+        return;
+    }
+    m_conflictStop->reset();
+    m_shell->setFooterText(QString());
+    renderWaiting();
+
+    const QString bundleDirectory = platform().bundleDirectory();
+    if (!HostPaths::inBundle(bundleDirectory).hostFilesPresent()) {
+        renderDisconnected(m_copy.text("サービスがインストールされていません", "Service files are missing"));
+        return;
+    }
+    m_link->launch(bundleDirectory);
+}
+
+void AppDelegate::reconnect() {
+    if (!m_link->hostIsRunning()) {
+        startHost();
+        return;
+    }
+    runAction(m_context, QStringLiteral("reconnect"));
+}
+
+void AppDelegate::hostEnded() {
+    if (m_update->handOverIfWaiting()) {
+        return;
+    }
+    const std::optional<QString> conflict = m_conflictStop->message();
+    renderDisconnected(conflict ? m_copy.text("別の CLI が実行中です", "Another CLI is running")
+                                : m_copy.text("サービスとの接続が終了しました", "Service connection ended"));
+    if (conflict) {
+        m_shell->setFooterText(*conflict);
+    }
+}
+
+void AppDelegate::showProcessConflict(const QJsonObject& message) {
+    m_conflictStop->recordConflict(message);
+    renderDisconnected(m_copy.text("別の CLI が実行中です", "Another CLI is running"));
+    m_shell->setFooterText(*m_conflictStop->message());
+}
+
+void AppDelegate::loadFixture(const QString& path) {
+    m_overview->disableActionsForPreview();
+    m_shell->setFooterText(m_copy.text("プレビュー用データ", "Preview data"));
+
+    const std::optional<QJsonObject> fixture = readFixture(path);
+    if (!fixture) {
+        renderDisconnected(m_copy.text("プレビュー用データを読み込めません", "Could not load preview data"));
+        return;
+    }
+    if (const std::optional<QString> appearance = stringAt(*fixture, u"appearance")) {
+        setWindowAppearance(window(), *appearance == u"light" ? Appearance::light : Appearance::dark);
+    }
+    if (const std::optional<QString> session = stringAt(*fixture, u"fixtureSelectedSession")) {
+        m_sessions->presetSelection(*session);
+    }
+    if (boolAt(*fixture, u"fixtureDetailsOpen")) {
+        m_delivery->openDetails();
+    }
+    const QJsonValue status = fixture->value(u"status");
+    render(status.isObject() ? status.toObject() : *fixture);
+}

@@ -1,0 +1,149 @@
+// Starting the host process, reading its output in order, and routing each message by its "type".
+#include "host/HostLink.h"
+
+#include "context/LinkState.h"
+#include "host/HostLaunch.h"
+#include "host/StatusFreshness.h"
+#include "model/SnapshotReading.h"
+#include "model/TextSafety.h"
+#include "platform/Platform.h"
+#include "ui/Copy.h"
+
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTimer>
+
+HostLink::HostLink(Platform& platform, const Copy& copy, LinkState& state, QObject* parent)
+    : QObject(parent), m_platform(platform), m_copy(copy), m_state(state) {}
+
+HostLink::~HostLink() {
+    // The host sees the end of its input and exits by itself; it is not waited for.
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process->closeWriteChannel();
+    }
+}
+
+void HostLink::launch(const QString& bundleDirectory) {
+    auto* host = new QProcess(this);
+    host->setProgram(HostPaths::inBundle(bundleDirectory).launcher);
+    host->setArguments({QStringLiteral("--desktop-host")});
+    host->setProcessEnvironment(hostEnvironment(m_platform.processEnvironment()));
+    // The host's diagnostics are not shown or kept.
+    host->setStandardErrorFile(QProcess::nullDevice());
+
+    // Output is handled on the main thread in the order it was read; the final read happens before the end.
+    connect(host, &QProcess::readyReadStandardOutput, this, [this, host] {
+        const QByteArray chunk = host->readAllStandardOutput();
+        if (!chunk.isEmpty()) {
+            consumeOnMain(chunk);
+        }
+    });
+    connect(host, &QProcess::finished, this, [this, host](int exitCode, QProcess::ExitStatus) {
+        const QByteArray rest = host->readAllStandardOutput();
+        host->deleteLater();
+        if (!rest.isEmpty()) {
+            consumeOnMain(rest);
+        }
+        hostEnded(exitCode);
+    });
+    connect(host, &QProcess::started, this, [this, host] { onHostStarted(host); });
+    connect(host, &QProcess::errorOccurred, this, [this, host](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart || m_process != host) {
+            return;
+        }
+        m_process = nullptr;
+        m_input = nullptr;
+        m_state.hostProcessAlive = false;
+        host->deleteLater();
+        Q_EMIT startFailed(m_copy.text("サービスを開始できません", "Could not start service"));
+    });
+
+    // The handle is kept from the start request on, so a second start asks this host to reconnect instead.
+    m_process = host;
+    m_state.hostProcessAlive = true;
+    host->start(QIODevice::ReadWrite);
+}
+
+void HostLink::onHostStarted(QProcess* host) {
+    if (m_process != host) {
+        return;
+    }
+    m_input = host;
+    m_state.connected = true;
+    m_hostStartedAt = m_platform.now();
+    Q_EMIT started();
+}
+
+bool HostLink::hostIsRunning() const {
+    return m_process && m_process->state() == QProcess::Running;
+}
+
+void HostLink::consumeOnMain(QByteArrayView chunk) {
+    const QPointer<HostLink> self(this);
+    m_frames.consume(
+        chunk,
+        [self](QByteArrayView frame) {
+            if (self) {
+                self->handleLine(frame);
+            }
+        },
+        [self] {
+            if (self) {
+                Q_EMIT self->stale(
+                    self->m_copy.text("サービスから大きすぎる応答を受信しました", "Service response was too large"));
+            }
+        });
+}
+
+void HostLink::handleLine(QByteArrayView frame) {
+    // The view is only read during parsing, so no copy of a large frame is made.
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(frame.data(), frame.size()));
+    if (!document.isObject()) {
+        return;
+    }
+    const QJsonObject message = document.object();
+    const std::optional<QString> type = stringAt(message, u"type");
+    if (!type) {
+        return;
+    }
+    if (*type == u"status") {
+        const QJsonValue status = message.value(u"status");
+        if (status.isObject()) {
+            m_state.connected = true;
+            Q_EMIT statusReceived(status.toObject());
+        }
+    } else if (*type == u"error") {
+        if (stringAt(message, u"code") == QStringLiteral("process_conflict")) {
+            Q_EMIT processConflict(message);
+        } else {
+            Q_EMIT serviceError(safeMessage(stringAt(message, u"message"), kShortTextLimit)
+                                    .value_or(m_copy.text("サービスエラー", "Service error")));
+        }
+    } else if (*type == u"task_detail") {
+        Q_EMIT taskDetailReceived(message);
+    } else if (*type == u"result") {
+        m_pending.complete(message);
+    }
+}
+
+void HostLink::noteStatusRendered() {
+    m_state.lastStatusReceivedAt = m_platform.now();
+    m_state.connected = true;
+}
+
+void HostLink::markDisconnected() {
+    m_state.connected = false;
+}
+
+bool HostLink::hasProcess() const {
+    return !m_process.isNull();
+}
+
+QProcess* HostLink::process() const {
+    return m_process;
+}
+
+bool HostLink::statusWatchdogRunning() const {
+    return m_watchdog && m_watchdog->isActive();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "context/CommandSink.h"
+#include "host/DesktopStatusFrames.h"
+#include "host/PendingCommands.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+
+class Platform;
+class QProcess;
+class QTimer;
+struct Copy;
+struct LinkState;
+
+// The link to the host process: starts it, reads its output in order, cuts it into frames, routes each message,
+// writes commands and completes them with the host's results, and watches for silence. It holds no view; what it
+// learns leaves by signal.
+class HostLink final : public QObject, public CommandSink {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HostLink)
+
+public:
+    HostLink(Platform& platform, const Copy& copy, LinkState& state, QObject* parent = nullptr);
+    ~HostLink() override;
+
+    // Starts `<bundle>/Contents/MacOS/vodu --desktop-host`; the handle is kept from the request on.
+    void launch(const QString& bundleDirectory);
+    bool hostIsRunning() const;
+    // A host process handle exists: started, or still starting.
+    bool hasProcess() const;
+    QProcess* process() const;
+    const std::optional<QDateTime>& hostStartedAt() const { return m_hostStartedAt; }
+    bool statusWatchdogRunning() const;
+
+    void consumeOnMain(QByteArrayView chunk);
+    void handleLine(QByteArrayView frame);
+    void send(const QString& action, bool force, const std::optional<QString>& taskKey, const QJsonObject& fields,
+              Completion completion) override;
+    qsizetype pendingCount() const { return m_pending.size(); }
+    // Bytes of an unfinished frame held by the decoder.
+    qsizetype bufferedBytes() const { return m_frames.pendingSize(); }
+
+    // The repeating freshness check; stopped while a restart owns the host.
+    void startStatusWatchdog();
+    void stopStatusWatchdog();
+    void checkStatusFreshness();
+    // A snapshot is being shown now (from the host or a fixture).
+    void noteStatusRendered();
+    // The views switched to the stale or disconnected presentation.
+    void markDisconnected();
+    // After an end: nothing of the last host is left.
+    void hostEnded(int exitCode);
+
+Q_SIGNALS:
+    void started();
+    void startFailed(const QString& message);
+    void statusReceived(const QJsonObject& status);
+    void taskDetailReceived(const QJsonObject& message);
+    void serviceError(const QString& message);
+    void processConflict(const QJsonObject& message);
+    void stale(const QString& message);
+    // The host is gone and every pending completion has failed.
+    void ended();
+
+private:
+    void onHostStarted(QProcess* host);
+
+    Platform& m_platform;
+    const Copy& m_copy;
+    LinkState& m_state;
+    QPointer<QProcess> m_process;
+    QPointer<QProcess> m_input; // the host's standard input is the process's write channel
+    DesktopStatusFrames m_frames;
+    PendingCommands m_pending;
+    std::optional<QDateTime> m_hostStartedAt;
+    QPointer<QTimer> m_watchdog;
+};
