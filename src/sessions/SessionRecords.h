@@ -1,0 +1,78 @@
+#pragma once
+
+#include "ui/Copy.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// What one conversation record (and the delivery run that belongs to it) decides on its own: whether its turn
+// runs, the state of its analysis, what auto-continue shows, which buttons may be offered. The list rows, the
+// selected conversation, the form and the run pane all read these.
+
+// A modal alert's texts: message, informative text and its only button.
+struct SessionAlert {
+    QString message;
+    QString text;
+    QString button;
+};
+
+// "binding"."mode"; "unmanaged" when missing.
+QString bindingMode(const QJsonObject& session);
+
+// The original conversation's turn runs: "isRunning", else "analysis"."awaitingTurn".
+bool sessionTurnRunning(const QJsonObject& session);
+
+// "waiting" while the turn runs; else "analysis"."state" when it is one of the nine known states ("unanalysed",
+// "queued", "analyzing", "continue", "no_action", "needs_user", "waiting", "uncertain", "failed"); "unanalysed"
+// when there is none; "uncertain" for any other word.
+QString sessionAnalysisState(const QJsonObject& session);
+
+struct AutoContinuePresentation {
+    QString status; // short label
+    QString title;  // heading of the analysis area
+    QString reason; // intro; the host's "autoContinueReason" (masked) when it gives one
+    friend bool operator==(const AutoContinuePresentation&, const AutoContinuePresentation&) = default;
+};
+
+// Only with auto-continue on and the turn not running, for a known "autoContinueStatus"; "watching" only while
+// the analysis has not reached a result.
+std::optional<AutoContinuePresentation> autoContinuePresentation(const QJsonObject& session, const Copy& copy);
+
+// Short status of a conversation: "Running", else the auto-continue status, else the analysis state's name.
+QString sessionAnalysisLabel(const QJsonObject& session, const Copy& copy);
+
+bool canRetrySessionAnalysis(const QJsonObject& session);
+
+// "session_analyze" when the analysis button may ask for an analysis; absent otherwise.
+std::optional<QString> sessionAnalysisAction(const QJsonObject& session);
+
+// Auto-continue may be switched: always when it is on (turning off stays possible), else as the host allows.
+bool canSetAutoContinue(const QJsonObject& session);
+
+// The analysis or the auto-continue status waits for the user's decision.
+bool sessionNeedsUser(const QJsonObject& session);
+
+// A Codex run whose approved action (external, destructive or a scope change) the user carries out by hand.
+bool hasApprovedManualCodexAction(const QJsonObject& run);
+
+// "Handoff needed" or "Awaiting result" for a run with an approved manual Codex action; absent otherwise.
+std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy& copy);
+
+// A blocked run waiting for a named dependency.
+bool dependencyWaiting(const QJsonObject& run);
+
+// The first run whose "provider" and "session" are strings equal to the record's (a record's missing values
+// count as empty strings; a run without them belongs to no conversation).
+std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs);
+
+// "Claude Code" for "claude", otherwise the provider capitalised ("codex" shows "Codex"), masked.
+QString providerDisplayName(const QJsonObject& record);
+
+// The masked title, else the provider's name, " · " and the first 8 characters of the session id.
+QString sessionDisplayTitle(const QJsonObject& session);
+
+// The record's "provider" and "session" when both are non-empty strings; what every command names.
+std::optional<QJsonObject> sessionCommandFields(const QJsonObject& session);
