@@ -186,18 +186,6 @@ bool sessionNeedsUser(const QJsonObject& session) {
            stringAt(session, u"autoContinueStatus") == QStringLiteral("needs_user");
 }
 
-bool hasApprovedManualCodexAction(const QJsonObject& run) {
-    if (stringAt(run, u"provider") != QStringLiteral("codex")) {
-        return false;
-    }
-    const QJsonObject approved = objectAt(run, u"approvedAction");
-    if (stringAt(approved, u"id").value_or(QString()).isEmpty()) {
-        return false;
-    }
-    const QString kind = stringAt(objectAt(approved, u"action"), u"kind").value_or(QString());
-    return isOneOf(kind, {u"external", u"destructive", u"scope_change"});
-}
-
 std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy& copy) {
     if (!hasApprovedManualCodexAction(run)) {
         return std::nullopt;
@@ -210,11 +198,6 @@ std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy&
         return copy.text("結果待ち", "Awaiting result");
     }
     return std::nullopt;
-}
-
-bool dependencyWaiting(const QJsonObject& run) {
-    return stateAt(run) == u"blocked" &&
-           !stringAt(objectAt(run, u"dependencyWait"), u"id").value_or(QString()).isEmpty();
 }
 
 std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "delivery/DeliveryRecords.h"
 #include "ui/Copy.h"
 
 #include <QJsonObject>
@@ -55,14 +56,10 @@ bool canSetAutoContinue(const QJsonObject& session);
 // The analysis or the auto-continue status waits for the user's decision.
 bool sessionNeedsUser(const QJsonObject& session);
 
-// A Codex run whose approved action (external, destructive or a scope change) the user carries out by hand.
-bool hasApprovedManualCodexAction(const QJsonObject& run);
 
 // "Handoff needed" or "Awaiting result" for a run with an approved manual Codex action; absent otherwise.
 std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy& copy);
 
-// A blocked run waiting for a named dependency.
-bool dependencyWaiting(const QJsonObject& run);
 
 // The first run whose "provider" and "session" are strings equal to the record's (a record's missing values
 // count as empty strings; a run without them belongs to no conversation).
