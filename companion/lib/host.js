@@ -10,8 +10,16 @@ const { loadScenario, normaliseScenario } = require('./scenario');
 const { checkSnapshot } = require('./shape');
 const { HostState } = require('./state');
 const { startLive } = require('./live');
-const { createDispatcher } = require('./commands');
+const { createDispatcher, buildRegistry } = require('./commands');
+const { refuse } = require('./fields');
 const registry = require('./actions');
+const { Discovery, discoveryWanted } = require('./discovery');
+
+// With discovered conversations the host reports only what is real on this computer; the scenario's
+// simulated sign-in, provider, plug-in and update flows would invent state, so they are declined.
+const SIMULATED = ['reconnect', 'login', 'codex_login', 'claude_login', 'codex_hooks', 'claude_hooks', 'install_plugins', 'check_update', 'update'];
+const NOT_HERE = 'Not available here: this service only lists the conversations found on this computer.';
+const discoveryRegistry = buildRegistry(registry, Object.fromEntries(SIMULATED.map((name) => [name, () => refuse(NOT_HERE)])));
 
 function envMs(env, name, fallback, min, log) {
   const raw = env[name];
@@ -32,11 +40,12 @@ function bundleVersion(baseDir) {
   }
 }
 
-function loadStatusSource(env, baseDir, now, log, writer) {
+// Discovery starts from an empty state: no account, tasks or runs that are not real.
+function loadStatusSource(env, baseDir, now, log, writer, discovering) {
   const file = env.VODU_HOST_SCENARIO ? path.resolve(env.VODU_HOST_SCENARIO) : path.join(baseDir, 'scenarios', 'demo.json');
   let scenario;
   try {
-    scenario = loadScenario(file, now);
+    scenario = discovering ? normaliseScenario({}, now) : loadScenario(file, now);
   } catch (error) {
     log(`could not load scenario ${file}: ${error.message}`);
     writer.write({ type: 'error', message: 'The service data could not be loaded. Check the scenario file.' });
@@ -52,6 +61,12 @@ function loadStatusSource(env, baseDir, now, log, writer) {
   return scenario;
 }
 
+function applyDiscovery(status, { sessions, providers, versions }) {
+  status.sessionSupervision.sessions = sessions;
+  status.sessionSupervision.providers = providers;
+  status.providers = { ...versions };
+}
+
 function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
   const log = (message) => stderr.write(`desktop-host: ${message}\n`);
   const faults = parseFaults(env.VODU_HOST_FAULT);
@@ -65,6 +80,7 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
   let state = null;
   let heartbeat = null;
   let stopLive = () => {};
+  let discovery = null;
   const slowReplies = new Set();
 
   const writer = new FrameWriter(stdout, { faults, log, onCrash: () => finish(1) });
@@ -77,6 +93,7 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
     clearTimeout(heartbeat);
     for (const handle of slowReplies) clearTimeout(handle);
     stopLive();
+    if (discovery) discovery.stop();
     if (state) state.stopTimers();
     if (lock) lock.release();
     stdin.pause();
@@ -107,7 +124,8 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
     log(`running without the installation lock: ${error.message}`);
   }
 
-  const scenario = loadStatusSource(env, baseDir, Date.now(), log, writer);
+  const discovering = discoveryWanted(env, log);
+  const scenario = loadStatusSource(env, baseDir, Date.now(), log, writer, discovering);
 
   let statusQueued = false;
   function emitStatus() {
@@ -126,6 +144,21 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
   }
 
   state = new HostState({ scenario, stepMs, onChange: scheduleStatus });
+  if (discovering) {
+    discovery = new Discovery({
+      env,
+      log,
+      onChange: (found) => {
+        applyDiscovery(state.status, found);
+        state.changed();
+      },
+    });
+    try {
+      applyDiscovery(state.status, discovery.start());
+    } catch (error) {
+      log(`discovery could not start: ${error && error.stack ? error.stack : error}`);
+    }
+  }
 
   function reply(id, ok, message, then) {
     if (faults.noResults) return;
@@ -149,7 +182,7 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
     shutdown: finish,
     sendTaskDetail: (taskKey, task) => writer.write({ type: 'task_detail', taskKey, task }),
   };
-  const handleLine = createDispatcher({ registry, context, reply, log });
+  const handleLine = createDispatcher({ registry: discovering ? discoveryRegistry : registry, context, reply, log });
   const reader = new LineReader(MAX_FRAME_BYTES, (line) => {
     if (!closing) handleLine(line);
   }, () => log('skipped an input line over the size cap'));
@@ -163,7 +196,7 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
 
   if (faults.oversizedLine) writer.writeOversized();
   emitStatus();
-  stopLive = startLive(state, tickMs);
+  if (!discovering) stopLive = startLive(state, tickMs);
   return { finish };
 }
 

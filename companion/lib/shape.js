@@ -46,7 +46,7 @@ const SESSION = shape('object[]', {
   provider: 'string', session: 'string', title: 'string', cwd: 'string', taskId: 'string', reason: 'string',
   binding: shape('object', { mode: 'string', taskId: 'string' }),
   capabilities: shape('object', flags('canAnalyze', 'canAutoContinue', 'canEnroll', 'canContinue', 'canMonitor')),
-  autoContinue: 'boolean', autoContinueStatus: 'string', autoContinueReason: 'string', isRunning: 'boolean',
+  autoContinue: 'boolean', autoContinueStatus: 'string', autoContinueReason: 'string', isRunning: 'boolean', lastActivityAt: 'time',
   analysis: shape('object', ANALYSIS_FIELDS),
   providerGoal: shape('object', { objective: 'string', status: 'string', updatedAt: 'time|number' }),
   originalSessionTarget: TARGET, actionAssociation: ASSOCIATION, actionDeadline: DEADLINE,
@@ -84,7 +84,9 @@ const PROVIDER = shape('object', { state: 'string', version: 'string' });
 const STATUS = shape('object', {
   pluginSetup: shape('object', { state: 'string', refreshPending: 'boolean' }),
   deliveryHooks: shape('object', { providers: shape('map', { state: 'string' }), runs: RUN }),
-  sessionSupervision: shape('object', { providers: shape('map', { discovery: 'string', reason: 'string' }), sessions: SESSION }),
+  sessionSupervision: shape('object', {
+    providers: shape('map', { discovery: 'string', reason: 'string', found: 'integer', skipped: 'integer' }), sessions: SESSION,
+  }),
   previewSelectedSession: 'string',
   auth: shape('object', { state: 'string', userLabel: 'string' }),
   connection: shape('object', { state: 'string', error: 'string', lastSuccessAt: 'time' }),

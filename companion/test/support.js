@@ -32,7 +32,9 @@ const tempDir = () => dirs[dirs.push(fs.mkdtempSync(path.join(os.tmpdir(), 'vodu
 
 function startHost({ env = {}, home = tempDir() } = {}) {
   const child = track(spawn(process.execPath, [HOST, '--desktop-host'], {
-    env: { PATH: process.env.PATH, VODU_HOME: home, VODU_HOST_HEARTBEAT_MS: '2000', VODU_HOST_STEP_MS: '20', VODU_HOST_TICK_MS: '0', ...env },
+    env: {
+      PATH: process.env.PATH, VODU_HOME: home, VODU_HOST_HEARTBEAT_MS: '2000', VODU_HOST_STEP_MS: '20', VODU_HOST_TICK_MS: '0', VODU_HOST_DISCOVERY: 'off', ...env,
+    },
   }));
   const raw = [];
   const parsed = [];

@@ -1,0 +1,357 @@
+'use strict';
+
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const claude = require('./claude');
+const codex = require('./codex');
+const { FileIndex } = require('./tree');
+const { Watches } = require('./watch');
+const { recordsIn } = require('./lines');
+const { openWriters } = require('./proc');
+const { verdict, sessionRecord } = require('./judge');
+const tools = require('./tools');
+
+// Finds the user's own Claude Code and Codex conversations and reports them as session records. Read-only:
+// provider files are opened for reading, never written, locked or moved.
+
+const PROVIDERS = [codex, claude];
+const DEFAULT_LIMIT = 100;
+const DEFAULT_POLL_MS = 1000;
+const EVENT_DELAY_MS = 30;
+const WRITER_SCAN_MS = 3000;
+const LIVE_WINDOW_MS = 24 * 60 * 60 * 1000;
+const WRITER_GRACE_MS = 60 * 1000;
+const LINK_CHECK_MS = 10 * 60 * 1000;
+const MAX_WATCHES = 256;
+const SETTINGS = new Set(['auto', 'on', 'off']);
+
+function homeOf(env) {
+  return env.HOME ? path.resolve(env.HOME) : os.homedir();
+}
+
+// Whether the host reports discovered conversations instead of playing a scenario: never when a scenario is
+// named; "off" and "on" as set; otherwise when either provider's folder exists.
+function discoveryWanted(env, log = () => {}, io = fs) {
+  let setting = String(env.VODU_HOST_DISCOVERY || 'auto').trim().toLowerCase();
+  if (!SETTINGS.has(setting)) {
+    log(`ignored VODU_HOST_DISCOVERY=${env.VODU_HOST_DISCOVERY}: expected auto, on or off`);
+    setting = 'auto';
+  }
+  if (env.VODU_HOST_SCENARIO || setting === 'off') return false;
+  if (setting === 'on') return true;
+  const home = homeOf(env);
+  return PROVIDERS.some((p) => io.existsSync(p.locate(env, home).root));
+}
+
+function describeError(error) {
+  if (error.code === 'EACCES' || error.code === 'EPERM') return 'permission denied';
+  if (error.code === 'ENOTDIR') return 'it is not a folder';
+  return error.code || error.message || 'unknown error';
+}
+
+class Discovery {
+  constructor({
+    env = process.env, io = fs, now = Date.now, log = () => {}, onChange = () => {}, limit = DEFAULT_LIMIT, pollMs = DEFAULT_POLL_MS,
+    watch = true, probe = true,
+  } = {}) {
+    Object.assign(this, { env, io, now, log, onChange, limit, pollMs, watch, probe });
+    const home = homeOf(env);
+    this.providers = PROVIDERS.map((def) => {
+      const { root, base } = def.locate(env, home);
+      return {
+        def,
+        root,
+        base,
+        index: new FileIndex({ io, base, depth: def.depth, acceptDir: def.acceptDir, fileId: def.fileId, now }),
+        parsed: new Map(),
+        ranked: null,
+        selected: [],
+        skipped: 0,
+        names: { names: new Map(), offset: 0 },
+        lives: new Map(),
+      };
+    });
+    this.writers = null;
+    this.writersAt = -Infinity;
+    this.codexLinks = false;
+    this.versions = {};
+    this.zstd = undefined;
+    this.zstdQueue = [];
+    this.zstdRunning = null;
+    this.pendingEvents = new Map();
+    this.eventTimer = null;
+    this.pollTimer = null;
+    this.linkTimer = null;
+    this.stopped = false;
+    this.starting = false;
+    this.published = { sessions: '', providers: '', versions: '' };
+    this.result = { sessions: [], providers: {}, versions: {} };
+    this.watches = new Watches({ io, max: MAX_WATCHES, now, onEvent: (dir, name) => this.onEvent(dir, name) });
+  }
+
+  // The first full scan runs before this returns, so the host's first status already lists what was found.
+  start() {
+    this.zstd = tools.findOnPath('zstd', this.env);
+    this.starting = true;
+    this.scan(true);
+    this.starting = false;
+    if (this.watch) this.syncWatches();
+    this.pollTimer = setInterval(() => this.safely(() => this.scan(false)), this.pollMs);
+    this.pollTimer.unref();
+    if (this.probe) this.startProbes();
+    return this.result;
+  }
+
+  // Work that runs on its own (poll, watch events, background results) must never take the host down: a
+  // failure is logged and the next poll tries again.
+  safely(work) {
+    try {
+      work();
+    } catch (error) {
+      this.log(`discovery: ${error && error.stack ? error.stack : error}`);
+    }
+  }
+
+  stop() {
+    this.stopped = true;
+    clearInterval(this.pollTimer);
+    clearInterval(this.linkTimer);
+    clearTimeout(this.eventTimer);
+    this.watches.close();
+    tools.stopAll();
+  }
+
+  startProbes() {
+    for (const [name, command] of [['codex', 'codex'], ['claude', 'claude']]) {
+      tools.toolVersion(command, this.env, (version) => {
+        if (this.stopped || !version) return;
+        this.versions = { ...this.versions, [name]: { version } };
+        this.safely(() => this.publish());
+      });
+    }
+    const checkLinks = () => tools.codexLinkHandler(this.env, (found) => {
+      if (this.stopped || found === this.codexLinks) return;
+      this.codexLinks = found;
+      this.safely(() => this.publish());
+    });
+    checkLinks();
+    this.linkTimer = setInterval(checkLinks, LINK_CHECK_MS);
+    this.linkTimer.unref();
+  }
+
+  // One sweep of both providers (every file on a full one), then the records are rebuilt and published.
+  scan(full) {
+    if (this.stopped) return;
+    let folders = false;
+    for (const p of this.providers) {
+      const before = p.index.dirs.size;
+      const changed = p.index.sweep(full);
+      this.invalidate(p, changed);
+      folders = folders || p.index.dirs.size !== before;
+    }
+    if (folders && this.watch) this.syncWatches();
+    this.publish();
+  }
+
+  invalidate(p, changed) {
+    if (changed.size > 0) p.ranked = null;
+  }
+
+  onEvent(dir, name) {
+    const names = this.pendingEvents.get(dir) || new Set();
+    names.add(name);
+    this.pendingEvents.set(dir, names);
+    if (!this.eventTimer) {
+      this.eventTimer = setTimeout(() => {
+        this.eventTimer = null;
+        this.safely(() => this.flushEvents());
+      }, EVENT_DELAY_MS);
+    }
+  }
+
+  flushEvents() {
+    if (this.stopped) return;
+    const events = this.pendingEvents;
+    this.pendingEvents = new Map();
+    let folders = false;
+    for (const [dir, names] of events) {
+      for (const p of this.providers) {
+        if (p.index.dirs.has(dir)) {
+          const before = p.index.dirs.size;
+          for (const name of names.size > 8 || names.has(null) ? [null] : names) this.invalidate(p, p.index.touch(dir, name));
+          folders = folders || p.index.dirs.size !== before;
+        } else if (dir === p.root || dir === p.base) {
+          this.invalidate(p, p.index.sweep(false));
+          folders = true;
+        }
+      }
+    }
+    if (folders && this.watch) this.syncWatches();
+    this.publish();
+  }
+
+  // Most useful first: the provider folders and every folder above the transcripts, then the transcript
+  // folders of both providers by their last change.
+  syncWatches() {
+    const folders = this.providers.flatMap((p) => p.index.folders());
+    const leaves = folders.filter(([, , upper]) => !upper).sort((a, b) => b[1] - a[1]);
+    const dirs = [
+      ...this.providers.flatMap((p) => [p.root, path.join(p.root, 'sessions')]).filter((dir) => this.io.existsSync(dir)),
+      ...folders.filter(([, , upper]) => upper).map(([dir]) => dir),
+      ...leaves.map(([dir]) => dir),
+    ];
+    this.watches.sync([...new Set(dirs)]);
+  }
+
+  // The most recently written transcripts, parsed (from cache when size and time are unchanged) until
+  // `limit` conversations are found; files that are no conversation of their own are passed over.
+  select(p) {
+    if (!p.ranked) p.ranked = [...p.index.files].sort((a, b) => b[1].mtimeMs - a[1].mtimeMs);
+    const selected = [];
+    const examined = new Set();
+    let skipped = 0;
+    let decompressing = 0;
+    for (const [file, entry] of p.ranked) {
+      if (selected.length + decompressing >= this.limit) break;
+      examined.add(file);
+      const info = this.infoFor(p, file, entry);
+      if (!info) decompressing += entry.compressed ? 1 : 0;
+      else if (info.status === 'ok') selected.push({ file, entry, info });
+      else if (info.status === 'mismatch' || info.status === 'unreadable') skipped += 1;
+    }
+    // Without a decompressor every compressed transcript is skipped, listed or not.
+    if (!this.zstd) for (const entry of p.index.files.values()) if (entry.compressed) skipped += 1;
+    // Decompressed results are kept while their file exists: they are the costly ones to redo.
+    for (const [file, info] of p.parsed) {
+      if (!examined.has(file) && !(info.compressedSource && p.index.files.has(file))) p.parsed.delete(file);
+    }
+    p.selected = selected;
+    if (skipped !== p.skipped) {
+      if (skipped > 0) this.log(`discovery: skipped ${skipped} ${p.def.label} transcript(s) that could not be read or did not match their name`);
+      p.skipped = skipped;
+    }
+  }
+
+  infoFor(p, file, entry) {
+    const cached = p.parsed.get(file);
+    if (cached && cached.size === entry.size && cached.mtimeMs === entry.mtimeMs) return cached;
+    if (entry.compressed) {
+      if (!this.zstd) return this.remember(p, file, { status: 'compressed', size: entry.size, mtimeMs: entry.mtimeMs });
+      this.queueZstd(p, file, entry);
+      return null;
+    }
+    let info;
+    try {
+      const grown = cached && entry.size >= cached.size && cached.status === 'ok' ? cached : undefined;
+      info = p.def.parse(this.io, file, entry.id, grown);
+    } catch (error) {
+      if (error.code === 'ENOENT') return null;
+      info = { status: 'unreadable', size: entry.size, mtimeMs: entry.mtimeMs };
+    }
+    entry.size = info.size;
+    entry.mtimeMs = info.mtimeMs;
+    return this.remember(p, file, info);
+  }
+
+  remember(p, file, info) {
+    p.parsed.set(file, info);
+    return info;
+  }
+
+  // Claude Code summaries by the uuid of the line they describe, from every transcript read so far.
+  claudeSummaries(p) {
+    const summaries = new Map();
+    for (const info of p.parsed.values()) for (const s of info.summaries || []) summaries.set(s.leafUuid, s.summary);
+    return summaries;
+  }
+
+  queueZstd(p, file, entry) {
+    if (this.zstdRunning === file || this.zstdQueue.some((job) => job.file === file)) return;
+    this.zstdQueue.push({ p, file, size: entry.size, mtimeMs: entry.mtimeMs, id: entry.id });
+    this.pumpZstd();
+  }
+
+  pumpZstd() {
+    if (this.zstdRunning || this.stopped || this.zstdQueue.length === 0) return;
+    const job = this.zstdQueue.shift();
+    this.zstdRunning = job.file;
+    tools.zstdEnds(this.zstd, job.file, this.env, (ends) => {
+      this.zstdRunning = null;
+      if (this.stopped) return;
+      let info;
+      if (!ends) info = { status: 'unreadable', size: job.size, mtimeMs: job.mtimeMs };
+      else {
+        const tail = ends.cut ? ends.tail.subarray(ends.tail.indexOf(10) + 1) : ends.tail;
+        info = job.p.def.parseRecords(job.id, recordsIn(ends.head, 0, true), recordsIn(tail, 0, !ends.cut), job.size, job.mtimeMs);
+      }
+      info.compressedSource = true;
+      this.remember(job.p, job.file, info);
+      this.safely(() => this.publish());
+      this.pumpZstd();
+    });
+  }
+
+  liveness(p, file, info, quietMs) {
+    if (p.def === claude) {
+      const proc = p.lives.get(info.id);
+      if (proc && proc.state === 'alive') return { live: 'alive', status: proc.status };
+      if (proc && proc.state === 'gone') return { live: 'gone' };
+      return { live: this.writers && this.writers.has(file) ? 'alive' : 'unknown' };
+    }
+    if (this.writers && this.writers.has(file)) return { live: 'alive' };
+    return { live: this.writers && quietMs >= WRITER_GRACE_MS && quietMs < LIVE_WINDOW_MS ? 'gone' : 'unknown' };
+  }
+
+  // Open writers are looked up only when a transcript written in the last day suggests its conversation may
+  // be active; older open turns are taken for the leftovers of a process that ended.
+  refreshWriters(now) {
+    const needed = this.providers.some((p) => p.selected.some(({ entry, info }) => (info.turn.open === true || info.turn.asks) && now - entry.mtimeMs < LIVE_WINDOW_MS));
+    if (!needed) {
+      this.writers = null;
+      return;
+    }
+    if (now - this.writersAt < WRITER_SCAN_MS) return;
+    this.writersAt = now;
+    this.writers = openWriters(this.io, this.providers.map((p) => p.base + path.sep));
+  }
+
+  build() {
+    const now = this.now();
+    const providers = {};
+    for (const p of this.providers) {
+      this.select(p);
+      if (p.def === claude) p.lives = claude.liveProcesses(this.io, p.root, p.liveCache || (p.liveCache = new Map()));
+      else codex.readNames(this.io, p.root, p.names);
+      const error = p.index.error;
+      if (error) providers[p.def.name] = { discovery: 'unavailable', reason: `${p.def.label} conversations in ${p.base} cannot be read: ${describeError(error)}.` };
+      else if (!this.io.existsSync(p.root)) providers[p.def.name] = { discovery: 'not_found' };
+      else providers[p.def.name] = { discovery: 'available', found: p.selected.length, ...(p.skipped ? { skipped: p.skipped } : {}) };
+    }
+    this.refreshWriters(now);
+    const sessions = [];
+    for (const p of this.providers) {
+      const titles = p.def === claude ? this.claudeSummaries(p) : p.names.names;
+      for (const { file, entry, info } of p.selected) {
+        const quietMs = Math.max(0, now - entry.mtimeMs);
+        const judged = verdict(p.def.name, info.turn, { ...this.liveness(p, file, info, quietMs), quietMs });
+        sessions.push(sessionRecord(p.def.name, info, { title: p.def.titleOf(info, titles), judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
+      }
+    }
+    sessions.sort((a, b) => (a.lastActivityAt < b.lastActivityAt ? 1 : a.lastActivityAt > b.lastActivityAt ? -1 : 0));
+    return { sessions: sessions.slice(0, this.limit), providers, versions: this.versions };
+  }
+
+  // Tells the host only when what it reports changed.
+  publish() {
+    if (this.stopped) return;
+    const result = this.build();
+    const texts = { sessions: JSON.stringify(result.sessions), providers: JSON.stringify(result.providers), versions: JSON.stringify(result.versions) };
+    this.result = result;
+    if (Object.keys(texts).every((key) => texts[key] === this.published[key])) return;
+    this.published = texts;
+    if (!this.starting) this.onChange(result);
+  }
+}
+
+module.exports = { Discovery, discoveryWanted };

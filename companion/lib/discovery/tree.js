@@ -1,0 +1,191 @@
+'use strict';
+
+const path = require('node:path');
+
+// The transcript files of one provider with their size and modification time. A sweep re-reads only the
+// folders whose modification time moved, and stats the files that can plausibly change: every file on a
+// full sweep; otherwise the recently written ones plus a rotating slice of the rest, so that a change the
+// folder watch missed is still found within a bounded number of sweeps.
+
+const HOT_MS = 60 * 60 * 1000;
+const SETTLE_MS = 2000; // a folder changed this recently may change again within the same timestamp tick
+const COLD_SLICE = 400;
+
+class FileIndex {
+  constructor({ io, base, depth, acceptDir, fileId, now = Date.now }) {
+    Object.assign(this, { io, base, depth, acceptDir, fileId, now });
+    this.dirs = new Map();
+    this.files = new Map();
+    this.order = null;
+    this.cursor = 0;
+    this.error = null;
+    this.missing = false;
+    this.unreadable = new Set();
+    this.fresh = new Set();
+  }
+
+  // Returns the paths of files added, changed or removed. Throws nothing: a base folder that cannot be read
+  // is left in `error` and the index is emptied.
+  sweep(full = false) {
+    const changed = new Set();
+    const now = this.now();
+    let stat;
+    try {
+      stat = this.io.statSync(this.base);
+      if (!stat.isDirectory()) throw Object.assign(new Error('not a folder'), { code: 'ENOTDIR' });
+      this.error = null;
+      this.missing = false;
+      this.visit(this.base, 0, full ? 'full' : 'changed', now, changed);
+    } catch (error) {
+      this.clear(changed);
+      this.missing = error.code === 'ENOENT';
+      this.error = this.missing ? null : error;
+      return changed;
+    }
+    for (const [file, entry] of this.files) {
+      if (full || entry.size < 0 || entry.mtimeMs >= now - HOT_MS) this.statFile(file, entry, changed);
+    }
+    if (!full) this.statColdSlice(now, changed);
+    return changed;
+  }
+
+  // A watch event: `name` (null: anything) changed inside `dir`.
+  touch(dir, name) {
+    const changed = new Set();
+    const entry = name ? this.files.get(path.join(dir, name)) : undefined;
+    if (entry) {
+      this.statFile(path.join(dir, name), entry, changed);
+      return changed;
+    }
+    const known = this.dirs.get(dir);
+    if (!known) return changed;
+    try {
+      this.visit(dir, known.level, 'self', this.now(), changed);
+    } catch {
+      return changed; // the base went away: the next sweep reports it
+    }
+    const listed = this.dirs.get(dir);
+    if (!name && listed && listed.level === this.depth) {
+      for (const file of listed.children) this.statFile(file, this.files.get(file), changed);
+    }
+    for (const file of this.fresh) this.statFile(file, this.files.get(file), changed);
+    return changed;
+  }
+
+  // mode: 'full' re-reads every folder, 'self' this one and changed ones below, 'changed' only changed ones.
+  visit(dir, level, mode, now, changed) {
+    let stat;
+    try {
+      stat = this.io.statSync(dir);
+    } catch (error) {
+      if (level === 0) throw error;
+      this.dropDir(dir, changed);
+      return;
+    }
+    let known = this.dirs.get(dir);
+    if (!known || mode !== 'changed' || known.mtimeMs !== stat.mtimeMs || now - stat.mtimeMs < SETTLE_MS) {
+      if (!this.list(dir, level, stat.mtimeMs, changed)) return;
+      known = this.dirs.get(dir);
+    }
+    if (level < this.depth) for (const sub of known.children) this.visit(sub, level + 1, mode === 'full' ? 'full' : 'changed', now, changed);
+  }
+
+  // Re-reads one folder; false when it cannot be read (it is then left out and counted).
+  list(dir, level, mtimeMs, changed) {
+    let entries;
+    try {
+      entries = this.io.readdirSync(dir, { withFileTypes: true });
+    } catch (error) {
+      if (level === 0) throw error;
+      this.dropDir(dir, changed);
+      this.unreadable.add(dir);
+      return false;
+    }
+    this.unreadable.delete(dir);
+    const previous = this.dirs.get(dir);
+    const children = new Set();
+    if (level < this.depth) {
+      for (const e of entries) if (e.isDirectory() && this.acceptDir(e.name, level + 1)) children.add(path.join(dir, e.name));
+      if (previous) for (const sub of previous.children) if (!children.has(sub)) this.dropDir(sub, changed);
+    } else {
+      for (const e of entries) {
+        if (!e.isFile()) continue;
+        const id = this.fileId(e.name);
+        if (!id) continue;
+        const file = path.join(dir, e.name);
+        children.add(file);
+        if (!this.files.has(file)) {
+          this.files.set(file, { dir, ...id, size: -1, mtimeMs: -1 });
+          this.fresh.add(file);
+          this.order = null;
+        }
+      }
+      if (previous) for (const file of previous.children) if (!children.has(file)) this.dropFile(file, changed);
+    }
+    this.dirs.set(dir, { level, mtimeMs, children });
+    return true;
+  }
+
+  statFile(file, entry, changed) {
+    let stat;
+    try {
+      stat = this.io.statSync(file);
+    } catch {
+      this.dropFile(file, changed);
+      return;
+    }
+    if (stat.size === entry.size && stat.mtimeMs === entry.mtimeMs) return;
+    this.fresh.delete(file);
+    entry.size = stat.size;
+    entry.mtimeMs = stat.mtimeMs;
+    changed.add(file);
+  }
+
+  statColdSlice(now, changed) {
+    if (!this.order) {
+      this.order = [...this.files.keys()];
+      this.cursor = 0;
+    }
+    const count = Math.min(COLD_SLICE, this.order.length);
+    for (let i = 0; i < count; i += 1) {
+      if (this.cursor >= this.order.length) this.cursor = 0;
+      const file = this.order[this.cursor];
+      this.cursor += 1;
+      const entry = this.files.get(file);
+      if (entry && entry.mtimeMs < now - HOT_MS) this.statFile(file, entry, changed);
+    }
+  }
+
+  dropFile(file, changed) {
+    this.fresh.delete(file);
+    if (this.files.delete(file)) {
+      changed.add(file);
+      this.order = null;
+    }
+  }
+
+  dropDir(dir, changed) {
+    const known = this.dirs.get(dir);
+    this.dirs.delete(dir);
+    if (!known) return;
+    for (const child of known.children) {
+      if (this.dirs.has(child)) this.dropDir(child, changed);
+      else this.dropFile(child, changed);
+    }
+  }
+
+  clear(changed) {
+    for (const file of this.files.keys()) changed.add(file);
+    this.files.clear();
+    this.fresh.clear();
+    this.dirs.clear();
+    this.order = null;
+  }
+
+  // Folders as [path, modification time, above the transcripts].
+  folders() {
+    return [...this.dirs].map(([dir, known]) => [dir, known.mtimeMs, known.level < this.depth]);
+  }
+}
+
+module.exports = { FileIndex, HOT_MS };
