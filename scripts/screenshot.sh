@@ -53,6 +53,8 @@ else
     export LANGUAGE=en LANG=en_US.UTF-8
 fi
 export VODU_AUTOMATION_DIR="$out" VODU_APPEARANCE="$appearance"
+# Screenshots show the demo scenario, never the conversations of the machine they are made on.
+export VODU_HOST_DISCOVERY=off
 
 xvfb-run -a -s "-screen 0 1280x900x24" bash -s -- "$build_dir/VODU.app/Contents/MacOS/vodu-status" "$out" \
     "${app_args[@]}" <<'SCRIPT'
