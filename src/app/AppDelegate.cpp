@@ -8,8 +8,10 @@
 #include "host/HostLink.h"
 #include "overview/OverviewController.h"
 #include "platform/Platform.h"
+#include "sessions/ActionAssociationArea.h"
 #include "sessions/SessionsController.h"
 #include "sessions/SupervisionHome.h"
+#include "sessions/UnderstandingPanel.h"
 #include "tasks/TasksController.h"
 #include "ui/ConnectionButton.h"
 #include "ui/WindowShell.h"
@@ -36,8 +38,12 @@ AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
     m_update = std::make_unique<UpdateController>(
         m_context, m_platform->environmentValue(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR")));
     m_home = std::make_unique<SupervisionHome>(m_copy);
-    m_delivery = std::make_unique<DeliveryController>(m_context, m_supervision, *m_home);
-    m_sessions = std::make_unique<SessionsController>(m_context, m_supervision, *m_home, *m_delivery);
+    m_understanding = std::make_unique<UnderstandingPanel>(m_context, m_supervision);
+    m_association = std::make_unique<ActionAssociationArea>(m_context, m_supervision);
+    m_delivery =
+        std::make_unique<DeliveryController>(m_context, m_supervision, *m_home, *m_understanding, *m_association);
+    m_sessions = std::make_unique<SessionsController>(m_context, m_supervision, *m_home, *m_delivery, *m_understanding,
+                                                      *m_association);
     wireAreas();
 }
 

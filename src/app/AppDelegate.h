@@ -20,7 +20,9 @@ class Platform;
 class QLocalServer;
 class QMainWindow;
 class SessionsController;
+class ActionAssociationArea;
 class SupervisionHome;
+class UnderstandingPanel;
 class TasksController;
 class UpdateController;
 class WindowShell;
@@ -103,6 +105,8 @@ private:
     std::unique_ptr<TasksController> m_tasks;
     std::unique_ptr<UpdateController> m_update;
     std::unique_ptr<SupervisionHome> m_home;
+    std::unique_ptr<UnderstandingPanel> m_understanding;
+    std::unique_ptr<ActionAssociationArea> m_association;
     std::unique_ptr<DeliveryController> m_delivery;
     std::unique_ptr<SessionsController> m_sessions;
     ActivationPolicy m_activationPolicy = ActivationPolicy::accessory;

@@ -9,8 +9,10 @@
 #include <QComboBox>
 
 DeliveryController::DeliveryController(AppContext& context, SupervisionModel& model, SupervisionHome& home,
+                                       UnderstandingPanel& understanding, ActionAssociationArea& association,
                                        QObject* parent)
-    : QObject(parent), m_context(context), m_model(model), m_home(home) {}
+    : QObject(parent), m_context(context), m_model(model), m_home(home), m_understanding(understanding),
+      m_association(association) {}
 
 QComboBox* DeliveryController::buildPicker() {
     m_deliveryPicker = named(new QComboBox(), "deliveryPicker");
@@ -27,7 +29,13 @@ void DeliveryController::renderDeliveryRuns(const QJsonArray& runs) {
     }
 }
 
+void DeliveryController::selectDeliveryRun(const QString&) {}
+
 void DeliveryController::renderSelectedDeliveryRun() {}
+
+void DeliveryController::hideRunControls() {
+    m_home.setRunControlsHidden(true);
+}
 
 void DeliveryController::openDetails() {
     m_deliveryDetailsOpen = true;

@@ -56,10 +56,8 @@ bool canSetAutoContinue(const QJsonObject& session);
 // The analysis or the auto-continue status waits for the user's decision.
 bool sessionNeedsUser(const QJsonObject& session);
 
-
 // "Handoff needed" or "Awaiting result" for a run with an approved manual Codex action; absent otherwise.
 std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy& copy);
-
 
 // The first run whose "provider" and "session" are strings equal to the record's (a record's missing values
 // count as empty strings; a run without them belongs to no conversation).

@@ -17,8 +17,10 @@
 #include <QTableView>
 
 SessionsController::SessionsController(AppContext& context, SupervisionModel& model, SupervisionHome& home,
-                                       RunPresenter& runs, QObject* parent)
-    : QObject(parent), m_context(context), m_model(model), m_home(home), m_runs(runs) {}
+                                       RunPresenter& runs, UnderstandingPanel& understanding,
+                                       ActionAssociationArea& association, QObject* parent)
+    : QObject(parent), m_context(context), m_model(model), m_home(home), m_runs(runs), m_understanding(understanding),
+      m_association(association) {}
 
 QWidget* SessionsController::buildSearchField(QWidget* parent) {
     auto* search = named(new SearchField(parent), "sessionSearch");

@@ -7,8 +7,10 @@ class QLineEdit;
 class QScrollArea;
 class QTableView;
 class QWidget;
+class ActionAssociationArea;
 class RunPresenter;
 class SupervisionHome;
+class UnderstandingPanel;
 struct AppContext;
 struct SupervisionModel;
 
@@ -20,6 +22,7 @@ class SessionsController final : public QObject {
 
 public:
     SessionsController(AppContext& context, SupervisionModel& model, SupervisionHome& home, RunPresenter& runs,
+                       UnderstandingPanel& understanding, ActionAssociationArea& association,
                        QObject* parent = nullptr);
 
     QWidget* buildSearchField(QWidget* parent);
@@ -38,6 +41,8 @@ private:
     SupervisionModel& m_model;
     SupervisionHome& m_home;
     RunPresenter& m_runs;
+    UnderstandingPanel& m_understanding;
+    ActionAssociationArea& m_association;
     QString m_sessionDiscoveryMessage;
 
     QLineEdit* m_sessionSearch = nullptr;

@@ -53,6 +53,10 @@ void SupervisionHome::setDeliveryPrimaryHidden(bool hidden) {
     m_deliveryPrimaryRow->setHidden(hidden && m_originalSessionButton->isHidden());
 }
 
+void SupervisionHome::setRunControlsHidden(bool hidden) {
+    m_deliveryControls->setHidden(hidden);
+}
+
 void SupervisionHome::setDetailsOpen(bool open) {
     m_deliveryDetailsGroup->setVisible(open);
     m_deliveryDetailsToggle->setText(open ? m_copy.text("詳細を隠す", "Hide details") : m_copy.text("詳細", "Details"));

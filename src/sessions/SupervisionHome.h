@@ -33,6 +33,7 @@ public:
     // The primary button hidden or shown; its row stays while the original-conversation button is shown.
     void setDeliveryPrimaryHidden(bool hidden);
     void setDetailsOpen(bool open);
+    void setRunControlsHidden(bool hidden);
     // The toggle shows the appearance one click switches to.
     void setAppearanceIsDark(bool dark);
 
