@@ -92,6 +92,8 @@ private:
     void listenForShowWindow();
     void hostEnded();
     void showProcessConflict(const QJsonObject& message);
+    // The automation mirror, when on, writes soon: renders change views on pages that are not shown.
+    void mirrorScreen();
 
     std::unique_ptr<Platform> m_platform;
     Copy m_copy;

@@ -2,6 +2,7 @@
 // fixed order, because later sections overwrite texts that earlier ones wrote.
 #include "app/AppDelegate.h"
 
+#include "app/AutomationOutput.h"
 #include "delivery/DeliveryController.h"
 #include "host/ConflictStopFlow.h"
 #include "host/HostLaunch.h"
@@ -58,6 +59,13 @@ void AppDelegate::render(const QJsonObject& status) {
     m_shell->renderTasksCaption();
     m_update->renderUpdate(updateOf(status));
     m_overview->renderSummary(status);
+    mirrorScreen();
+}
+
+void AppDelegate::mirrorScreen() {
+    if (m_automationOutput) {
+        m_automationOutput->noteChange();
+    }
 }
 
 void AppDelegate::renderWaiting() {
@@ -65,6 +73,7 @@ void AppDelegate::renderWaiting() {
     m_overview->renderWaiting();
     m_shell->setCaption(m_copy.text("状態を確認中…", "Checking status…"));
     m_update->renderWaiting();
+    mirrorScreen();
 }
 
 void AppDelegate::renderStale(const QString& message) {
@@ -77,6 +86,7 @@ void AppDelegate::renderStale(const QString& message) {
     m_shell->setCaption(m_copy.text("タスクの状態を確認できません", "Task status unknown"));
     m_update->renderUnknown();
     m_sessions->renderSelectedSession();
+    mirrorScreen();
 }
 
 void AppDelegate::renderDisconnected(const QString& message) {
@@ -87,6 +97,7 @@ void AppDelegate::renderDisconnected(const QString& message) {
     m_shell->setCaption(m_copy.text("利用できません", "Unavailable"));
     m_update->renderUnavailable();
     m_sessions->renderSelectedSession();
+    mirrorScreen();
 }
 
 void AppDelegate::startHost() {

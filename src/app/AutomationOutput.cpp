@@ -24,8 +24,9 @@
 
 namespace {
 
-constexpr int kQuietMs = 250;        // write once the screen has been still this long
-constexpr int kLongestWaitMs = 1000; // but never later than this after the first change
+// Changes are coalesced: one write at most this long after the first unwritten change, so a burst of repaints
+// costs one write and a reader never waits longer than this.
+constexpr int kCoalesceMs = 100;
 
 bool isReported(const QObject* object) {
     const QString name = object->objectName();
@@ -253,10 +254,8 @@ bool AutomationOutput::eventFilter(QObject* watched, QEvent* event) {
 
 void AutomationOutput::noteChange() {
     if (!m_debounce.isActive()) {
-        m_firstPending.start();
+        m_debounce.start(kCoalesceMs);
     }
-    const qint64 waited = m_firstPending.isValid() ? m_firstPending.elapsed() : 0;
-    m_debounce.start(static_cast<int>(std::max<qint64>(0, std::min<qint64>(kQuietMs, kLongestWaitMs - waited))));
 }
 
 QJsonObject AutomationOutput::describe() const {
@@ -316,7 +315,7 @@ QJsonObject AutomationOutput::describe(const Sources& sources) {
 
 bool AutomationOutput::writeNow() {
     m_writing = true;
-    m_firstPending.invalidate();
+    m_debounce.stop();
     bool wrote = false;
     const QByteArray json = QJsonDocument(describe()).toJson(QJsonDocument::Indented);
     if (json != m_lastJson && writeFile(m_directory + QStringLiteral("/ui.json"), json)) {

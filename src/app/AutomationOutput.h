@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonObject>
 #include <QObject>
@@ -16,8 +15,8 @@ class QWidget;
 
 // Mirrors what the app shows into a folder, for screenshots and end-to-end tests: ui.json (every named view with
 // its class, text, tool tip, flags, items and global geometry), window.png and, while the settings panel is open,
-// panel.png. Writes happen shortly after the screen changes (debounced, from a timer, never while painting) and
-// only when something differs from the last write.
+// panel.png. Writes happen shortly after the screen changes and after every render, so views on pages that are not
+// shown are current too (coalesced, from a timer, never while painting), and only when something differs.
 class AutomationOutput final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AutomationOutput)
@@ -42,17 +41,16 @@ public:
     static QJsonObject describe(const Sources& sources);
     // Writes whatever changed since the last write; returns true when a file was written.
     bool writeNow();
+    // Something may have changed without a visible repaint (a render, a view on a hidden page): write soon.
+    void noteChange();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void noteChange();
-
     QString m_directory;
     std::function<Sources()> m_sources;
     QTimer m_debounce;
-    QElapsedTimer m_firstPending;
     bool m_writing = false;
     QByteArray m_lastJson;
     QImage m_lastWindow;

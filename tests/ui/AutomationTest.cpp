@@ -74,6 +74,25 @@ private Q_SLOTS:
         ::view<QLabel>(app, "footer")->setText(QStringLiteral("Copied"));
         QVERIFY(output.writeNow());
     }
+    // The Tasks page is not shown, so nothing on it repaints; a render still brings its views up to date, and each
+    // view says both whether it is hidden itself and whether it is on screen.
+    void viewsOnAPageNotShownFollowEachRender() {
+        Harness harness;
+        AppDelegate& app = harness.app();
+        harness.fake->environment.insert(QStringLiteral("VODU_AUTOMATION_DIR"), m_directory.path());
+        app.startAutomationOutput();
+        app.showWindow();
+        QTRY_VERIFY(exists("ui.json"));
+        app.render(
+            QJsonDocument::fromJson(R"({"tasks":{"activeCount":1,"items":[{"key":"t1","label":"Draft the memo"}]}})")
+                .object());
+        QTRY_COMPARE(view("taskTitle").value(u"text").toString(), QStringLiteral("Draft the memo"));
+        QCOMPARE(view("taskTitle").value(u"hidden").toBool(), false);
+        QCOMPARE(view("taskTitle").value(u"onScreen").toBool(), false); // its page is hidden
+        QCOMPARE(view("tasksPage").value(u"hidden").toBool(), true);
+        app.render(QJsonDocument::fromJson(R"({"tasks":{"items":[{"key":"t2","label":"Second memo"}]}})").object());
+        QTRY_COMPARE(view("taskTitle").value(u"text").toString(), QStringLiteral("Second memo"));
+    }
 };
 
 VODU_TEST_SUITE(AutomationTest)
