@@ -1,23 +1,138 @@
 #include "model/TextSafety.h"
 
+#include <QByteArray>
 #include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <array>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
 const QString kMask = QStringLiteral("\u2022\u2022\u2022");
 
-const std::array<QRegularExpression, 3>& redactionPatterns() {
+// What one pass over a text tells about it, so that the patterns that cannot match are not tried: most texts have
+// nothing to mask, and looking for a word costs far less than a match. Masking only puts bullets in, so what the
+// text lacked before it still lacks after.
+struct TextTraits {
+    std::string folded;       // ASCII lower-cased, with what the patterns read as ASCII; anything else a space
+    qsizetype longestRun = 0; // of letters, digits, '_' and '-'
+};
+
+TextTraits traitsOf(QStringView text) {
+    TextTraits traits;
+    traits.folded.reserve(static_cast<size_t>(text.size()));
+    qsizetype run = 0;
+    for (const QChar character : text) {
+        char16_t code = character.unicode();
+        // The patterns take these as ':' and '=', and, ignoring case, the Kelvin sign as 'k' and the long s as 's'.
+        code = code == u'\uFF1A'   ? u':'
+               : code == u'\uFF1D' ? u'='
+               : code == u'\u212A' ? u'k'
+               : code == u'\u017F' ? u's'
+                                   : code;
+        const bool letter = (code >= u'a' && code <= u'z') || (code >= u'A' && code <= u'Z');
+        const bool inRun = letter || (code >= u'0' && code <= u'9') || code == u'_' || code == u'-';
+        run = inRun ? run + 1 : 0;
+        traits.longestRun = std::max(traits.longestRun, run);
+        traits.folded += code >= 0x80 ? ' ' : static_cast<char>(code >= u'A' && code <= u'Z' ? code + 32 : code);
+    }
+    return traits;
+}
+
+struct Redaction {
+    QRegularExpression pattern;
+    QString replacement;
+    std::vector<std::string_view> words = {}; // one must occur in the folded text; none listed: no condition
+    qsizetype run = 0;                        // the longest run the pattern needs at least, as counted above
+
+    bool worthTrying(const TextTraits& traits) const {
+        return traits.longestRun >= run &&
+               (words.empty() || std::any_of(words.begin(), words.end(), [&](std::string_view word) {
+                    return traits.folded.find(word) != std::string::npos;
+                }));
+    }
+};
+
+QRegularExpression compiled(const char* pattern, QRegularExpression::PatternOptions options = {}) {
     // Unicode properties so that \s also matches spaces such as U+3000 in Japanese text.
-    static const std::array<QRegularExpression, 3> patterns{
-        QRegularExpression(QStringLiteral("https?://[^\\s]+"), QRegularExpression::UseUnicodePropertiesOption),
-        QRegularExpression(QStringLiteral("(?i)(bearer|token|secret|session|password)[=: ]+[^\\s]+"),
-                           QRegularExpression::UseUnicodePropertiesOption),
-        QRegularExpression(QStringLiteral("[A-Za-z0-9_-]{40,}"), QRegularExpression::UseUnicodePropertiesOption),
-    };
-    return patterns;
+    return QRegularExpression(QString::fromUtf8(pattern), options | QRegularExpression::UseUnicodePropertiesOption);
+}
+
+// Compiled once: every snapshot passes many texts through here. A pattern whose match runs to the next space may
+// swallow the word that marks a secret written after it, so the shapes whose value may follow a space (bearer, key
+// and value) come before the web address; the three patterns the app has always had keep their order. Each pattern
+// that may start inside a long run of letters is anchored to the start of that run by a look-behind, so a long run
+// costs one scan, not one per start.
+const std::array<Redaction, 8>& redactions() {
+    constexpr auto caseless = QRegularExpression::CaseInsensitiveOption;
+    static const std::array<Redaction, 8> list{{
+        // A bearer credential after any white space, tabs and ideographic spaces included.
+        {compiled("(?<![a-z0-9_-])bearer\\s+[a-z0-9._~+/-]+=*", caseless), kMask, {"bearer"}},
+        // A value whose key names a secret: PGPASSWORD=x, "client_secret": "x", X-Api-Key: x, Authorization: Basic x.
+        // A value that ends in a separator ran into the next key, whose own value follows the space: it goes too.
+        {compiled("(?<![a-z0-9_.-])[a-z0-9_.-]*(?:api[_-]?key|token|secret|passw(?:or)?d|authorization|access[_-]?key)"
+                  "[\"']?\\s*[:=\uFF1A\uFF1D][\\s:=\uFF1A\uFF1D]*(?:(?:bearer|basic|digest|negotiate|token)\\s+)?"
+                  "[^\\s]+(?:(?<=[:=\uFF1A\uFF1D])\\s+[^\\s]+)*",
+                  caseless),
+         kMask,
+         {"key", "token", "secret", "passw", "authorization"}},
+        // Any web address, whole.
+        {compiled("https?://[^\\s]+"), kMask, {"://"}},
+        // The user and password of an address in any other scheme; the scheme and host stay readable. Both are
+        // bounded, so that a text full of "://" and no "@" is not searched to its end from every address.
+        {compiled("(?<![a-z0-9+.-])([a-z][a-z0-9+.-]*://)[^\\s/@:]{0,256}:[^\\s]{0,256}@", caseless),
+         QStringLiteral("\\1") + kMask + u'@',
+         {"://"}},
+        // JSON Web Tokens: a header that always encodes as "eyJ", then payload and signature.
+        {compiled("(?<![A-Za-z0-9_-])eyJ[A-Za-z0-9_-]+\\.[A-Za-z0-9_-]+\\.[A-Za-z0-9_-]*"), kMask, {"eyj"}},
+        // Keys whose issuers mark them with a prefix, 16 characters or longer in all.
+        {compiled("(?<![a-z0-9])(?=[a-z0-9_-]{16})(?:sk-|ghp_|github_pat_|xox[abp]-|akia)[a-z0-9_-]+", caseless),
+         kMask,
+         {"sk-", "ghp_", "github_pat_", "xox", "akia"},
+         16},
+        // A credential-like word, followed by equals signs, colons or spaces, and the value after them.
+        {compiled("(?i)(bearer|token|secret|session|password)[=: ]+[^\\s]+"),
+         kMask,
+         {"bearer", "token", "secret", "session", "password"}},
+        // Long opaque identifiers.
+        {compiled("[A-Za-z0-9_-]{40,}"), kMask, {}, 40},
+    }};
+    return list;
+}
+
+// "Basic" and a word is too common in English to mask on sight; a Basic credential is the base64 of "user:password",
+// so only a word that decodes to something with a colon is masked.
+void maskBasicCredentials(QString& text, const TextTraits& traits) {
+    static const QRegularExpression credential =
+        compiled("(?<![a-z0-9_-])basic\\s+([a-z0-9+/_-]+)(={0,2})", QRegularExpression::CaseInsensitiveOption);
+    if (!credential.isValid() || traits.folded.find("basic") == std::string::npos) {
+        return;
+    }
+    QString masked;
+    qsizetype copied = 0;
+    QRegularExpressionMatchIterator matches = credential.globalMatch(text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        const QByteArray encoded = match.captured(1).toLatin1() + match.captured(2).toLatin1();
+        // Decoded leniently: a credential that runs straight into the next word is still one.
+        const bool url = encoded.contains('-') || encoded.contains('_');
+        const QByteArray decoded =
+            QByteArray::fromBase64(encoded, url ? QByteArray::Base64UrlEncoding : QByteArray::Base64Encoding);
+        if (!decoded.contains(':')) {
+            continue;
+        }
+        masked += QStringView(text).mid(copied, match.capturedStart() - copied);
+        masked += kMask;
+        copied = match.capturedEnd();
+    }
+    if (copied > 0) {
+        masked += QStringView(text).mid(copied);
+        text = masked;
+    }
 }
 
 } // namespace
@@ -47,9 +162,13 @@ std::optional<QString> safeMessage(const std::optional<QString>& text, int limit
     if (result.isEmpty()) {
         return std::nullopt;
     }
-    for (const QRegularExpression& pattern : redactionPatterns()) {
-        if (pattern.isValid()) {
-            result.replace(pattern, kMask);
+    const TextTraits traits = traitsOf(result);
+    // Basic credentials go first: a long one would otherwise be cut by the other patterns into pieces that no longer
+    // decode, and a piece could stay visible.
+    maskBasicCredentials(result, traits);
+    for (const Redaction& redaction : redactions()) {
+        if (redaction.pattern.isValid() && redaction.worthTrying(traits)) {
+            result.replace(redaction.pattern, redaction.replacement);
         }
     }
     return firstGraphemes(result, limit);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -190,7 +191,9 @@ void Parser::scanBackticks(qsizetype& index) {
         ++end;
     }
     const qsizetype length = end - index;
-    const std::vector<qsizetype>& candidates = m_backtickRuns.value(length);
+    // Every run was indexed, this one included. The positions are read in place: a copy for every span would cost
+    // time in the square of their number.
+    const std::vector<qsizetype>& candidates = *m_backtickRuns.constFind(length);
     const auto closer = std::upper_bound(candidates.begin(), candidates.end(), index);
     if (closer == candidates.end()) {
         appendText(m_text.mid(index, length));
@@ -625,22 +628,39 @@ QList<InlineRun> parseInlineMarkdown(const QString& text) {
 }
 
 void insertInlineRuns(QTextCursor& cursor, const QList<InlineRun>& runs, const InlineFormats& formats) {
+    // Formats are merged once per combination of attributes and then shared: the document recognises a shared
+    // format at once, where an equal copy is hashed and compared property by property.
+    std::array<std::optional<QTextCharFormat>, 8> merged;
+    const auto formatOf = [&](const InlineRun& run) -> const QTextCharFormat& {
+        std::optional<QTextCharFormat>& slot =
+            merged[(run.code ? 4 : 0) + (run.emphasis ? 2 : 0) + (run.strong ? 1 : 0)];
+        if (!slot) {
+            slot = formats.text;
+            if (run.code) {
+                slot->merge(formats.code);
+            }
+            if (run.emphasis) {
+                slot->merge(formats.emphasis);
+            }
+            if (run.strong) {
+                slot->merge(formats.strong);
+            }
+        }
+        return *slot;
+    };
+    // One edit for all runs: the document then tells its layout and views once, not once per run, which made a
+    // body of many runs cost time in the square of its length.
+    cursor.beginEditBlock();
     for (const InlineRun& run : runs) {
-        QTextCharFormat format = formats.text;
-        if (run.code) {
-            format.merge(formats.code);
+        if (run.link.isEmpty()) {
+            cursor.insertText(run.text, formatOf(run));
+            continue;
         }
-        if (run.emphasis) {
-            format.merge(formats.emphasis);
-        }
-        if (run.strong) {
-            format.merge(formats.strong);
-        }
-        if (!run.link.isEmpty()) {
-            format.merge(formats.link);
-            format.setAnchor(true);
-            format.setAnchorHref(run.link);
-        }
+        QTextCharFormat format = formatOf(run);
+        format.merge(formats.link);
+        format.setAnchor(true);
+        format.setAnchorHref(run.link);
         cursor.insertText(run.text, format);
     }
+    cursor.endEditBlock();
 }

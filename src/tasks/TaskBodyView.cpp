@@ -1,8 +1,13 @@
 #include "tasks/TaskBodyView.h"
 
+#include "tasks/InlineMarkdown.h"
+
 #include <QEvent>
+#include <QFontDatabase>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <vector>
@@ -11,6 +16,7 @@ namespace {
 
 constexpr int kLightColorProperty = QTextFormat::UserProperty + 1;
 constexpr int kDarkColorProperty = QTextFormat::UserProperty + 2;
+constexpr qreal kBodySize = 14;
 
 } // namespace
 
@@ -44,6 +50,65 @@ void TaskBodyView::showMessage(const QString& text, ThemeColor color) {
     format.setFont(systemFont(14));
     cursor.insertText(text, format);
     setTextCursor(QTextCursor(document()));
+}
+
+void TaskBodyView::showSections(const QList<TaskSection>& sections) {
+    followAppearance();
+    const int scrolled = verticalScrollBar()->value();
+    QTextDocument* previous = document();
+    auto* body = new QTextDocument(this);
+    body->setUndoRedoEnabled(false);
+    body->setDocumentMargin(0);
+    body->setDefaultFont(previous->defaultFont());
+    body->setDefaultTextOption(previous->defaultTextOption());
+
+    QTextCharFormat heading = themedFormat(Theme::secondary);
+    heading.setFont(systemFont(kBodySize, QFont::DemiBold));
+    InlineFormats formats;
+    formats.text = themedFormat(Theme::text);
+    formats.text.setFont(systemFont(kBodySize));
+    QFont monospaced = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    monospaced.setPixelSize(static_cast<int>(kBodySize));
+    formats.code.setFontFamilies(monospaced.families());
+    formats.code.setFontFixedPitch(true);
+    formats.strong.setFontWeight(QFont::DemiBold);
+    formats.emphasis.setFontItalic(true);
+    formats.link = themedFormat(Theme::accent);
+    formats.link.setFontUnderline(true);
+
+    // Each line feed that ends a section's content is the paragraph break before the next heading.
+    QTextCursor cursor(body);
+    cursor.beginEditBlock();
+    for (qsizetype index = 0; index < sections.size(); ++index) {
+        const TaskSection& section = sections.at(index);
+        QTextBlockFormat headingBlock;
+        headingBlock.setTopMargin(index == 0 ? 0 : 24);
+        headingBlock.setBottomMargin(8);
+        if (index == 0) {
+            cursor.setBlockFormat(headingBlock);
+            cursor.setBlockCharFormat(heading);
+        } else {
+            cursor.insertBlock(headingBlock, heading);
+        }
+        cursor.insertText(section.heading, heading);
+        cursor.insertBlock(QTextBlockFormat(), formats.text);
+        insertInlineRuns(cursor, parseInlineMarkdown(cleanSectionText(section.text)), formats);
+    }
+    if (!sections.isEmpty()) {
+        cursor.insertBlock(QTextBlockFormat(), formats.text);
+    }
+    cursor.endEditBlock();
+
+    // The view's first document belongs to its text control, which deletes it on the switch; later ones are ours.
+    const bool ownPrevious = previous->parent() == this;
+    // Without a page the document is not laid out when the view first attaches its layout, only once the view has
+    // given it its width.
+    body->setPageSize(QSizeF(0, 0));
+    setDocument(body);
+    if (ownPrevious) {
+        delete previous;
+    }
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void TaskBodyView::followAppearance() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "tasks/TaskDetailContent.h"
 #include "ui/Theme.h"
 
+#include <QList>
 #include <QPointer>
 #include <QTextBrowser>
 
@@ -21,6 +23,10 @@ public:
     QTextCharFormat themedFormat(ThemeColor color) const;
     // Replaces the content with one plain message.
     void showMessage(const QString& text, ThemeColor color);
+    // Replaces the content with a task's sections, each a heading line, its text in inline Markdown and a line
+    // feed. The document is built whole before the view takes it, so a long body costs one pass and only what is on
+    // screen is laid out at once. The scroll position is kept; the cursor goes back to the start.
+    void showSections(const QList<TaskSection>& sections);
     // Re-resolves the themed colours when the appearance differs from the one they were resolved for.
     void followAppearance();
 

@@ -1,0 +1,136 @@
+#include "Harness.h"
+#include "TestRegistry.h"
+#include "tasks/TaskBodyView.h"
+#include "tasks/TaskDetailContent.h"
+#include "ui/SidebarNavButton.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMainWindow>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextDocument>
+
+namespace {
+
+QJsonObject json(const QString& text) {
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+const QJsonObject kTask = json(R"({"key":"t1","label":"Weekly digest","state":"succeeded"})");
+
+// A report of `lines` numbered lines, each with strong, code and emphasised runs.
+QList<TaskSection> longReport(int lines, const QString& word = QStringLiteral("step")) {
+    QString text;
+    for (int line = 0; line < lines; ++line) {
+        text += QStringLiteral("%1. **%2** ran `check %1` *twice*\n").arg(line).arg(word);
+    }
+    return {TaskSection{QStringLiteral("Full result"), text}, TaskSection{QStringLiteral("Error"), word}};
+}
+
+// A shown top-level body of a fixed size, so that it lays its document out as the window does.
+std::unique_ptr<QWidget> shownBody(TaskBodyView*& body) {
+    auto window = std::make_unique<QWidget>();
+    body = new TaskBodyView(window.get());
+    body->resize(420, 300);
+    window->resize(420, 300);
+    window->show();
+    return window;
+}
+
+} // namespace
+
+class TaskBodyTest final : public HarnessTest {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Building the body whole draws exactly what the detail draws section by section: text, headings and their
+    // spacing, fonts, colours and links.
+    void sectionsReadAsTheDetailDrawsThem() {
+        const QJsonObject detail{
+            {"instruction", "Post **the** digest"},
+            {"result", "## Done\nSee `cfg` and [the draft](https://x.example/d), *now*.\n\n- one\n- two"},
+            {"error", "E1 &amp; E2"},
+            {"purpose", json(R"({"persona":"Ops","expectedValue":"A post","successCriteria":["a","b"]})")},
+            {"report", json(R"({"risks":["r1","r2"]})")},
+            {"truncated", true},
+            {"technicalInstruction", "raw *text*"},
+            {"technicalResult", "raw2"},
+        };
+        app().renderTasks(QJsonObject{{"items", QJsonArray{kTask}}});
+        app().showFullResult = app().showAllCriteria = app().showTechnical = true;
+        app().renderTaskDetail(detail);
+
+        TaskBodyView body(app().taskBody->parentWidget());
+        body.showSections(taskDetailSections(detail, QStringLiteral("Weekly digest"), {true, true, true}, app().copy));
+        QCOMPARE(body.document()->toHtml(), app().taskBody->document()->toHtml());
+        QCOMPARE(body.document()->documentMargin(), 0.0);
+        QVERIFY(!body.document()->isUndoRedoEnabled());
+    }
+
+    // A long report full of inline runs is drawn in one pass: it used to take time in the square of its length.
+    void manyInlineRunsDrawnAtOnce() {
+        app().window->resize(1040, 740);
+        app().showWindow();
+        QTest::mouseClick(app().tasksNav, Qt::LeftButton);
+        QVERIFY(app().taskBody->isVisible());
+        app().renderTasks(QJsonObject{{"items", QJsonArray{kTask}}});
+        app().showFullResult = true;
+        const QString runs = QStringLiteral("*a* b ").repeated(4000);
+        QElapsedTimer clock;
+        clock.start();
+        app().renderTaskDetail(QJsonObject{{"result", runs}});
+        app().taskBody->document()->pageCount(); // the layout is part of the drawing
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(app().taskBody->document()->toPlainText(),
+                 QStringLiteral("Full result\n") + QStringLiteral("a b ").repeated(4000).trimmed() + u'\n');
+    }
+
+    // Drawing a new body keeps the reader where they were and puts the cursor back at the start.
+    void scrollPositionKept() {
+        TaskBodyView* body = nullptr;
+        const std::unique_ptr<QWidget> window = shownBody(body);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        body->showSections(longReport(3000));
+        body->document()->pageCount();
+        QVERIFY(body->verticalScrollBar()->maximum() > 40000);
+        QTextCursor selection(body->document());
+        selection.setPosition(10);
+        selection.setPosition(20, QTextCursor::KeepAnchor);
+        body->setTextCursor(selection);
+        body->verticalScrollBar()->setValue(40000);
+
+        body->showSections(longReport(3000, QStringLiteral("stage")));
+        QCOMPARE(body->verticalScrollBar()->value(), 40000);
+        QVERIFY(!body->textCursor().hasSelection());
+        QCOMPARE(body->textCursor().position(), 0);
+        QVERIFY(body->document()->toPlainText().contains(QStringLiteral("2999. stage ran check 2999 twice")));
+
+        // A shorter body scrolls back as far as it reaches.
+        body->showSections(longReport(3));
+        body->document()->pageCount();
+        QCOMPARE(body->verticalScrollBar()->value(), body->verticalScrollBar()->maximum());
+    }
+
+    // Each body replaces the last: documents do not pile up, and the colours still follow the appearance.
+    void oneDocumentAtATime() {
+        TaskBodyView* body = nullptr;
+        const std::unique_ptr<QWidget> window = shownBody(body);
+        setWindowAppearance(window.get(), Appearance::light);
+        for (int round = 0; round < 3; ++round) {
+            body->showSections(longReport(5));
+        }
+        QCOMPARE(body->findChildren<QTextDocument*>().size(), 1);
+        QCOMPARE(body->findChildren<QTextDocument*>().constFirst(), body->document());
+
+        setWindowAppearance(window.get(), Appearance::dark);
+        body->followAppearance();
+        QTextCursor probe(body->document());
+        probe.setPosition(body->document()->find(QStringLiteral("ran")).selectionStart() + 1);
+        QCOMPARE(probe.charFormat().foreground().color(), Theme::text.resolve(Appearance::dark));
+    }
+};
+
+VODU_TEST_SUITE(TaskBodyTest)
+#include "TaskBodyTest.moc"
