@@ -23,51 +23,6 @@
 
 namespace {
 
-constexpr qreal kBodySize = 14;
-
-// The body of the detail: each section a heading line, its content in inline Markdown and a closing line feed.
-void writeTaskBody(TaskBodyView* body, const QList<TaskSection>& sections) {
-    body->followAppearance();
-    QTextDocument* document = body->document();
-    document->clear();
-    document->setDocumentMargin(0);
-
-    QTextCharFormat heading = body->themedFormat(Theme::secondary);
-    heading.setFont(systemFont(kBodySize, QFont::DemiBold));
-    InlineFormats formats;
-    formats.text = body->themedFormat(Theme::text);
-    formats.text.setFont(systemFont(kBodySize));
-    QFont monospaced = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    monospaced.setPixelSize(static_cast<int>(kBodySize));
-    formats.code.setFontFamilies(monospaced.families());
-    formats.code.setFontFixedPitch(true);
-    formats.strong.setFontWeight(QFont::DemiBold);
-    formats.emphasis.setFontItalic(true);
-    formats.link = body->themedFormat(Theme::accent);
-    formats.link.setFontUnderline(true);
-
-    // Each line feed that ends a section's content is the paragraph break before the next heading.
-    QTextCursor cursor(document);
-    for (qsizetype index = 0; index < sections.size(); ++index) {
-        const TaskSection& section = sections.at(index);
-        QTextBlockFormat headingBlock;
-        headingBlock.setTopMargin(index == 0 ? 0 : 24);
-        headingBlock.setBottomMargin(8);
-        if (index == 0) {
-            cursor.setBlockFormat(headingBlock);
-            cursor.setBlockCharFormat(heading);
-        } else {
-            cursor.insertBlock(headingBlock, heading);
-        }
-        cursor.insertText(section.heading, heading);
-        cursor.insertBlock(QTextBlockFormat(), formats.text);
-        insertInlineRuns(cursor, parseInlineMarkdown(cleanSectionText(section.text)), formats);
-    }
-    if (!sections.isEmpty()) {
-        cursor.insertBlock(QTextBlockFormat(), formats.text);
-    }
-}
-
 QPushButton* linkButton(const TaskLink& link, QWidget* parent) {
     auto* button = new FlatOutlineButton(link.title, parent);
     button->setToolTip(link.url.toString(QUrl::FullyEncoded));
@@ -117,11 +72,8 @@ void TasksController::renderTaskDetail(const QJsonObject& task) {
                                                : m_context.copy.text("技術的な詳細を表示", "Show technical details"));
     m_detailActions->setHidden(!hasResult && !hasCriteria && !hasTechnical);
 
-    // Writing moves the view's own cursor to the end, which would scroll there; the reader stays where they were.
-    const int scrolled = m_taskBody->verticalScrollBar()->value();
-    writeTaskBody(m_taskBody, taskDetailSections(task, label, switches, m_context.copy));
-    m_taskBody->setTextCursor(QTextCursor(m_taskBody->document()));
-    m_taskBody->verticalScrollBar()->setValue(scrolled);
+    // Built in one pass; the reader stays where they were.
+    m_taskBody->showSections(taskDetailSections(task, label, switches, m_context.copy));
 
     for (QPushButton* button : m_taskLinks->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
         delete button;

@@ -47,43 +47,22 @@ class TaskBodyTest final : public HarnessTest {
 private Q_SLOTS:
     // Building the body whole draws exactly what the detail draws section by section: text, headings and their
     // spacing, fonts, colours and links.
-    void sectionsReadAsTheDetailDrawsThem() {
-        const QJsonObject detail{
-            {"instruction", "Post **the** digest"},
-            {"result", "## Done\nSee `cfg` and [the draft](https://x.example/d), *now*.\n\n- one\n- two"},
-            {"error", "E1 &amp; E2"},
-            {"purpose", json(R"({"persona":"Ops","expectedValue":"A post","successCriteria":["a","b"]})")},
-            {"report", json(R"({"risks":["r1","r2"]})")},
-            {"truncated", true},
-            {"technicalInstruction", "raw *text*"},
-            {"technicalResult", "raw2"},
-        };
-        app().renderTasks(QJsonObject{{"items", QJsonArray{kTask}}});
-        app().showFullResult = app().showAllCriteria = app().showTechnical = true;
-        app().renderTaskDetail(detail);
-
-        TaskBodyView body(app().taskBody->parentWidget());
-        body.showSections(taskDetailSections(detail, QStringLiteral("Weekly digest"), {true, true, true}, app().copy));
-        QCOMPARE(body.document()->toHtml(), app().taskBody->document()->toHtml());
-        QCOMPARE(body.document()->documentMargin(), 0.0);
-        QVERIFY(!body.document()->isUndoRedoEnabled());
-    }
-
     // A long report full of inline runs is drawn in one pass: it used to take time in the square of its length.
     void manyInlineRunsDrawnAtOnce() {
-        app().window->resize(1040, 740);
+        app().window()->resize(1040, 740);
         app().showWindow();
-        QTest::mouseClick(app().tasksNav, Qt::LeftButton);
-        QVERIFY(app().taskBody->isVisible());
-        app().renderTasks(QJsonObject{{"items", QJsonArray{kTask}}});
-        app().showFullResult = true;
+        QTest::mouseClick(view<QWidget>(app(), "tasksNav"), Qt::LeftButton);
+        auto* taskBody = view<TaskBodyView>(app(), "taskBody");
+        QVERIFY(taskBody->isVisible());
+        app().tasks().renderTasks(QJsonObject{{"items", QJsonArray{kTask}}});
         const QString runs = QStringLiteral("*a* b ").repeated(4000);
         QElapsedTimer clock;
         clock.start();
-        app().renderTaskDetail(QJsonObject{{"result", runs}});
-        app().taskBody->document()->pageCount(); // the layout is part of the drawing
+        app().tasks().renderTaskDetail(QJsonObject{{"result", runs}});
+        app().tasks().toggleResult();      // the full result: drawn a second time
+        taskBody->document()->pageCount(); // the layout is part of the drawing
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(app().taskBody->document()->toPlainText(),
+        QCOMPARE(taskBody->document()->toPlainText(),
                  QStringLiteral("Full result\n") + QStringLiteral("a b ").repeated(4000).trimmed() + u'\n');
     }
 
