@@ -90,23 +90,6 @@ QString deliveryStateName(const QString& state, const Copy& copy) {
     return taskStateName(safeMessage(state, kShortTextLimit).value_or(QString()), copy);
 }
 
-bool dependencyWaiting(const QJsonObject& run) {
-    return stringAt(run, u"state") == u"blocked" &&
-           !stringAt(objectAt(run, u"dependencyWait"), u"id").value_or(QString()).isEmpty();
-}
-
-bool hasApprovedManualCodexAction(const QJsonObject& run) {
-    if (stringAt(run, u"provider") != u"codex") {
-        return false;
-    }
-    const QJsonObject approved = objectAt(run, u"approvedAction");
-    if (stringAt(approved, u"id").value_or(QString()).isEmpty()) {
-        return false;
-    }
-    const std::optional<QString> kind = stringAt(objectAt(approved, u"action"), u"kind");
-    return kind == u"external" || kind == u"destructive" || kind == u"scope_change";
-}
-
 bool isAutonomyPolicy(const QString& value) {
     return value == u"autonomous" || value == u"balanced" || value == u"strict";
 }

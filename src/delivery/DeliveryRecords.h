@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sessions/RunPredicates.h"
 #include "ui/Copy.h"
 
 #include <QJsonObject>
@@ -21,10 +22,6 @@ qsizetype deliveryRunToSelect(const QList<QJsonObject>& runs, const QString& ide
 // The state badge word of a run; a state outside the vocabulary shows its derived name.
 QString deliveryStateName(const QString& state, const Copy& copy);
 
-// "blocked" with a "dependencyWait" whose "id" is a non-empty string.
-bool dependencyWaiting(const QJsonObject& run);
-// A Codex run whose approved action ("approvedAction": "id", "action"."kind") must be carried out by the user.
-bool hasApprovedManualCodexAction(const QJsonObject& run);
 // "autonomous", "balanced" or "strict".
 bool isAutonomyPolicy(const QString& value);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "delivery/DeliveryRecords.h"
+#include "sessions/RunPredicates.h"
 #include "ui/Copy.h"
 
 #include <QJsonObject>
