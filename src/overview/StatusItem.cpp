@@ -71,10 +71,10 @@ void OverviewController::buildStatusItem() {
 
 void OverviewController::updateMenuStatus(const QString& title) {
     if (m_menuStatus) {
-        m_menuStatus->setText(title);
+        m_menuStatus->setText(plainMenuText(title));
     }
     if (m_statusItem) {
-        m_statusItem->setToolTip(QStringLiteral("VODU · ") + title);
+        m_statusItem->setToolTip(plainToolTip(QStringLiteral("VODU · ") + title));
     }
 }
 

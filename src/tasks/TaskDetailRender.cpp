@@ -13,6 +13,7 @@
 #include "tasks/TaskStates.h"
 #include "tasks/VisualCard.h"
 #include "ui/FlatButtons.h"
+#include "ui/ViewFactory.h"
 
 #include <QFontDatabase>
 #include <QLayout>
@@ -25,7 +26,9 @@ namespace {
 
 QPushButton* linkButton(const TaskLink& link, QWidget* parent) {
     auto* button = new FlatOutlineButton(link.title, parent);
-    button->setToolTip(link.url.toString(QUrl::FullyEncoded));
+    const QString address = link.url.toString(QUrl::FullyEncoded);
+    button->setToolTip(plainToolTip(address));
+    button->setProperty("address", address); // what a click opens, after checking it again
     return button;
 }
 
@@ -110,7 +113,7 @@ void TasksController::openTaskLink(QPushButton* button) {
     if (!button) {
         return;
     }
-    if (const std::optional<QUrl> url = safeTaskURL(button->toolTip())) {
+    if (const std::optional<QUrl> url = safeTaskURL(button->property("address").toString())) {
         m_context.platform.openUrl(*url);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "ui/Surfaces.h"
 #include "ui/ThemedLabel.h"
+#include "ui/ViewFactory.h"
 
 #include <QVBoxLayout>
 
@@ -28,7 +29,7 @@ QWidget* visualCard(const QString& heading, const QStringList& rows, ThemeColor 
         row->setWordWrap(true);
         row->setMaximumLines(2);
         row->setText(text);
-        row->setToolTip(text);
+        row->setToolTip(plainToolTip(text));
         stack->addWidget(row);
     }
     return card;

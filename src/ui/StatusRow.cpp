@@ -3,6 +3,7 @@
 #include "ui/FlatButtons.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
+#include "ui/ViewFactory.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -50,7 +51,7 @@ StatusRow::StatusRow(const QString& title, QWidget* parent)
 void StatusRow::render(const QString& text, Tone tone) {
     m_tone = tone;
     m_detail->setText(text);
-    m_detail->setToolTip(text);
+    m_detail->setToolTip(plainToolTip(text));
     m_dot->setColor(Theme::rowDotColor(tone));
     update();
 }

@@ -28,7 +28,10 @@ QStringList wrappedLines(const QString& text, const QFont& font, int width, int 
 
 } // namespace
 
-ThemedLabel::ThemedLabel(ThemeColor color, QWidget* parent) : QLabel(parent), m_color(color) {}
+// Labels show host text: never let Qt guess that it is markup (images, links, files).
+ThemedLabel::ThemedLabel(ThemeColor color, QWidget* parent) : QLabel(parent), m_color(color) {
+    setTextFormat(Qt::PlainText);
+}
 
 void ThemedLabel::setColor(ThemeColor color) {
     m_color = color;

@@ -1,5 +1,7 @@
 #include "ui/ViewFactory.h"
 
+#include <QTextDocument>
+
 #include "ui/ThemedLabel.h"
 
 #include <QEvent>
@@ -62,4 +64,15 @@ private:
 void followHidden(QWidget* follower, QWidget* leader) {
     leader->installEventFilter(new HiddenFollower(follower, leader));
     follower->setHidden(leader->isHidden());
+}
+
+QString plainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text)) {
+        return text;
+    }
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+QString plainMenuText(QString text) {
+    return text.replace(u'&', QStringLiteral("&&"));
 }

@@ -22,5 +22,11 @@ ThemedLabel* themedLabel(QWidget* parent, const char* name, ThemeColor color, qr
 // A frameless scroll area without background around `document`, scrolling vertically only.
 QScrollArea* clearScrollArea(QWidget* parent, QWidget* document, const char* name = nullptr);
 
+// A tool tip that shows `text` as it is: Qt reads a tool tip that looks like markup as rich text.
+QString plainToolTip(const QString& text);
+
+// A menu item title that shows `text` as it is: a single "&" would mark a shortcut key and vanish.
+QString plainMenuText(QString text);
+
 // Keeps `follower` hidden exactly while `leader` is hidden (its own flag, whatever its ancestors).
 void followHidden(QWidget* follower, QWidget* leader);
