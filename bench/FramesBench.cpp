@@ -23,7 +23,8 @@ Stream makeStream(qsizetype frameBytes) {
         stream.bytes.append(frame);
     }
     for (qsizetype offset = 0; offset < stream.bytes.size(); offset += kChunkBytes) {
-        stream.chunks.emplace_back(stream.bytes.constData() + offset, std::min(kChunkBytes, stream.bytes.size() - offset));
+        stream.chunks.emplace_back(stream.bytes.constData() + offset,
+                                   std::min(kChunkBytes, stream.bytes.size() - offset));
     }
     return stream;
 }

@@ -9,11 +9,12 @@
 #include "tasks/InlineMarkdown.h"
 #include "tasks/TaskBodyView.h"
 #include "tasks/TaskDetailContent.h"
-#include "ui/SegmentedControl.h"
+#include "tasks/TasksController.h"
 
 #include <QApplication>
 #include <QJsonArray>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QTextDocument>
 
 #include <benchmark/benchmark.h>
@@ -24,11 +25,11 @@ AppDelegate& controller() {
     static AppDelegate* app = [] {
         auto* created = new AppDelegate(std::make_unique<QtPlatform>());
         created->buildWindow();
-        created->window->resize(1200, 800);
-        created->window->show();
-        created->homeNavigation->setCurrentIndex(1); // the Tasks page, so the body is laid out as it is written
-        created->selectHome();
-        created->renderTasks(
+        created->window()->resize(1200, 800);
+        created->window()->show();
+        // The Tasks page, so the body is laid out as it is written.
+        created->window()->findChild<QPushButton*>(QStringLiteral("tasksNav"))->click();
+        created->tasks().renderTasks(
             QJsonObject{{QStringLiteral("items"),
                          QJsonArray{QJsonObject{{QStringLiteral("key"), QStringLiteral("tsk_1")},
                                                 {QStringLiteral("label"), QStringLiteral("Weekly revenue digest")},
@@ -62,17 +63,25 @@ QString prose() {
     return text;
 }
 
-// The whole detail through the controller, laid out to the end.
+TaskBodyView* taskBody(AppDelegate& app) {
+    return app.window()->findChild<TaskBodyView*>(QStringLiteral("taskBody"));
+}
+
+// The whole detail through the controller, laid out to the end. Two details that differ in one character take
+// turns, so each round draws a changed detail with the full result shown.
 void renderDetail(benchmark::State& state, const QString& result) {
     AppDelegate& app = controller();
-    const QJsonObject detail{{QStringLiteral("result"), result}};
-    app.showFullResult = true;
+    const QJsonObject details[] = {{{QStringLiteral("result"), result}},
+                                   {{QStringLiteral("result"), result + QStringLiteral(".")}}};
+    app.tasks().forgetTaskDetail();
+    app.tasks().renderTaskDetail(details[0]);
+    app.tasks().toggleResult();
     state.counters["chars"] = static_cast<double>(result.size());
     state.counters["runs"] = static_cast<double>(parseInlineMarkdown(result).size());
+    int round = 0;
     for (auto _ : state) {
-        app.renderedDetail.clear();
-        app.renderTaskDetail(detail);
-        benchmark::DoNotOptimize(app.taskBody->document()->pageCount()); // finishes the layout
+        app.tasks().renderTaskDetail(details[++round % 2]);
+        benchmark::DoNotOptimize(taskBody(app)->document()->pageCount()); // finishes the layout
     }
 }
 
@@ -81,11 +90,11 @@ void showBody(benchmark::State& state, const QString& result, bool laidOut) {
     AppDelegate& app = controller();
     const QList<TaskSection> sections =
         taskDetailSections(QJsonObject{{QStringLiteral("result"), result}}, QStringLiteral("Weekly revenue digest"),
-                           TaskDetailSwitches{true, false, false}, app.copy);
+                           TaskDetailSwitches{true, false, false}, app.copy());
     for (auto _ : state) {
-        app.taskBody->showSections(sections);
+        taskBody(app)->showSections(sections);
         if (laidOut) {
-            benchmark::DoNotOptimize(app.taskBody->document()->pageCount());
+            benchmark::DoNotOptimize(taskBody(app)->document()->pageCount());
         }
     }
 }
