@@ -63,5 +63,3 @@ void memchrScan(benchmark::State& state) {
 
 BENCHMARK(memchrScan)->Arg(1024)->Arg(64 * 1024)->Arg(8 * 1024 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(decoder)->Arg(1024)->Arg(64 * 1024)->Arg(8 * 1024 * 1024)->Unit(benchmark::kMillisecond);
-
-BENCHMARK_MAIN();
