@@ -9,6 +9,7 @@
 #include "overview/OverviewController.h"
 #include "platform/Platform.h"
 #include "sessions/ActionAssociationArea.h"
+#include "sessions/NeedsYouNotifier.h"
 #include "sessions/SessionsController.h"
 #include "sessions/SupervisionHome.h"
 #include "sessions/UnderstandingPanel.h"
@@ -44,6 +45,7 @@ AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
         std::make_unique<DeliveryController>(m_context, m_supervision, *m_home, *m_understanding, *m_association);
     m_sessions = std::make_unique<SessionsController>(m_context, m_supervision, *m_home, *m_delivery, *m_understanding,
                                                       *m_association);
+    m_notifier = std::make_unique<NeedsYouNotifier>(m_context, m_supervision);
     wireAreas();
 }
 
@@ -74,6 +76,18 @@ void AppDelegate::wireAreas() {
     connect(m_conflictStop.get(), &ConflictStopFlow::startHostRequested, this, &AppDelegate::startHost);
     connect(m_home.get(), &SupervisionHome::appearanceToggleRequested, this,
             [this] { m_home->setAppearanceIsDark(m_shell->toggleWindowAppearance()); });
+
+    connect(m_notifier.get(), &NeedsYouNotifier::undelivered, this, [this](const QString& title, const QString& body) {
+        if (!m_overview->showTrayMessage(title, body)) {
+            platform().requestAttention(window());
+        }
+    });
+    const QPointer<AppDelegate> self(this);
+    platform().setNotificationHandler([self](const QString& key) {
+        if (self) {
+            self->showNotified(key);
+        }
+    });
 
     UpdateController* update = m_update.get();
     connect(update, &UpdateController::quitInFlightChanged, this,

@@ -15,6 +15,7 @@ class AutomationOutput;
 class ConflictStopFlow;
 class DeliveryController;
 class HostLink;
+class NeedsYouNotifier;
 class OverviewController;
 class Platform;
 class QLocalServer;
@@ -86,12 +87,15 @@ public:
     UpdateController& update() const { return *m_update; }
     ConflictStopFlow& conflictStop() const { return *m_conflictStop; }
     const SupervisionModel& supervision() const { return m_supervision; }
+    NeedsYouNotifier& notifier() const { return *m_notifier; }
 
 private:
     void wireAreas();
     void listenForShowWindow();
     void hostEnded();
     void showProcessConflict(const QJsonObject& message);
+    // A desktop notification was clicked: the window, on what it was about.
+    void showNotified(const QString& key);
     // The automation mirror, when on, writes soon: renders change views on pages that are not shown.
     void mirrorScreen();
 
@@ -111,6 +115,7 @@ private:
     std::unique_ptr<ActionAssociationArea> m_association;
     std::unique_ptr<DeliveryController> m_delivery;
     std::unique_ptr<SessionsController> m_sessions;
+    std::unique_ptr<NeedsYouNotifier> m_notifier;
     ActivationPolicy m_activationPolicy = ActivationPolicy::accessory;
     bool m_approvedQuit = false;
     QPointer<QLocalServer> m_showWindowServer;

@@ -10,6 +10,7 @@
 #include "model/SnapshotReading.h"
 #include "overview/OverviewController.h"
 #include "platform/Platform.h"
+#include "sessions/NeedsYouNotifier.h"
 #include "sessions/SessionsController.h"
 #include "sessions/SupervisionHome.h"
 #include "tasks/TasksController.h"
@@ -59,6 +60,7 @@ void AppDelegate::render(const QJsonObject& status) {
     m_shell->renderTasksCaption();
     m_update->renderUpdate(updateOf(status));
     m_overview->renderSummary(status);
+    m_notifier->noteSnapshot();
     mirrorScreen();
 }
 
@@ -141,6 +143,17 @@ void AppDelegate::showProcessConflict(const QJsonObject& message) {
     m_conflictStop->recordConflict(message);
     renderDisconnected(m_copy.text("別の CLI が実行中です", "Another CLI is running"));
     m_shell->setFooterText(*m_conflictStop->message());
+}
+
+void AppDelegate::showNotified(const QString& key) {
+    showWindow();
+    if (key.startsWith(u"session:")) {
+        m_sessions->presetSelection(key.mid(8));
+    }
+    if (key != u"summary") {
+        m_shell->selectPage(0); // conversations and runs are both on the Sessions page
+    }
+    m_sessions->renderSelectedSession();
 }
 
 void AppDelegate::loadFixture(const QString& path) {

@@ -56,6 +56,8 @@ public:
     QString lastSuccessText(const QJsonValue& timestamp) const;
     QString sampledText(const QJsonValue& timestamp) const;
     void updateMenuStatus(const QString& title);
+    // A message from the tray item; false when there is no tray to show it.
+    bool showTrayMessage(const QString& title, const QString& body);
     // Preview: every button that would reach the host or the web is disabled.
     void disableActionsForPreview();
 

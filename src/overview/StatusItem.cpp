@@ -117,3 +117,11 @@ QPushButton* OverviewController::buildWebButton(QWidget* parent) {
     m_webButton = web;
     return web;
 }
+
+bool OverviewController::showTrayMessage(const QString& title, const QString& body) {
+    if (!m_statusItem || !QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages()) {
+        return false;
+    }
+    m_statusItem->showMessage(title, body, QSystemTrayIcon::Information);
+    return true;
+}

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 #include <optional>
 
 class QWidget;
@@ -21,6 +23,13 @@ struct AlertRequest {
     QStringList buttons;
     bool hasTextField = false;
     QString textFieldValue;
+};
+
+// A desktop notification. One per `key` is on screen at a time: a newer one with the same key replaces it.
+struct DesktopNotification {
+    QString key;
+    QString title;
+    QString body; // plain text
 };
 
 struct AlertAnswer {
@@ -42,6 +51,12 @@ public:
     virtual void setClipboardText(const QString& text) = 0;
     // One informational request for the user's attention.
     virtual void requestAttention(QWidget* window) = 0;
+    // Shows `notification` through the desktop's notification service; `delivered` says later whether the service
+    // took it (false without one). Never waits for the service.
+    virtual void showNotification(const DesktopNotification& notification,
+                                  std::function<void(bool delivered)> done) = 0;
+    // Called with a notification's key when the user clicks it (its default action).
+    virtual void setNotificationHandler(std::function<void(const QString& key)> handler) = 0;
 
     virtual QDateTime now() const = 0;
     virtual std::optional<QString> environmentValue(const QString& name) const = 0;

@@ -1,5 +1,7 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/DesktopNotifications.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -59,7 +61,8 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
 } // namespace
 
 QtPlatform::QtPlatform()
-    : m_bundleDirectory(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../.."))),
+    : m_notifications(std::make_unique<DesktopNotifications>()),
+      m_bundleDirectory(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../.."))),
       m_bundleInformation(readBundleInformation(m_bundleDirectory)) {}
 
 AlertAnswer QtPlatform::runAlert(const AlertRequest& request, QWidget* parent) {
@@ -97,6 +100,16 @@ void QtPlatform::setClipboardText(const QString& text) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);
+}
+
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::showNotification(const DesktopNotification& notification, std::function<void(bool)> done) {
+    m_notifications->show(notification, std::move(done));
+}
+
+void QtPlatform::setNotificationHandler(std::function<void(const QString&)> handler) {
+    m_notifications->setHandler(std::move(handler));
 }
 
 void QtPlatform::requestAttention(QWidget* window) {

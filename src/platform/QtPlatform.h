@@ -2,15 +2,22 @@
 
 #include "platform/Platform.h"
 
+#include <memory>
+
+class DesktopNotifications;
+
 // The real desktop: Qt's message boxes, desktop services, clipboard and screens.
 class QtPlatform final : public Platform {
 public:
     QtPlatform();
+    ~QtPlatform() override;
 
     AlertAnswer runAlert(const AlertRequest& request, QWidget* parent) override;
     bool openUrl(const QUrl& url) override;
     void setClipboardText(const QString& text) override;
     void requestAttention(QWidget* window) override;
+    void showNotification(const DesktopNotification& notification, std::function<void(bool)> done) override;
+    void setNotificationHandler(std::function<void(const QString&)> handler) override;
 
     QDateTime now() const override;
     std::optional<QString> environmentValue(const QString& name) const override;
@@ -25,6 +32,7 @@ public:
     void exitProcess(int status) override;
 
 private:
+    std::unique_ptr<DesktopNotifications> m_notifications;
     QString m_bundleDirectory;
     QJsonObject m_bundleInformation;
 };

@@ -38,6 +38,11 @@ void WindowShell::selectSidebarNav(SidebarNavButton* button) {
     selectHome();
 }
 
+void WindowShell::selectPage(int index) {
+    m_homeNavigation->setCurrentIndex(index);
+    selectHome();
+}
+
 bool WindowShell::sessionsShown() const {
     return m_homeNavigation && m_homeNavigation->currentIndex() == 0;
 }

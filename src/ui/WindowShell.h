@@ -51,6 +51,8 @@ public:
     QWidget* homeContainer() const { return m_deliveryHome; }
 
     void selectSidebarNav(SidebarNavButton* button);
+    // 0: Sessions, 1: Tasks.
+    void selectPage(int index);
     void selectHome();
     bool sessionsShown() const;
     // The caption under the search field: the running tasks while the Tasks page is shown.

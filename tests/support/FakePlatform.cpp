@@ -10,9 +10,13 @@ bool FakePlatform::openUrl(const QUrl& url) {
     return openUrlSucceeds;
 }
 
-void FakePlatform::setClipboardText(const QString& text) { clipboardTexts.append(text); }
+void FakePlatform::setClipboardText(const QString& text) {
+    clipboardTexts.append(text);
+}
 
-void FakePlatform::requestAttention(QWidget*) { ++attentionRequests; }
+void FakePlatform::requestAttention(QWidget*) {
+    ++attentionRequests;
+}
 
 std::optional<QString> FakePlatform::environmentValue(const QString& name) const {
     const auto found = environment.constFind(name);
@@ -28,4 +32,13 @@ QProcessEnvironment FakePlatform::processEnvironment() const {
         result.insert(entry.key(), entry.value());
     }
     return result;
+}
+
+void FakePlatform::showNotification(const DesktopNotification& notification, std::function<void(bool)> done) {
+    if (notificationServiceAvailable) {
+        notifications.append(notification);
+    }
+    if (done) {
+        done(notificationServiceAvailable);
+    }
 }

@@ -12,6 +12,10 @@ public:
     bool openUrl(const QUrl& url) override;
     void setClipboardText(const QString& text) override;
     void requestAttention(QWidget* window) override;
+    void showNotification(const DesktopNotification& notification, std::function<void(bool)> done) override;
+    void setNotificationHandler(std::function<void(const QString&)> handler) override {
+        notificationHandler = std::move(handler);
+    }
 
     QDateTime now() const override { return clock; }
     std::optional<QString> environmentValue(const QString& name) const override;
@@ -36,12 +40,15 @@ public:
     std::optional<int> screenHeight = 900;
     qint64 pid = 4242;
     bool openUrlSucceeds = true;
+    bool notificationServiceAvailable = true;
 
     // Record.
     QList<AlertRequest> alerts;
     QList<QUrl> openedUrls;
     QStringList clipboardTexts;
     int attentionRequests = 0;
+    QList<DesktopNotification> notifications; // every one shown, in order
+    std::function<void(const QString&)> notificationHandler;
     int terminations = 0;
     QList<int> exitStatuses;
 };

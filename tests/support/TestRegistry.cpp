@@ -41,4 +41,6 @@ int TestRegistry::runAll(int argc, char** argv) {
     return failures == 0 ? 0 : 1;
 }
 
-int main(int argc, char** argv) { return TestRegistry::runAll(argc, argv); }
+int main(int argc, char** argv) {
+    return TestRegistry::runAll(argc, argv);
+}

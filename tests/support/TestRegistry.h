@@ -14,5 +14,6 @@ int runAll(int argc, char** argv);
 
 #define VODU_TEST_SUITE(Class)                                                                                         \
     namespace {                                                                                                        \
-    [[maybe_unused]] const int registered##Class = TestRegistry::add(#Class, [] { return std::make_unique<Class>(); }); \
+    [[maybe_unused]] const int registered##Class =                                                                     \
+        TestRegistry::add(#Class, [] { return std::make_unique<Class>(); });                                           \
     }
