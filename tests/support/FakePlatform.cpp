@@ -10,9 +10,13 @@ bool FakePlatform::openUrl(const QUrl& url) {
     return openUrlSucceeds;
 }
 
-void FakePlatform::setClipboardText(const QString& text) { clipboardTexts.append(text); }
+void FakePlatform::setClipboardText(const QString& text) {
+    clipboardTexts.append(text);
+}
 
-void FakePlatform::requestAttention(QWidget*) { ++attentionRequests; }
+void FakePlatform::requestAttention(QWidget*) {
+    ++attentionRequests;
+}
 
 std::optional<QString> FakePlatform::environmentValue(const QString& name) const {
     const auto found = environment.constFind(name);
@@ -28,4 +32,14 @@ QProcessEnvironment FakePlatform::processEnvironment() const {
         result.insert(entry.key(), entry.value());
     }
     return result;
+}
+
+void FakePlatform::inheritSystemEnvironment() {
+    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+    for (const QString& key : system.keys()) {
+        environment.insert(key, system.value(key));
+    }
+    for (const char* name : {"VODU_WEB_ORIGIN", "VODU_API_ORIGIN", "VODU_DESKTOP_INSTALL_ERROR"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
 }
