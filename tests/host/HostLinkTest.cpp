@@ -148,7 +148,7 @@ private Q_SLOTS:
     void endToEndWithAScriptedHost() {
         Harness harness;
         AppDelegate& app = harness.app();
-        const ScriptedHost host(harness, QStringLiteral("answer"));
+        const ScriptedHost host(harness, QStringLiteral("answer"), QStringLiteral("reconnect"));
         QVERIFY(host.ready());
         QVERIFY(app.linkState().connected);
         QVERIFY(app.link().hostStartedAt());
@@ -169,10 +169,17 @@ private Q_SLOTS:
         app.link().handleLine(R"({"type":"task_detail","taskKey":"t1","task":{"instruction":"Post the digest"}})");
         QVERIFY(view<TaskBodyView>(app, "taskBody")->document()->toPlainText().contains(u"Post the digest"));
 
-        // A second start while the host runs asks it to reconnect and resets nothing.
+        // A second start while the host runs asks it to reconnect and resets nothing; so does the connection row,
+        // whose failure is told in the footer.
         const auto startedAt = app.link().hostStartedAt();
         app.startHost();
         QTRY_COMPARE(host.actions(), (QStringList{"task_detail", "reconnect"}));
+        QCOMPARE(app.link().hostStartedAt(), startedAt);
+        QPushButton* reconnect = view<StatusRow>(app, "connectionRow")->action();
+        reconnect->show();
+        reconnect->click();
+        QTRY_COMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("reconnect refused"));
+        QCOMPARE(host.actions(), (QStringList{"task_detail", "reconnect", "reconnect"}));
         QCOMPARE(app.link().hostStartedAt(), startedAt);
 
         // The host ends: every view says the connection ended.
