@@ -73,12 +73,6 @@ private Q_SLOTS:
         QVERIFY(!commandLine(QJsonObject{{"id", "X"}, {"action", "a"}, {"n", qInf()}}));
     }
 
-    void commandIdsAreFreshUpperCaseUuids() {
-        const QString first = newCommandId();
-        QVERIFY2(kUpperUuid.match(first).hasMatch(), qPrintable(first));
-        QVERIFY(first != newCommandId());
-    }
-
     void hostPathRule_data() {
         QTest::addColumn<QVariant>("home");
         QTest::addColumn<QVariant>("path");

@@ -8,13 +8,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-OverviewArea::OverviewArea(const QStringList& languages) : area(languages) {
-    overview.buildConnectionSummary(&area.parent);
-    overview.buildWebButton(&area.parent);
-    overview.buildStatusPanel(&area.parent, new QWidget, new QWidget);
+OverviewArea::OverviewArea(const QStringList& languages) : AreaHarness(languages) {
+    overview.buildConnectionSummary(&parent);
+    overview.buildWebButton(&parent);
+    overview.buildStatusPanel(&parent, new QWidget, new QWidget);
     overview.buildStatusItem();
-    area.parent.resize(800, 600);
-    QObject::connect(&overview, &OverviewController::showWindowRequested, &area.parent, [this] { area.parent.show(); });
+    parent.resize(800, 600);
+    QObject::connect(&overview, &OverviewController::showWindowRequested, &parent, [this] { parent.show(); });
 }
 
 void OverviewArea::render(const QJsonObject& status) {
@@ -30,15 +30,15 @@ void OverviewArea::render(QString json) {
 }
 
 QLabel* OverviewArea::label(const char* name) const {
-    return area.view<QLabel>(name);
+    return view<QLabel>(name);
 }
 
 QPushButton* OverviewArea::button(const char* name) const {
-    return area.view<QPushButton>(name);
+    return view<QPushButton>(name);
 }
 
 StatusRow* OverviewArea::row(const char* name) const {
-    return area.view<StatusRow>(name);
+    return view<StatusRow>(name);
 }
 
 QString OverviewArea::detail(const char* name) const {
@@ -46,5 +46,5 @@ QString OverviewArea::detail(const char* name) const {
 }
 
 QString OverviewArea::summary() const {
-    return area.view<ConnectionButton>("connectionSummary")->text();
+    return view<ConnectionButton>("connectionSummary")->text();
 }

@@ -12,7 +12,7 @@ class StatusRow;
 // The overview area on its own: the connection summary and the workspace button in the harness's parent, which
 // stands for the main window, the settings sheet on it, and the tray item. The "show window" request shows the
 // parent, as the app shows its window.
-struct OverviewArea {
+struct OverviewArea : AreaHarness {
     explicit OverviewArea(const QStringList& languages = {QStringLiteral("en-US")});
 
     // The overview's part of one snapshot, in the order the app renders it.
@@ -25,6 +25,5 @@ struct OverviewArea {
     QString detail(const char* row) const;
     QString summary() const;
 
-    AreaHarness area;
-    OverviewController overview{area.context, area.link};
+    OverviewController overview{context, link};
 };

@@ -19,7 +19,7 @@ class SettingsPanelTest final : public QObject {
     std::unique_ptr<OverviewArea> m_area;
     OverviewArea& area() { return *m_area; }
     OverviewController& overview() { return m_area->overview; }
-    RecordingCommandSink& commands() { return m_area->area.commands; }
+    RecordingCommandSink& commands() { return m_area->commands; }
 
 private Q_SLOTS:
     void init() { m_area = std::make_unique<OverviewArea>(); }
@@ -36,7 +36,7 @@ private Q_SLOTS:
     void panelOpensAsASheetAndEscapeClosesIt() {
         QFETCH(std::optional<int>, screen);
         QFETCH(int, height);
-        area().area.platform.screenHeight = screen;
+        area().platform.screenHeight = screen;
         std::optional<bool> panelShownWhenTheWindowWasAsked;
         connect(&overview(), &OverviewController::showWindowRequested, this, [this, &panelShownWhenTheWindowWasAsked] {
             panelShownWhenTheWindowWasAsked = overview().statusPanel()->isVisible();
@@ -51,22 +51,22 @@ private Q_SLOTS:
         QCOMPARE(overview().statusPanel()->height(), 440);
         QTest::keyClick(overview().statusPanel(), Qt::Key_Escape);
         QVERIFY(!overview().statusPanel()->isVisible() && !overview().sheetIsAttached());
-        QVERIFY(area().area.parent.isVisible()); // only the sheet closes
+        QVERIFY(area().parent.isVisible()); // only the sheet closes
     }
 
     void segmentsChooseTheTab() {
         overview().showStatusPanel();
         QVERIFY(area().row("accountRow")->isVisible());
-        auto* navigation = area().area.view<SegmentedControl>("settingsNavigation");
+        auto* navigation = area().view<SegmentedControl>("settingsNavigation");
         QTest::mouseClick(navigation, Qt::LeftButton, {},
                           QPoint(navigation->width() * 5 / 6, navigation->height() / 2));
-        QCOMPARE(area().area.view<QStackedWidget>("settingsTabs")->currentIndex(), 2);
+        QCOMPARE(area().view<QStackedWidget>("settingsTabs")->currentIndex(), 2);
         QVERIFY(area().label("versionLabel")->isVisible() && !area().row("accountRow")->isVisible());
         overview().selectSettingsTab(1);
         QCOMPARE(navigation->currentIndex(), 1);
         QVERIFY(area().button("pluginSetupButton")->isVisible());
         overview().selectSettingsTab(7); // out of range: nothing changes
-        QCOMPARE(area().area.view<QStackedWidget>("settingsTabs")->currentIndex(), 1);
+        QCOMPARE(area().view<QStackedWidget>("settingsTabs")->currentIndex(), 1);
     }
 
     // Each control sends its one command; a failure puts the host's message, or a fixed text, in the footer.
@@ -104,7 +104,7 @@ private Q_SLOTS:
         if (auto* item = overview().statusMenu()->findChild<QAction*>(control)) {
             item->trigger();
         } else {
-            auto* row = area().area.view<StatusRow>(qPrintable(control));
+            auto* row = area().view<StatusRow>(qPrintable(control));
             QPushButton* button = row ? row->action() : area().button(qPrintable(control));
             QVERIFY(button);
             button->show();
@@ -113,9 +113,9 @@ private Q_SLOTS:
         }
         QCOMPARE(commands().actions(), QStringList{action});
         QVERIFY(!commands().commands.first().force && !commands().commands.first().taskKey);
-        QVERIFY(area().area.feedback.texts.isEmpty());
+        QVERIFY(area().feedback.texts.isEmpty());
         commands().complete(0, ok, message);
-        QCOMPARE(area().area.feedback.texts, footer.isEmpty() ? QStringList() : QStringList{footer});
+        QCOMPARE(area().feedback.texts, footer.isEmpty() ? QStringList() : QStringList{footer});
     }
 
     // The connection row's action does not send: the app decides between reconnecting and starting the host.
@@ -135,7 +135,7 @@ private Q_SLOTS:
         commands().complete(0, false, QStringLiteral("install_plugins refused"));
         QVERIFY(area().button("pluginSetupButton")->isEnabled());
         QCOMPARE(area().label("pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
-        QVERIFY(area().area.feedback.texts.isEmpty()); // told in the setup card, not the footer
+        QVERIFY(area().feedback.texts.isEmpty()); // told in the setup card, not the footer
         area().render(R"({"pluginSetup":{"state":"ready"}})");
         QVERIFY(area().label("pluginSetupLabel")->text().startsWith(QStringLiteral("Plugin files are ready.")));
 
@@ -148,13 +148,13 @@ private Q_SLOTS:
     void copyAndOpenTheWebAddress() {
         overview().copyWebURL(); // no address yet: nothing happens
         overview().openWeb();
-        QVERIFY(area().area.platform.clipboardTexts.isEmpty() && area().area.platform.openedUrls.isEmpty());
+        QVERIFY(area().platform.clipboardTexts.isEmpty() && area().platform.openedUrls.isEmpty());
         area().render(QJsonObject{{QStringLiteral("webOrigin"), QStringLiteral("https://app.vodu.ai/workspace")}});
         area().button("copyButton")->click();
-        QCOMPARE(area().area.platform.clipboardTexts, QStringList{QStringLiteral("https://app.vodu.ai/")});
-        QCOMPARE(area().area.feedback.footerText(), QStringLiteral("Copied"));
+        QCOMPARE(area().platform.clipboardTexts, QStringList{QStringLiteral("https://app.vodu.ai/")});
+        QCOMPARE(area().feedback.footerText(), QStringLiteral("Copied"));
         area().button("webButton")->click();
-        QCOMPARE(area().area.platform.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://app.vodu.ai/"))});
+        QCOMPARE(area().platform.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://app.vodu.ai/"))});
     }
 
     void trayMenuAndSummaryOpenThePanel() {
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(overview().statusPanel()->isVisible());
         overview().closeStatusPanel();
         QVERIFY(!overview().statusPanel()->isVisible());
-        QTest::mouseClick(area().area.view<ConnectionButton>("connectionSummary"), Qt::LeftButton);
+        QTest::mouseClick(area().view<ConnectionButton>("connectionSummary"), Qt::LeftButton);
         QVERIFY(overview().statusPanel()->isVisible());
         overview().closeStatusPanel();
 

@@ -39,10 +39,10 @@ private Q_SLOTS:
     // A long report full of inline runs is drawn in one pass: it used to take time in the square of its length.
     void manyInlineRunsDrawnAtOnce() {
         TasksArea area;
-        area.area.view<QWidget>("taskDetailArea")->resize(760, 640);
-        area.area.parent.resize(760, 640);
-        area.area.parent.show();
-        auto* taskBody = area.area.view<TaskBodyView>("taskBody");
+        area.view<QWidget>("taskDetailArea")->resize(760, 640);
+        area.parent.resize(760, 640);
+        area.parent.show();
+        auto* taskBody = area.view<TaskBodyView>("taskBody");
         QVERIFY(taskBody->isVisible());
         area.tasks.renderTasks(taskList(R"([{"key":"t1","label":"Weekly digest","state":"succeeded"}])"));
         const QString runs = QStringLiteral("*a* b ").repeated(4000);

@@ -23,7 +23,7 @@ void showTask(TasksArea& area, const QJsonObject& detail, bool fullResult = fals
 }
 
 TaskBodyView* body(const TasksArea& area) {
-    return area.area.view<TaskBodyView>("taskBody");
+    return area.view<TaskBodyView>("taskBody");
 }
 
 void selectBodyText(const TasksArea& area, int from, int to) {
@@ -35,15 +35,14 @@ void selectBodyText(const TasksArea& area, int from, int to) {
 
 QStringList cardRows(const TasksArea& area) {
     QStringList texts;
-    for (const QLabel* label :
-         area.area.view<QWidget>("taskVisuals")->findChildren<QLabel*>(QStringLiteral("cardRow"))) {
+    for (const QLabel* label : area.view<QWidget>("taskVisuals")->findChildren<QLabel*>(QStringLiteral("cardRow"))) {
         texts.append(label->text());
     }
     return texts;
 }
 
 QList<QPushButton*> linkButtonsOf(const TasksArea& area) {
-    return area.area.view<QWidget>("taskLinks")->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+    return area.view<QWidget>("taskLinks")->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
 }
 
 // The character format of the first occurrence of `text` in the body.
@@ -63,7 +62,7 @@ class TaskDetailTest final : public QObject {
 
     std::unique_ptr<TasksArea> m_area;
     TasksArea& area() { return *m_area; }
-    QPushButton* button(const char* name) { return m_area->area.view<QPushButton>(name); }
+    QPushButton* button(const char* name) { return m_area->view<QPushButton>(name); }
 
 private Q_SLOTS:
     void init() { m_area = std::make_unique<TasksArea>(); }
@@ -91,7 +90,7 @@ private Q_SLOTS:
         // The next snapshot asks again and the request fails: the body says so, and the same detail coming again is
         // drawn again.
         area().tasks.renderTasks(QJsonObject{{"items", QJsonArray{kTask}}});
-        area().area.commands.complete(area().lastCommand(), false);
+        area().commands.complete(area().lastCommand(), false);
         QCOMPARE(area().bodyText(), QStringLiteral("Task content is unavailable. Refresh to try again."));
         area().tasks.renderTaskDetail(detail);
         QVERIFY(area().bodyText().startsWith(QStringLiteral("Request\nPost the digest\n")));
@@ -103,10 +102,10 @@ private Q_SLOTS:
 
     void switchesShownForTheDetail() {
         showTask(area(), json(R"({"instruction":"Just this"})"));
-        QVERIFY(area().area.view<QWidget>("detailActions")->isHidden());
-        QVERIFY(area().area.view<QWidget>("taskVisuals")->isHidden());
+        QVERIFY(area().view<QWidget>("detailActions")->isHidden());
+        QVERIFY(area().view<QWidget>("taskVisuals")->isHidden());
         showTask(area(), json(R"({"technicalResult":"T"})"));
-        QVERIFY(!area().area.view<QWidget>("detailActions")->isHidden());
+        QVERIFY(!area().view<QWidget>("detailActions")->isHidden());
         QVERIFY(button("resultButton")->isHidden());
         QVERIFY(button("criteriaButton")->isHidden());
         QVERIFY(!button("technicalButton")->isHidden());
@@ -124,7 +123,7 @@ private Q_SLOTS:
 
     // Rich text from inline Markdown without heading markers, recoloured in place when the appearance changes.
     void bodyIsMarkdownInTheThemeColours() {
-        setWindowAppearance(&area().area.parent, Appearance::light);
+        setWindowAppearance(&area().parent, Appearance::light);
         showTask(area(),
                  QJsonObject{
                      {"result", "## Summary\nAnswered **118** of `120` *now*, see [the draft](https://x.example/d)."},
@@ -138,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(formatOf(area(), "the draft").anchorHref(), QStringLiteral("https://x.example/d"));
         selectBodyText(area(), 0, 4);
         for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            setWindowAppearance(&area().area.parent, appearance);
+            setWindowAppearance(&area().parent, appearance);
             QCOMPARE(formatOf(area(), "Full result").foreground().color(), Theme::secondary.resolve(appearance));
             QCOMPARE(formatOf(area(), "Answered").foreground().color(), Theme::text.resolve(appearance));
             QCOMPARE(formatOf(area(), "the draft").foreground().color(), Theme::accent.resolve(appearance));
@@ -154,8 +153,8 @@ private Q_SLOTS:
         area().clickRow(1);
         QCOMPARE(area().tasks.selectedTaskKey(), QStringLiteral("t2"));
         QVERIFY(area().tasks.selectedDetail().isEmpty());
-        QVERIFY(area().area.view<QWidget>("detailActions")->isHidden());
-        QVERIFY(area().area.view<QWidget>("taskVisuals")->isHidden());
+        QVERIFY(area().view<QWidget>("detailActions")->isHidden());
+        QVERIFY(area().view<QWidget>("taskVisuals")->isHidden());
         area().tasks.renderTaskDetail(kFiveCriteria);
         QCOMPARE(button("criteriaButton")->text(), QStringLiteral("Show all criteria"));
         QVERIFY(!area().bodyText().contains(QStringLiteral("All success criteria")));
@@ -179,17 +178,17 @@ private Q_SLOTS:
         QCOMPARE(buttons.at(2)->toolTip(), QStringLiteral("https://docs.example.org/q3"));
         buttons.at(2)->click();
         const QList<QUrl> opened{QUrl(QStringLiteral("https://docs.example.org/q3"))};
-        QCOMPARE(area().area.platform.openedUrls, opened);
+        QCOMPARE(area().platform.openedUrls, opened);
         // openTaskLink checks the address again.
         QPushButton unsafe;
         unsafe.setToolTip(QStringLiteral("javascript:alert(1)"));
         area().tasks.openTaskLink(&unsafe);
         area().tasks.openTaskLink(nullptr);
-        QCOMPARE(area().area.platform.openedUrls, opened);
+        QCOMPARE(area().platform.openedUrls, opened);
 
         showTask(area(), json("{\"links\":[{\"url\":\"javascript:alert(1)\"}]}"));
         QVERIFY(linkButtonsOf(area()).isEmpty());
-        QVERIFY(area().area.view<QWidget>("taskLinks")->isHidden());
+        QVERIFY(area().view<QWidget>("taskLinks")->isHidden());
     }
 
     void bodyLinkClicks_data() {
@@ -210,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(formatOf(area(), "this").anchorHref(), href);
         const QString before = area().bodyText();
         Q_EMIT body(area())->anchorClicked(QUrl(href));
-        QCOMPARE(area().area.platform.openedUrls.size(), opened ? 1 : 0);
+        QCOMPARE(area().platform.openedUrls.size(), opened ? 1 : 0);
         // The view itself never navigates.
         QCOMPARE(area().bodyText(), before);
         QVERIFY(body(area())->source().isEmpty());

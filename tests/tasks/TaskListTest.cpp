@@ -19,17 +19,17 @@ const QString kThreeTasks = QStringLiteral(
 
 void verifyEmptyState(const TasksArea& area) {
     QVERIFY(!area.tasks.selectedTaskKey());
-    QCOMPARE(area.area.view<QLabel>("taskTitle")->text(), QStringLiteral("Select a task"));
+    QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Select a task"));
     QCOMPARE(area.bodyText(),
              QStringLiteral("Run a task from your web workspace to see its content and results here."));
-    QVERIFY(area.area.view<QWidget>("detailActions")->isHidden());
-    QVERIFY(area.area.view<QWidget>("taskVisuals")->isHidden());
+    QVERIFY(area.view<QWidget>("detailActions")->isHidden());
+    QVERIFY(area.view<QWidget>("taskVisuals")->isHidden());
 }
 
 // The task keys of the detail requests sent so far; every one without force or fields.
 QStringList detailRequests(const TasksArea& area) {
     QStringList keys;
-    for (const RecordingCommandSink::Command& command : area.area.commands.commands) {
+    for (const RecordingCommandSink::Command& command : area.commands.commands) {
         if (command.action == u"task_detail" && !command.force && command.fields.isEmpty()) {
             keys.append(command.taskKey.value_or(QStringLiteral("(none)")));
         }
@@ -46,30 +46,30 @@ private Q_SLOTS:
     void firstSnapshotSelectsTheFirstTask() {
         TasksArea area;
         verifyEmptyState(area);
-        QCOMPARE(area.area.view<QTableView>("taskTable")->verticalHeader()->defaultSectionSize(), 64);
+        QCOMPARE(area.view<QTableView>("taskTable")->verticalHeader()->defaultSectionSize(), 64);
         area.tasks.renderTasks(taskList(kThreeTasks, 2));
-        QCOMPARE(area.area.link.activeTaskCount, 2);
-        QCOMPARE(area.area.view<QTableView>("taskTable")->model()->rowCount(), 3);
+        QCOMPARE(area.link.activeTaskCount, 2);
+        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 3);
         QCOMPARE(area.selectedRow(), 0);
         QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("a"));
-        QCOMPARE(area.area.view<QLabel>("taskTitle")->text(), QStringLiteral("Alpha"));
-        QCOMPARE(area.area.view<QLabel>("taskState")->text(), QStringLiteral("●  Running"));
-        auto* state = area.area.view<ThemedLabel>("taskState");
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Alpha"));
+        QCOMPARE(area.view<QLabel>("taskState")->text(), QStringLiteral("●  Running"));
+        auto* state = area.view<ThemedLabel>("taskState");
         QVERIFY(state);
         QCOMPARE(state->color().resolve(Appearance::dark), taskStateColor("running").resolve(Appearance::dark));
         QCOMPARE(detailRequests(area), QStringList{"a"});
         QCOMPARE(area.bodyText(), kChecking);
-        area.area.commands.complete(0, false);
+        area.commands.complete(0, false);
         QCOMPARE(area.bodyText(), kUnavailable);
 
         area.tasks.renderTasks(taskList("[]"));
         verifyEmptyState(area);
-        QCOMPARE(area.area.view<QTableView>("taskTable")->model()->rowCount(), 0);
-        QCOMPARE(area.area.commands.commands.size(), 1); // an empty list asks for nothing
+        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 0);
+        QCOMPARE(area.commands.commands.size(), 1); // an empty list asks for nothing
         // Disconnected: nothing counts as running any more, so quitting asks no question.
         area.tasks.renderTasks(taskList(kThreeTasks, 2));
         area.tasks.forgetRunningTasks();
-        QCOMPARE(area.area.link.activeTaskCount, 0);
+        QCOMPARE(area.link.activeTaskCount, 0);
     }
 
     void selectionFollowsTheTaskAcrossSnapshots() {
@@ -81,12 +81,12 @@ private Q_SLOTS:
         area.tasks.renderTasks(taskList(R"([{"key":"x"},{"key":"a"},{"id":"c","label":"Gamma 2"}])"));
         QCOMPARE(area.selectedRow(), 2);
         QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("c"));
-        QCOMPARE(area.area.view<QLabel>("taskTitle")->text(), QStringLiteral("Gamma 2"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Gamma 2"));
         // It disappeared: the first task is selected.
         area.tasks.renderTasks(taskList(R"([{"key":"b","label":"Beta"},{"key":"a"}])"));
         QCOMPARE(area.selectedRow(), 0);
         QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("b"));
-        QCOMPARE(area.area.view<QLabel>("taskTitle")->text(), QStringLiteral("Beta"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Beta"));
     }
 
     // A task with neither key nor id is listed, but selecting it changes nothing. Host text is never markup.
@@ -94,13 +94,13 @@ private Q_SLOTS:
         TasksArea area;
         const QString items = R"([{"key":"a","label":"<img src=x><b>Alpha</b>"},{"label":"Nameless"}])";
         area.tasks.renderTasks(taskList(items));
-        QCOMPARE(area.area.view<QTableView>("taskTable")->model()->rowCount(), 2);
+        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 2);
         area.clickRow(0);
         area.clickRow(1);
         QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("a"));
         QCOMPARE(detailRequests(area), QStringList{"a"});
-        QCOMPARE(area.area.view<QLabel>("taskTitle")->text(), QStringLiteral("<img src=x><b>Alpha</b>"));
-        QCOMPARE(area.area.view<QLabel>("taskTitle")->textFormat(), Qt::PlainText);
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("<img src=x><b>Alpha</b>"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->textFormat(), Qt::PlainText);
         // The next snapshot puts the selection back on the task that is shown.
         area.tasks.renderTasks(taskList(items));
         QCOMPARE(area.selectedRow(), 0);
@@ -110,10 +110,10 @@ private Q_SLOTS:
     void selectedRowIsDrawnWithTheSelectedFill() {
         TasksArea area;
         area.tasks.renderTasks(taskList(kThreeTasks));
-        auto* table = area.area.view<QTableView>("taskTable");
+        auto* table = area.view<QTableView>("taskTable");
         table->resize(240, 3 * 64);
         for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            setWindowAppearance(&area.area.parent, appearance);
+            setWindowAppearance(&area.parent, appearance);
             const QImage image = table->viewport()->grab().toImage();
             const auto pixel = [&image](int x, int y) {
                 return image.pixelColor(
@@ -136,13 +136,13 @@ private Q_SLOTS:
         area.tasks.renderTasks(taskList(two));
         QCOMPARE(detailRequests(area), (QStringList{"only-id", "only-id"})); // an id stands in for a missing key
         QCOMPARE(area.bodyText(), kChecking);
-        area.area.commands.complete(1, true); // answered: the detail itself comes as its own message
+        area.commands.complete(1, true); // answered: the detail itself comes as its own message
         QCOMPARE(area.bodyText(), kChecking);
 
         // The user moves on; the old request then fails or answers late. The new task's body is left alone.
         area.clickRow(1);
         QCOMPARE(detailRequests(area), (QStringList{"only-id", "only-id", "b"}));
-        area.area.commands.complete(0, false);
+        area.commands.complete(0, false);
         area.tasks.handleTaskDetail(json(R"({"taskKey":"only-id","task":{"result":"Old"}})"));
         QCOMPARE(area.bodyText(), kChecking);
         QVERIFY(area.tasks.selectedDetail().isEmpty());
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(area.bodyText(), kChecking);
 
         // The selected task's own failure is shown, and replaced by its detail when that comes.
-        area.area.commands.complete(2, false, QStringLiteral("task_detail refused"));
+        area.commands.complete(2, false, QStringLiteral("task_detail refused"));
         QCOMPARE(area.bodyText(), kUnavailable);
         area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":{"instruction":"Do B"}})"));
         QVERIFY(area.bodyText().contains(QStringLiteral("Do B")));

@@ -7,24 +7,24 @@
 #include <QJsonDocument>
 #include <QTableView>
 
-TasksArea::TasksArea(const QStringList& languages) : area(languages) {
-    tasks.buildTaskList(&area.parent);
-    tasks.buildHeading(&area.parent);
-    tasks.buildTaskDetail(&area.parent);
+TasksArea::TasksArea(const QStringList& languages) : AreaHarness(languages) {
+    tasks.buildTaskList(&parent);
+    tasks.buildHeading(&parent);
+    tasks.buildTaskDetail(&parent);
     tasks.showEmptyTask();
 }
 
 QString TasksArea::bodyText() const {
-    return area.view<TaskBodyView>("taskBody")->document()->toPlainText();
+    return view<TaskBodyView>("taskBody")->document()->toPlainText();
 }
 
 int TasksArea::selectedRow() const {
-    const QModelIndexList rows = area.view<QTableView>("taskTable")->selectionModel()->selectedRows();
+    const QModelIndexList rows = view<QTableView>("taskTable")->selectionModel()->selectedRows();
     return rows.size() == 1 ? rows.first().row() : -1;
 }
 
 void TasksArea::clickRow(int row) {
-    auto* table = area.view<QTableView>("taskTable");
+    auto* table = view<QTableView>("taskTable");
     table->selectionModel()->select(table->model()->index(row, 0),
                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }

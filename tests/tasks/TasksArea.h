@@ -7,18 +7,17 @@
 #include <QString>
 
 // The tasks area on its own: the list, the heading and the detail built into the harness's parent as the window
-// builds them, starting from the empty task. Commands it sends wait in `area.commands` until the test completes them.
-struct TasksArea {
+// builds them, starting from the empty task. Commands it sends wait in `commands` until the test completes them.
+struct TasksArea : AreaHarness {
     explicit TasksArea(const QStringList& languages = {QStringLiteral("en-US")});
 
     QString bodyText() const;
     int selectedRow() const; // -1 unless exactly one row is selected
     void clickRow(int row);
     // The most recent command, which the test may complete.
-    qsizetype lastCommand() const { return area.commands.commands.size() - 1; }
+    qsizetype lastCommand() const { return commands.commands.size() - 1; }
 
-    AreaHarness area;
-    TasksController tasks{area.context, area.link};
+    TasksController tasks{context, link};
 };
 
 // {"activeCount": activeCount, "items": <items as JSON>}
