@@ -1,12 +1,15 @@
 #include "host/ConflictStop.h"
+#include "AreaHarness.h"
 #include "Harness.h"
 #include "TestRegistry.h"
+#include "host/ConflictStopFlow.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -16,6 +19,10 @@ const char* const kTwoConflicts =
     R"({"pid":"102","entryPath":"/opt/b/host.js"}]})";
 const QString kTwoLines = QStringLiteral("PID 101 — /opt/a/host.js\nPID 102 — /opt/b/host.js\n\n");
 
+QJsonObject json(const char* text) {
+    return QJsonDocument::fromJson(text).object();
+}
+
 // The requests the stop script was given, one per run.
 QJsonArray requestsIn(const QString& log) {
     QFile file(log);
@@ -24,26 +31,35 @@ QJsonArray requestsIn(const QString& log) {
                : QJsonArray();
 }
 
-// A bundle whose stop script answers from STOP_SCRIPT_PLAN, on an app that has just been told of two conflicts and
-// will confirm `confirmations` alerts.
+// Points `platform` at a bundle whose stop script answers from STOP_SCRIPT_PLAN and logs each request to `log`.
+bool useStopScript(FakePlatform& platform, const TestBundle& bundle, const QString& plan, const QString& log) {
+    platform.inheritSystemEnvironment();
+    platform.bundleDir = bundle.path();
+    platform.environment.insert("STOP_SCRIPT_PLAN", plan);
+    platform.environment.insert("STOP_SCRIPT_LOG", log);
+    return bundle.isValid() && QFile::copy(TestBundle::fixturePath("stop-conflicts-script.js"),
+                                           bundle.path() + "/Contents/Resources/cli/src/desktop-stop-conflicts.js");
+}
+
+// The flow alone, just told of two conflicts, with a stop script that answers as planned and `confirmations`
+// alerts that will be confirmed.
 struct StopSetup {
     explicit StopSetup(const QString& plan, int confirmations = 0) {
-        valid =
-            bundle.isValid() && QFile::copy(TestBundle::fixturePath("stop-conflicts-script.js"),
-                                            bundle.path() + "/Contents/Resources/cli/src/desktop-stop-conflicts.js");
-        harness.fake->bundleDir = bundle.path();
-        harness.fake->environment.insert("STOP_SCRIPT_PLAN", plan);
-        harness.fake->environment.insert("STOP_SCRIPT_LOG", log());
-        harness.fake->environment.insert("SCRIPTED_HOST_MODE", "silent");
-        harness.fake->alertAnswers.fill(AlertAnswer{1, {}}, confirmations);
-        harness.app().link().handleLine(kTwoConflicts);
+        valid = useStopScript(area.platform, bundle, plan, log());
+        area.platform.alertAnswers.fill(AlertAnswer{1, {}}, confirmations);
+        flow.buildStopButton(&area.parent);
+        flow.recordConflict(json(kTwoConflicts));
     }
-    AppDelegate& app() { return harness.app(); }
     QString log() const { return logs.path() + "/stop.log"; }
+    QPushButton* button() const { return area.view<QPushButton>("stopConflictButton"); }
+    // Not stopping any more, and the button can be clicked again.
+    bool settled() const { return !flow.isResolving() && button()->isEnabled(); }
 
     QTemporaryDir logs;
     TestBundle bundle;
-    Harness harness;
+    AreaHarness area;
+    ConflictStopFlow flow{area.context};
+    QSignalSpy startHost{&flow, &ConflictStopFlow::startHostRequested};
     bool valid = false;
 };
 
@@ -69,25 +85,54 @@ private Q_SLOTS:
                  StopOutcome::identityUnverified);
     }
 
+    // Only a list of process records offers the stop button; the message is kept either way, until a new start.
+    void conflictsRecorded_data() {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<int>("conflicts");
+        QTest::newRow("no conflicts key") << QByteArray(R"({"type":"error","code":"process_conflict"})") << 0;
+        QTest::newRow("conflicts not objects")
+            << QByteArray(R"({"type":"error","code":"process_conflict","conflicts":[1,{"pid":2}]})") << 0;
+        QTest::newRow("conflicts not a list")
+            << QByteArray(R"({"type":"error","code":"process_conflict","conflicts":{"pid":2}})") << 0;
+        QTest::newRow("two conflicts") << QByteArray(kTwoConflicts) << 2;
+    }
+
+    void conflictsRecorded() {
+        QFETCH(QByteArray, message);
+        QFETCH(int, conflicts);
+        AreaHarness area;
+        ConflictStopFlow flow(area.context);
+        auto* button = flow.buildStopButton(&area.parent);
+        QVERIFY(button->isHidden());
+        flow.recordConflict(QJsonDocument::fromJson(message).object());
+        QCOMPARE(flow.conflictingProcesses().size(), conflicts);
+        QCOMPARE(button->isHidden(), conflicts == 0);
+        QVERIFY(flow.message() &&
+                flow.message()->startsWith(QStringLiteral("A CLI is already using this connection.")));
+        flow.reset();
+        QVERIFY(!flow.message() && flow.conflictingProcesses().isEmpty() && button->isHidden());
+        flow.confirmStopConflicts(); // nothing left to stop: not even asked
+        QVERIFY(area.platform.alerts.isEmpty());
+    }
+
     // Cancelled, nothing happens; confirmed, the script is run once and, with nothing left, the service starts.
     void cancelThenStop() {
         StopSetup setup(QStringLiteral("ok:0"));
         QVERIFY(setup.valid);
-        AppDelegate& app = setup.app();
-        setup.harness.fake->alertAnswers = {AlertAnswer{0, {}}, AlertAnswer{1, {}}};
-        view<QPushButton>(app, "stopConflictButton")->click();
-        const AlertRequest& alert = setup.harness.fake->alerts.value(0);
+        setup.area.platform.alertAnswers = {AlertAnswer{0, {}}, AlertAnswer{1, {}}};
+        setup.button()->click();
+        const AlertRequest& alert = setup.area.platform.alerts.value(0);
         QCOMPARE(alert.message, QStringLiteral("Another VODU service is running"));
         QCOMPARE(alert.informativeText, kTwoLines + "The active task count is unavailable. Stopping these processes "
                                                     "may interrupt their tasks.");
         QCOMPARE(alert.buttons, QStringList({"Cancel", "Stop and restart"}));
-        QVERIFY(!app.conflictStop().isResolving() && view<QPushButton>(app, "stopConflictButton")->isEnabled() &&
-                !QFile::exists(setup.log()));
+        QVERIFY(setup.settled() && !QFile::exists(setup.log()));
 
-        view<QPushButton>(app, "stopConflictButton")->click();
-        QTRY_VERIFY(app.link().hostIsRunning());
-        QVERIFY(!app.conflictStop().isResolving() && app.conflictStop().conflictingProcesses().isEmpty() &&
-                view<QPushButton>(app, "stopConflictButton")->isHidden());
+        setup.button()->click();
+        QVERIFY(setup.flow.isResolving() && !setup.button()->isEnabled());
+        QVERIFY(setup.startHost.wait(10000));
+        QVERIFY(setup.settled());
+        QVERIFY(setup.area.feedback.texts.isEmpty());
         const QJsonArray requests = requestsIn(setup.log());
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests[0][u"force"], QJsonValue(false));
@@ -98,12 +143,11 @@ private Q_SLOTS:
     void survivorsAreForcedOnceThenReported() {
         StopSetup setup(QStringLiteral("ok:2,ok:1"), 3);
         QVERIFY(setup.valid);
-        AppDelegate& app = setup.app();
-        view<QPushButton>(app, "stopConflictButton")->click();
-        QTRY_COMPARE(view<QLabel>(app, "footer")->text(),
+        setup.button()->click();
+        QTRY_COMPARE(setup.area.feedback.footerText(),
                      QStringLiteral("Could not stop the service. Check its status and try again."));
-        QCOMPARE(setup.harness.fake->alerts.size(), 2);
-        const AlertRequest& forced = setup.harness.fake->alerts.at(1);
+        QCOMPARE(setup.area.platform.alerts.size(), 2);
+        const AlertRequest& forced = setup.area.platform.alerts.at(1);
         QCOMPARE(forced.message, QStringLiteral("Force quit the unresponsive VODU processes?"));
         QCOMPARE(forced.buttons.last(), QStringLiteral("Force quit"));
         QVERIFY(forced.informativeText.startsWith(kTwoLines));
@@ -111,8 +155,7 @@ private Q_SLOTS:
         QCOMPARE(requests.size(), 2);
         QCOMPARE(requests[1][u"force"], QJsonValue(true));
         QCOMPARE(requests[1][u"conflicts"].toArray().size(), 2);
-        QVERIFY(!app.conflictStop().isResolving() && view<QPushButton>(app, "stopConflictButton")->isEnabled() &&
-                !app.link().process());
+        QVERIFY(setup.settled() && setup.startHost.isEmpty());
     }
 
     void failedStopIsReported_data() {
@@ -133,24 +176,40 @@ private Q_SLOTS:
         if (plan == u"no runtime") {
             QVERIFY(QFile::remove(setup.bundle.path() + "/Contents/Resources/runtime/bin/node"));
         }
-        AppDelegate& app = setup.app();
-        view<QPushButton>(app, "stopConflictButton")->click();
-        QTRY_COMPARE(view<QLabel>(app, "footer")->text(), footer);
-        QCOMPARE(setup.harness.fake->alerts.size(), 1);
-        QVERIFY(!app.conflictStop().isResolving() && view<QPushButton>(app, "stopConflictButton")->isEnabled() &&
-                !app.link().process());
+        setup.button()->click();
+        QTRY_COMPARE(setup.area.feedback.footerText(), footer);
+        QCOMPARE(setup.area.platform.alerts.size(), 1);
+        QVERIFY(setup.settled() && setup.startHost.isEmpty());
     }
 
     void aSecondClickWhileStoppingIsIgnored() {
         StopSetup setup(QStringLiteral("exit1"), 2);
         QVERIFY(setup.valid);
-        AppDelegate& app = setup.app();
-        view<QPushButton>(app, "stopConflictButton")->click();
-        QVERIFY(app.conflictStop().isResolving() && !view<QPushButton>(app, "stopConflictButton")->isEnabled());
-        app.conflictStop().confirmStopConflicts(); // as a click that slipped through would
-        QCOMPARE(setup.harness.fake->alerts.size(), 1);
-        QTRY_VERIFY(!app.conflictStop().isResolving());
+        setup.button()->click();
+        QVERIFY(setup.flow.isResolving() && !setup.button()->isEnabled());
+        setup.flow.confirmStopConflicts(); // as a click that slipped through would
+        QCOMPARE(setup.area.platform.alerts.size(), 1);
+        QTRY_VERIFY(!setup.flow.isResolving());
         QCOMPARE(requestsIn(setup.log()).size(), 1);
+    }
+
+    // The whole app: a conflict reported by the host, stopped from the footer, and our own service started in its
+    // place, the conflict forgotten.
+    void stoppingTheOtherServiceStartsOurs() {
+        QTemporaryDir logs;
+        TestBundle bundle;
+        Harness harness;
+        AppDelegate& app = harness.app();
+        QVERIFY(useStopScript(*harness.fake, bundle, QStringLiteral("ok:0"), logs.path() + "/stop.log"));
+        harness.fake->environment.insert("SCRIPTED_HOST_MODE", "silent");
+        harness.fake->alertAnswers = {AlertAnswer{1, {}}};
+        app.link().handleLine(kTwoConflicts);
+        QVERIFY(!view<QPushButton>(app, "stopConflictButton")->isHidden());
+        view<QPushButton>(app, "stopConflictButton")->click();
+        QTRY_VERIFY(app.link().hostIsRunning());
+        QVERIFY(view<QPushButton>(app, "stopConflictButton")->isHidden());
+        QVERIFY(app.conflictStop().conflictingProcesses().isEmpty() && !app.conflictStop().message());
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QString());
     }
 };
 

@@ -1,14 +1,11 @@
-#include "Harness.h"
+#include "FakePlatform.h"
 #include "TestRegistry.h"
 #include "context/LinkState.h"
+#include "host/HostLink.h"
 #include "host/PendingCommands.h"
-#include "ui/ConnectionButton.h"
-#include "ui/StatusRow.h"
-#include "ui/ThemedLabel.h"
+#include "ui/Copy.h"
 
 #include <QJsonDocument>
-#include <QLabel>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -17,102 +14,76 @@ struct CompletionCall {
     std::optional<QString> message;
 };
 
+// Each line from the host leaves the link as one signal, chosen by its "type"; anything else is dropped.
 class DispatchTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void malformedFramesAreIgnored_data() {
+    void framesAreRouted_data() {
         QTest::addColumn<QByteArray>("frame");
-        QTest::newRow("empty line") << QByteArray();
-        QTest::newRow("literal true") << QByteArray("true");
-        QTest::newRow("array") << QByteArray(R"([{"type":"status","status":{}}])");
-        QTest::newRow("invalid json") << QByteArray("{\"type\":\"status\",");
-        QTest::newRow("type not a string") << QByteArray(R"({"type":1,"status":{}})");
-        QTest::newRow("status without object") << QByteArray(R"({"type":"status","status":[]})");
-        QTest::newRow("unknown type") << QByteArray(R"({"type":"gossip","status":{}})");
-        QTest::newRow("result without id") << QByteArray(R"({"type":"result","ok":true})");
+        QTest::addColumn<QString>("signal");  // empty: none
+        QTest::addColumn<QString>("payload"); // the error text, or the object the signal carries
+        const auto row = [](const char* name, const QByteArray& frame, const char* signal = "",
+                            const QString& payload = {}) {
+            QTest::newRow(name) << frame << QString::fromLatin1(signal) << payload;
+        };
+        row("empty line", QByteArray());
+        row("literal true", "true");
+        row("array", R"([{"type":"status","status":{}}])");
+        row("invalid json", "{\"type\":\"status\",");
+        row("type not a string", R"({"type":1,"status":{}})");
+        row("status without object", R"({"type":"status","status":[]})");
+        row("unknown type", R"({"type":"gossip","status":{}})");
+        row("result without id", R"({"type":"result","ok":true})");
+        row("result for no waiting command", R"({"type":"result","id":"A","ok":true})");
+        row("status", R"({"type":"status","status":{"connection":{"state":"online"}}})", "status",
+            R"({"connection":{"state":"online"}})");
+        row("error, blank message", "{\"type\":\"error\",\"message\":\"  \\n \"}", "error", "Service error");
+        row("error, message of wrong type", R"({"type":"error","message":7})", "error", "Service error");
+        row("error, secret masked", R"({"type":"error","message":"bad password=hunter2 given"})", "error",
+            "bad ••• given");
+        row("error, long message cut", "{\"type\":\"error\",\"message\":\"" + QByteArray("word ").repeated(60) + "\"}",
+            "error", QStringLiteral("word ").repeated(60).left(180));
+        row("error, conflict code compared exactly", R"({"type":"error","code":"Process_Conflict"})", "error",
+            "Service error");
+        row("process conflict", R"({"type":"error","code":"process_conflict","conflicts":[{"pid":2}]})", "conflict",
+            R"({"code":"process_conflict","conflicts":[{"pid":2}],"type":"error"})");
+        row("task detail", R"({"type":"task_detail","taskKey":"t1","task":{"result":"R"}})", "detail",
+            R"({"task":{"result":"R"},"taskKey":"t1","type":"task_detail"})");
     }
 
-    void malformedFramesAreIgnored() {
+    // Only a status marks the link connected; nothing else changes it, either way.
+    void framesAreRouted() {
         QFETCH(QByteArray, frame);
-        FakePlatform platform;
-        LinkState state;
-        HostLink link(platform, Copy{}, state);
-        QSignalSpy statuses(&link, &HostLink::statusReceived);
-        QSignalSpy errors(&link, &HostLink::serviceError);
-        QSignalSpy details(&link, &HostLink::taskDetailReceived);
-        link.handleLine(frame);
-        QVERIFY(!state.connected);
-        QVERIFY(!state.lastStatusReceivedAt);
-        QCOMPARE(statuses.size() + errors.size() + details.size(), 0);
-    }
-
-    void statusIsRendered() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.link().handleLine(
-            R"({"type":"status","status":{"connection":{"state":"online"},"auth":{"state":"signed_in"}}})");
-        QVERIFY(app.linkState().connected);
-        QCOMPARE(app.linkState().lastStatusReceivedAt, harness.fake->clock);
-        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Online"));
-    }
-
-    void errorsGoToTheFooter_data() {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<QString>("footer");
-        QTest::newRow("blank message") << QByteArray("{\"type\":\"error\",\"message\":\"  \\n \"}")
-                                       << QStringLiteral("Service error");
-        QTest::newRow("message of wrong type")
-            << QByteArray(R"({"type":"error","message":7})") << QStringLiteral("Service error");
-        QTest::newRow("secret masked") << QByteArray(R"({"type":"error","message":"bad password=hunter2 given"})")
-                                       << QStringLiteral("bad ••• given");
-        QTest::newRow("long message cut")
-            << ("{\"type\":\"error\",\"message\":\"" + QByteArray("word ").repeated(60) + "\"}")
-            << QStringLiteral("word ").repeated(60).left(180);
-    }
-
-    void errorsGoToTheFooter() {
-        QFETCH(QByteArray, frame);
-        QFETCH(QString, footer);
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.link().handleLine(R"({"type":"status","status":{}})");
-        QVERIFY(app.linkState().connected);
-        app.link().handleLine(frame);
-        QCOMPARE(view<QLabel>(app, "footer")->text(), footer);
-        QVERIFY(app.linkState().connected); // an ordinary error leaves the connection alone
-    }
-
-    void processConflictShowsTheDisconnectedState_data() {
-        QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("conflicts");
-        QTest::newRow("no conflicts key") << QByteArray(R"({"type":"error","code":"process_conflict"})") << 0;
-        QTest::newRow("conflicts not objects")
-            << QByteArray(R"({"type":"error","code":"process_conflict","conflicts":[1,{"pid":2}]})") << 0;
-        QTest::newRow("two conflicts")
-            << QByteArray(
-                   R"({"type":"error","code":"process_conflict","conflicts":[{"pid":2,"entryPath":"/a"},{"pid":3}]})")
-            << 2;
-    }
-
-    void processConflictShowsTheDisconnectedState() {
-        QFETCH(QByteArray, frame);
-        QFETCH(int, conflicts);
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.link().handleLine(R"({"type":"status","status":{}})");
-        QVERIFY(app.linkState().connected);
-        app.link().handleLine(frame);
-        QCOMPARE(app.conflictStop().conflictingProcesses().size(), conflicts);
-        QCOMPARE(view<QPushButton>(app, "stopConflictButton")->isHidden(), conflicts == 0);
-        QVERIFY(!app.linkState().connected);
-        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Another CLI is running"));
-        QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text(),
-                 QStringLiteral("Not connected · View details"));
-        QVERIFY(app.conflictStop().message().has_value());
-        QCOMPARE(view<QLabel>(app, "footer")->text(), *app.conflictStop().message());
-        QVERIFY(
-            view<QLabel>(app, "footer")->text().startsWith(QStringLiteral("A CLI is already using this connection.")));
+        QFETCH(QString, signal);
+        QFETCH(QString, payload);
+        for (const bool connectedBefore : {false, true}) {
+            FakePlatform platform;
+            LinkState state;
+            state.connected = connectedBefore;
+            HostLink link(platform, Copy{}, state);
+            QSignalSpy statuses(&link, &HostLink::statusReceived);
+            QSignalSpy errors(&link, &HostLink::serviceError);
+            QSignalSpy conflicts(&link, &HostLink::processConflict);
+            QSignalSpy details(&link, &HostLink::taskDetailReceived);
+            QSignalSpy stale(&link, &HostLink::stale);
+            link.handleLine(frame);
+            const QList<QPair<QString, QSignalSpy*>> spies{
+                {"status", &statuses}, {"error", &errors}, {"conflict", &conflicts}, {"detail", &details}};
+            for (const auto& [name, spy] : spies) {
+                QVERIFY2(spy->size() == (name == signal ? 1 : 0), qPrintable(name));
+            }
+            QVERIFY(stale.isEmpty());
+            if (signal == u"error") {
+                QCOMPARE(errors.first().first().toString(), payload);
+            } else if (!signal.isEmpty()) {
+                const QSignalSpy* spy = signal == u"status" ? &statuses : signal == u"conflict" ? &conflicts : &details;
+                QCOMPARE(QJsonDocument(spy->first().first().toJsonObject()).toJson(QJsonDocument::Compact),
+                         payload.toUtf8());
+            }
+            QCOMPARE(state.connected, connectedBefore || signal == u"status");
+            QVERIFY(!state.lastStatusReceivedAt); // stamped when a snapshot is shown, not when it arrives
+        }
     }
 
     void resultsCompleteTheirCommandOnce_data() {

@@ -12,8 +12,10 @@ QStringList decode(DesktopStatusFrames& decoder, const QList<QByteArray>& chunks
         decoder.consume(
             chunk,
             [&events](QByteArrayView frame) {
-                events.append(frame.size() > 64 ? QStringLiteral("frame(%1 bytes)").arg(frame.size())
-                                                : QStringLiteral("frame(%1)").arg(QString::fromLatin1(frame.toByteArray().toPercentEncoding())));
+                events.append(frame.size() > 64
+                                  ? QStringLiteral("frame(%1 bytes)").arg(frame.size())
+                                  : QStringLiteral("frame(%1)")
+                                        .arg(QString::fromLatin1(frame.toByteArray().toPercentEncoding())));
             },
             [&events] { events.append(QStringLiteral("oversized")); });
     }
@@ -33,24 +35,22 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<qsizetype>("pendingAfter");
 
-        QTest::newRow("frame split over chunks") << QList<QByteArray>{"A\nB", "C\n"}
-                                                 << QStringList{"frame(A)", "frame(BC)"} << qsizetype(0);
+        QTest::newRow("frame split over chunks")
+            << QList<QByteArray>{"A\nB", "C\n"} << QStringList{"frame(A)", "frame(BC)"} << qsizetype(0);
         QTest::newRow("two empty lines") << QList<QByteArray>{"\n\n"} << QStringList{"frame()", "frame()"}
                                          << qsizetype(0);
         QTest::newRow("empty chunk") << QList<QByteArray>{""} << QStringList{} << qsizetype(0);
-        QTest::newRow("carriage return kept") << QList<QByteArray>{"{}\r\n"} << QStringList{"frame(%7B%7D%0D)"}
-                                              << qsizetype(0);
+        QTest::newRow("carriage return kept")
+            << QList<QByteArray>{"{}\r\n"} << QStringList{"frame(%7B%7D%0D)"} << qsizetype(0);
         QTest::newRow("partial line waits") << QList<QByteArray>{"abc"} << QStringList{} << qsizetype(3);
         QTest::newRow("several frames in one chunk")
             << QList<QByteArray>{"a\nbb\nccc\nd"} << QStringList{"frame(a)", "frame(bb)", "frame(ccc)"} << qsizetype(1);
         QTest::newRow("exactly the cap, newline later")
             << QList<QByteArray>{QByteArray(kCap, 'x'), "\n"} << QStringList{"frame(8388608 bytes)"} << qsizetype(0);
-        QTest::newRow("exactly the cap in pieces")
-            << QList<QByteArray>{QByteArray(kCap - 1, 'x'), "y", "\nz\n"}
-            << QStringList{"frame(8388608 bytes)", "frame(z)"} << qsizetype(0);
-        QTest::newRow("one byte over the cap")
-            << QList<QByteArray>{QByteArray(kCap + 1, 'x'), "\n{}\n"} << QStringList{"oversized", "frame(%7B%7D)"}
-            << qsizetype(0);
+        QTest::newRow("exactly the cap in pieces") << QList<QByteArray>{QByteArray(kCap - 1, 'x'), "y", "\nz\n"}
+                                                   << QStringList{"frame(8388608 bytes)", "frame(z)"} << qsizetype(0);
+        QTest::newRow("one byte over the cap") << QList<QByteArray>{QByteArray(kCap + 1, 'x'), "\n{}\n"}
+                                               << QStringList{"oversized", "frame(%7B%7D)"} << qsizetype(0);
         const qsizetype third = 3 * 1024 * 1024;
         QTest::newRow("9 MiB over three chunks, then a short frame")
             << QList<QByteArray>{QByteArray(third, 'x'), QByteArray(third, 'x'), QByteArray(third, 'x'),
@@ -80,13 +80,15 @@ private Q_SLOTS:
         int frames = 0;
         const QByteArray chunk(1024 * 1024, 'x');
         for (int index = 0; index < 20; ++index) {
-            decoder.consume(chunk, [&frames](QByteArrayView) { ++frames; }, [&oversized] { ++oversized; });
+            decoder.consume(
+                chunk, [&frames](QByteArrayView) { ++frames; }, [&oversized] { ++oversized; });
             QVERIFY(decoder.pendingSize() <= kCap);
         }
         QCOMPARE(oversized, 1);
         QVERIFY(decoder.isDiscarding());
         QCOMPARE(decoder.pendingSize(), 0);
-        decoder.consume("\n", [&frames](QByteArrayView) { ++frames; }, [&oversized] { ++oversized; });
+        decoder.consume(
+            "\n", [&frames](QByteArrayView) { ++frames; }, [&oversized] { ++oversized; });
         QCOMPARE(frames, 0);
         QVERIFY(!decoder.isDiscarding());
     }
@@ -108,13 +110,12 @@ private Q_SLOTS:
         DesktopStatusFrames decoder;
         QStringList seen;
         decoder.consume("par", {}, {});
-        decoder.consume(
-            "tial\nnext\n",
-            [&](QByteArrayView frame) {
-                seen.append(QString::fromLatin1(frame.toByteArray()));
-                decoder.reset();
-            },
-            {});
+        decoder.consume("tial\nnext\n",
+                        [&](QByteArrayView frame) {
+                            seen.append(QString::fromLatin1(frame.toByteArray()));
+                            decoder.reset();
+                        },
+                        {});
         QCOMPARE(seen, (QStringList{"partial", "next"}));
     }
 };

@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 #include "host/CommandEnvelope.h"
 #include "host/HostLaunch.h"
+#include "tasks/TaskBodyView.h"
 #include "ui/ConnectionButton.h"
 #include "ui/StatusRow.h"
 #include "ui/ThemedLabel.h"
@@ -18,6 +19,11 @@
 #include <QTest>
 
 namespace {
+
+struct CompletionCall {
+    bool ok;
+    std::optional<QString> message;
+};
 
 const QRegularExpression kUpperUuid(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
 
@@ -42,6 +48,9 @@ private Q_SLOTS:
             << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"taskKey", "from-field"}, {"n", 2}};
         QTest::newRow("a field replaces force") << true << QVariant() << QJsonObject{{"force", false}}
                                                 << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"force", false}};
+        QTest::newRow("multi-line text stays on one line")
+            << false << QVariant() << QJsonObject{{"goal", "line one\nline two\r\n"}}
+            << QJsonObject{{"id", "X"}, {"action", "refresh"}, {"goal", "line one\nline two\r\n"}};
     }
 
     void envelope() {
@@ -60,21 +69,8 @@ private Q_SLOTS:
         QCOMPARE(QJsonDocument::fromJson(*line).object(), expected);
     }
 
-    void envelopeWithMultiLineTextStaysOneLine() {
-        const QJsonObject fields{{"goal", "line one\nline two\r\n"}};
-        const std::optional<QByteArray> line = commandLine(commandEnvelope("X", "session_enroll", false, {}, fields));
-        QVERIFY(line);
-        QCOMPARE(line->count('\n'), 1);
-    }
-
     void unwritableEnvelopeIsNotSent() {
         QVERIFY(!commandLine(QJsonObject{{"id", "X"}, {"action", "a"}, {"n", qInf()}}));
-    }
-
-    void commandIdsAreFreshUpperCaseUuids() {
-        const QString first = newCommandId();
-        QVERIFY2(kUpperUuid.match(first).hasMatch(), qPrintable(first));
-        QVERIFY(first != newCommandId());
     }
 
     void hostPathRule_data() {
@@ -107,62 +103,51 @@ private Q_SLOTS:
         QCOMPARE(result.value(QStringLiteral("KEEP")), QStringLiteral("1"));
     }
 
-    void missingHostFilesShowDisconnected_data() {
+    // A host that cannot be started leaves the app showing why, with the action to start it again.
+    void hostThatCannotStartShowsDisconnected_data() {
         QTest::addColumn<QString>("remove");
-        QTest::newRow("runtime missing") << QStringLiteral("Contents/Resources/runtime/bin/node");
-        QTest::newRow("script missing") << QStringLiteral("Contents/Resources/cli/src/desktop-host.js");
+        QTest::addColumn<QString>("detail");
+        const QString missing = QStringLiteral("Service files are missing");
+        QTest::newRow("runtime missing") << QStringLiteral("Contents/Resources/runtime/bin/node") << missing;
+        QTest::newRow("script missing") << QStringLiteral("Contents/Resources/cli/src/desktop-host.js") << missing;
+        QTest::newRow("launcher missing")
+            << QStringLiteral("Contents/MacOS/vodu") << QStringLiteral("Could not start service");
     }
 
-    void missingHostFilesShowDisconnected() {
+    void hostThatCannotStartShowsDisconnected() {
         QFETCH(QString, remove);
+        QFETCH(QString, detail);
         TestBundle bundle;
         QVERIFY(bundle.isValid());
         QVERIFY(QFile::remove(bundle.path() + QLatin1Char('/') + remove));
         Harness harness;
         harness.fake->bundleDir = bundle.path();
         harness.app().startHost();
+        QTRY_COMPARE(view<StatusRow>(harness.app(), "connectionRow")->detail()->text(), detail);
         QVERIFY(!harness.app().link().process());
-        QCOMPARE(view<StatusRow>(harness.app(), "connectionRow")->detail()->text(),
-                 QStringLiteral("Service files are missing"));
+        QVERIFY(!harness.app().linkState().hostProcessAlive);
         QCOMPARE(view<StatusRow>(harness.app(), "connectionRow")->action()->text(), QStringLiteral("Start service"));
     }
 
-    void launcherThatCannotStartShowsDisconnected() {
-        TestBundle bundle;
-        QVERIFY(QFile::remove(bundle.path() + QStringLiteral("/Contents/MacOS/vodu")));
+    // The launch's "refresh" is sent like any action: its failure, even without a message, is told in the footer.
+    void failedLaunchRefreshIsReported() {
         Harness harness;
-        harness.fake->bundleDir = bundle.path();
-        harness.app().startHost();
-        QTRY_COMPARE(view<StatusRow>(harness.app(), "connectionRow")->detail()->text(),
-                     QStringLiteral("Could not start service"));
-        QVERIFY(!harness.app().link().process());
+        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_SILENT_FAIL"), QStringLiteral("1"));
+        const ScriptedHost host(harness, QStringLiteral("recording"), QStringLiteral("refresh"));
+        QVERIFY(host.ready());
+        QTRY_COMPARE(view<QLabel>(harness.app(), "footer")->text(), QStringLiteral("Action could not finish"));
     }
 
-    void sendWithoutHostFailsAtOnce() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        QList<bool> results;
-        app.context().commands.send(QStringLiteral("refresh"), false, std::nullopt, {},
-                                    [&results](bool ok, const std::optional<QString>& message) {
-                                        QVERIFY(!message);
-                                        results.append(ok);
-                                    });
-        QCOMPARE(results, QList<bool>{false});
-        QVERIFY(app.link().pendingCount() == 0);
-        runAction(app.context(), QStringLiteral("refresh"));
-        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Action could not finish"));
-    }
-
-    // The whole path with a real child process: launch, refresh, status, results, host end.
+    // The whole app with a real host: launch, refresh, status, messages, a second start, host end.
     void endToEndWithAScriptedHost() {
         Harness harness;
         AppDelegate& app = harness.app();
-        const ScriptedHost host(harness, QStringLiteral("answer"));
+        const ScriptedHost host(harness, QStringLiteral("answer"), QStringLiteral("reconnect"));
         QVERIFY(host.ready());
         QVERIFY(app.linkState().connected);
         QVERIFY(app.link().hostStartedAt());
 
-        // The launch sends "refresh" with a fresh id; the status frame is rendered.
+        // The launch sends "refresh" with a fresh id; the host's status is rendered.
         const QJsonObject refresh = host.received().first();
         QCOMPARE(refresh.value("action").toString(), QStringLiteral("refresh"));
         QVERIFY(kUpperUuid.match(refresh.value("id").toString()).hasMatch());
@@ -170,92 +155,153 @@ private Q_SLOTS:
         QTRY_COMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), QStringLiteral("Test User"));
         QCOMPARE(app.linkState().runningVersion, QStringLiteral("9.9.9"));
 
-        // Two commands back to back: two lines, two ids, each result reaches its own completion.
-        QList<QPair<QString, bool>> completed;
-        app.context().commands.send(QStringLiteral("fail"), true, QStringLiteral("task-7"), {},
-                                    [&completed](bool ok, const std::optional<QString>& message) {
-                                        completed.append({QStringLiteral("fail:") + message.value_or(QString()), ok});
-                                    });
-        app.context().commands.send(QStringLiteral("ping"), false, std::nullopt, {{"n", 1}},
-                                    [&completed](bool ok, const std::optional<QString>&) {
-                                        completed.append({QStringLiteral("ping"), ok});
-                                    });
-        QTRY_COMPARE(completed.size(), 2);
-        QVERIFY(completed.contains({QStringLiteral("fail:refused with ••• for you"), false}));
-        QVERIFY(completed.contains({QStringLiteral("ping"), true}));
-        const QList<QJsonObject> commands = host.received();
-        QCOMPARE(commands.size(), 3);
-        QCOMPARE(commands.at(1).value("force"), QJsonValue(true));
-        QCOMPARE(commands.at(1).value("taskKey"), QJsonValue("task-7"));
-        QVERIFY(commands.at(1).value("id") != commands.at(2).value("id"));
-        QVERIFY(app.link().pendingCount() == 0);
+        // Errors reach the footer; a task's detail reaches the task page.
+        app.link().handleLine(R"({"type":"error","message":"disk full"})");
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("disk full"));
+        app.link().handleLine(R"({"type":"status","status":{"tasks":{"items":[{"key":"t1","label":"Digest"}]}}})");
+        QTRY_COMPARE(host.actions(), QStringList{QStringLiteral("task_detail")});
+        app.link().handleLine(R"({"type":"task_detail","taskKey":"t1","task":{"instruction":"Post the digest"}})");
+        QVERIFY(view<TaskBodyView>(app, "taskBody")->document()->toPlainText().contains(u"Post the digest"));
 
-        // A second start while the host runs asks it to reconnect and resets nothing.
+        // A second start while the host runs asks it to reconnect and resets nothing; so does the connection row,
+        // whose failure is told in the footer.
         const auto startedAt = app.link().hostStartedAt();
         app.startHost();
-        QTRY_COMPARE(host.received().size(), 4);
-        QCOMPARE(host.received().last().value("action").toString(), QStringLiteral("reconnect"));
+        QTRY_COMPARE(host.actions(), (QStringList{"task_detail", "reconnect"}));
+        QCOMPARE(app.link().hostStartedAt(), startedAt);
+        QPushButton* reconnect = view<StatusRow>(app, "connectionRow")->action();
+        reconnect->show();
+        reconnect->click();
+        QTRY_COMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("reconnect refused"));
+        QCOMPARE(host.actions(), (QStringList{"task_detail", "reconnect", "reconnect"}));
         QCOMPARE(app.link().hostStartedAt(), startedAt);
 
-        // Quit: the host answers and exits; the app then shows that the connection ended.
-        bool quitOk = false;
-        app.context().commands.send(QStringLiteral("quit"), false, std::nullopt, {},
-                                    [&quitOk](bool ok, const std::optional<QString>&) { quitOk = ok; });
+        // The host ends: every view says the connection ended.
+        app.context().commands.send(QStringLiteral("quit"));
         QTRY_VERIFY(!app.link().process());
-        QVERIFY(quitOk);
         QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Service connection ended"));
+        QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text(),
+                 QStringLiteral("Not connected · View details"));
         QVERIFY(!app.linkState().connected);
         QVERIFY(!app.link().hostStartedAt());
     }
 
+    // Without a running host, and in preview even with one, a command fails at once and nothing is written.
+    void sendFailsAtOnceWithoutAHostOrInPreview_data() {
+        QTest::addColumn<bool>("started");
+        QTest::newRow("no host") << false;
+        QTest::newRow("preview") << true;
+    }
+
+    void sendFailsAtOnceWithoutAHostOrInPreview() {
+        QFETCH(bool, started);
+        ScriptedLink host;
+        QVERIFY(!started || host.start());
+        host.state.fixtureMode = started;
+        QList<CompletionCall> calls;
+        host.link.send(QStringLiteral("refresh"), false, std::nullopt, {},
+                       [&calls](bool ok, const std::optional<QString>& message) {
+                           calls.append({ok, message});
+                       });
+        QCOMPARE(calls.size(), 1);
+        QVERIFY(!calls.first().ok && !calls.first().message);
+        QCOMPARE(host.link.pendingCount(), 0);
+        if (started) {
+            host.state.fixtureMode = false;
+            host.link.send(QStringLiteral("ping"), false, std::nullopt, {},
+                           [&calls](bool ok, const std::optional<QString>& message) {
+                               calls.append({ok, message});
+                           });
+            QTRY_COMPARE(calls.size(), 2);
+            QCOMPARE(host.received().size(), 1); // the ping alone
+        }
+    }
+
+    // Two commands back to back: two lines, two ids, each result reaches its own completion. Quit ends the host.
+    void commandsAndResultsThroughTheHost() {
+        ScriptedLink host(QStringLiteral("answer"));
+        QVERIFY(host.start());
+        QList<QPair<QString, bool>> completed;
+        host.link.send(QStringLiteral("fail"), true, QStringLiteral("task-7"), {},
+                       [&completed](bool ok, const std::optional<QString>& message) {
+                           completed.append({QStringLiteral("fail:") + message.value_or(QString()), ok});
+                       });
+        host.link.send(QStringLiteral("ping"), false, std::nullopt, {{"n", 1}},
+                       [&completed](bool ok, const std::optional<QString>&) {
+                           completed.append({QStringLiteral("ping"), ok});
+                       });
+        QCOMPARE(host.link.pendingCount(), 2);
+        QTRY_COMPARE(completed.size(), 2);
+        QVERIFY(completed.contains({QStringLiteral("fail:refused with ••• for you"), false}));
+        QVERIFY(completed.contains({QStringLiteral("ping"), true}));
+        const QList<QJsonObject> commands = host.received();
+        QCOMPARE(commands.size(), 2);
+        QCOMPARE(commands.at(0).value("force"), QJsonValue(true));
+        QCOMPARE(commands.at(0).value("taskKey"), QJsonValue("task-7"));
+        QCOMPARE(commands.at(1).value("n"), QJsonValue(1));
+        QVERIFY(commands.at(0).value("id") != commands.at(1).value("id"));
+        QCOMPARE(host.link.pendingCount(), 0);
+
+        QSignalSpy ended(&host.link, &HostLink::ended);
+        bool quitOk = false;
+        host.link.send(QStringLiteral("quit"), false, std::nullopt, {},
+                       [&quitOk](bool ok, const std::optional<QString>&) { quitOk = ok; });
+        QVERIFY(ended.wait(10000));
+        QVERIFY(quitOk);
+        QVERIFY(!host.link.process() && !host.link.hostStartedAt());
+        QVERIFY(!host.state.connected && !host.state.hostProcessAlive && !host.state.lastStatusReceivedAt);
+    }
+
+    // The result came after 200 status frames and before the end: all are handled, in order, before the end.
     void framesBufferedAtExitAreHandledFirst() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        const ScriptedHost host(harness, QStringLiteral("burst-exit"));
-        QVERIFY(host.ready());
+        ScriptedLink host(QStringLiteral("burst-exit"));
+        QStringList versions;
+        QObject::connect(&host.link, &HostLink::statusReceived, &host.link, [&versions](const QJsonObject& status) {
+            versions.append(status.value("version").toString());
+        });
+        QVERIFY(host.start());
+        QSignalSpy ended(&host.link, &HostLink::ended);
         std::optional<bool> probe;
         QString versionWhenAnswered;
-        app.context().commands.send(QStringLiteral("probe"), false, std::nullopt, {},
-                                    [&](bool ok, const std::optional<QString>&) {
-                                        probe = ok;
-                                        versionWhenAnswered = app.linkState().runningVersion.value_or(QString());
-                                    });
-        QTRY_VERIFY(!app.link().process());
-        // The result came after all 200 status frames and before the end, so it completed as answered.
+        qsizetype endsWhenAnswered = -1;
+        host.link.send(QStringLiteral("probe"), false, std::nullopt, {}, [&](bool ok, const std::optional<QString>&) {
+            probe = ok;
+            versionWhenAnswered = versions.value(versions.size() - 1);
+            endsWhenAnswered = ended.size();
+        });
+        QVERIFY(ended.wait(10000));
         QCOMPARE(probe, std::optional<bool>(true));
         QCOMPARE(versionWhenAnswered, QStringLiteral("burst-199"));
-        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Service connection ended"));
+        QCOMPARE(endsWhenAnswered, 0);
+        QCOMPARE(versions.size(), 201); // the first status, then the burst
     }
 
     void hostEndFailsEveryWaitingCommandOnce() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        const ScriptedHost host(harness, QStringLiteral("no-results"));
-        QVERIFY(host.ready());
+        ScriptedLink host(QStringLiteral("no-results"));
+        QVERIFY(host.start());
         QList<QString> failures;
         std::optional<bool> resent;
         for (const QString& name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}) {
-            app.context().commands.send(
-                name, false, std::nullopt, {}, [&, name](bool ok, const std::optional<QString>& message) {
-                    QVERIFY(!ok);
-                    QVERIFY(!message);
-                    failures.append(name);
-                    if (name == u"a") {
-                        // Sending from a completion while the host is gone fails at once, not later.
-                        app.context().commands.send(
-                            QStringLiteral("again"), false, std::nullopt, {},
-                            [&resent](bool again, const std::optional<QString>&) { resent = again; });
-                    }
-                });
+            host.link.send(name, false, std::nullopt, {}, [&, name](bool ok, const std::optional<QString>& message) {
+                QVERIFY(!ok);
+                QVERIFY(!message);
+                failures.append(name);
+                if (name == u"a") {
+                    // Sending from a completion while the host is gone fails at once, not later.
+                    host.link.send(QStringLiteral("again"), false, std::nullopt, {},
+                                   [&resent](bool again, const std::optional<QString>&) { resent = again; });
+                }
+            });
         }
-        QCOMPARE(app.link().pendingCount(), 4); // the launch refresh waits too
-        app.link().process()->kill();
-        QTRY_VERIFY(!app.link().process());
+        QCOMPARE(host.link.pendingCount(), 3);
+        QSignalSpy ended(&host.link, &HostLink::ended);
+        host.link.process()->kill();
+        QVERIFY(ended.wait(10000));
         std::sort(failures.begin(), failures.end());
         QCOMPARE(failures, (QList<QString>{"a", "b", "c"}));
         QCOMPARE(resent, std::optional<bool>(false));
-        QVERIFY(app.link().pendingCount() == 0);
-        QCOMPARE(app.link().bufferedBytes(), 0);
+        QCOMPARE(host.link.pendingCount(), 0);
+        QCOMPARE(host.link.bufferedBytes(), 0);
     }
 };
 

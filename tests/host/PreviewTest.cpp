@@ -71,20 +71,32 @@ private Q_SLOTS:
         QVERIFY(app.link().pendingCount() == 0);
     }
 
+    // The preview's own keys: appearance, the details switch, and the selected conversation (the fixture's key
+    // first, else the snapshot's).
     void previewKeys_data() {
         QTest::addColumn<Appearance>("before");
         QTest::addColumn<QByteArray>("fixture");
         QTest::addColumn<Appearance>("after");
         QTest::addColumn<bool>("detailsOpen");
+        QTest::addColumn<QString>("session");
         const Appearance light = Appearance::light, dark = Appearance::dark;
-        QTest::newRow("light, open") << dark << QByteArray(R"({"appearance":"light","fixtureDetailsOpen":true})")
-                                     << light << true;
+        QTest::newRow("light, open")
+            << dark
+            << QByteArray(R"({"appearance":"light","fixtureDetailsOpen":true,"fixtureSelectedSession":"codex|s1"})")
+            << light << true << "codex|s1";
         QTest::newRow("system means dark, 1 is not true")
-            << light << QByteArray(R"({"appearance":"system","fixtureDetailsOpen":1})") << dark << false;
+            << light
+            << QByteArray(R"({"appearance":"system","fixtureDetailsOpen":1,"previewSelectedSession":"claude|s2"})")
+            << dark << false << "claude|s2";
         QTest::newRow("Light is not light, \"true\" is not true")
-            << light << QByteArray(R"({"appearance":"Light","fixtureDetailsOpen":"true"})") << dark << false;
-        QTest::newRow("missing leaves light") << light << QByteArray("{}") << light << false;
-        QTest::newRow("not a string is missing") << dark << QByteArray(R"({"appearance":true})") << dark << false;
+            << light
+            << QByteArray(R"({"appearance":"Light","fixtureDetailsOpen":"true","fixtureSelectedSession":"codex|s1",
+                              "previewSelectedSession":"claude|s2"})")
+            << dark << false << "codex|s1";
+        QTest::newRow("missing leaves light") << light << QByteArray("{}") << light << false << "";
+        QTest::newRow("not a string is missing")
+            << dark << QByteArray(R"({"appearance":true,"fixtureSelectedSession":7,"previewSelectedSession":7})")
+            << dark << false << "";
     }
 
     void previewKeys() {
@@ -92,6 +104,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, fixture);
         QFETCH(Appearance, after);
         QFETCH(bool, detailsOpen);
+        QFETCH(QString, session);
         Harness harness;
         AppDelegate& app = harness.app();
         setWindowAppearance(app.window(), before);
@@ -101,6 +114,7 @@ private Q_SLOTS:
         QCOMPARE(view<QWidget>(app, "deliveryDetailsGroup")->isHidden(), !detailsOpen);
         QCOMPARE(view<QPushButton>(app, "deliveryDetailsToggle")->text() == QStringLiteral("Hide details"),
                  detailsOpen);
+        QCOMPARE(app.supervision().selectedSessionIdentity, session);
     }
 
     // Content that is no JSON object, a missing file and a directory all show the same presentation.

@@ -1,6 +1,8 @@
 #include "ScriptedHost.h"
 #include "TestRegistry.h"
 
+#include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QTest>
@@ -80,6 +82,7 @@ private Q_SLOTS:
         QVERIFY(fake().alerts.isEmpty());
     }
 
+    // Closing only hides; the tray's "Connection & settings…" brings the window back with the sheet on it.
     void closingTheWindowHidesItAndReopenShowsIt() {
         app().showWindow();
         QVERIFY(!app().window()->close()); // refused: the window object stays
@@ -89,6 +92,12 @@ private Q_SLOTS:
         QVERIFY(app().window()->isVisible());
         QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
         QCOMPARE(fake().terminations, 0);
+
+        QVERIFY(!app().window()->close());
+        view<QAction>(app(), "menuSettings")->trigger();
+        QVERIFY(app().window()->isVisible());
+        QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
+        QVERIFY(view<QDialog>(app(), "statusPanel")->isVisible());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "Harness.h"
+#include "OverviewArea.h"
 #include "TestRegistry.h"
 #include "overview/OverviewDecisions.h"
 #include "ui/ConnectionButton.h"
@@ -6,19 +6,14 @@
 #include "ui/StatusRow.h"
 #include "ui/ThemedLabel.h"
 
-#include <QJsonDocument>
+#include <QAction>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
 
 namespace {
 
 using Text = std::optional<QString>;
-
-// Raw strings must not hold "//" (moc misreads them): LINK stands for an address.
-QJsonObject json(QString text) {
-    return QJsonDocument::fromJson(text.replace(QStringLiteral("LINK"), QStringLiteral("https://app.vodu.ai")).toUtf8())
-        .object();
-}
 
 const char* const kAttentionRuns = R"({"deliveryHooks":{"runs":[
     {"provider":"codex","session":"s1","state":"blocked","needsAttention":true},
@@ -30,11 +25,18 @@ Text text(const char* value) {
 
 } // namespace
 
-class RenderTest final : public HarnessTest {
+// What the overview shows of a snapshot, and of the states without one.
+class RenderTest final : public QObject {
     Q_OBJECT
-    void render(const QString& status) { app().render(json(status)); }
+
+    std::unique_ptr<OverviewArea> m_area;
+    OverviewArea& area() { return *m_area; }
+    FakePlatform& platform() { return m_area->platform; }
 
 private Q_SLOTS:
+    void init() { m_area = std::make_unique<OverviewArea>(); }
+    void cleanup() { m_area.reset(); }
+
     void signedOutButOnlineAsksForSignIn_data() {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("summary");
@@ -49,37 +51,40 @@ private Q_SLOTS:
         QFETCH(QString, language);
         QFETCH(QString, summary);
         QFETCH(QString, online);
-        m_harness = std::make_unique<Harness>(QStringList{language});
-        render(R"({"auth":{"state":"signed_out"},"connection":{"state":"online"}})");
-        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(), summary);
-        QCOMPARE(view<StatusRow>(app(), "connectionRow")->detail()->text(), online);
-        QVERIFY(view<StatusRow>(app(), "connectionRow")->action()->isHidden());
-        QVERIFY(!view<StatusRow>(app(), "accountRow")->action()->isHidden());
-        QCOMPARE(app().overview().statusItem()->toolTip(), QStringLiteral("VODU · ") + summary);
-        QVERIFY(!qobject_cast<FlatOutlineButton*>(view<QPushButton>(app(), "webButton"))->tint());
+        m_area = std::make_unique<OverviewArea>(QStringList{language});
+        area().render(R"({"auth":{"state":"signed_out"},"connection":{"state":"online"}})");
+        QCOMPARE(area().summary(), summary);
+        QCOMPARE(area().detail("connectionRow"), online);
+        QVERIFY(area().row("connectionRow")->action()->isHidden());
+        QVERIFY(!area().row("accountRow")->action()->isHidden());
+        QCOMPARE(area().overview.statusItem()->toolTip(), QStringLiteral("VODU · ") + summary);
+        QCOMPARE(area().overview.statusMenu()->actions().first()->text(), summary);
+        QVERIFY(!qobject_cast<FlatOutlineButton*>(area().button("webButton"))->tint());
     }
 
     void attentionIsRequestedOncePerNewSetOfRuns() {
-        render(kAttentionRuns);
-        render(kAttentionRuns);
-        QCOMPARE(m_harness->fake->attentionRequests, 1);
-        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(),
-                 QStringLiteral("Sessions · Needs attention"));
+        area().render(kAttentionRuns);
+        area().render(kAttentionRuns);
+        QCOMPARE(platform().attentionRequests, 1);
+        QCOMPARE(area().summary(), QStringLiteral("Sessions · Needs attention"));
+        QCOMPARE(area().feedback.footerText(),
+                 QStringLiteral("Open Connection & settings to review why Dozadavi Zaro stopped."));
         // A snapshot without hooks keeps the key; one whose runs need nothing clears it.
-        render("{}");
-        render(kAttentionRuns);
-        QCOMPARE(m_harness->fake->attentionRequests, 1);
-        render(R"({"deliveryHooks":{"runs":[]}})");
-        QVERIFY(app().overview().hookAttentionKey().isEmpty());
-        render(kAttentionRuns);
-        QCOMPARE(m_harness->fake->attentionRequests, 2);
+        area().render("{}");
+        QCOMPARE(area().summary(), QStringLiteral("Sessions · Needs attention"));
+        area().render(kAttentionRuns);
+        QCOMPARE(platform().attentionRequests, 1);
+        area().render(R"({"deliveryHooks":{"runs":[]}})");
+        QVERIFY(area().summary() != QStringLiteral("Sessions · Needs attention"));
+        area().render(kAttentionRuns);
+        QCOMPARE(platform().attentionRequests, 2);
     }
 
     void threeRunsShowTheFirstTwoMasked() {
-        render(R"({"deliveryHooks":{"runs":[
+        area().render(R"({"deliveryHooks":{"runs":[
             {"provider":"codex","state":"blocked","reason":"needs approval, see LINK/x"},
             {"provider":"claude","state":"active"}, {"provider":"codex","state":"paused","reason":"third"}]}})");
-        QCOMPARE(view<QLabel>(app(), "hookLabel")->text(),
+        QCOMPARE(area().label("hookLabel")->text(),
                  QStringLiteral("codex: blocked — needs approval, see •••\n\nclaude: active — "));
     }
 
@@ -102,24 +107,24 @@ private Q_SLOTS:
         QFETCH(QString, connection);
         QFETCH(QString, detail);
         QFETCH(Tone, tone);
-        render(R"({"auth":{"state":"signed_in","userLabel":"Ann\nLee"},"connection":)" + connection + "}");
-        QCOMPARE(view<StatusRow>(app(), "connectionRow")->detail()->text(), detail);
-        QCOMPARE(view<StatusRow>(app(), "connectionRow")->tone(), tone);
-        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(),
-                 detail); // signed in: the summary is the connection
-        QVERIFY(!view<StatusRow>(app(), "connectionRow")->action()->isHidden()); // reconnect offered
-        QCOMPARE(view<StatusRow>(app(), "accountRow")->detail()->text(), QStringLiteral("Ann Lee"));
+        area().render(R"({"auth":{"state":"signed_in","userLabel":"Ann\nLee"},"connection":)" + connection + "}");
+        QCOMPARE(area().detail("connectionRow"), detail);
+        QCOMPARE(area().row("connectionRow")->tone(), tone);
+        QCOMPARE(area().summary(), detail);                          // signed in: the summary is the connection
+        QVERIFY(!area().row("connectionRow")->action()->isHidden()); // reconnect offered
+        QCOMPARE(area().detail("accountRow"), QStringLiteral("Ann Lee"));
     }
 
     void providerRows() {
         // Claude's record is found at the top level; a wrong type counts as missing.
-        render(R"({"providers":{"codex":{"state":"ready","version":" 1.2\n"}},"claude":{"state":"signed_out"}})");
-        QCOMPARE(view<StatusRow>(app(), "codexRow")->detail()->text(), QStringLiteral("Installed · signed in · 1.2"));
-        QCOMPARE(view<StatusRow>(app(), "claudeRow")->detail()->text(), QStringLiteral("Sign-in required"));
-        QVERIFY(!view<StatusRow>(app(), "claudeRow")->action()->isHidden());
-        render(R"({"providers":[],"claude":"signed_out"})");
-        QCOMPARE(view<StatusRow>(app(), "claudeRow")->detail()->text(), QStringLiteral("Status unknown"));
-        QVERIFY(view<StatusRow>(app(), "claudeRow")->action()->isHidden());
+        area().render(
+            R"({"providers":{"codex":{"state":"ready","version":" 1.2\n"}},"claude":{"state":"signed_out"}})");
+        QCOMPARE(area().detail("codexRow"), QStringLiteral("Installed · signed in · 1.2"));
+        QCOMPARE(area().detail("claudeRow"), QStringLiteral("Sign-in required"));
+        QVERIFY(!area().row("claudeRow")->action()->isHidden());
+        area().render(R"({"providers":[],"claude":"signed_out"})");
+        QCOMPARE(area().detail("claudeRow"), QStringLiteral("Status unknown"));
+        QVERIFY(area().row("claudeRow")->action()->isHidden());
     }
 
     void webOrigin_data() {
@@ -143,6 +148,7 @@ private Q_SLOTS:
         row("invalid configured", "https://app.vodu.ai", "", "https://u:pw@app.vodu.ai", "https://app.vodu.ai");
     }
 
+    // Read from the snapshot and the environment; the service label and both buttons follow.
     void webOrigin() {
         QFETCH(Text, origin);
         QFETCH(Text, web);
@@ -150,73 +156,99 @@ private Q_SLOTS:
         QFETCH(QString, root);
         const std::optional<QUrl> accepted = validatedRoot(origin, configuredOrigin(web, api));
         QCOMPARE(accepted ? accepted->toString() : QString(), root);
+        if (web) {
+            platform().environment.insert(QStringLiteral("VODU_WEB_ORIGIN"), *web);
+        }
+        if (api) {
+            platform().environment.insert(QStringLiteral("VODU_API_ORIGIN"), *api);
+        }
+        area().render(origin ? QJsonObject{{QStringLiteral("webOrigin"), *origin}} : QJsonObject{});
+        QCOMPARE(area().label("serviceLabel")->text(),
+                 root.isEmpty() ? QStringLiteral("Web address unavailable") : root);
+        QCOMPARE(area().button("webButton")->isEnabled(), !root.isEmpty());
+        QCOMPARE(area().button("copyButton")->isEnabled(), !root.isEmpty());
     }
 
-    void renderedOriginEnablesWebButtons() {
-        render(R"({"webOrigin":"LINK/app"})");
-        QVERIFY(view<QPushButton>(app(), "webButton")->isEnabled() &&
-                view<QPushButton>(app(), "copyButton")->isEnabled());
-        app().renderWaiting();
-        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(), QStringLiteral("Checking status…"));
-        QVERIFY(!view<QPushButton>(app(), "webButton")->isEnabled());
-        app().render({{QStringLiteral("webOrigin"), QStringLiteral("https://me@app.vodu.ai")}});
-        QCOMPARE(view<QLabel>(app(), "serviceLabel")->text(), QStringLiteral("Web address unavailable"));
-        QVERIFY(!view<QPushButton>(app(), "webButton")->isEnabled() &&
-                !view<QPushButton>(app(), "copyButton")->isEnabled());
+    void waitingDisablesTheWebButtons() {
+        area().render(R"({"webOrigin":"LINK/app"})");
+        QVERIFY(area().button("webButton")->isEnabled() && area().button("copyButton")->isEnabled());
+        area().overview.renderWaiting();
+        QCOMPARE(area().summary(), QStringLiteral("Checking status…"));
+        QCOMPARE(area().detail("connectionRow"), QStringLiteral("Checking status…"));
+        QVERIFY(!area().button("webButton")->isEnabled() && !area().button("copyButton")->isEnabled());
+    }
+
+    // Without a host the rows say why, and only a real launch offers to start the service.
+    void disconnected_data() {
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("host ended") << false;
+        QTest::newRow("preview") << true;
+    }
+
+    void disconnected() {
+        QFETCH(bool, preview);
+        area().link.fixtureMode = preview;
+        area().render(R"({"webOrigin":"LINK","auth":{"state":"signed_in"},"connection":{"state":"online"}})");
+        area().overview.renderDisconnected(QStringLiteral("gone"));
+        QCOMPARE(area().summary(), QStringLiteral("Not connected · View details"));
+        QCOMPARE(area().detail("connectionRow"), QStringLiteral("gone"));
+        QCOMPARE(area().row("connectionRow")->action()->text(), QStringLiteral("Start service"));
+        QCOMPARE(area().row("connectionRow")->action()->isHidden(), preview);
+        QVERIFY(!area().overview.webRoot() && !area().button("webButton")->isEnabled());
     }
 
     void previewDisablesEveryHostAction() {
-        app().setFixtureMode(true);
-        QJsonObject status = json(R"({"auth":{"state":"expired"},"connection":{"state":"offline"},
-            "webOrigin":"LINK","pluginSetup":{"state":"ready"},"previewSelectedSession":"codex|s1",
-            "providers":{"codex":{"state":"signed_out"},"claude":{"state":"signed_out"}}})");
-        status.insert(QStringLiteral("deliveryHooks"), json(kAttentionRuns).value(u"deliveryHooks"));
-        app().render(status);
-        QCOMPARE(view<ConnectionButton>(app(), "connectionSummary")->text(),
-                 QStringLiteral("Preview · sample sessions"));
-        QCOMPARE(m_harness->fake->attentionRequests, 0);
-        for (StatusRow* row : {view<StatusRow>(app(), "accountRow"), view<StatusRow>(app(), "connectionRow"),
-                               view<StatusRow>(app(), "codexRow"), view<StatusRow>(app(), "claudeRow")}) {
-            QVERIFY2(row->action()->isHidden(), qPrintable(row->objectName()));
+        area().link.fixtureMode = true;
+        area().render(R"({"auth":{"state":"expired"},"connection":{"state":"offline"},
+            "webOrigin":"LINK","pluginSetup":{"state":"ready"},
+            "providers":{"codex":{"state":"signed_out"},"claude":{"state":"signed_out"}},
+            "deliveryHooks":{"runs":[{"provider":"codex","session":"s1","state":"blocked","needsAttention":true}]}})");
+        QCOMPARE(area().summary(), QStringLiteral("Preview · sample sessions"));
+        QCOMPARE(platform().attentionRequests, 0);
+        for (const char* name : {"accountRow", "connectionRow", "codexRow", "claudeRow"}) {
+            QVERIFY2(area().row(name)->action()->isHidden(), name);
         }
-        for (QPushButton* button :
-             {view<QPushButton>(app(), "webButton"), view<QPushButton>(app(), "copyButton"),
-              view<QPushButton>(app(), "refreshButton"), view<QPushButton>(app(), "pluginSetupButton")}) {
-            QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+        for (const char* name : {"webButton", "copyButton", "refreshButton", "pluginSetupButton"}) {
+            QVERIFY2(!area().button(name)->isEnabled(), name);
         }
-        QCOMPARE(app().supervision().selectedSessionIdentity, QStringLiteral("codex|s1"));
     }
 
     void pluginSetupTexts() {
-        render(R"({"pluginSetup":{"state":"error","refreshPending":true}})"); // pending counts only when ready
-        QCOMPARE(view<QLabel>(app(), "pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
-        QVERIFY(view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
-        render(R"({"pluginSetup":{"state":"installing"}})");
-        QVERIFY(!view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
-        render(R"({"pluginSetup":{"state":"Ready"}})"); // unknown: the initial hint
-        QVERIFY(view<QLabel>(app(), "pluginSetupLabel")
+        area().render(R"({"pluginSetup":{"state":"error","refreshPending":true}})"); // pending counts only when ready
+        QCOMPARE(area().label("pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
+        QVERIFY(area().button("pluginSetupButton")->isEnabled());
+        area().render(R"({"pluginSetup":{"state":"installing"}})");
+        QVERIFY(!area().button("pluginSetupButton")->isEnabled());
+        area().render(R"({"pluginSetup":{"state":"Ready"}})"); // unknown: the initial hint
+        QVERIFY(area()
+                    .label("pluginSetupLabel")
                     ->text()
                     .startsWith(QStringLiteral("Prepare Codex and Claude Code plugin")));
     }
 
     void versionTexts() {
-        QCOMPARE(app().overview().installedVersionText(QStringLiteral("1.2.3")),
-                 QStringLiteral("Version 1.2.3")); // bundle: 1.2.3
-        QCOMPARE(app().overview().installedVersionText(QStringLiteral("1.3.0")),
-                 QStringLiteral("App 1.2.3 · Running 1.3.0"));
-        m_harness->fake->bundleInfo.insert(QStringLiteral("CFBundleShortVersionString"), QStringLiteral(" \n "));
-        QCOMPARE(app().overview().installedVersionText(QStringLiteral("1.3.0")), QStringLiteral("Running 1.3.0"));
-        QCOMPARE(app().overview().installedVersionText(std::nullopt), QStringLiteral("Version unknown"));
+        area().render(R"({"version":"1.2.3"})"); // the bundle is 1.2.3
+        QCOMPARE(area().label("versionLabel")->text(), QStringLiteral("Version 1.2.3"));
+        area().render(R"({"version":" 1.3.0\n"})");
+        QCOMPARE(area().label("versionLabel")->text(), QStringLiteral("App 1.2.3 · Running 1.3.0"));
+        QCOMPARE(area().link.runningVersion, QStringLiteral("1.3.0"));
+        platform().bundleInfo.insert(QStringLiteral("CFBundleShortVersionString"), QStringLiteral(" \n "));
+        area().render(R"({"version":"1.3.0"})");
+        QCOMPARE(area().label("versionLabel")->text(), QStringLiteral("Running 1.3.0"));
+        area().render(R"({"version":7})");
+        QCOMPARE(area().label("versionLabel")->text(), QStringLiteral("Version unknown"));
+        QVERIFY(!area().link.runningVersion);
     }
 
     void timestamps() {
-        render(R"({"connection":{"lastSuccessAt":"2026-12-06T08:15:30.250Z"},"sampledAt":"2026-12-06T08:16:00Z"})");
-        QVERIFY(view<QLabel>(app(), "lastSuccessLabel")->text().startsWith(QStringLiteral("Last connected: ")));
-        QVERIFY(view<QLabel>(app(), "footer")->text().startsWith(QStringLiteral("Last checked: ")));
+        area().render(
+            R"({"connection":{"lastSuccessAt":"2026-12-06T08:15:30.250Z"},"sampledAt":"2026-12-06T08:16:00Z"})");
+        QVERIFY(area().label("lastSuccessLabel")->text().startsWith(QStringLiteral("Last connected: ")));
+        QVERIFY(area().feedback.footerText().startsWith(QStringLiteral("Last checked: ")));
         // A space instead of "T" is not a timestamp.
-        render(R"({"connection":{"lastSuccessAt":"2026-12-06 08:15:30Z"},"sampledAt":"yesterday"})");
-        QCOMPARE(view<QLabel>(app(), "lastSuccessLabel")->text(), QStringLiteral("No successful connection yet"));
-        QCOMPARE(view<QLabel>(app(), "footer")->text(), QString());
+        area().render(R"({"connection":{"lastSuccessAt":"2026-12-06 08:15:30Z"},"sampledAt":"yesterday"})");
+        QCOMPARE(area().label("lastSuccessLabel")->text(), QStringLiteral("No successful connection yet"));
+        QCOMPARE(area().feedback.footerText(), QString());
     }
 };
 

@@ -1,21 +1,30 @@
-#include "ScriptedHost.h"
+#include "OverviewArea.h"
 #include "TestRegistry.h"
 #include "ui/ConnectionButton.h"
 #include "ui/SegmentedControl.h"
 #include "ui/StatusRow.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QLabel>
-#include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 
-class SettingsPanelTest final : public HarnessTest {
+class SettingsPanelTest final : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<OverviewArea> m_area;
+    OverviewArea& area() { return *m_area; }
+    OverviewController& overview() { return m_area->overview; }
+    RecordingCommandSink& commands() { return m_area->commands; }
+
 private Q_SLOTS:
+    void init() { m_area = std::make_unique<OverviewArea>(); }
+    void cleanup() { m_area.reset(); }
+
     void panelOpensAsASheetAndEscapeClosesIt_data() {
         QTest::addColumn<std::optional<int>>("screen");
         QTest::addColumn<int>("height");
@@ -27,119 +36,148 @@ private Q_SLOTS:
     void panelOpensAsASheetAndEscapeClosesIt() {
         QFETCH(std::optional<int>, screen);
         QFETCH(int, height);
-        fake().screenHeight = screen;
-        app().window()->hide();
-        app().setActivationPolicy(AppDelegate::ActivationPolicy::accessory);
-        app().overview().showStatusPanel();
-        QVERIFY(app().window()->isVisible()); // the window comes first
-        QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
-        QVERIFY(app().overview().statusPanel()->isVisible() && app().overview().sheetIsAttached());
-        QCOMPARE(app().overview().statusPanel()->windowModality(), Qt::WindowModal);
-        QCOMPARE(app().overview().statusPanel()->height(), height);
-        QTest::keyClick(app().overview().statusPanel(), Qt::Key_Escape);
-        QVERIFY(!app().overview().statusPanel()->isVisible() && !app().overview().sheetIsAttached());
-        QVERIFY(app().window()->isVisible()); // only the sheet closes
+        area().platform.screenHeight = screen;
+        std::optional<bool> panelShownWhenTheWindowWasAsked;
+        connect(&overview(), &OverviewController::showWindowRequested, this, [this, &panelShownWhenTheWindowWasAsked] {
+            panelShownWhenTheWindowWasAsked = overview().statusPanel()->isVisible();
+        });
+        overview().showStatusPanel();
+        QCOMPARE(panelShownWhenTheWindowWasAsked, std::optional<bool>(false)); // the window comes first
+        QVERIFY(overview().statusPanel()->isVisible() && overview().sheetIsAttached());
+        QCOMPARE(overview().statusPanel()->windowModality(), Qt::WindowModal);
+        QCOMPARE(overview().statusPanel()->height(), height);
+        overview().statusPanel()->resize(600, 440);
+        overview().showStatusPanel(); // already open: left as it is
+        QCOMPARE(overview().statusPanel()->height(), 440);
+        QTest::keyClick(overview().statusPanel(), Qt::Key_Escape);
+        QVERIFY(!overview().statusPanel()->isVisible() && !overview().sheetIsAttached());
+        QVERIFY(area().parent.isVisible()); // only the sheet closes
     }
 
     void segmentsChooseTheTab() {
-        app().overview().showStatusPanel();
-        QVERIFY(view<StatusRow>(app(), "accountRow")->isVisible());
-        const QSize size = view<SegmentedControl>(app(), "settingsNavigation")->size();
-        QTest::mouseClick(view<SegmentedControl>(app(), "settingsNavigation"), Qt::LeftButton, {},
-                          QPoint(size.width() * 5 / 6, size.height() / 2));
-        QCOMPARE(view<QStackedWidget>(app(), "settingsTabs")->currentIndex(), 2);
-        QVERIFY(view<QLabel>(app(), "versionLabel")->isVisible() && !view<StatusRow>(app(), "accountRow")->isVisible());
-        app().overview().selectSettingsTab(1);
-        QCOMPARE(view<SegmentedControl>(app(), "settingsNavigation")->currentIndex(), 1);
-        QVERIFY(view<QPushButton>(app(), "pluginSetupButton")->isVisible());
-        app().overview().selectSettingsTab(7); // out of range: nothing changes
-        QCOMPARE(view<QStackedWidget>(app(), "settingsTabs")->currentIndex(), 1);
+        overview().showStatusPanel();
+        QVERIFY(area().row("accountRow")->isVisible());
+        auto* navigation = area().view<SegmentedControl>("settingsNavigation");
+        QTest::mouseClick(navigation, Qt::LeftButton, {},
+                          QPoint(navigation->width() * 5 / 6, navigation->height() / 2));
+        QCOMPARE(area().view<QStackedWidget>("settingsTabs")->currentIndex(), 2);
+        QVERIFY(area().label("versionLabel")->isVisible() && !area().row("accountRow")->isVisible());
+        overview().selectSettingsTab(1);
+        QCOMPARE(navigation->currentIndex(), 1);
+        QVERIFY(area().button("pluginSetupButton")->isVisible());
+        overview().selectSettingsTab(7); // out of range: nothing changes
+        QCOMPARE(area().view<QStackedWidget>("settingsTabs")->currentIndex(), 1);
     }
 
+    // Each control sends its one command; a failure puts the host's message, or a fixed text, in the footer.
     void buttonsSendTheirCommandsAndReportFailures_data() {
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("action");
-        const auto row = [](const char* button, const char* action) {
-            QTest::newRow(action) << QString::fromLatin1(button) << QString::fromLatin1(action);
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<std::optional<QString>>("message");
+        QTest::addColumn<QString>("footer"); // empty: nothing is written
+        const auto refused = [](const char* control, const char* action) {
+            const QString text = QString::fromLatin1(action) + QStringLiteral(" refused");
+            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(action) << false
+                                   << std::optional<QString>(text) << text;
         };
-        row("accountRow", "login");
-        row("connectionRow", "reconnect");
-        row("codexRow", "codex_login");
-        row("claudeRow", "claude_login");
-        row("codexHooksButton", "codex_hooks");
-        row("claudeHooksButton", "claude_hooks");
-        row("refreshButton", "refresh");
+        refused("accountRow", "login");
+        refused("codexRow", "codex_login");
+        refused("claudeRow", "claude_login");
+        refused("codexHooksButton", "codex_hooks");
+        refused("claudeHooksButton", "claude_hooks");
+        refused("refreshButton", "refresh");
+        refused("menuRefresh", "refresh");
+        QTest::newRow("failure without a message")
+            << "refreshButton"
+            << "refresh" << false << std::optional<QString>() << "Action could not finish";
+        QTest::newRow("success") << "refreshButton"
+                                 << "refresh" << true << std::optional<QString>() << QString();
     }
 
     void buttonsSendTheirCommandsAndReportFailures() {
-        QFETCH(QString, button);
+        QFETCH(QString, control);
         QFETCH(QString, action);
-        ScriptedHost host(*m_harness, QStringLiteral("recording"), action);
-        QVERIFY(host.ready());
-        auto* row = app().overview().statusPanel()->findChild<StatusRow*>(button);
-        QPushButton* control = row ? row->action() : app().overview().statusPanel()->findChild<QPushButton*>(button);
-        QVERIFY(control);
-        control->show();
-        control->setEnabled(true);
-        control->click();
-        QTRY_COMPARE(host.actions(), QStringList{action});
-        QTRY_COMPARE(view<QLabel>(app(), "footer")->text(), action + QStringLiteral(" refused"));
+        QFETCH(bool, ok);
+        QFETCH(std::optional<QString>, message);
+        QFETCH(QString, footer);
+        if (auto* item = overview().statusMenu()->findChild<QAction*>(control)) {
+            item->trigger();
+        } else {
+            auto* row = area().view<StatusRow>(qPrintable(control));
+            QPushButton* button = row ? row->action() : area().button(qPrintable(control));
+            QVERIFY(button);
+            button->show();
+            button->setEnabled(true);
+            button->click();
+        }
+        QCOMPARE(commands().actions(), QStringList{action});
+        QVERIFY(!commands().commands.first().force && !commands().commands.first().taskKey);
+        QVERIFY(area().feedback.texts.isEmpty());
+        commands().complete(0, ok, message);
+        QCOMPARE(area().feedback.texts, footer.isEmpty() ? QStringList() : QStringList{footer});
     }
 
-    void failureWithoutAMessageUsesTheFallback() {
-        fake().environment.insert(QStringLiteral("SCRIPTED_HOST_SILENT_FAIL"), QStringLiteral("1"));
-        ScriptedHost host(*m_harness, QStringLiteral("recording"),
-                          QStringLiteral("refresh")); // the launch's own refresh fails
-        QVERIFY(host.ready());
-        QTRY_COMPARE(view<QLabel>(app(), "footer")->text(), QStringLiteral("Action could not finish"));
-    }
-
-    void reconnectStartsAStoppedHost() {
-        TestBundle bundle;
-        fake().bundleDir = bundle.path();
-        QVERIFY(!app().link().hostIsRunning());
-        view<StatusRow>(app(), "connectionRow")->action()->show();
-        view<StatusRow>(app(), "connectionRow")->action()->click();
-        QTRY_VERIFY(app().link().hostIsRunning());
+    // The connection row's action does not send: the app decides between reconnecting and starting the host.
+    void reconnectIsAskedOfTheApp() {
+        QSignalSpy reconnect(&overview(), &OverviewController::reconnectRequested);
+        area().row("connectionRow")->action()->show();
+        area().row("connectionRow")->action()->click();
+        QCOMPARE(reconnect.size(), 1);
+        QVERIFY(commands().commands.isEmpty());
     }
 
     void pluginButtonStaysDisabledUntilTheResult() {
-        ScriptedHost host(*m_harness, QStringLiteral("recording"), QStringLiteral("install_plugins"));
-        QVERIFY(host.ready());
-        view<QLabel>(app(), "footer")->setText(QStringLiteral("before"));
-        view<QPushButton>(app(), "pluginSetupButton")->click();
-        QVERIFY(!view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
-        QTRY_VERIFY(view<QPushButton>(app(), "pluginSetupButton")->isEnabled());
-        QCOMPARE(host.actions(), QStringList{QStringLiteral("install_plugins")});
-        QCOMPARE(view<QLabel>(app(), "pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
-        QCOMPARE(view<QLabel>(app(), "footer")->text(),
-                 QStringLiteral("before")); // told in the setup card, not the footer
-        app().link().handleLine(R"({"type":"status","status":{"pluginSetup":{"state":"ready"}}})");
-        QVERIFY(view<QLabel>(app(), "pluginSetupLabel")->text().startsWith(QStringLiteral("Plugin files are ready.")));
+        area().button("pluginSetupButton")->click();
+        QVERIFY(!area().button("pluginSetupButton")->isEnabled());
+        QCOMPARE(area().label("pluginSetupLabel")->text(), QStringLiteral("Preparing plugins…"));
+        QCOMPARE(commands().actions(), QStringList{QStringLiteral("install_plugins")});
+        commands().complete(0, false, QStringLiteral("install_plugins refused"));
+        QVERIFY(area().button("pluginSetupButton")->isEnabled());
+        QCOMPARE(area().label("pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
+        QVERIFY(area().feedback.texts.isEmpty()); // told in the setup card, not the footer
+        area().render(R"({"pluginSetup":{"state":"ready"}})");
+        QVERIFY(area().label("pluginSetupLabel")->text().startsWith(QStringLiteral("Plugin files are ready.")));
+
+        area().button("pluginSetupButton")->click();
+        QVERIFY(!area().button("pluginSetupButton")->isEnabled());
+        commands().complete(1, true);
+        QVERIFY(area().button("pluginSetupButton")->isEnabled());
     }
 
     void copyAndOpenTheWebAddress() {
-        app().overview().copyWebURL(); // no address yet: nothing happens
-        app().overview().openWeb();
-        QVERIFY(fake().clipboardTexts.isEmpty() && fake().openedUrls.isEmpty());
-        app().render({{QStringLiteral("webOrigin"), QStringLiteral("https://app.vodu.ai/workspace")}});
-        view<QPushButton>(app(), "copyButton")->click();
-        QCOMPARE(fake().clipboardTexts, QStringList{QStringLiteral("https://app.vodu.ai/")});
-        QCOMPARE(view<QLabel>(app(), "footer")->text(), QStringLiteral("Copied"));
-        view<QPushButton>(app(), "webButton")->click();
-        QCOMPARE(fake().openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://app.vodu.ai/"))});
+        overview().copyWebURL(); // no address yet: nothing happens
+        overview().openWeb();
+        QVERIFY(area().platform.clipboardTexts.isEmpty() && area().platform.openedUrls.isEmpty());
+        area().render(QJsonObject{{QStringLiteral("webOrigin"), QStringLiteral("https://app.vodu.ai/workspace")}});
+        area().button("copyButton")->click();
+        QCOMPARE(area().platform.clipboardTexts, QStringList{QStringLiteral("https://app.vodu.ai/")});
+        QCOMPARE(area().feedback.footerText(), QStringLiteral("Copied"));
+        area().button("webButton")->click();
+        QCOMPARE(area().platform.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://app.vodu.ai/"))});
     }
 
     void trayMenuAndSummaryOpenThePanel() {
-        app().window()->hide();
-        QAction* settings = app().overview().statusMenu()->actions().value(1);
+        QSignalSpy showWindow(&overview(), &OverviewController::showWindowRequested);
+        QSignalSpy quit(&overview(), &OverviewController::quitRequested);
+        QAction* settings = overview().statusMenu()->actions().value(1);
         QCOMPARE(settings ? settings->text() : QString(), QStringLiteral("Connection & settings…"));
         settings->trigger();
-        QVERIFY(app().window()->isVisible()); // the window first, then the sheet
-        QVERIFY(app().overview().statusPanel()->isVisible());
-        app().overview().closeStatusPanel();
-        QTest::mouseClick(view<ConnectionButton>(app(), "connectionSummary"), Qt::LeftButton);
-        QVERIFY(app().overview().statusPanel()->isVisible());
+        QCOMPARE(showWindow.size(), 1); // the window first, then the sheet
+        QVERIFY(overview().statusPanel()->isVisible());
+        overview().closeStatusPanel();
+        QVERIFY(!overview().statusPanel()->isVisible());
+        QTest::mouseClick(area().view<ConnectionButton>("connectionSummary"), Qt::LeftButton);
+        QVERIFY(overview().statusPanel()->isVisible());
+        overview().closeStatusPanel();
+
+        overview().statusMenu()->findChild<QAction*>(QStringLiteral("menuShowWindow"))->trigger();
+        QCOMPARE(showWindow.size(), 3);
+        QVERIFY(!overview().statusPanel()->isVisible());
+        QCOMPARE(quit.size(), 0);
+        overview().statusMenu()->findChild<QAction*>(QStringLiteral("menuQuit"))->trigger();
+        QCOMPARE(quit.size(), 1);
+        QVERIFY(commands().commands.isEmpty()); // quitting is the app's to decide
     }
 };
 

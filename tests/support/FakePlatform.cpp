@@ -42,3 +42,13 @@ void FakePlatform::showNotification(const DesktopNotification& notification, std
         done(notificationServiceAvailable);
     }
 }
+
+void FakePlatform::inheritSystemEnvironment() {
+    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+    for (const QString& key : system.keys()) {
+        environment.insert(key, system.value(key));
+    }
+    for (const char* name : {"VODU_WEB_ORIGIN", "VODU_API_ORIGIN", "VODU_DESKTOP_INSTALL_ERROR"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+}

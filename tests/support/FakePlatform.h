@@ -20,6 +20,9 @@ public:
     QDateTime now() const override { return clock; }
     std::optional<QString> environmentValue(const QString& name) const override;
     QProcessEnvironment processEnvironment() const override;
+    // The environment of this test process, so a started host finds node, PATH and HOME; the workspace and
+    // install-error variables of the developer's shell are left out.
+    void inheritSystemEnvironment();
     QStringList preferredLanguages() const override { return languages; }
 
     QString bundleDirectory() const override { return bundleDir; }

@@ -37,14 +37,7 @@ Harness::Harness(const QStringList& languages, Build build) {
     auto platform = std::make_unique<FakePlatform>();
     fake = platform.get();
     fake->languages = languages;
-    // The host needs a working PATH and HOME to start node.
-    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
-    for (const QString& key : system.keys()) {
-        fake->environment.insert(key, system.value(key));
-    }
-    fake->environment.remove(QStringLiteral("VODU_WEB_ORIGIN"));
-    fake->environment.remove(QStringLiteral("VODU_API_ORIGIN"));
-    fake->environment.remove(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"));
+    fake->inheritSystemEnvironment();
     controller = std::make_unique<AppDelegate>(std::move(platform));
     if (build == Build::window) {
         controller->buildWindow();

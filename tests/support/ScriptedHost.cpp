@@ -4,7 +4,24 @@
 
 #include <QFile>
 #include <QJsonDocument>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
+
+namespace {
+
+QList<QJsonObject> loggedCommands(const QString& log) {
+    QFile file(log);
+    QList<QJsonObject> lines;
+    for (const QByteArray& line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
+        if (const QJsonObject command = QJsonDocument::fromJson(line).object(); !command.isEmpty()) {
+            lines.append(command);
+        }
+    }
+    return lines;
+}
+
+} // namespace
 
 ScriptedHost::ScriptedHost(Harness& harness, const QString& mode, const QString& failing, const QString& held)
     : m_log(m_logDir.filePath(QStringLiteral("commands.log"))) {
@@ -19,14 +36,7 @@ ScriptedHost::ScriptedHost(Harness& harness, const QString& mode, const QString&
 }
 
 QList<QJsonObject> ScriptedHost::received() const {
-    QFile file(m_log);
-    QList<QJsonObject> lines;
-    for (const QByteArray& line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
-        if (const QJsonObject command = QJsonDocument::fromJson(line).object(); !command.isEmpty()) {
-            lines.append(command);
-        }
-    }
-    return lines;
+    return loggedCommands(m_log);
 }
 
 QStringList ScriptedHost::actions() const {
@@ -35,4 +45,32 @@ QStringList ScriptedHost::actions() const {
         names.append(command.value(u"action").toString());
     }
     return names;
+}
+
+ScriptedLink::ScriptedLink(const QString& mode) {
+    platform.inheritSystemEnvironment();
+    platform.bundleDir = m_bundle.path();
+    platform.environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), mode);
+    platform.environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), m_logDir.filePath(QStringLiteral("commands.log")));
+}
+
+ScriptedLink::~ScriptedLink() {
+    if (QProcess* host = link.process()) {
+        host->disconnect(&link);
+        host->kill();
+        host->waitForFinished(5000);
+    }
+}
+
+bool ScriptedLink::start() {
+    if (!m_bundle.isValid()) {
+        return false;
+    }
+    QSignalSpy started(&link, &HostLink::started);
+    link.launch(m_bundle.path());
+    return (!started.isEmpty() || started.wait(10000)) && link.hostIsRunning();
+}
+
+QList<QJsonObject> ScriptedLink::received() const {
+    return loggedCommands(m_logDir.filePath(QStringLiteral("commands.log")));
 }

@@ -26,3 +26,26 @@ private:
     QString m_log;
     bool m_ready = false;
 };
+
+// A HostLink on its own, on a fake desktop, with the scripted host as its process: the link under test without the
+// app around it. Nothing is sent at start; the process is killed at the end of the test.
+struct ScriptedLink {
+    explicit ScriptedLink(const QString& mode = QStringLiteral("recording"));
+    ~ScriptedLink();
+    ScriptedLink(const ScriptedLink&) = delete;
+    ScriptedLink& operator=(const ScriptedLink&) = delete;
+
+    // Launches the host and waits until it runs.
+    bool start();
+    // Every command the host received, in order.
+    QList<QJsonObject> received() const;
+
+    FakePlatform platform;
+    Copy copy;
+    LinkState state;
+    HostLink link{platform, copy, state};
+
+private:
+    TestBundle m_bundle;
+    QTemporaryDir m_logDir;
+};

@@ -1,24 +1,15 @@
-#include "Harness.h"
+#include "TasksArea.h"
 #include "TestRegistry.h"
 #include "tasks/TaskBodyView.h"
 #include "tasks/TaskDetailContent.h"
-#include "ui/SidebarNavButton.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QMainWindow>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
 
 namespace {
-
-QJsonObject json(const QString& text) {
-    return QJsonDocument::fromJson(text.toUtf8()).object();
-}
-
-const QJsonObject kTask = json(R"({"key":"t1","label":"Weekly digest","state":"succeeded"})");
 
 // A report of `lines` numbered lines, each with strong, code and emphasised runs.
 QList<TaskSection> longReport(int lines, const QString& word = QStringLiteral("step")) {
@@ -41,25 +32,24 @@ std::unique_ptr<QWidget> shownBody(TaskBodyView*& body) {
 
 } // namespace
 
-class TaskBodyTest final : public HarnessTest {
+class TaskBodyTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Building the body whole draws exactly what the detail draws section by section: text, headings and their
-    // spacing, fonts, colours and links.
     // A long report full of inline runs is drawn in one pass: it used to take time in the square of its length.
     void manyInlineRunsDrawnAtOnce() {
-        app().window()->resize(1040, 740);
-        app().showWindow();
-        QTest::mouseClick(view<QWidget>(app(), "tasksNav"), Qt::LeftButton);
-        auto* taskBody = view<TaskBodyView>(app(), "taskBody");
+        TasksArea area;
+        area.view<QWidget>("taskDetailArea")->resize(760, 640);
+        area.parent.resize(760, 640);
+        area.parent.show();
+        auto* taskBody = area.view<TaskBodyView>("taskBody");
         QVERIFY(taskBody->isVisible());
-        app().tasks().renderTasks(QJsonObject{{"items", QJsonArray{kTask}}});
+        area.tasks.renderTasks(taskList(R"([{"key":"t1","label":"Weekly digest","state":"succeeded"}])"));
         const QString runs = QStringLiteral("*a* b ").repeated(4000);
         QElapsedTimer clock;
         clock.start();
-        app().tasks().renderTaskDetail(QJsonObject{{"result", runs}});
-        app().tasks().toggleResult();      // the full result: drawn a second time
+        area.tasks.renderTaskDetail(QJsonObject{{"result", runs}});
+        area.tasks.toggleResult();         // the full result: drawn a second time
         taskBody->document()->pageCount(); // the layout is part of the drawing
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(taskBody->document()->toPlainText(),

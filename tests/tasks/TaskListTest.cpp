@@ -1,75 +1,41 @@
-#include "Harness.h"
-#include "ScriptedHost.h"
+#include "TasksArea.h"
 #include "TestRegistry.h"
 #include "tasks/TaskBodyView.h"
 #include "tasks/TaskStates.h"
 #include "ui/ThemedLabel.h"
 
-#include <QFile>
 #include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
-#include <QMainWindow>
-#include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-QJsonObject tasks(const QString& items, qint64 activeCount = 0) {
-    return QJsonObject{{"activeCount", activeCount}, {"items", QJsonDocument::fromJson(items.toUtf8()).array()}};
-}
-
-QByteArray compact(const QJsonObject& object) {
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-QByteArray statusFrame(const QString& items) {
-    return compact(QJsonObject{{"type", "status"}, {"status", QJsonObject{{"tasks", tasks(items)}}}});
-}
-
-int selectedRow(AppDelegate& app) {
-    const QModelIndexList rows = view<QTableView>(app, "taskTable")->selectionModel()->selectedRows();
-    return rows.size() == 1 ? rows.first().row() : -1;
-}
-
-void clickRow(AppDelegate& app, int row) {
-    view<QTableView>(app, "taskTable")
-        ->selectionModel()
-        ->select(view<QTableView>(app, "taskTable")->model()->index(row, 0),
-                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-QString bodyText(AppDelegate& app) {
-    return view<TaskBodyView>(app, "taskBody")->document()->toPlainText();
-}
-
-// The task_detail commands the scripted host received.
-QList<QJsonObject> detailRequests(const ScriptedHost& host) {
-    QList<QJsonObject> commands;
-    for (const QJsonObject& command : host.received()) {
-        if (command.value("action").toString() == u"task_detail") {
-            commands.append(command);
-        }
-    }
-    return commands;
-}
-
-void verifyEmptyState(AppDelegate& app) {
-    QVERIFY(!app.tasks().selectedTaskKey());
-    QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Select a task"));
-    QCOMPARE(bodyText(app), QStringLiteral("Run a task from your web workspace to see its content and results here."));
-    QVERIFY(view<QWidget>(app, "detailActions")->isHidden());
-    QVERIFY(view<QWidget>(app, "taskVisuals")->isHidden());
-}
-
+const QString kChecking = QStringLiteral("Checking status…");
 const QString kUnavailable = QStringLiteral("Task content is unavailable. Refresh to try again.");
 const QString kThreeTasks = QStringLiteral(
     R"([{"key":"a","label":"Alpha","state":"running"},{"key":"b","label":"Beta","state":"failed"},
         {"id":"c","label":"Gamma","state":"pr_ready_for_review"}])");
+
+void verifyEmptyState(const TasksArea& area) {
+    QVERIFY(!area.tasks.selectedTaskKey());
+    QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Select a task"));
+    QCOMPARE(area.bodyText(),
+             QStringLiteral("Run a task from your web workspace to see its content and results here."));
+    QVERIFY(area.view<QWidget>("detailActions")->isHidden());
+    QVERIFY(area.view<QWidget>("taskVisuals")->isHidden());
+}
+
+// The task keys of the detail requests sent so far; every one without force or fields.
+QStringList detailRequests(const TasksArea& area) {
+    QStringList keys;
+    for (const RecordingCommandSink::Command& command : area.commands.commands) {
+        if (command.action == u"task_detail" && !command.force && command.fields.isEmpty()) {
+            keys.append(command.taskKey.value_or(QStringLiteral("(none)")));
+        }
+    }
+    return keys;
+}
 
 } // namespace
 
@@ -78,73 +44,77 @@ class TaskListTest final : public QObject {
 
 private Q_SLOTS:
     void firstSnapshotSelectsTheFirstTask() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        verifyEmptyState(app);
-        QCOMPARE(view<QTableView>(app, "taskTable")->verticalHeader()->defaultSectionSize(), 64);
-        view<QPushButton>(app, "tasksNav")->click();
-        app.render(QJsonObject{{QStringLiteral("tasks"), tasks(kThreeTasks, 2)}});
-        QCOMPARE(view<QLabel>(app, "tasksLabel")->text(), QStringLiteral("Tasks · 2 running"));
-        QCOMPARE(view<QTableView>(app, "taskTable")->model()->rowCount(), 3);
-        QCOMPARE(selectedRow(app), 0);
-        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("a"));
-        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Alpha"));
-        QCOMPARE(view<QLabel>(app, "taskState")->text(), QStringLiteral("●  Running"));
-        auto* state = qobject_cast<ThemedLabel*>(view<QLabel>(app, "taskState"));
+        TasksArea area;
+        verifyEmptyState(area);
+        QCOMPARE(area.view<QTableView>("taskTable")->verticalHeader()->defaultSectionSize(), 64);
+        area.tasks.renderTasks(taskList(kThreeTasks, 2));
+        QCOMPARE(area.link.activeTaskCount, 2);
+        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 3);
+        QCOMPARE(area.selectedRow(), 0);
+        QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("a"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Alpha"));
+        QCOMPARE(area.view<QLabel>("taskState")->text(), QStringLiteral("●  Running"));
+        auto* state = area.view<ThemedLabel>("taskState");
         QVERIFY(state);
         QCOMPARE(state->color().resolve(Appearance::dark), taskStateColor("running").resolve(Appearance::dark));
-        // Without a host the request fails at once, for the task that is still selected.
-        QCOMPARE(bodyText(app), kUnavailable);
+        QCOMPARE(detailRequests(area), QStringList{"a"});
+        QCOMPARE(area.bodyText(), kChecking);
+        area.commands.complete(0, false);
+        QCOMPARE(area.bodyText(), kUnavailable);
 
-        app.tasks().renderTasks(tasks("[]"));
-        verifyEmptyState(app);
-        QCOMPARE(view<QTableView>(app, "taskTable")->model()->rowCount(), 0);
+        area.tasks.renderTasks(taskList("[]"));
+        verifyEmptyState(area);
+        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 0);
+        QCOMPARE(area.commands.commands.size(), 1); // an empty list asks for nothing
+        // Disconnected: nothing counts as running any more, so quitting asks no question.
+        area.tasks.renderTasks(taskList(kThreeTasks, 2));
+        area.tasks.forgetRunningTasks();
+        QCOMPARE(area.link.activeTaskCount, 0);
     }
 
     void selectionFollowsTheTaskAcrossSnapshots() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.tasks().renderTasks(tasks(kThreeTasks));
-        clickRow(app, 2);
-        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("c"));
+        TasksArea area;
+        area.tasks.renderTasks(taskList(kThreeTasks));
+        area.clickRow(2);
+        QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("c"));
         // The task with an id but no key moved down: still selected, and shown as it is now.
-        app.tasks().renderTasks(tasks(R"([{"key":"x"},{"key":"a"},{"id":"c","label":"Gamma 2"}])"));
-        QCOMPARE(selectedRow(app), 2);
-        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("c"));
-        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Gamma 2"));
+        area.tasks.renderTasks(taskList(R"([{"key":"x"},{"key":"a"},{"id":"c","label":"Gamma 2"}])"));
+        QCOMPARE(area.selectedRow(), 2);
+        QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("c"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Gamma 2"));
         // It disappeared: the first task is selected.
-        app.tasks().renderTasks(tasks(R"([{"key":"b","label":"Beta"},{"key":"a"}])"));
-        QCOMPARE(selectedRow(app), 0);
-        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("b"));
-        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("Beta"));
+        area.tasks.renderTasks(taskList(R"([{"key":"b","label":"Beta"},{"key":"a"}])"));
+        QCOMPARE(area.selectedRow(), 0);
+        QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("b"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Beta"));
     }
 
     // A task with neither key nor id is listed, but selecting it changes nothing. Host text is never markup.
     void taskWithoutIdentityIsListedButChangesNothing() {
-        Harness harness;
-        AppDelegate& app = harness.app();
+        TasksArea area;
         const QString items = R"([{"key":"a","label":"<img src=x><b>Alpha</b>"},{"label":"Nameless"}])";
-        app.tasks().renderTasks(tasks(items));
-        QCOMPARE(view<QTableView>(app, "taskTable")->model()->rowCount(), 2);
-        clickRow(app, 0);
-        clickRow(app, 1);
-        QCOMPARE(app.tasks().selectedTaskKey(), QStringLiteral("a"));
-        QCOMPARE(view<QLabel>(app, "taskTitle")->text(), QStringLiteral("<img src=x><b>Alpha</b>"));
-        QCOMPARE(view<QLabel>(app, "taskTitle")->textFormat(), Qt::PlainText);
+        area.tasks.renderTasks(taskList(items));
+        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 2);
+        area.clickRow(0);
+        area.clickRow(1);
+        QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("a"));
+        QCOMPARE(detailRequests(area), QStringList{"a"});
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("<img src=x><b>Alpha</b>"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->textFormat(), Qt::PlainText);
         // The next snapshot puts the selection back on the task that is shown.
-        app.tasks().renderTasks(tasks(items));
-        QCOMPARE(selectedRow(app), 0);
+        area.tasks.renderTasks(taskList(items));
+        QCOMPARE(area.selectedRow(), 0);
     }
 
     // Only the rounded shape of the selected row is filled, inset from its top, in both appearances.
     void selectedRowIsDrawnWithTheSelectedFill() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        app.tasks().renderTasks(tasks(kThreeTasks));
-        view<QTableView>(app, "taskTable")->resize(240, 3 * 64);
+        TasksArea area;
+        area.tasks.renderTasks(taskList(kThreeTasks));
+        auto* table = area.view<QTableView>("taskTable");
+        table->resize(240, 3 * 64);
         for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            setWindowAppearance(app.window(), appearance);
-            const QImage image = view<QTableView>(app, "taskTable")->viewport()->grab().toImage();
+            setWindowAppearance(&area.parent, appearance);
+            const QImage image = table->viewport()->grab().toImage();
             const auto pixel = [&image](int x, int y) {
                 return image.pixelColor(
                     QPoint(qRound(x * image.devicePixelRatio()), qRound(y * image.devicePixelRatio())));
@@ -157,42 +127,35 @@ private Q_SLOTS:
         }
     }
 
-    // With a scripted host that records commands but never answers them.
+    // Every snapshot asks for the selected task's detail again; answers and failures count only for the task that is
+    // still selected.
     void detailRequestsFollowTheSelection() {
-        Harness harness;
-        AppDelegate& app = harness.app();
-        const ScriptedHost host(harness, QStringLiteral("no-results"));
-        QVERIFY(host.ready());
-        QTRY_COMPARE(app.linkState().runningVersion, QStringLiteral("9.9.9")); // the host's own first snapshot is in
-
-        // An empty list asks for nothing; every other snapshot asks again, an id standing in for a missing key.
-        app.link().handleLine(statusFrame("[]"));
+        TasksArea area;
         const QString two = R"([{"id":"only-id","label":"First"},{"key":"b","label":"Second"}])";
-        app.link().handleLine(statusFrame(two));
-        app.link().handleLine(statusFrame(two));
-        QTRY_COMPARE(detailRequests(host).size(), 2);
-        for (const QJsonObject& command : detailRequests(host)) {
-            QCOMPARE(command.value("taskKey").toString(), QStringLiteral("only-id"));
-            QVERIFY(!command.contains("force"));
-        }
-        QCOMPARE(bodyText(app), QStringLiteral("Checking status…"));
-        const QString firstId = detailRequests(host).first().value("id").toString();
+        area.tasks.renderTasks(taskList(two));
+        area.tasks.renderTasks(taskList(two));
+        QCOMPARE(detailRequests(area), (QStringList{"only-id", "only-id"})); // an id stands in for a missing key
+        QCOMPARE(area.bodyText(), kChecking);
+        area.commands.complete(1, true); // answered: the detail itself comes as its own message
+        QCOMPARE(area.bodyText(), kChecking);
 
         // The user moves on; the old request then fails or answers late. The new task's body is left alone.
-        clickRow(app, 1);
-        QTRY_COMPARE(detailRequests(host).size(), 3);
-        const QJsonObject second = detailRequests(host).last();
-        QCOMPARE(second.value("taskKey").toString(), QStringLiteral("b"));
-        app.link().handleLine(compact(QJsonObject{{"type", "result"}, {"id", firstId}, {"ok", false}}));
-        app.link().handleLine(R"({"type":"task_detail","taskKey":"only-id","task":{"result":"Old"}})");
-        QCOMPARE(bodyText(app), QStringLiteral("Checking status…"));
-        QVERIFY(app.tasks().selectedDetail().isEmpty());
+        area.clickRow(1);
+        QCOMPARE(detailRequests(area), (QStringList{"only-id", "only-id", "b"}));
+        area.commands.complete(0, false);
+        area.tasks.handleTaskDetail(json(R"({"taskKey":"only-id","task":{"result":"Old"}})"));
+        QCOMPARE(area.bodyText(), kChecking);
+        QVERIFY(area.tasks.selectedDetail().isEmpty());
+        // A detail that is no object, or for no task, draws nothing.
+        area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":"Do B"})"));
+        area.tasks.handleTaskDetail(json(R"({"task":{"instruction":"Do B"}})"));
+        QCOMPARE(area.bodyText(), kChecking);
 
         // The selected task's own failure is shown, and replaced by its detail when that comes.
-        app.link().handleLine(compact(QJsonObject{{"type", "result"}, {"id", second.value("id")}, {"ok", false}}));
-        QCOMPARE(bodyText(app), kUnavailable);
-        app.link().handleLine(R"({"type":"task_detail","taskKey":"b","task":{"instruction":"Do B"}})");
-        QVERIFY(bodyText(app).contains(QStringLiteral("Do B")));
+        area.commands.complete(2, false, QStringLiteral("task_detail refused"));
+        QCOMPARE(area.bodyText(), kUnavailable);
+        area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":{"instruction":"Do B"}})"));
+        QVERIFY(area.bodyText().contains(QStringLiteral("Do B")));
     }
 };
 

@@ -1,0 +1,50 @@
+#include "OverviewArea.h"
+
+#include "ui/ConnectionButton.h"
+#include "ui/StatusRow.h"
+#include "ui/ThemedLabel.h"
+
+#include <QJsonDocument>
+#include <QLabel>
+#include <QPushButton>
+
+OverviewArea::OverviewArea(const QStringList& languages) : AreaHarness(languages) {
+    overview.buildConnectionSummary(&parent);
+    overview.buildWebButton(&parent);
+    overview.buildStatusPanel(&parent, new QWidget, new QWidget);
+    overview.buildStatusItem();
+    parent.resize(800, 600);
+    QObject::connect(&overview, &OverviewController::showWindowRequested, &parent, [this] { parent.show(); });
+}
+
+void OverviewArea::render(const QJsonObject& status) {
+    overview.renderSetupAndHooks(status);
+    overview.renderAccount(status);
+    overview.renderSummary(status);
+}
+
+// Raw strings must not hold "//" (moc misreads them): LINK stands for the workspace address.
+void OverviewArea::render(QString json) {
+    render(QJsonDocument::fromJson(json.replace(QStringLiteral("LINK"), QStringLiteral("https://app.vodu.ai")).toUtf8())
+               .object());
+}
+
+QLabel* OverviewArea::label(const char* name) const {
+    return view<QLabel>(name);
+}
+
+QPushButton* OverviewArea::button(const char* name) const {
+    return view<QPushButton>(name);
+}
+
+StatusRow* OverviewArea::row(const char* name) const {
+    return view<StatusRow>(name);
+}
+
+QString OverviewArea::detail(const char* name) const {
+    return row(name)->detail()->text();
+}
+
+QString OverviewArea::summary() const {
+    return view<ConnectionButton>("connectionSummary")->text();
+}
