@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -137,6 +138,10 @@ std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const 
         return std::nullopt;
     }
     return screen->availableGeometry().height();
+}
+
+bool QtPlatform::systemTrayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 qint64 QtPlatform::processId() const {

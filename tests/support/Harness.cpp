@@ -45,6 +45,7 @@ Harness::Harness(const QStringList& languages, Build build) {
     fake->environment.remove(QStringLiteral("VODU_WEB_ORIGIN"));
     fake->environment.remove(QStringLiteral("VODU_API_ORIGIN"));
     fake->environment.remove(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"));
+    fake->environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
     controller = std::make_unique<AppDelegate>(std::move(platform));
     if (build == Build::window) {
         controller->buildWindow();
