@@ -23,13 +23,21 @@ endif()
 file(WRITE "${vodu_info_file}" "${vodu_info}\n")
 message(STATUS "Baseline app: ${vodu_bundle}")
 
-# The runtime: the system's Node.js by its own path, so upgrades of the nodejs package carry over.
-file(CREATE_LINK "${VODU_INSTALL_NODE}" "${vodu_staged_bundle}/Contents/Resources/runtime/bin/node" SYMBOLIC)
+# The runtime: the system's Node.js by its own path, so upgrades of the nodejs package carry over. Relative when
+# both lie under one top-level folder (/usr for the package, as Debian links), absolute otherwise.
+set(vodu_runtime_dir "${vodu_bundle}/Contents/Resources/runtime/bin")
+string(REGEX MATCH "^/[^/]+" vodu_node_top "${VODU_INSTALL_NODE}")
+string(REGEX MATCH "^/[^/]+" vodu_bundle_top "${vodu_bundle}")
+set(vodu_node_link "${VODU_INSTALL_NODE}")
+if(vodu_node_top STREQUAL vodu_bundle_top)
+    file(RELATIVE_PATH vodu_node_link "${vodu_runtime_dir}" "${VODU_INSTALL_NODE}")
+endif()
+file(CREATE_LINK "${vodu_node_link}" "$ENV{DESTDIR}${vodu_runtime_dir}/node" SYMBOLIC)
 if(NOT EXISTS "${VODU_INSTALL_NODE}")
     message(WARNING "The bundle's runtime links to ${VODU_INSTALL_NODE}, which does not exist here: install nodejs "
                     "or configure with -DVODU_INSTALL_NODE=/path/to/node")
 endif()
-message(STATUS "Runtime link: ${vodu_staged_bundle}/Contents/Resources/runtime/bin/node -> ${VODU_INSTALL_NODE}")
+message(STATUS "Runtime link: $ENV{DESTDIR}${vodu_runtime_dir}/node -> ${vodu_node_link}")
 
 # The launcher: a relative link, so the app still finds its bundle (two levels above its resolved executable).
 file(MAKE_DIRECTORY "${vodu_staged}/${VODU_BINDIR}")
