@@ -39,4 +39,5 @@ install(FILES "${vodu_icons}/com.zuzi.vodu.cli-symbolic.svg"
 
 configure_file("${CMAKE_CURRENT_SOURCE_DIR}/packaging/com.zuzi.vodu.cli.metainfo.xml.in"
                "${CMAKE_CURRENT_BINARY_DIR}/com.zuzi.vodu.cli.metainfo.xml" @ONLY)
-install(FILES "${CMAKE_CURRENT_BINARY_DIR}/com.zuzi.vodu.cli.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+install(FILES "${CMAKE_CURRENT_BINARY_DIR}/com.zuzi.vodu.cli.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
