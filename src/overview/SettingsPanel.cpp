@@ -211,14 +211,12 @@ void OverviewController::renderStartAtLogin() {
 }
 
 void OverviewController::setStartAtLogin(bool on) {
-    if (AutostartEntry::apply(m_context.platform, on)) {
-        renderStartAtLogin();
-        return;
+    const bool applied = AutostartEntry::apply(m_context.platform, on);
+    renderStartAtLogin(); // the switch shows what is on disk, whatever happened
+    if (!applied) {
+        m_startAtLoginNote->setText(
+            m_context.copy.text("ログイン時の起動を変更できませんでした。", "Could not change start at login."));
     }
-    // The switch goes back to what is on disk, and says why.
-    renderStartAtLogin();
-    m_startAtLoginNote->setText(
-        m_context.copy.text("ログイン時の起動を変更できませんでした。", "Could not change start at login."));
 }
 
 void OverviewController::installPlugins() {
