@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs every test: the reference host's suites, then the app's suites.
 source "$(dirname "$0")/lib/common.sh"
 
-ensure_packages "${build_packages[@]}"
+ensure_packages "${build_packages[@]}" "${test_packages[@]}"
 ensure_node
 build_app
 

@@ -32,6 +32,8 @@ ensure_packages() {
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
                 fonts-noto-cjk)
+# The install test validates the installed .desktop entry and AppStream metadata with these.
+test_packages=(desktop-file-utils appstream)
 
 ensure_node() {
     if ! command -v node >/dev/null 2>&1; then

@@ -3,6 +3,7 @@
 
 #include "app/InstanceChannel.h"
 #include "host/HostLink.h"
+#include "overview/AutostartEntry.h"
 #include "platform/Platform.h"
 #include "ui/WindowShell.h"
 #include "update/UpdateController.h"
@@ -21,7 +22,10 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
     buildWindow();
     m_shell->installMainMenu();
     buildStatusItem();
-    showWindow();
+    // Started at login: the tray item is enough, when there is a tray to find it in.
+    if (!arguments.contains(QLatin1String(AutostartEntry::kLaunchArgument)) || !platform().systemTrayAvailable()) {
+        showWindow();
+    }
 
     bool previewLoaded = false;
     const qsizetype fixtureFlag = arguments.indexOf(QStringLiteral("--status-fixture"));

@@ -20,6 +20,7 @@ class QSystemTrayIcon;
 class QWidget;
 class SegmentedControl;
 class StatusRow;
+class ToggleSwitch;
 struct AppContext;
 struct LinkState;
 
@@ -68,6 +69,9 @@ public:
     bool sheetIsAttached() const;
     void installPlugins();
     void selectSettingsTab(int index);
+    // The start-at-login switch shows whether the autostart entry is there; flipping it writes or removes it.
+    void renderStartAtLogin();
+    void setStartAtLogin(bool on);
 
     const std::optional<QUrl>& webRoot() const { return m_webRoot; }
     const QString& hookAttentionKey() const { return m_hookAttentionKey; }
@@ -106,6 +110,8 @@ private:
     QLabel* m_lastSuccessLabel = nullptr;
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_refreshButton = nullptr;
+    ToggleSwitch* m_startAtLoginSwitch = nullptr;
+    QLabel* m_startAtLoginNote = nullptr;
     SegmentedControl* m_settingsNavigation = nullptr;
     QStackedWidget* m_settingsTabs = nullptr;
     QMenu* m_statusMenu = nullptr;

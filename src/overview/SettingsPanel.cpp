@@ -5,6 +5,7 @@
 #include "context/AppContext.h"
 #include "ui/Copy.h"
 
+#include "overview/AutostartEntry.h"
 #include "overview/OverviewDecisions.h"
 #include "platform/Platform.h"
 #include "ui/Builders.h"
@@ -15,6 +16,7 @@
 #include "ui/Surfaces.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
+#include "ui/ToggleSwitch.h"
 #include "ui/ViewFactory.h"
 
 #include <QApplication>
@@ -39,6 +41,24 @@ QWidget* buttonRow(const QList<QPushButton*>& buttons) {
         layout->addWidget(button);
     }
     layout->addStretch(1);
+    return row;
+}
+
+// A setting that is on or off: its title and a note on the leading side, the switch trailing.
+QWidget* switchRow(QLabel* title, QLabel* note, QAbstractButton* control) {
+    auto* row = new QWidget();
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(12);
+    auto* texts = new QVBoxLayout();
+    texts->setSpacing(2);
+    title->setParent(row);
+    note->setParent(row);
+    texts->addWidget(title);
+    texts->addWidget(note);
+    layout->addLayout(texts, 1);
+    control->setParent(row);
+    layout->addWidget(control, 0, Qt::AlignVCenter);
     return row;
 }
 
@@ -146,7 +166,17 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
     auto* tagline = themedLabel(nullptr, "appTagline", Theme::text, 13);
     tagline->setText(m_context.copy.text("ローカル AI ワークスペース", "Local AI workspace"));
     m_versionLabel = themedLabel(nullptr, "versionLabel", Theme::secondary, 12);
+    auto* startAtLoginLabel = themedLabel(nullptr, "startAtLoginLabel", Theme::text, 13);
+    startAtLoginLabel->setText(m_context.copy.text("ログイン時に起動", "Start at login"));
+    m_startAtLoginNote = themedLabel(nullptr, "startAtLoginNote", Theme::secondary, 12);
+    m_startAtLoginSwitch = named(new ToggleSwitch(), "startAtLoginSwitch");
+    m_startAtLoginSwitch->setAccessibleName(startAtLoginLabel->text());
+    // `clicked`, not `toggled`: only the user's flip writes; rendering the state does not.
+    connect(m_startAtLoginSwitch, &QAbstractButton::clicked, this, [this](bool on) { setStartAtLogin(on); });
+    renderStartAtLogin();
     addTab("appTab", {settingsCard(m_context.copy.text("アップデート", "Updates"), {updateRow}),
+                      settingsCard(m_context.copy.text("起動", "Startup"),
+                                   {switchRow(startAtLoginLabel, m_startAtLoginNote, m_startAtLoginSwitch)}),
                       settingsCard(QStringLiteral("VODU"), {tagline, m_versionLabel})});
 
     auto* actions = new QHBoxLayout();
@@ -168,6 +198,25 @@ void OverviewController::selectSettingsTab(int index) {
     }
     m_settingsNavigation->setCurrentIndex(index);
     m_settingsTabs->setCurrentIndex(index);
+}
+
+void OverviewController::renderStartAtLogin() {
+    const std::optional<QString> path = AutostartEntry::entryPath(m_context.platform);
+    m_startAtLoginSwitch->setEnabled(path.has_value());
+    m_startAtLoginSwitch->setChecked(path && AutostartEntry::isEnabled(*path));
+    m_startAtLoginNote->setText(path ? m_context.copy.text("ログインすると VODU がトレイで起動します。",
+                                                           "VODU starts in the tray when you log in.")
+                                     : m_context.copy.text("ログイン項目のフォルダーが見つかりません。",
+                                                           "No folder for login items was found."));
+}
+
+void OverviewController::setStartAtLogin(bool on) {
+    const bool applied = AutostartEntry::apply(m_context.platform, on);
+    renderStartAtLogin(); // the switch shows what is on disk, whatever happened
+    if (!applied) {
+        m_startAtLoginNote->setText(
+            m_context.copy.text("ログイン時の起動を変更できませんでした。", "Could not change start at login."));
+    }
 }
 
 void OverviewController::installPlugins() {
@@ -207,6 +256,7 @@ void OverviewController::showStatusPanel() {
     if (!m_statusPanel || sheetIsAttached()) {
         return;
     }
+    renderStartAtLogin(); // the entry may have been changed outside the app since
     m_statusPanel->resize(600, statusPanelHeight(m_context.platform.screenVisibleHeight(m_context.window)));
     m_statusPanel->open();
 }

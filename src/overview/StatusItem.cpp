@@ -12,21 +12,27 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QSystemTrayIcon>
 
 namespace {
 
 // The tray glyph: the bundle's template image, else our drawn mark, 18 x 18. Linux trays do not tint template
-// images, so the drawn mark takes the desktop's text colour.
+// images, so both take the desktop's text colour here: a template is a shape, only its alpha counts.
 QIcon trayIcon(const QString& bundleDirectory) {
-    const QString path = bundleDirectory + QStringLiteral("/Contents/Resources/VODUMenuTemplate.png");
-    if (QFile::exists(path)) {
-        return QIcon(QPixmap(path).scaled(QSize(36, 36), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    const QColor ink = QApplication::palette().color(QPalette::WindowText);
+    QPixmap glyph(bundleDirectory + QStringLiteral("/Contents/Resources/VODUMenuTemplate.png"));
+    if (glyph.isNull()) {
+        return QIcon(appMark(18, true, ink));
     }
-    return QIcon(appMark(18, true, QApplication::palette().color(QPalette::WindowText)));
+    glyph = glyph.scaled(QSize(36, 36), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter painter(&glyph);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(glyph.rect(), ink);
+    painter.end();
+    return QIcon(glyph);
 }
 
 } // namespace

@@ -68,6 +68,8 @@ public:
     virtual QJsonObject bundleInformation() const = 0;
     // Visible height of the window's screen; absent when the window has no screen.
     virtual std::optional<int> screenVisibleHeight(const QWidget* window) const = 0;
+    // Whether the desktop shows tray items, so an app without a visible window can still be reached.
+    virtual bool systemTrayAvailable() const = 0;
     virtual qint64 processId() const = 0;
     // Ends the event loop; the process then exits normally.
     virtual void terminateApplication() = 0;

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -152,6 +153,10 @@ std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const 
         return std::nullopt;
     }
     return screen->availableGeometry().height();
+}
+
+bool QtPlatform::systemTrayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 qint64 QtPlatform::processId() const {

@@ -27,6 +27,7 @@ public:
     QString bundleDirectory() const override;
     QJsonObject bundleInformation() const override;
     std::optional<int> screenVisibleHeight(const QWidget* window) const override;
+    bool systemTrayAvailable() const override;
     qint64 processId() const override;
     void terminateApplication() override;
     void exitProcess(int status) override;

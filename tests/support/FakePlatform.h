@@ -28,6 +28,7 @@ public:
     QString bundleDirectory() const override { return bundleDir; }
     QJsonObject bundleInformation() const override { return bundleInfo; }
     std::optional<int> screenVisibleHeight(const QWidget*) const override { return screenHeight; }
+    bool systemTrayAvailable() const override { return trayAvailable; }
     qint64 processId() const override { return pid; }
     void terminateApplication() override { ++terminations; }
     void exitProcess(int status) override { exitStatuses.append(status); }
@@ -41,6 +42,7 @@ public:
     QJsonObject bundleInfo{{QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.zuzi.vodu.cli.test")},
                            {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.2.3")}};
     std::optional<int> screenHeight = 900;
+    bool trayAvailable = false;
     qint64 pid = 4242;
     bool openUrlSucceeds = true;
     bool notificationServiceAvailable = true;

@@ -38,6 +38,8 @@ Harness::Harness(const QStringList& languages, Build build) {
     fake = platform.get();
     fake->languages = languages;
     fake->inheritSystemEnvironment();
+    // Login items and settings go to a folder of the test's own, never the user's.
+    fake->environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
     controller = std::make_unique<AppDelegate>(std::move(platform));
     if (build == Build::window) {
         controller->buildWindow();

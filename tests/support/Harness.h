@@ -55,6 +55,8 @@ struct Harness {
     Harness& operator=(const Harness&) = delete;
 
     AppDelegate& app() { return *controller; }
+    // The app's XDG_CONFIG_HOME: what a test turns on (start at login) stays out of the user's own folder.
+    QTemporaryDir configHome;
     FakePlatform* fake = nullptr; // owned by the controller
     std::unique_ptr<AppDelegate> controller;
 };
