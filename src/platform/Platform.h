@@ -21,6 +21,7 @@ struct AlertRequest {
     QStringList buttons;
     bool hasTextField = false;
     QString textFieldValue;
+    QString textFieldPlaceholder;
 };
 
 struct AlertAnswer {

@@ -27,6 +27,7 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
     dialog.setWindowModality(Qt::WindowModal);
     auto* layout = new QVBoxLayout(&dialog);
     auto* message = new QLabel(request.message, &dialog);
+    message->setTextFormat(Qt::PlainText);
     QFont bold = message->font();
     bold.setBold(true);
     message->setFont(bold);
@@ -34,10 +35,13 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
     layout->addWidget(message);
     if (!request.informativeText.isEmpty()) {
         auto* informative = new QLabel(request.informativeText, &dialog);
+        informative->setTextFormat(Qt::PlainText); // it may quote host text
         informative->setWordWrap(true);
         layout->addWidget(informative);
     }
     auto* field = new QLineEdit(request.textFieldValue, &dialog);
+    field->setPlaceholderText(request.textFieldPlaceholder);
+    field->setMinimumWidth(360);
     layout->addWidget(field);
     auto* buttons = new QDialogButtonBox(&dialog);
     int chosen = 0;
