@@ -75,6 +75,13 @@ void AppDelegate::wireAreas() {
     connect(m_home.get(), &SupervisionHome::appearanceToggleRequested, this,
             [this] { m_home->setAppearanceIsDark(m_shell->toggleWindowAppearance()); });
 
+    connect(m_delivery.get(), &DeliveryController::deliverySetupRequested, this, [this] {
+        m_overview->selectSettingsTab(1); // Dozadavi Zaro
+        m_overview->showStatusPanel();
+    });
+    connect(m_understanding.get(), &UnderstandingPanel::actionMessageChanged, m_home.get(),
+            &SupervisionHome::setActionMessage);
+
     UpdateController* update = m_update.get();
     connect(update, &UpdateController::quitInFlightChanged, this,
             [this](bool inFlight) { m_linkState.quitInFlight = inFlight; });
@@ -118,6 +125,7 @@ void AppDelegate::buildWindow() {
 
     m_overview->buildStatusPanel(m_shell->window(), m_delivery->buildPicker(), m_update->buildUpdateRow());
     m_home->build(m_shell->homeContainer());
+    m_understanding->build(m_home->runCompanions());
     m_tasks->showEmptyTask();
     renderWaiting();
     m_shell->selectHome();
