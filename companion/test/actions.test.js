@@ -27,6 +27,8 @@ const S = {
   active: { provider: 'codex', session: '9c4e7b2d-1f83-4a6c-b0d5-6e2a8f3c1b97', taskId: 'task_cold_start' },
   question: { provider: 'claude', session: '6f2b8d4a-9e17-4c3b-a5d0-2b7e1c9f4d63', taskId: 'task_retry_budget' },
   handoff: { provider: 'codex', session: '1a8e5c3f-7d29-4b60-9c14-f3a2e6b8d057', taskId: 'task_drop_invoices_v1' },
+  recovery: { provider: 'claude', session: 'd4b9e2a7-61c3-4f5d-8a0e-7c3b1f96e258', taskId: 'task_checkout_e2e' },
+  done: { provider: 'codex', session: 'f7a2c9d4-3e18-4b6a-9d05-2c8e1b7f4a69', taskId: 'task_csv_export' },
 };
 const runOf = (host, ids) => host.state.findRun(ids.provider, ids.session, ids.taskId);
 const sessionOf = (host, ids) => host.state.findSession(ids.provider, ids.session);
@@ -68,6 +70,9 @@ test('refused commands explain themselves and change nothing', () => {
     ['delivery_verify', { ...S.verify, criterionId: 'crit_contrast' }, /not waiting/],
     ['delivery_dependency_ready', { ...S.dependency, waitId: 'wait_other', answer: 'Quota raised' }, /has changed/],
     ['delivery_dependency_ready', { ...S.dependency, waitId: 'wait_disk_quota', answer: '   ' }, /empty/],
+    ['delivery_resume', S.recovery, /cannot be resumed/],
+    ['delivery_stop', S.done, /already ended/],
+    ['delivery_verify', { ...S.done, criterionId: 'crit_filtered_rows' }, /already ended/],
   ];
   for (const [action, fields, message] of cases) {
     const host = demo();
@@ -109,6 +114,10 @@ test('each action moves the state the way a user expects', () => {
     ['delivery_stop', S.active, null, (h) => [run(S.active)(h).state, run(S.active)(h).canStop, rec(S.active)(h).binding.mode], ['stopped', false, 'unmanaged']],
     ['delivery_replan', S.dependency, null, (h) => [run(S.dependency)(h).state, run(S.dependency)(h).canResolveDependency], ['active', false]],
     ['delivery_set_policy', { ...S.approval, autonomyPolicy: 'balanced' }, null, (h) => [run(S.approval)(h).autonomyPolicy], ['balanced']],
+    ['delivery_replan', S.recovery, null, (h) => [run(S.recovery)(h).state, run(S.recovery)(h).needsAttention, run(S.recovery)(h).decisionHistory[0].result],
+      ['active', false, 'replanning']],
+    ['delivery_verify', { ...S.recovery, criterionId: 'crit_green_runs' }, null, (h) => [run(S.recovery)(h).state, run(S.recovery)(h).verification.verified, run(S.recovery)(h).canStop],
+      ['completed', 1, false]],
     ['delivery_dependency_ready', { ...S.dependency, waitId: 'wait_disk_quota', answer: 'Quota is 200 GB.' }, null,
       (h) => [run(S.dependency)(h).state, run(S.dependency)(h).dependencyWait, run(S.dependency)(h).decisionHistory[0].reason], ['active', undefined, 'Quota is 200 GB.']],
     ['session_action_select', { ...S.rotation, ...revisions(0, 1, 1), actionId: 'act_infra_hygiene', expectedActionRevision: 2 }, null,

@@ -46,6 +46,8 @@ test('the demo scenario has the types the app reads and shows every situation', 
     'Codex handoff': (r) => r.provider === 'codex' && r.state === 'recovery_required' && r.approvedAction && r.canResume,
     'reported done': (r) => r.state === 'reported_done',
     'waiting for the conversation': (r) => r.state === 'recovery_required' && r.capability === 'codex_app_server' && !r.approvedAction,
+    'failed, recovered by hand': (r) => r.capability === 'manual_recovery' && r.state === 'exhausted' && r.canReplan && r.needsAttention,
+    completed: (r) => r.state === 'completed' && r.verification.total > 0 && r.verification.verified === r.verification.total && !r.canStop,
   };
   for (const [name, matches] of Object.entries(situations)) assert.ok(runs.some(matches), name);
   assert.ok(runs.some((r) => r.plan.alternatives && r.decision && r.decisionHistory.length > 1 && r.verification.verified > 0));
@@ -61,10 +63,11 @@ test('the demo scenario has the types the app reads and shows every situation', 
 });
 
 // The app masks web addresses, credential-like words and long opaque runs in host texts; the demo's own
-// wording must never trip those rules, or the user would see "•••" in ordinary sentences.
+// wording must never trip those rules, or the user would see "•••" in ordinary sentences. A well-formed
+// SHA-256 digest is shown as it is.
 test('no demo text is mangled by the app\'s redaction', () => {
   const rules = [/https?:\/\/\S+/, /(bearer|token|secret|session|password)[=: ]+\S+/i, /[A-Za-z0-9_-]{40,}/];
-  const exempt = new Set(['url', 'webOrigin', 'session', 'taskId', 'id', 'key']);
+  const exempt = new Set(['url', 'webOrigin', 'session', 'taskId', 'id', 'key', 'sha256']);
   const hits = [];
   const walk = (value, where) => {
     if (typeof value === 'string') {

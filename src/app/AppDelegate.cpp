@@ -88,6 +88,12 @@ void AppDelegate::wireAreas() {
             self->showNotified(key);
         }
     });
+    connect(m_delivery.get(), &DeliveryController::deliverySetupRequested, this, [this] {
+        m_overview->selectSettingsTab(1); // Dozadavi Zaro
+        m_overview->showStatusPanel();
+    });
+    connect(m_understanding.get(), &UnderstandingPanel::actionMessageChanged, m_home.get(),
+            &SupervisionHome::setActionMessage);
 
     UpdateController* update = m_update.get();
     connect(update, &UpdateController::quitInFlightChanged, this,
@@ -132,6 +138,7 @@ void AppDelegate::buildWindow() {
 
     m_overview->buildStatusPanel(m_shell->window(), m_delivery->buildPicker(), m_update->buildUpdateRow());
     m_home->build(m_shell->homeContainer());
+    m_understanding->build(m_home->runCompanions());
     m_tasks->showEmptyTask();
     renderWaiting();
     m_shell->selectHome();

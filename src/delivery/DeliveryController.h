@@ -1,14 +1,19 @@
 #pragma once
 
+#include "delivery/DeliveryCommands.h"
+#include "delivery/RunPresentation.h"
 #include "sessions/RunPresenter.h"
+#include "sessions/SupervisionHome.h"
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QObject>
+
+#include <optional>
 
 class QComboBox;
 class QWidget;
 class ActionAssociationArea;
-class SupervisionHome;
 class UnderstandingPanel;
 struct AppContext;
 struct SupervisionModel;
@@ -27,20 +32,63 @@ public:
     // The run picker; hidden until there are runs.
     QComboBox* buildPicker();
 
+    // The run list of a snapshot: picker titles and the selection kept by identity.
     void renderDeliveryRuns(const QJsonArray& runs);
+    // The picker's own action: a run chosen by the user.
+    void selectDeliveryRun();
     void selectDeliveryRun(const QString& identity) override;
     void renderSelectedDeliveryRun() override;
     void hideRunControls() override;
     // Preview: start with the details group open.
     void openDetails();
-    bool detailsOpen() const { return m_deliveryDetailsOpen; }
+    bool detailsOpen() const { return m_memory.detailsOpen; }
+
+    // The pane's toggles and tabs.
+    void toggleDeliveryDetails();
+    void toggleDeliverySettings();
+    void selectDeliveryDetails(int tab);
+    void showDeliverySetup();
+
+    // Commands about the presented run.
+    void deliveryAction(const QString& action, bool approval);
+    void performPrimaryDeliveryAction();
+    void applyDeliveryPolicy();
+    void verifyDelivery();
+    void confirmDependencyReady(const QJsonObject& run);
+
+Q_SIGNALS:
+    // The settings sheet, opened on its Dozadavi Zaro tab.
+    void deliverySetupRequested();
+    // A run of an auto-continue conversation: its details body shows the conversation's compact summary instead.
+    void compactSessionDetailsRequested(const QJsonObject& session, const QJsonObject& run);
 
 private:
+    void controlClicked(SupervisionHome::RunControl control);
+    // The run the pane presents (the last one drawn); absent in the empty state or when it left the list.
+    std::optional<QJsonObject> presentedRun() const;
+    std::optional<RunSessionFacts> sessionFacts(const QJsonObject& run) const;
+    bool turnRunning(const QJsonObject& run) const;
+    void applyRunPresentation(const QJsonObject& run, const std::optional<RunSessionFacts>& session,
+                              const RunPresentation& p);
+    void applyEmptyPresentation(const RunPresentation& p);
+    void applyCommonPresentation(const RunPresentation& p);
+    void renderDeliveryDetails(const QJsonObject& run);
+    void setActionButtonsEnabled(bool enabled);
+    bool confirm(const DeliveryAlert& alert);
+    void sendDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request);
+    void finishDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request, bool ok,
+                               const std::optional<QString>& message);
+
     AppContext& m_context;
     SupervisionModel& m_model;
     SupervisionHome& m_home;
     UnderstandingPanel& m_understanding;
     ActionAssociationArea& m_association;
-    bool m_deliveryDetailsOpen = false;
     QComboBox* m_deliveryPicker = nullptr;
+    // What the pane remembers between renders; its selected identity mirrors the model's.
+    RunPaneMemory m_memory;
+    int m_deliveryDetailsIndex = 0;
+    DeliveryPrimaryAction m_primaryAction = DeliveryPrimaryAction::showDeliverySetup;
+    // Preview: the first run presented keeps the details open instead of closing them as a change of run.
+    bool m_openDetailsForFirstRun = false;
 };

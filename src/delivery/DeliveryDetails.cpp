@@ -58,9 +58,13 @@ DetailCard textCard(const QString& line) {
     return card;
 }
 
-void addSection(QList<DetailSection>& sections, const QString& title, QList<DetailCard> cards) {
+void addSection(QList<DetailSection>& sections, const QString& title, QList<DetailCard> cards, qsizetype omitted = 0) {
+    if (cards.size() > kDetailCardLimit) {
+        omitted += cards.size() - kDetailCardLimit;
+        cards.resize(kDetailCardLimit);
+    }
     if (!cards.isEmpty()) {
-        sections.append({title, std::move(cards)});
+        sections.append({title, std::move(cards), omitted});
     }
 }
 
@@ -83,16 +87,18 @@ DetailCard entryCard(const QJsonObject& entry, const Copy& copy) {
     return card;
 }
 
-QList<DetailCard> entryCards(const QList<QJsonObject>& entries, const Copy& copy) {
+// The entries in their order, up to the card limit; the ones after it are only counted.
+void addEntrySection(QList<DetailSection>& sections, const QString& title, const QJsonArray& entries,
+                     const Copy& copy) {
     QList<DetailCard> cards;
-    cards.reserve(entries.size());
-    for (const QJsonObject& entry : entries) {
-        DetailCard card = entryCard(entry, copy);
+    qsizetype index = 0;
+    for (; index < entries.size() && cards.size() < kDetailCardLimit; ++index) {
+        DetailCard card = entryCard(entries.at(index).toObject(), copy);
         if (!isEmptyCard(card)) {
             cards.append(std::move(card));
         }
     }
-    return cards;
+    addSection(sections, title, std::move(cards), entries.size() - index);
 }
 
 void addVerifyAndRollback(QList<DetailFact>& facts, const QJsonObject& record, const Copy& copy) {
@@ -175,11 +181,10 @@ QList<DetailSection> activityTab(const QJsonObject& run, const Copy& copy) {
         sections.append({copy.text("現在の判断", "Current decision"), {current}});
     }
 
-    addSection(sections, copy.text("最近の判断", "Recent decisions"),
-               entryCards(objectsAt(run, u"decisionHistory"), copy));
+    addEntrySection(sections, copy.text("最近の判断", "Recent decisions"), arrayAt(run, u"decisionHistory"), copy);
     addTextSection(sections, copy.text("対応が必要", "Needs a decision"), text(escalation, u"cause"));
-    addSection(sections, copy.text("試したこと", "Tried"), entryCards(objectsAt(escalation, u"tried"), copy));
-    addSection(sections, copy.text("結果", "Results"), entryCards(objectsAt(escalation, u"results"), copy));
+    addEntrySection(sections, copy.text("試したこと", "Tried"), arrayAt(escalation, u"tried"), copy);
+    addEntrySection(sections, copy.text("結果", "Results"), arrayAt(escalation, u"results"), copy);
     if (sections.isEmpty()) {
         addTextSection(sections, copy.text("履歴", "Activity"),
                        copy.text("判断履歴はまだありません。", "No decisions recorded yet."));

@@ -30,7 +30,12 @@ struct DetailCard {
 struct DetailSection {
     QString title;
     QList<DetailCard> cards;
+    qsizetype omitted = 0; // elements past the limit below, told in one line instead of shown
 };
+
+// A section shows at most this many cards, the first ones in the host's order (the newest, for a history): a host
+// may send any number of entries, and each costs views.
+inline constexpr qsizetype kDetailCardLimit = 30;
 
 enum class DeliveryDetailsTab { plan = 0, activity = 1, evidence = 2 };
 DeliveryDetailsTab deliveryDetailsTab(int index);

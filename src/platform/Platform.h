@@ -23,6 +23,7 @@ struct AlertRequest {
     QStringList buttons;
     bool hasTextField = false;
     QString textFieldValue;
+    QString textFieldPlaceholder;
 };
 
 // A desktop notification. One per `key` is on screen at a time: a newer one with the same key replaces it.

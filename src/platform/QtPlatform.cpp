@@ -38,11 +38,13 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
     layout->addWidget(message);
     if (!request.informativeText.isEmpty()) {
         auto* informative = new QLabel(request.informativeText, &dialog);
-        informative->setTextFormat(Qt::PlainText);
+        informative->setTextFormat(Qt::PlainText); // it may quote host text
         informative->setWordWrap(true);
         layout->addWidget(informative);
     }
     auto* field = new QLineEdit(request.textFieldValue, &dialog);
+    field->setPlaceholderText(request.textFieldPlaceholder);
+    field->setMinimumWidth(360);
     layout->addWidget(field);
     auto* buttons = new QDialogButtonBox(&dialog);
     int chosen = 0;

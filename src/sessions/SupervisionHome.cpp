@@ -1,6 +1,8 @@
 // What the Sessions home shows when there is nothing to present, and the setters the areas draw through.
 #include "sessions/SupervisionHome.h"
 
+#include "sessions/OriginalConversation.h"
+#include "ui/Builders.h"
 #include "ui/Copy.h"
 #include "ui/FlatButtons.h"
 #include "ui/Surfaces.h"
@@ -8,6 +10,7 @@
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -59,8 +62,173 @@ void SupervisionHome::setRunControlsHidden(bool hidden) {
 
 void SupervisionHome::setDetailsOpen(bool open) {
     m_deliveryDetailsGroup->setVisible(open);
-    m_deliveryDetailsToggle->setText(open ? m_copy.text("詳細を隠す", "Hide details") : m_copy.text("詳細", "Details"));
+    m_deliveryDetailsToggle->setText(open ? m_copy.text("詳細を閉じる", "Hide details")
+                                          : m_copy.text("詳細", "Details"));
     m_deliveryDetailsToggle->adjustSize();
+}
+
+void SupervisionHome::setSettingsOpen(bool open) {
+    m_deliverySettingsGroup->setVisible(open);
+    m_deliverySettingsToggle->setText(open ? m_copy.text("設定を閉じる", "Hide settings")
+                                           : m_copy.text("設定", "Settings"));
+    m_deliverySettingsToggle->adjustSize();
+}
+
+void SupervisionHome::setPreviewBadgeVisible(bool visible) {
+    m_deliveryPreviewBadge->setVisible(visible);
+}
+
+void SupervisionHome::setHeadline(const QString& text) {
+    m_deliveryHeadline->setText(text);
+    m_deliveryHeadline->show();
+}
+
+void SupervisionHome::setStateBadge(const QString& text) {
+    m_deliveryState->setText(text);
+    m_deliveryStateBadge->show();
+}
+
+void SupervisionHome::setGoal(const QString& text, bool visible) {
+    m_deliveryGoal->setText(text);
+    m_deliveryGoal->setVisible(visible);
+}
+
+void SupervisionHome::setProgress(const QString& text, bool visible) {
+    m_deliveryProgress->setText(text);
+    m_deliveryProgress->setVisible(visible);
+}
+
+void SupervisionHome::setSummary(const QString& text, bool visible) {
+    m_deliverySummary->setText(text);
+    m_deliverySummary->setVisible(visible);
+}
+
+void SupervisionHome::setAttention(const QString& text, bool visible) {
+    m_deliveryAttention->setText(text);
+    m_deliveryAttention->setVisible(visible);
+}
+
+void SupervisionHome::setNext(const QString& text, bool visible) {
+    m_deliveryNext->setText(text);
+    m_deliveryNext->setVisible(visible);
+}
+
+bool SupervisionHome::nextHidden() const {
+    return m_deliveryNext->isHidden();
+}
+
+void SupervisionHome::setDeliveryPrimary(const QString& title, bool enabled, bool attention) {
+    m_deliveryPrimary->setText(title);
+    m_deliveryPrimary->setEnabled(enabled);
+    tintPrimaryTitle(m_deliveryPrimary, attention);
+    m_deliveryPrimary->updateGeometry();
+}
+
+bool SupervisionHome::deliveryPrimaryHidden() const {
+    return m_deliveryPrimary->isHidden();
+}
+
+void SupervisionHome::setOriginalNavigation(const OriginalNavigationButton& button) {
+    m_originalSessionButton->setText(button.title);
+    m_originalSessionButton->setToolTip(button.toolTip);
+    m_originalSessionButton->setVisible(button.visible);
+    m_originalSessionButton->updateGeometry();
+    m_deliveryPrimaryRow->setHidden(m_deliveryPrimary->isHidden() && m_originalSessionButton->isHidden());
+}
+
+void SupervisionHome::hideOriginalSessionButton() {
+    m_originalSessionButton->hide();
+    setDeliveryPrimaryHidden(m_deliveryPrimary->isHidden());
+}
+
+void SupervisionHome::setActionMessage(const QString& text) {
+    m_deliveryActionMessage->setText(text);
+}
+
+QString SupervisionHome::actionMessage() const {
+    return m_deliveryActionMessage->text();
+}
+
+QPushButton* SupervisionHome::runControlButton(RunControl control) const {
+    switch (control) {
+    case RunControl::primary:
+        return m_deliveryPrimary;
+    case RunControl::pause:
+        return m_deliveryPause;
+    case RunControl::resume:
+        return m_deliveryResume;
+    case RunControl::approve:
+        return m_deliveryApprove;
+    case RunControl::reject:
+        return m_deliveryReject;
+    case RunControl::replan:
+        return m_deliveryReplan;
+    case RunControl::stop:
+        return m_deliveryStop;
+    case RunControl::policyApply:
+        return m_deliveryPolicyApply;
+    case RunControl::verify:
+        return m_deliveryVerify;
+    case RunControl::detailsToggle:
+        return m_deliveryDetailsToggle;
+    case RunControl::settingsToggle:
+        return m_deliverySettingsToggle;
+    }
+    return nullptr;
+}
+
+void SupervisionHome::setRunControl(RunControl control, bool enabled, bool visible) {
+    QPushButton* button = runControlButton(control);
+    button->setEnabled(enabled);
+    button->setVisible(visible);
+}
+
+void SupervisionHome::setRunControlEnabled(RunControl control, bool enabled) {
+    runControlButton(control)->setEnabled(enabled);
+}
+
+void SupervisionHome::setReplanTint(bool attention) {
+    if (auto* replan = qobject_cast<FlatOutlineButton*>(m_deliveryReplan)) {
+        replan->setTint(attention ? Theme::attentionInk : Theme::secondary);
+    }
+}
+
+void SupervisionHome::setPolicyControls(bool pickerEnabled, const std::optional<QString>& selection,
+                                        bool applyEnabled) {
+    m_deliveryPolicyPicker->setEnabled(pickerEnabled);
+    m_deliveryPolicyPicker->setCurrentIndex(selection ? m_deliveryPolicyPicker->findData(*selection) : -1);
+    m_deliveryPolicyApply->setEnabled(applyEnabled);
+}
+
+std::optional<QString> SupervisionHome::pickedPolicy() const {
+    if (m_deliveryPolicyPicker->currentIndex() < 0) {
+        return std::nullopt;
+    }
+    return m_deliveryPolicyPicker->currentData().toString();
+}
+
+void SupervisionHome::setCriteria(const QStringList& titles, qsizetype index, bool visible) {
+    const QSignalBlocker quiet(m_deliveryCriterionPicker);
+    m_deliveryCriterionPicker->clear();
+    m_deliveryCriterionPicker->addItems(titles);
+    m_deliveryCriterionPicker->setCurrentIndex(index >= 0 && index < titles.size() ? static_cast<int>(index) : -1);
+    m_deliveryCriterionPicker->setVisible(visible);
+}
+
+qsizetype SupervisionHome::criterionIndex() const {
+    return m_deliveryCriterionPicker->currentIndex();
+}
+
+void SupervisionHome::setDetailsTab(int index) {
+    for (qsizetype tab = 0; tab < m_deliveryTabs.size(); ++tab) {
+        if (auto* button = qobject_cast<DetailsTabButton*>(m_deliveryTabs.at(tab))) {
+            button->setSelected(tab == index || (tab == 0 && (index < 1 || index > 2)));
+        }
+    }
+}
+
+void SupervisionHome::setDetailsTabsVisible(bool visible) {
+    m_deliveryTabButtons->setVisible(visible);
 }
 
 void SupervisionHome::setAppearanceIsDark(bool dark) {

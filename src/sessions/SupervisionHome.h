@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QStringList>
+
+#include <optional>
 
 class AttentionSurface;
 class QComboBox;
@@ -9,6 +13,7 @@ class QPushButton;
 class QWidget;
 class SymbolButton;
 struct Copy;
+struct OriginalNavigationButton;
 
 // The Sessions home, built once into the content area: a header with the appearance toggle, the headline area the
 // conversation view and the run share (badges, headline, goal, progress, summary, attention, next step, primary
@@ -19,6 +24,21 @@ class SupervisionHome final : public QObject {
     Q_DISABLE_COPY_MOVE(SupervisionHome)
 
 public:
+    // The run pane's buttons, as they report a click.
+    enum class RunControl {
+        primary,
+        pause,
+        resume,
+        approve,
+        reject,
+        replan,
+        stop,
+        policyApply,
+        verify,
+        detailsToggle,
+        settingsToggle
+    };
+
     explicit SupervisionHome(const Copy& copy, QObject* parent = nullptr);
     // Builds the views into the content area's `home`; once, at launch.
     void build(QWidget* home);
@@ -33,7 +53,46 @@ public:
     // The primary button hidden or shown; its row stays while the original-conversation button is shown.
     void setDeliveryPrimaryHidden(bool hidden);
     void setDetailsOpen(bool open);
+    void setSettingsOpen(bool open);
     void setRunControlsHidden(bool hidden);
+
+    // The headline area, line by line. Host text is shown as plain text.
+    void setPreviewBadgeVisible(bool visible);
+    void setHeadline(const QString& text);
+    void setStateBadge(const QString& text);
+    void setGoal(const QString& text, bool visible);
+    void setProgress(const QString& text, bool visible);
+    void setSummary(const QString& text, bool visible);
+    void setAttention(const QString& text, bool visible);
+    void setNext(const QString& text, bool visible);
+    bool nextHidden() const;
+    // The primary button's title, whether it may be pressed, and its attention look.
+    void setDeliveryPrimary(const QString& title, bool enabled, bool attention);
+    bool deliveryPrimaryHidden() const;
+    // The button that leads back to the original conversation; the primary row follows it.
+    void setOriginalNavigation(const OriginalNavigationButton& button);
+    void hideOriginalSessionButton();
+    void setActionMessage(const QString& text);
+    QString actionMessage() const;
+
+    // Run controls.
+    void setRunControl(RunControl control, bool enabled, bool visible);
+    void setRunControlEnabled(RunControl control, bool enabled);
+    // Replan is tinted with the attention ink while it may be pressed.
+    void setReplanTint(bool attention);
+    // The policy picker selects `selection` (no item when absent or unknown).
+    void setPolicyControls(bool pickerEnabled, const std::optional<QString>& selection, bool applyEnabled);
+    // The value behind the policy picker's selected item; absent when nothing is selected.
+    std::optional<QString> pickedPolicy() const;
+    void setCriteria(const QStringList& titles, qsizetype index, bool visible);
+    qsizetype criterionIndex() const;
+
+    // The details group: its tab strip, the selected tab and the body the sections are drawn into.
+    void setDetailsTab(int index);
+    void setDetailsTabsVisible(bool visible);
+    QWidget* deliveryDetailsBody() const { return m_deliveryDetailsBody; }
+    // Where the understanding panel and the Action association area are built, below the run controls.
+    QWidget* runCompanions() const { return m_runCompanions; }
     // The toggle shows the appearance one click switches to.
     void setAppearanceIsDark(bool dark);
 
@@ -41,8 +100,14 @@ public:
 
 Q_SIGNALS:
     void appearanceToggleRequested();
+    void runControlClicked(SupervisionHome::RunControl control);
+    // The user chose a details tab, or a policy in its picker.
+    void deliveryDetailsTabChosen(int index);
+    void deliveryPolicyChosen();
 
 private:
+    QPushButton* runControlButton(RunControl control) const;
+
     const Copy& m_copy;
     QLabel* m_sessionHeaderTitle = nullptr;
     QLabel* m_sessionHeaderProvider = nullptr;
@@ -77,8 +142,10 @@ private:
     QPushButton* m_deliverySettingsToggle = nullptr;
     QWidget* m_deliveryDetailsGroup = nullptr;
     QWidget* m_deliveryTabButtons = nullptr;
+    QList<QPushButton*> m_deliveryTabs;
     QWidget* m_deliveryDetailsBody = nullptr;
     QWidget* m_deliverySettingsGroup = nullptr;
     QLabel* m_deliveryActionMessage = nullptr;
+    QWidget* m_runCompanions = nullptr;
     QWidget* m_sessionPane = nullptr;
 };

@@ -134,6 +134,7 @@ void SupervisionHome::build(QWidget* home) {
     primaryRow->setSpacing(8);
     m_deliveryPrimary = named(new SolidActionButton({}, m_deliveryPrimaryRow), "deliveryPrimary");
     m_deliveryPrimary->hide();
+    connect(m_deliveryPrimary, &QPushButton::clicked, this, [this] { Q_EMIT runControlClicked(RunControl::primary); });
     auto* original =
         named(new FlatOutlineButton(m_copy.text("元の会話を開く", "Open original conversation"), m_deliveryPrimaryRow),
               "originalSessionButton");
@@ -147,52 +148,58 @@ void SupervisionHome::build(QWidget* home) {
 
     m_deliveryActionMessage = line(themedLabel(document, "deliveryActionMessage", Theme::secondary, 12), 10);
     body->addWidget(m_deliveryActionMessage);
+    // These lines carry host text: never read as markup.
+    for (QLabel* text : {m_deliveryHeadline, m_deliveryGoal, m_deliveryProgress, m_deliverySummary, m_deliveryAttention,
+                         m_deliveryNext, m_deliveryState, m_deliveryActionMessage}) {
+        text->setTextFormat(Qt::PlainText);
+    }
 
-    // Run controls: policy, manual criterion, the six actions and the two disclosures.
+    // Run controls: the manual criterion, the actions that answer the run and the two disclosures. Pause, stop
+    // and the policy sit in the settings group, opened on purpose.
     m_deliveryControls = named(new QWidget(document), "deliveryControls");
     auto* controls = new QVBoxLayout(m_deliveryControls);
     controls->setContentsMargins(0, 18, 0, 0);
     controls->setSpacing(10);
-    auto* policyRow = bareRow();
-    m_deliveryPolicyPicker = named(new QComboBox(m_deliveryControls), "deliveryPolicyPicker");
-    m_deliveryPolicyPicker->addItem(m_copy.text("自律", "Autonomous"), QStringLiteral("autonomous"));
-    m_deliveryPolicyPicker->addItem(m_copy.text("バランス", "Balanced"), QStringLiteral("balanced"));
-    m_deliveryPolicyPicker->addItem(m_copy.text("厳格", "Strict"), QStringLiteral("strict"));
-    m_deliveryPolicyPicker->setCurrentIndex(-1);
-    m_deliveryPolicyApply =
-        named(new FlatOutlineButton(m_copy.text("適用", "Apply"), m_deliveryControls), "deliveryPolicyApply");
+    auto* criterionRow = bareRow();
     m_deliveryCriterionPicker = named(new QComboBox(m_deliveryControls), "deliveryCriterionPicker");
+    m_deliveryCriterionPicker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_deliveryCriterionPicker->setMinimumContentsLength(16);
     m_deliveryCriterionPicker->hide();
-    m_deliveryVerify =
-        named(new FlatOutlineButton(m_copy.text("検証", "Verify"), m_deliveryControls), "deliveryVerify");
+    m_deliveryVerify = named(new FlatOutlineButton(m_copy.text("検証済みにする", "Mark verified"), m_deliveryControls),
+                             "deliveryVerify");
     m_deliveryVerify->hide();
-    policyRow->addWidget(m_deliveryPolicyPicker);
-    policyRow->addWidget(m_deliveryPolicyApply);
-    policyRow->addSpacing(8);
-    policyRow->addWidget(m_deliveryCriterionPicker, 1);
-    policyRow->addWidget(m_deliveryVerify);
-    policyRow->addStretch(1);
-    controls->addLayout(policyRow);
+    connect(m_deliveryVerify, &QPushButton::clicked, this, [this] { Q_EMIT runControlClicked(RunControl::verify); });
+    criterionRow->addWidget(m_deliveryCriterionPicker, 1);
+    criterionRow->addWidget(m_deliveryVerify);
+    controls->addLayout(criterionRow);
 
-    auto* actionRow = bareRow();
     const struct {
         QPushButton** view;
         const char* name;
         const char* japanese;
         const char* english;
+        RunControl control;
     } actions[] = {
-        {&m_deliveryPause, "deliveryPause", "一時停止", "Pause"},
-        {&m_deliveryResume, "deliveryResume", "再開", "Resume"},
-        {&m_deliveryApprove, "deliveryApprove", "承認", "Approve"},
-        {&m_deliveryReject, "deliveryReject", "却下", "Reject"},
-        {&m_deliveryReplan, "deliveryReplan", "再計画", "Replan"},
-        {&m_deliveryStop, "deliveryStop", "停止", "Stop"},
+        {&m_deliveryApprove, "deliveryApprove", "承認", "Approve", RunControl::approve},
+        {&m_deliveryReject, "deliveryReject", "却下", "Reject", RunControl::reject},
+        {&m_deliveryReplan, "deliveryReplan", "再計画", "Replan", RunControl::replan},
+        {&m_deliveryResume, "deliveryResume", "再開", "Resume", RunControl::resume},
+        {&m_deliveryPause, "deliveryPause", "一時停止", "Pause", RunControl::pause},
+        {&m_deliveryStop, "deliveryStop", "停止", "Stop", RunControl::stop},
     };
     for (const auto& action : actions) {
-        *action.view =
-            named(new FlatOutlineButton(m_copy.text(action.japanese, action.english), m_deliveryControls), action.name);
+        *action.view = named(new FlatOutlineButton(m_copy.text(action.japanese, action.english)), action.name);
         (*action.view)->setEnabled(false);
-        actionRow->addWidget(*action.view);
+        const RunControl control = action.control;
+        connect(*action.view, &QPushButton::clicked, this, [this, control] { Q_EMIT runControlClicked(control); });
+    }
+    // Approve is offered by the primary button ("Review request"); the button stays for keyboard and automation.
+    m_deliveryApprove->hide();
+    m_deliveryResume->hide();
+    auto* actionRow = bareRow();
+    for (QPushButton* button : {m_deliveryApprove, m_deliveryReject, m_deliveryReplan, m_deliveryResume}) {
+        button->setParent(m_deliveryControls);
+        actionRow->addWidget(button);
     }
     actionRow->addStretch(1);
     controls->addLayout(actionRow);
@@ -202,6 +209,10 @@ void SupervisionHome::build(QWidget* home) {
         named(new InlineTextButton(m_copy.text("詳細", "Details"), m_deliveryControls), "deliveryDetailsToggle");
     m_deliverySettingsToggle =
         named(new InlineTextButton(m_copy.text("設定", "Settings"), m_deliveryControls), "deliverySettingsToggle");
+    connect(m_deliveryDetailsToggle, &QPushButton::clicked, this,
+            [this] { Q_EMIT runControlClicked(RunControl::detailsToggle); });
+    connect(m_deliverySettingsToggle, &QPushButton::clicked, this,
+            [this] { Q_EMIT runControlClicked(RunControl::settingsToggle); });
     disclosures->addWidget(m_deliveryDetailsToggle);
     disclosures->addWidget(m_deliverySettingsToggle);
     disclosures->addStretch(1);
@@ -209,26 +220,81 @@ void SupervisionHome::build(QWidget* home) {
     m_deliveryControls->hide();
     body->addWidget(m_deliveryControls);
 
+    // Settings: the autonomy policy with its apply button, then pause and stop.
+    auto* settings = named(new QWidget(document), "deliverySettingsGroup");
+    auto* settingsColumn = new QVBoxLayout(settings);
+    settingsColumn->setContentsMargins(0, 16, 0, 0);
+    settingsColumn->setSpacing(10);
+    auto* policyRow = bareRow();
+    auto* policyLabel = themedLabel(settings, "deliveryPolicyLabel", Theme::secondary, 12, QFont::Medium, false);
+    policyLabel->setText(m_copy.text("自律性", "Autonomy policy"));
+    policyLabel->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    m_deliveryPolicyPicker = named(new QComboBox(settings), "deliveryPolicyPicker");
+    m_deliveryPolicyPicker->addItem(m_copy.text("自律", "Autonomous"), QStringLiteral("autonomous"));
+    m_deliveryPolicyPicker->addItem(m_copy.text("バランス", "Balanced"), QStringLiteral("balanced"));
+    m_deliveryPolicyPicker->addItem(m_copy.text("厳格", "Strict"), QStringLiteral("strict"));
+    m_deliveryPolicyPicker->setCurrentIndex(-1);
+    m_deliveryPolicyPicker->setEnabled(false);
+    connect(m_deliveryPolicyPicker, &QComboBox::activated, this, [this] { Q_EMIT deliveryPolicyChosen(); });
+    m_deliveryPolicyApply = named(new FlatOutlineButton(m_copy.text("適用", "Apply"), settings), "deliveryPolicyApply");
+    m_deliveryPolicyApply->setEnabled(false);
+    connect(m_deliveryPolicyApply, &QPushButton::clicked, this,
+            [this] { Q_EMIT runControlClicked(RunControl::policyApply); });
+    policyRow->addWidget(policyLabel);
+    policyRow->addWidget(m_deliveryPolicyPicker);
+    policyRow->addWidget(m_deliveryPolicyApply);
+    policyRow->addStretch(1);
+    settingsColumn->addLayout(policyRow);
+    auto* steeringRow = bareRow();
+    for (QPushButton* button : {m_deliveryPause, m_deliveryStop}) {
+        button->setParent(settings);
+        button->hide();
+        steeringRow->addWidget(button);
+    }
+    steeringRow->addStretch(1);
+    settingsColumn->addLayout(steeringRow);
+    settings->hide();
+    m_deliverySettingsGroup = settings;
+    body->addWidget(m_deliverySettingsGroup);
+
     m_deliveryDetailsGroup = named(new QWidget(document), "deliveryDetailsGroup");
     auto* details = new QVBoxLayout(m_deliveryDetailsGroup);
     details->setContentsMargins(0, 16, 0, 0);
-    details->setSpacing(8);
+    details->setSpacing(12);
     m_deliveryTabButtons = named(new QWidget(m_deliveryDetailsGroup), "deliveryTabButtons");
     auto* tabRow = new QHBoxLayout(m_deliveryTabButtons);
     tabRow->setContentsMargins(0, 0, 0, 0);
-    tabRow->setSpacing(0);
-    m_deliveryDetailsBody = settingsStack({}, 8);
+    tabRow->setSpacing(4);
+    const struct {
+        const char* name;
+        const char* japanese;
+        const char* english;
+    } tabs[] = {
+        {"deliveryPlanTab", "計画", "Plan"},
+        {"deliveryActivityTab", "履歴", "Activity"},
+        {"deliveryEvidenceTab", "証拠", "Evidence"},
+    };
+    for (const auto& tab : tabs) {
+        auto* button =
+            named(new DetailsTabButton(m_copy.text(tab.japanese, tab.english), m_deliveryTabButtons), tab.name);
+        const int index = static_cast<int>(m_deliveryTabs.size());
+        connect(button, &QPushButton::clicked, this, [this, index] { Q_EMIT deliveryDetailsTabChosen(index); });
+        m_deliveryTabs.append(button);
+        tabRow->addWidget(button);
+    }
+    tabRow->addStretch(1);
+    setDetailsTab(0);
+    m_deliveryDetailsBody = settingsStack({}, 14);
     m_deliveryDetailsBody->setObjectName(QStringLiteral("deliveryDetailsBody"));
     details->addWidget(m_deliveryTabButtons);
     details->addWidget(m_deliveryDetailsBody);
     m_deliveryDetailsGroup->hide();
     body->addWidget(m_deliveryDetailsGroup);
 
-    m_deliverySettingsGroup = settingsStack({}, 8);
-    static_cast<SettingsStack*>(m_deliverySettingsGroup)->column()->setContentsMargins(0, 16, 0, 0);
-    m_deliverySettingsGroup->setObjectName(QStringLiteral("deliverySettingsGroup"));
-    m_deliverySettingsGroup->hide();
-    body->addWidget(m_deliverySettingsGroup);
+    // The understanding panel and the Action association area are built here by their own components.
+    m_runCompanions = settingsStack({}, 0);
+    m_runCompanions->setObjectName(QStringLiteral("deliveryRunCompanions"));
+    body->addWidget(m_runCompanions);
 
     m_sessionPane = settingsStack({}, 12);
     m_sessionPane->setObjectName(QStringLiteral("sessionPane"));

@@ -18,6 +18,9 @@ QStringList cleanItems(const QJsonObject& record, QStringView key) {
         }
     }
     for (const QJsonValue& value : array) {
+        if (items.size() == kUnderstandingItemLimit) {
+            break;
+        }
         if (std::optional<QString> item = safeMessage(value.toString(), kShortTextLimit)) {
             items.append(*item);
         }

@@ -19,12 +19,15 @@ struct UnderstandingSource {
     friend bool operator==(const UnderstandingSource&, const UnderstandingSource&) = default;
 };
 
+// Each work list shows at most this many items: a host may report any number, and each costs a view.
+inline constexpr qsizetype kUnderstandingItemLimit = 50;
+
 struct UnderstandingPresentation {
     bool visible = false; // the panel, its progress group and its evidence; nothing else applies when false
     QString heading;
     QString goal;                       // at most three lines, also the tool tip; hidden when empty
     QList<UnderstandingSource> sources; // at most three; the rows are hidden when empty
-    QStringList done;
+    QStringList done;                   // at most kUnderstandingItemLimit each
     QStringList remaining;
     QStringList progressItems; // the first two done items, each with a check mark
     bool progressGroupVisible = false;

@@ -2,8 +2,13 @@
 
 #include <QJsonObject>
 #include <QObject>
+#include <QString>
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class QWidget;
+class ThemedLabel;
 struct AppContext;
 struct SupervisionModel;
 
@@ -16,13 +21,43 @@ class UnderstandingPanel final : public QObject {
 public:
     UnderstandingPanel(AppContext& context, const SupervisionModel& model, QObject* parent = nullptr);
 
-    // The panel and its progress group, built once into the Sessions home's document.
+    // The progress group and the panel, built once into `parent` (a vertical stack of the Sessions home).
     void build(QWidget* parent);
     void renderUnderstanding(const QJsonObject& run);
+    // Hides the panel and its progress group.
     void hide();
+    // Sends the typed answer to the presented run's open question.
+    void answerSessionQuestion();
+
+Q_SIGNALS:
+    // The run pane's feedback line should read `text`.
+    void actionMessageChanged(const QString& text);
 
 private:
+    QWidget* buildProgressGroup(QWidget* parent);
+    QWidget* buildPanel(QWidget* parent);
+
     AppContext& m_context;
     const SupervisionModel& m_model;
-    QWidget* m_panel = nullptr;
+    // The run's task and question the answer field belongs to; another one empties the field.
+    QString m_answerQuestionIdentity;
+
+    QWidget* m_progressGroup = nullptr;
+    QWidget* m_progressItems = nullptr;
+    QWidget* m_nextRow = nullptr;
+    QLabel* m_next = nullptr;
+    QWidget* m_group = nullptr;
+    QLabel* m_heading = nullptr;
+    QLabel* m_interpretation = nullptr;
+    ThemedLabel* m_goal = nullptr;
+    QWidget* m_evidence = nullptr;
+    QLabel* m_evidenceHeading = nullptr;
+    QWidget* m_sourceRows = nullptr;
+    QWidget* m_workGrid = nullptr;
+    QWidget* m_doneItems = nullptr;
+    QWidget* m_remainingItems = nullptr;
+    QLabel* m_question = nullptr;
+    QWidget* m_answerRow = nullptr;
+    QLineEdit* m_answer = nullptr;
+    QPushButton* m_answerButton = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "ui/ThemedLabel.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -105,6 +106,18 @@ QSize ThemedLabel::minimumSizeHint() const {
     }
     // An elided label may shrink to almost nothing; it is the first to give way in a row.
     return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 2, QLabel::minimumSizeHint().height()};
+}
+
+bool ThemedLabel::event(QEvent* event) {
+    if (event->type() != QEvent::Polish && event->type() != QEvent::ParentChange) {
+        return QLabel::event(event);
+    }
+    // QFrame derives the contents margins again from its frame here; a label collapsed to no height at that moment
+    // would lose the gap it keeps above itself. It has no frame, so the margins it was given stand.
+    const QMargins kept = contentsMargins();
+    const bool handled = QLabel::event(event);
+    setContentsMargins(kept);
+    return handled;
 }
 
 void ThemedLabel::paintEvent(QPaintEvent* event) {

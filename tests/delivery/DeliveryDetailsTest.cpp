@@ -144,6 +144,7 @@ private Q_SLOTS:
         QVERIFY(shown.size() <= 180);
     }
 
+    // A host may send any number of entries: the first few dozen are shown and the rest counted.
     void manyActivityEntriesAreBuiltQuickly() {
         QJsonArray history;
         for (int index = 0; index < 5000; ++index) {
@@ -155,9 +156,10 @@ private Q_SLOTS:
         QElapsedTimer timer;
         timer.start();
         const QList<DetailSection> sections = deliveryDetails(QJsonObject{{"decisionHistory", history}}, 1, english);
-        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(sections.first().cards.size(), 5000);
-        QCOMPARE(sections.first().cards.last().title, QStringLiteral("Step 4999"));
+        QVERIFY2(timer.elapsed() < 50, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(sections.first().cards.size(), kDetailCardLimit);
+        QCOMPARE(sections.first().cards.last().title, QStringLiteral("Step %1").arg(kDetailCardLimit - 1));
+        QCOMPARE(sections.first().omitted, 5000 - kDetailCardLimit);
     }
 
     void japaneseTitles() {

@@ -1,6 +1,7 @@
 #include "sessions/Understanding.h"
 #include "TestRegistry.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -96,6 +97,16 @@ private Q_SLOTS:
         const UnderstandingPresentation nextOnly = understandingPresentation(
             json(R"({"sessionUnderstanding":{"nextAction":{"summary":"Go"}}})"), {}, false, true, english);
         QVERIFY(nextOnly.progressGroupVisible && nextOnly.progressItems.isEmpty() && !nextOnly.workGridVisible);
+
+        // However many items a host reports, the lists stay a bounded number of views.
+        QJsonArray many;
+        for (int index = 0; index < 10000; ++index) {
+            many.append(QStringLiteral("item %1").arg(index));
+        }
+        const QJsonObject flood{{"sessionUnderstanding", QJsonObject{{"done", many}, {"remaining", many}}}};
+        const UnderstandingPresentation bounded = understandingPresentation(flood, {}, false, true, english);
+        QCOMPARE(bounded.done.size(), kUnderstandingItemLimit);
+        QCOMPARE(bounded.remaining.last(), QStringLiteral("item %1").arg(kUnderstandingItemLimit - 1));
     }
 
     void question_data() {

@@ -3,7 +3,9 @@
 #include "host/HostLink.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -17,19 +19,41 @@ QString TestBundle::fixturePath(const QString& name) {
     return sourcePath(QStringLiteral("tests/fixtures/") + name);
 }
 
-TestBundle::TestBundle(const QString& hostScript) {
+bool TestBundle::layOut() {
     const QString contents = m_directory.path() + QStringLiteral("/Contents");
     QDir().mkpath(contents + QStringLiteral("/MacOS"));
     QDir().mkpath(contents + QStringLiteral("/Resources/runtime/bin"));
     QDir().mkpath(contents + QStringLiteral("/Resources/cli/src"));
     const QString launcher = contents + QStringLiteral("/MacOS/vodu");
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
-    m_valid = QFile::copy(sourcePath(QStringLiteral("packaging/vodu")), launcher) &&
-              QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner) && !node.isEmpty() &&
-              QFile::link(node, contents + QStringLiteral("/Resources/runtime/bin/node"));
+    return QFile::copy(sourcePath(QStringLiteral("packaging/vodu")), launcher) &&
+           QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner) && !node.isEmpty() &&
+           QFile::link(node, contents + QStringLiteral("/Resources/runtime/bin/node"));
+}
+
+TestBundle::TestBundle(const QString& hostScript) {
+    m_valid = layOut();
     if (!hostScript.isEmpty()) {
-        m_valid = m_valid &&
-                  QFile::copy(fixturePath(hostScript), contents + QStringLiteral("/Resources/cli/src/desktop-host.js"));
+        m_valid =
+            m_valid && QFile::copy(fixturePath(hostScript),
+                                   m_directory.path() + QStringLiteral("/Contents/Resources/cli/src/desktop-host.js"));
+    }
+}
+
+TestBundle::TestBundle(ReferenceHost) {
+    m_valid = layOut();
+    // As the build copies it: the host's scripts and scenarios, without its tests.
+    const QDir companion(sourcePath(QStringLiteral("companion")));
+    const QString target = m_directory.path() + QStringLiteral("/Contents/Resources/cli/src/");
+    QDirIterator files(companion.path(), {QStringLiteral("*.js"), QStringLiteral("*.json")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (m_valid && files.hasNext()) {
+        const QString relative = companion.relativeFilePath(files.next());
+        if (relative.startsWith(QStringLiteral("test/")) || relative.contains(QStringLiteral("node_modules"))) {
+            continue;
+        }
+        m_valid =
+            QDir().mkpath(QFileInfo(target + relative).path()) && QFile::copy(files.filePath(), target + relative);
     }
 }
 

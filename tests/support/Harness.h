@@ -23,6 +23,9 @@ class TestBundle {
 public:
     // `hostScript` is copied as the host; empty leaves the host script out.
     explicit TestBundle(const QString& hostScript = QStringLiteral("scripted-host.js"));
+    // The reference host of the source tree (companion/), laid out as the build lays it out.
+    struct ReferenceHost {};
+    explicit TestBundle(ReferenceHost);
     QString path() const { return m_directory.path(); }
     bool isValid() const { return m_valid; }
     static QString fixturePath(const QString& name);
@@ -30,6 +33,7 @@ public:
     static QString sourcePath(const QString& relative);
 
 private:
+    bool layOut(); // the launcher and the node runtime link
     QTemporaryDir m_directory;
     bool m_valid = false;
 };

@@ -1,0 +1,356 @@
+// The run pane as a user meets it: what each situation shows and offers, how the selection and the disclosures
+// behave across snapshots, and the empty state.
+#include "RunPane.h"
+#include "TestRegistry.h"
+#include "ui/FlatButtons.h"
+#include "ui/ThemedLabel.h"
+
+#include <QComboBox>
+#include <QLayout>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const char* kBase = R"({"provider":"codex","session":"s1","taskId":"t1","managed":true,"objective":"Ship the docs"})";
+
+QJsonObject run(const char* extra = "{}") {
+    return runRecord(kBase, extra);
+}
+
+QJsonObject other(const char* session, const char* extra = "{}") {
+    QJsonObject record = run(extra);
+    record.insert(QStringLiteral("session"), QString::fromLatin1(session));
+    return record;
+}
+
+// The secondary buttons a user can see and press, in the pane's order.
+QStringList usableButtons(const RunPane& pane) {
+    QStringList names;
+    for (const char* name :
+         {"deliveryApprove", "deliveryReject", "deliveryReplan", "deliveryResume", "deliveryPause", "deliveryStop"}) {
+        if (pane.visible(name) && pane.enabled(name)) {
+            names.append(QString::fromLatin1(name).mid(8));
+        }
+    }
+    return names;
+}
+
+QString shownText(const RunPane& pane, const char* name) {
+    return pane.visible(name) ? pane.text(name) : QString();
+}
+
+} // namespace
+
+class RunPaneTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // One row per situation: the lines shown (empty: hidden), the primary button (empty: hidden) and the
+    // secondary buttons that can be pressed.
+    void situations_data() {
+        QTest::addColumn<QJsonObject>("record");
+        QTest::addColumn<bool>("fixture");
+        QTest::addColumn<QString>("headline");
+        QTest::addColumn<QString>("badge");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("primary");
+        QTest::addColumn<QStringList>("buttons");
+
+        const char* approval = R"({"state":"blocked","canApprove":true,"canReject":true,"canStop":true,
+            "pendingApproval":{"id":"a1","summary":"Deploy 1.8.3","scope":"Staging cluster"}})";
+        QTest::newRow("approval") << run(approval) << false << "Your decision needed"
+                                  << "Waiting for your approval"
+                                  << "Staging cluster"
+                                  << ""
+                                  << "Review request" << QStringList{"Reject"};
+        QTest::newRow("approval the host will not take")
+            << run(R"({"state":"blocked","canReject":true,"pendingApproval":{"id":"a1","summary":"Deploy"}})") << false
+            << "A decision is needed"
+            << "Needs attention"
+            << ""
+            << ""
+            << "" << QStringList{"Reject"};
+        QTest::newRow("dependency") << run(R"({"state":"blocked","canResolveDependency":true,"canReplan":true,
+            "dependencyWait":{"id":"w1","condition":"Quota raised to 200 GB"}})")
+                                    << false << "Waiting for an external dependency"
+                                    << "Needs attention"
+                                    << ""
+                                    << "Quota raised to 200 GB"
+                                    << "Confirm dependency ready" << QStringList{"Replan"};
+        QTest::newRow("dependency without an id") << run(R"({"state":"blocked","canResolveDependency":true,
+            "dependencyWait":{"id":"","condition":"Quota"}})")
+                                                  << false << "A decision is needed"
+                                                  << "Needs attention"
+                                                  << ""
+                                                  << ""
+                                                  << "" << QStringList();
+        QTest::newRow("paused") << run(R"({"state":"paused","canResume":true,"reason":"Paused before the weekend."})")
+                                << false << "This conversation is paused"
+                                << "Paused"
+                                << "Paused before the weekend."
+                                << ""
+                                << "Resume task" << QStringList();
+        QTest::newRow("unknown state") << run(R"({"state":"waiting_for_parts"})") << false << "A decision is needed"
+                                       << "Waiting For Parts"
+                                       << ""
+                                       << ""
+                                       << "" << QStringList();
+        QTest::newRow("manual recovery") << run(R"({"state":"exhausted","capability":"manual_recovery",
+            "canReplan":true,"reason":"Provider session ended"})")
+                                         << false << "Continue in the original conversation"
+                                         << "Needs a decision"
+                                         << "Stop supervision and choose a new supported conversation."
+                                         << ""
+                                         << "" << QStringList{"Replan"};
+        QTest::newRow("verification") << run(R"({"state":"verification_pending","verification":{"pending":["c1"]},
+            "acceptanceCriteria":[{"id":"c1","description":"Docs reviewed","check":{"type":"manual"}}]})")
+                                      << false << "Verify the remaining criterion"
+                                      << "Verification needed"
+                                      << ""
+                                      << ""
+                                      << "Verify criterion" << QStringList();
+        QTest::newRow("reported done") << run(R"({"state":"reported_done"})") << false << "Reported complete"
+                                       << "Not independently verified"
+                                       << "The original conversation reports no remaining work. Review the "
+                                          "result and evidence if needed."
+                                       << ""
+                                       << "" << QStringList();
+        QTest::newRow("completed") << run(R"({"state":"completed"})") << false << "Task completed"
+                                   << "Completed"
+                                   << ""
+                                   << ""
+                                   << "" << QStringList();
+        QTest::newRow("active, nothing to do")
+            << run(R"({"state":"active","canPause":true})") << false << "VODU is taking care of it"
+            << "In progress"
+            << "No action needed. We’ll ask if a decision needs you."
+            << ""
+            << "" << QStringList();
+
+        // The preview keeps only the dependency, approval and handoff buttons usable, so it can be walked through.
+        QTest::newRow("preview approval") << run(approval) << true << "Your decision needed"
+                                          << "Waiting for your approval"
+                                          << "Staging cluster"
+                                          << ""
+                                          << "Review request" << QStringList();
+        QTest::newRow("preview dependency") << run(R"({"state":"blocked","canResolveDependency":true,"canReplan":true,
+            "dependencyWait":{"id":"w1","condition":"Quota"}})")
+                                            << true << "Waiting for an external dependency"
+                                            << "Needs attention"
+                                            << ""
+                                            << "Quota"
+                                            << "Confirm dependency ready" << QStringList();
+        QTest::newRow("preview handoff") << run(R"({"state":"recovery_required","canResume":true,
+            "approvedAction":{"id":"x1","action":{"kind":"destructive"}}})")
+                                         << true << "Continue in Codex"
+                                         << "Approved · handoff needed"
+                                         << "Record the handoff, then perform the approved action and report its "
+                                            "result in the original Codex conversation. VODU does not execute it here."
+                                         << ""
+                                         << "Preview handoff" << QStringList();
+        QTest::newRow("preview paused") << run(R"({"state":"paused","canResume":true,"canReplan":true})") << true
+                                        << "This conversation is paused"
+                                        << "Paused"
+                                        << "You can pick this up whenever you’re ready."
+                                        << ""
+                                        << "" << QStringList();
+    }
+    void situations() {
+        QFETCH(QJsonObject, record);
+        QFETCH(bool, fixture);
+        QFETCH(QString, headline);
+        QFETCH(QString, badge);
+        QFETCH(QString, summary);
+        QFETCH(QString, next);
+        QFETCH(QString, primary);
+        QFETCH(QStringList, buttons);
+        RunPane pane;
+        pane.area.link.fixtureMode = fixture;
+        pane.show({record});
+        QCOMPARE(shownText(pane, "deliveryHeadline"), headline);
+        QCOMPARE(shownText(pane, "deliveryState"), badge);
+        QCOMPARE(shownText(pane, "deliverySummary"), summary);
+        QCOMPARE(shownText(pane, "deliveryNext"), next);
+        QCOMPARE(pane.visible("deliveryPrimary"), !primary.isEmpty());
+        if (!primary.isEmpty()) {
+            QCOMPARE(pane.text("deliveryPrimary"), primary);
+            QVERIFY(pane.enabled("deliveryPrimary"));
+        }
+        QCOMPARE(usableButtons(pane), buttons);
+        QVERIFY(pane.visible("deliveryControls"));
+        QCOMPARE(pane.visible("deliveryPreviewBadge"), fixture);
+        QVERIFY(!pane.visible("deliveryGoal") && !pane.visible("deliveryAttention"));
+    }
+
+    void approvalAndVerificationAskForAttention() {
+        RunPane pane;
+        pane.show({run(R"({"state":"blocked","canApprove":true,"pendingApproval":{"id":"a1"}})")});
+        QVERIFY(pane.view<SolidActionButton>("deliveryPrimary")->attention());
+        QCOMPARE(pane.view<ThemedLabel>("deliveryState")->color().light, Theme::attentionInk.light);
+        pane.refresh({run(R"({"state":"active"})")});
+        QVERIFY(!pane.view<SolidActionButton>("deliveryPrimary")->attention());
+        QCOMPARE(pane.view<ThemedLabel>("deliveryState")->color().light, Theme::secondary.light);
+    }
+
+    // Without the host nothing can be steered, whatever the run grants.
+    void disconnectedPaneOffersNothing() {
+        RunPane pane;
+        pane.area.link.connected = false;
+        pane.show({run(R"({"state":"paused","canResume":true,"canReplan":true,"canStop":true,"canSetPolicy":true,
+            "canReject":true,"pendingApproval":{"id":"a1"}})")});
+        QVERIFY(!pane.visible("deliveryPrimary"));
+        QCOMPARE(usableButtons(pane), QStringList());
+        QVERIFY(!pane.enabled("deliveryPolicyPicker"));
+    }
+
+    void settingsGroupHoldsPauseAndStop() {
+        RunPane pane;
+        pane.show({run(R"({"state":"active","canPause":true,"canStop":true,"canSetPolicy":true,
+            "autonomyPolicy":"balanced"})")});
+        QVERIFY(!pane.visible("deliveryPause") && !pane.visible("deliveryStop"));
+        pane.click("deliverySettingsToggle");
+        QCOMPARE(pane.text("deliverySettingsToggle"), QStringLiteral("Hide settings"));
+        QCOMPARE(usableButtons(pane), (QStringList{"Pause", "Stop"}));
+        QCOMPARE(pane.view<QComboBox>("deliveryPolicyPicker")->currentData().toString(), QStringLiteral("balanced"));
+        pane.click("deliverySettingsToggle");
+        QVERIFY(!pane.visible("deliverySettingsGroup"));
+    }
+
+    void changeOfRunClosesDetailsAndSettings() {
+        RunPane pane;
+        const QList<QJsonObject> runs{run(R"({"state":"active"})"), other("s2", R"({"state":"paused"})")};
+        pane.show(runs, 0);
+        pane.click("deliveryDetailsToggle");
+        pane.click("deliverySettingsToggle");
+        QVERIFY(pane.visible("deliveryDetailsGroup") && pane.visible("deliverySettingsGroup"));
+        QCOMPARE(pane.text("deliveryDetailsToggle"), QStringLiteral("Hide details"));
+
+        pane.refresh(runs); // the same run again: as the user left it
+        QVERIFY(pane.visible("deliveryDetailsGroup") && pane.visible("deliverySettingsGroup"));
+
+        pane.pick(1);
+        QVERIFY(!pane.visible("deliveryDetailsGroup") && !pane.visible("deliverySettingsGroup"));
+        QCOMPARE(pane.text("deliveryDetailsToggle"), QStringLiteral("Details"));
+        QCOMPARE(pane.text("deliverySettingsToggle"), QStringLiteral("Settings"));
+    }
+
+    // The picker follows the run, not its position; a run that left the list gives way to the first one.
+    void selectionFollowsIdentity_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<int>("picked");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("reordered") << QStringList{"A", "B", "C"} << 1 << QStringList{"C", "B"} << 1;
+        QTest::newRow("gone") << QStringList{"A", "B", "C"} << 1 << QStringList{"C", "A"} << 0;
+        QTest::newRow("duplicates") << QStringList{"A", "B"} << 1 << QStringList{"C", "B", "B"} << 1;
+    }
+    void selectionFollowsIdentity() {
+        QFETCH(QStringList, before);
+        QFETCH(int, picked);
+        QFETCH(QStringList, after);
+        QFETCH(int, selected);
+        const auto runsOf = [](const QStringList& sessions) {
+            QList<QJsonObject> runs;
+            for (const QString& session : sessions) {
+                runs.append(other(qPrintable(session), R"({"state":"active"})"));
+            }
+            return runs;
+        };
+        RunPane pane;
+        pane.show(runsOf(before), picked);
+        pane.refresh(runsOf(after));
+        QCOMPARE(pane.view<QComboBox>("deliveryPicker")->currentIndex(), selected);
+    }
+
+    void emptyListHidesThePickerAndKeepsTheSelection() {
+        RunPane pane;
+        pane.show({run(R"({"state":"active"})")});
+        pane.delivery.renderDeliveryRuns({});
+        auto* picker = pane.view<QComboBox>("deliveryPicker");
+        QVERIFY(picker->isHidden());
+        QCOMPARE(picker->count(), 0);
+        QCOMPARE(pane.model.selectedDeliveryIdentity, QStringLiteral("codex|s1|t1"));
+    }
+
+    void pickerTitles() {
+        RunPane pane;
+        pane.show({run(), runRecord(R"({"provider":"claude","taskId":"t9","objective":" \n "})"),
+                   runRecord(R"({"provider":7,"objective":"<b>Bold</b>\nsecond line"})")});
+        auto* picker = pane.view<QComboBox>("deliveryPicker");
+        QCOMPARE(picker->itemText(0), QStringLiteral("codex · Ship the docs"));
+        QCOMPARE(picker->itemText(1), QStringLiteral("claude · t9"));
+        QCOMPARE(picker->itemText(2), QStringLiteral(" · <b>Bold</b> second line"));
+    }
+
+    void choosingARunClearsTheFeedbackLine() {
+        RunPane pane;
+        pane.show({run(R"({"state":"active"})"), other("s2", R"({"state":"active"})")});
+        pane.home.setActionMessage(QStringLiteral("Action accepted. Refreshing status."));
+        pane.refresh(pane.model.deliveryRuns);
+        QCOMPARE(pane.text("deliveryActionMessage"), QStringLiteral("Action accepted. Refreshing status."));
+        pane.pick(1);
+        QCOMPARE(pane.text("deliveryActionMessage"), QString());
+    }
+
+    void emptyStateInvitesToStart() {
+        RunPane pane;
+        QSignalSpy setup(&pane.delivery, &DeliveryController::deliverySetupRequested);
+        pane.show({run(R"({"state":"blocked","canReject":true,"pendingApproval":{"id":"a1"}})")});
+        pane.home.setActionMessage(QStringLiteral("old"));
+        pane.show({}, -1);
+        QCOMPARE(pane.text("deliveryHeadline"), QStringLiteral("Start your next managed task"));
+        QCOMPARE(pane.text("deliveryState"), QStringLiteral("Ready when you are"));
+        QCOMPARE(pane.text("deliveryNext"),
+                 QStringLiteral("Start a task with Dozadavi Zaro in your Codex or Claude Code conversation."));
+        QVERIFY(!pane.visible("deliveryControls") && !pane.visible("deliverySummary"));
+        QCOMPARE(pane.text("deliveryActionMessage"), QString());
+        QCOMPARE(pane.model.selectedDeliveryIdentity, QString());
+        QVERIFY(!pane.view<SolidActionButton>("deliveryPrimary")->attention());
+        QCOMPARE(pane.text("deliveryPrimary"), QStringLiteral("Provider setup"));
+        pane.click("deliveryPrimary");
+        QCOMPARE(setup.size(), 1);
+        QVERIFY(pane.area.commands.commands.isEmpty());
+    }
+
+    void conversationTurnTakesOver() {
+        RunPane pane;
+        pane.model.sessionCandidates = {
+            runRecord(R"({"provider":"codex","session":"s1","isRunning":true,"autoContinue":false})")};
+        QSignalSpy compact(&pane.delivery, &DeliveryController::compactSessionDetailsRequested);
+        pane.show({run(R"({"state":"paused","canResume":true})")});
+        QCOMPARE(pane.text("deliveryHeadline"), QStringLiteral("Running"));
+        QCOMPARE(pane.text("deliveryState"), QStringLiteral("Running"));
+        QVERIFY(!pane.visible("deliveryPrimary"));
+        QCOMPARE(compact.size(), 1);
+    }
+
+    // Each line keeps its gap above it, also one that was empty and collapsed when the pane was first shown.
+    void linesKeepTheirGapsOnceShown() {
+        RunPane pane;
+        pane.area.parent.resize(800, 700);
+        pane.area.parent.show();
+        QCoreApplication::sendPostedEvents();
+        pane.show({run(R"({"state":"blocked","canApprove":true,"pendingApproval":{"id":"a1","scope":"Staging"}})")});
+        QCoreApplication::sendPostedEvents();
+        pane.area.parent.layout()->activate();
+        const QWidget* headline = pane.view<QWidget>("deliveryHeadline");
+        const QWidget* summary = pane.view<QWidget>("deliverySummary");
+        QCOMPARE(summary->contentsMargins().top(), 12);
+        QVERIFY(summary->geometry().top() >= headline->geometry().bottom());
+        QVERIFY(summary->height() >= 12 + summary->fontMetrics().height());
+    }
+
+    void japanese() {
+        RunPane pane({QStringLiteral("ja-JP")});
+        pane.show({run(R"({"state":"paused","canResume":true,"canStop":true})")});
+        QCOMPARE(pane.text("deliveryHeadline"), QStringLiteral("一時停止しています"));
+        QCOMPARE(pane.text("deliveryPrimary"), QStringLiteral("タスクを再開"));
+        pane.click("deliveryDetailsToggle");
+        QCOMPARE(pane.text("deliveryDetailsToggle"), QStringLiteral("詳細を閉じる"));
+    }
+};
+
+VODU_TEST_SUITE(RunPaneTest)
+#include "RunPaneTest.moc"
