@@ -23,6 +23,8 @@ class HostLink final : public QObject, public CommandSink {
 
 public:
     HostLink(Platform& platform, const Copy& copy, LinkState& state, QObject* parent = nullptr);
+    // The language is kept by reference: it must outlive the link.
+    HostLink(Platform&, const Copy&&, LinkState&, QObject* = nullptr) = delete;
     ~HostLink() override;
 
     // Starts `<bundle>/Contents/MacOS/vodu --desktop-host`; the handle is kept from the request on.

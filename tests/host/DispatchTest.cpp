@@ -61,7 +61,8 @@ private Q_SLOTS:
             FakePlatform platform;
             LinkState state;
             state.connected = connectedBefore;
-            HostLink link(platform, Copy{}, state);
+            const Copy english;
+            HostLink link(platform, english, state);
             QSignalSpy statuses(&link, &HostLink::statusReceived);
             QSignalSpy errors(&link, &HostLink::serviceError);
             QSignalSpy conflicts(&link, &HostLink::processConflict);

@@ -69,7 +69,8 @@ private Q_SLOTS:
     void oversizedFrameIsReportedAsStale() {
         FakePlatform platform;
         LinkState state;
-        HostLink link(platform, Copy{}, state);
+        const Copy english;
+        HostLink link(platform, english, state);
         QSignalSpy statuses(&link, &HostLink::statusReceived);
         QSignalSpy stale(&link, &HostLink::stale);
         link.consumeOnMain(QByteArray(8388609, 'x'));
