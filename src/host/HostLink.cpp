@@ -16,6 +16,13 @@
 HostLink::HostLink(Platform& platform, const Copy& copy, LinkState& state, QObject* parent)
     : QObject(parent), m_platform(platform), m_copy(copy), m_state(state) {}
 
+namespace {
+
+// Starting is a fork and an exec; this only bounds a platform that hangs in between.
+constexpr int kStartWait = 2000;
+
+} // namespace
+
 HostLink::~HostLink() {
     // The host sees the end of its input and exits by itself; it is not waited for.
     if (m_process) {
@@ -63,6 +70,9 @@ void HostLink::launch(const QString& bundleDirectory) {
     m_process = host;
     m_state.hostProcessAlive = true;
     host->start(QIODevice::ReadWrite);
+    // Whether the host could be started is settled before the launch returns: a failure is presented before what the
+    // caller shows next (an installer error, a failed restart) instead of arriving later and overwriting it.
+    host->waitForStarted(kStartWait);
 }
 
 void HostLink::onHostStarted(QProcess* host) {
