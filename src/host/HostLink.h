@@ -52,6 +52,8 @@ public:
     void markDisconnected();
     // After an end: nothing of the last host is left.
     void hostEnded(int exitCode);
+    // How long the link, when it goes, waits for a running host to finish after the end of its input.
+    void setHostExitWait(int milliseconds) { m_hostExitWait = milliseconds; }
 
 Q_SIGNALS:
     void started();
@@ -66,6 +68,7 @@ Q_SIGNALS:
 
 private:
     void onHostStarted(QProcess* host);
+    static void letHostFinish(QProcess* host, int waitMs);
 
     Platform& m_platform;
     const Copy& m_copy;
@@ -76,4 +79,5 @@ private:
     PendingCommands m_pending;
     std::optional<QDateTime> m_hostStartedAt;
     QPointer<QTimer> m_watchdog;
+    int m_hostExitWait = 2000;
 };
