@@ -73,6 +73,11 @@ void HostLink::launch(const QString& bundleDirectory) {
         }
         hostEnded(exitCode);
     });
+    connect(host, &QProcess::bytesWritten, this, [this, host](qint64 bytes) {
+        if (m_process == host) {
+            noteWritten(bytes);
+        }
+    });
     connect(host, &QProcess::started, this, [this, host] { onHostStarted(host); });
     connect(host, &QProcess::errorOccurred, this, [this, host](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart || m_process != host) {
@@ -87,6 +92,7 @@ void HostLink::launch(const QString& bundleDirectory) {
 
     // The handle is kept from the start request on, so a second start asks this host to reconnect instead.
     m_process = host;
+    forgetWrites();
     m_state.hostProcessAlive = true;
     host->start(QIODevice::ReadWrite);
     // Whether the host could be started is settled before the launch returns: a failure is presented before what the
