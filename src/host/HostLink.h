@@ -49,6 +49,10 @@ public:
     void startStatusWatchdog();
     void stopStatusWatchdog();
     void checkStatusFreshness();
+    // No snapshot for longer than the staleness threshold, counted from the launch when none came yet.
+    bool statusIsStale() const;
+    // The host sees the end of its input; it is not waited for here.
+    void closeInput();
     // A snapshot is being shown now (from the host or a fixture).
     void noteStatusRendered();
     // The views switched to the stale or disconnected presentation.

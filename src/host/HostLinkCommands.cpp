@@ -118,13 +118,20 @@ void HostLink::checkStatusFreshness() {
     if (m_state.fixtureMode || !hostIsRunning()) {
         return;
     }
+    if (statusIsStale()) {
+        Q_EMIT stale(m_copy.text("サービスから最新状態を受信できません", "No recent status from service"));
+    }
+}
+
+bool HostLink::statusIsStale() const {
     const std::optional<QDateTime> reference =
         m_state.lastStatusReceivedAt ? m_state.lastStatusReceivedAt : m_hostStartedAt;
-    if (!reference) {
-        return;
-    }
-    if (statusIsStale(*reference, m_platform.now())) {
-        Q_EMIT stale(m_copy.text("サービスから最新状態を受信できません", "No recent status from service"));
+    return reference && ::statusIsStale(*reference, m_platform.now());
+}
+
+void HostLink::closeInput() {
+    if (m_process) {
+        m_process->closeWriteChannel();
     }
 }
 

@@ -63,6 +63,65 @@ private Q_SLOTS:
         ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
 
+    void unansweredQuit_data() {
+        QTest::addColumn<int>("secondsLater");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<bool>("quits");
+        QTest::newRow("status still fresh: ignored") << 10 << 1 << false << false;
+        QTest::newRow("status stale, cancelled") << 16 << 0 << true << false;
+        QTest::newRow("status stale, quit anyway") << 16 << 1 << true << true;
+    }
+
+    void unansweredQuit() {
+        QFETCH(int, secondsLater);
+        QFETCH(int, answer);
+        QFETCH(bool, offered);
+        QFETCH(bool, quits);
+        QTemporaryDir dir;
+        const QString events = dir.filePath(QStringLiteral("events"));
+        Harness harness;
+        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_CLEANUP_MS"), QStringLiteral("0"));
+        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_EVENTS"), events);
+        ScriptedHost host(harness, QStringLiteral("recording"), {}, QStringLiteral("quit"));
+        QVERIFY(host.ready());
+        AppDelegate& app = harness.app();
+        app.requestQuit();
+        QTRY_COMPARE(host.actions(), QStringList{QStringLiteral("quit")});
+        QVERIFY(app.linkState().quitInFlight);
+
+        harness.fake->clock = harness.fake->clock.addSecs(secondsLater);
+        harness.fake->alertAnswers = {AlertAnswer{answer, {}}};
+        app.requestQuit();
+        QCOMPARE(harness.fake->alerts.size(), offered ? 1 : 0);
+        if (offered) {
+            QCOMPARE(harness.fake->alerts.first().buttons.value(1), QStringLiteral("Quit anyway"));
+        }
+        QCOMPARE(harness.fake->terminations, quits ? 1 : 0);
+        QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")}); // no second quit is sent
+        if (quits) {
+            QTRY_VERIFY(lines(events).contains(QStringLiteral("eof")));
+        }
+    }
+
+    void quitRefusalStaysInTheFooterForAWhile() {
+        Harness harness;
+        ScriptedHost host(harness, QStringLiteral("recording"), QStringLiteral("quit"));
+        QVERIFY(host.ready());
+        AppDelegate& app = harness.app();
+        app.requestQuit();
+        QTRY_VERIFY(!app.linkState().quitInFlight);
+        QCOMPARE(app.context().feedback.footerText(), QStringLiteral("quit refused"));
+
+        const QByteArray heartbeat = R"({"type":"status","status":{"sampledAt":"2026-12-06T09:00:00Z"}})";
+        harness.fake->clock = harness.fake->clock.addSecs(9);
+        app.link().handleLine(heartbeat);
+        QCOMPARE(app.context().feedback.footerText(), QStringLiteral("quit refused"));
+        harness.fake->clock = harness.fake->clock.addSecs(2);
+        app.link().handleLine(heartbeat);
+        QVERIFY(app.context().feedback.footerText() != QStringLiteral("quit refused"));
+    }
+
     void signalsBecomeAQuitRequest_data() {
         QTest::addColumn<int>("quitSignal");
         QTest::newRow("SIGTERM (logout)") << SIGTERM;
