@@ -65,6 +65,8 @@ public:
 
     // Quit and termination.
     void requestQuit();
+    // While a quit waits on a host that stopped answering: asks, then closes the host's input and quits.
+    void offerQuitAnyway();
     // The one way the app terminates: allowed at once after an approved quit, otherwise turned into requestQuit.
     void terminate();
     bool applicationShouldTerminate();

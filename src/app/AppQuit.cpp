@@ -11,6 +11,10 @@
 
 void AppDelegate::requestQuit() {
     if (m_linkState.quitInFlight) {
+        // A host that stopped answering would otherwise keep the app from ever quitting.
+        if (!m_linkState.fixtureMode && m_link->statusIsStale()) {
+            offerQuitAnyway();
+        }
         return;
     }
     if (m_linkState.activeTaskCount >= 1) {
@@ -40,11 +44,27 @@ void AppDelegate::requestQuit() {
                 self->m_approvedQuit = true;
                 self->terminate();
             } else {
-                self->showWindow(); // the footer already holds the reason
+                self->m_shell->holdFooterText(); // the footer already holds the reason
+                self->showWindow();
             }
         });
         return;
     }
+    m_approvedQuit = true;
+    terminate();
+}
+
+void AppDelegate::offerQuitAnyway() {
+    AlertRequest alert;
+    alert.style = AlertRequest::Style::warning;
+    alert.message = m_copy.text("サービスが応答していません", "The service is not responding");
+    alert.informativeText = m_copy.text("サービスは終了の要求に応答していません。このまま VODU を終了しますか？",
+                                        "The service has not answered the request to quit. Quit VODU anyway?");
+    alert.buttons = {m_copy.text("キャンセル", "Cancel"), m_copy.text("このまま終了", "Quit anyway")};
+    if (platform().runAlert(alert, window()).button != 1 || !m_linkState.quitInFlight) {
+        return; // cancelled, or the host answered meanwhile
+    }
+    m_link->closeInput();
     m_approvedQuit = true;
     terminate();
 }

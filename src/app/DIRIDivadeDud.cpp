@@ -1,10 +1,13 @@
 #include "app/AppDelegate.h"
 
+#include "app/QuitSignals.h"
+
 #include "platform/QtPlatform.h"
 #include "update/InstallProcess.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include <unistd.h>
 
@@ -53,7 +56,14 @@ int DIRIDivadeDud::main(int argc, char** argv) {
     AppDelegate& controller = delegate();
     QTimer::singleShot(0, &controller,
                        [&controller, arguments] { controller.applicationDidFinishLaunching(arguments); });
+    // A logout or a terminal's signal asks to quit as the Quit menu item does.
+    const QuitSignals quitSignals([&controller] { controller.requestQuit(); });
     QApplication::exec();
+    // The host may still be finishing its clean-up; the windows go first so nothing frozen stays on screen.
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        shown->hide();
+    }
+    QApplication::processEvents();
     // Views go before the application object does.
     delegateStorage().reset();
     return 0;

@@ -13,15 +13,41 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <vector>
+
 HostLink::HostLink(Platform& platform, const Copy& copy, LinkState& state, QObject* parent)
     : QObject(parent), m_platform(platform), m_copy(copy), m_state(state) {}
 
+namespace {
+
+// Starting is a fork and an exec; this only bounds a platform that hangs in between.
+constexpr int kStartWait = 2000;
+
+// Hosts still finishing their clean-up when the app left. Destroying a running QProcess kills its child, so these
+// handles are kept for the rest of the process's life.
+std::vector<QProcess*>& lingeringHosts() {
+    static auto* hosts = new std::vector<QProcess*>;
+    return *hosts;
+}
+
+} // namespace
+
 HostLink::~HostLink() {
-    // The host sees the end of its input and exits by itself; it is not waited for.
     if (m_process) {
         m_process->disconnect(this);
-        m_process->closeWriteChannel();
+        letHostFinish(m_process, m_hostExitWait);
     }
+}
+
+void HostLink::letHostFinish(QProcess* host, int waitMs) {
+    // The host exits by itself once its input ends, after its own clean-up. It gets a short while to do so and is
+    // left running after that, never killed.
+    host->closeWriteChannel();
+    if (host->state() == QProcess::NotRunning || host->waitForFinished(waitMs)) {
+        return;
+    }
+    host->setParent(nullptr);
+    lingeringHosts().push_back(host);
 }
 
 void HostLink::launch(const QString& bundleDirectory) {
@@ -47,6 +73,11 @@ void HostLink::launch(const QString& bundleDirectory) {
         }
         hostEnded(exitCode);
     });
+    connect(host, &QProcess::bytesWritten, this, [this, host](qint64 bytes) {
+        if (m_process == host) {
+            noteWritten(bytes);
+        }
+    });
     connect(host, &QProcess::started, this, [this, host] { onHostStarted(host); });
     connect(host, &QProcess::errorOccurred, this, [this, host](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart || m_process != host) {
@@ -61,8 +92,12 @@ void HostLink::launch(const QString& bundleDirectory) {
 
     // The handle is kept from the start request on, so a second start asks this host to reconnect instead.
     m_process = host;
+    forgetWrites();
     m_state.hostProcessAlive = true;
     host->start(QIODevice::ReadWrite);
+    // Whether the host could be started is settled before the launch returns: a failure is presented before what the
+    // caller shows next (an installer error, a failed restart) instead of arriving later and overwriting it.
+    host->waitForStarted(kStartWait);
 }
 
 void HostLink::onHostStarted(QProcess* host) {

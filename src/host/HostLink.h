@@ -4,9 +4,12 @@
 #include "host/DesktopStatusFrames.h"
 #include "host/PendingCommands.h"
 
+#include <QDeadlineTimer>
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
+
+#include <deque>
 
 class Platform;
 class QProcess;
@@ -48,12 +51,20 @@ public:
     void startStatusWatchdog();
     void stopStatusWatchdog();
     void checkStatusFreshness();
+    // No snapshot for longer than the staleness threshold, counted from the launch when none came yet.
+    bool statusIsStale() const;
+    // The host sees the end of its input; it is not waited for here.
+    void closeInput();
     // A snapshot is being shown now (from the host or a fixture).
     void noteStatusRendered();
     // The views switched to the stale or disconnected presentation.
     void markDisconnected();
     // After an end: nothing of the last host is left.
     void hostEnded(int exitCode);
+    // How long a written command may wait in the write buffer before it fails: the host stopped reading.
+    void setWriteTimeout(int milliseconds) { m_writeTimeout = milliseconds; }
+    // How long the link, when it goes, waits for a running host to finish after the end of its input.
+    void setHostExitWait(int milliseconds) { m_hostExitWait = milliseconds; }
 
 Q_SIGNALS:
     void started();
@@ -68,6 +79,19 @@ Q_SIGNALS:
 
 private:
     void onHostStarted(QProcess* host);
+    static void letHostFinish(QProcess* host, int waitMs);
+    QString silentServiceText() const;
+    void noteWritten(qint64 bytes);
+    void failUnwritten();
+    void armWriteTimer();
+    void forgetWrites();
+
+    // A command whose line is still (partly) in the write buffer: `end` is where its line ends in the byte stream.
+    struct Unwritten {
+        QString id;
+        qint64 end = 0;
+        QDeadlineTimer deadline;
+    };
 
     Platform& m_platform;
     const Copy& m_copy;
@@ -78,4 +102,11 @@ private:
     PendingCommands m_pending;
     std::optional<QDateTime> m_hostStartedAt;
     QPointer<QTimer> m_watchdog;
+    int m_hostExitWait = 2000;
+    int m_writeTimeout = 10000;
+    std::deque<Unwritten> m_unwritten;
+    qint64 m_bytesQueued = 0;
+    qint64 m_bytesWritten = 0;
+    QPointer<QTimer> m_writeTimer;
+    QString m_taskDetailId; // the one task detail request that may wait; a newer one supersedes it
 };

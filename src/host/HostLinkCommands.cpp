@@ -10,6 +10,13 @@
 #include <QProcess>
 #include <QTimer>
 
+namespace {
+
+// The most a host that stopped reading is allowed to hold back.
+constexpr qint64 kWriteBufferLimit = 1024 * 1024;
+
+} // namespace
+
 void HostLink::send(const QString& action, bool force, const std::optional<QString>& taskKey, const QJsonObject& fields,
                     Completion completion) {
     if (m_state.fixtureMode || !m_input || !m_process || !hostIsRunning()) {
@@ -23,11 +30,71 @@ void HostLink::send(const QString& action, bool force, const std::optional<QStri
     if (!line) {
         return;
     }
+    // A host that stopped reading does not make the buffer grow without bound.
+    if (m_input->bytesToWrite() + line->size() > kWriteBufferLimit) {
+        if (completion) {
+            completion(false, silentServiceText());
+        }
+        return;
+    }
+    if (action == u"task_detail") {
+        // Only the newest detail request is worth an answer; the earlier one completes as superseded.
+        m_pending.fail(std::exchange(m_taskDetailId, id));
+    }
     m_pending.park(id, std::move(completion));
+    m_bytesQueued += line->size();
+    m_unwritten.push_back({id, m_bytesQueued, QDeadlineTimer(m_writeTimeout)});
+    armWriteTimer();
     if (m_input->write(*line) != line->size()) {
         m_pending.fail(id);
         hostEnded(-1);
     }
+}
+
+QString HostLink::silentServiceText() const {
+    return m_copy.text("サービスの応答がありません。状態を確認して再試行してください。",
+                       "Service did not respond. Check its status and try again.");
+}
+
+void HostLink::noteWritten(qint64 bytes) {
+    m_bytesWritten += bytes;
+    while (!m_unwritten.empty() && m_unwritten.front().end <= m_bytesWritten) {
+        m_unwritten.pop_front();
+    }
+    armWriteTimer();
+}
+
+void HostLink::failUnwritten() {
+    // Each command fails once; its bytes stay queued, and a late result for it is ignored.
+    while (!m_unwritten.empty() && m_unwritten.front().deadline.hasExpired()) {
+        const QString id = m_unwritten.front().id;
+        m_unwritten.pop_front();
+        m_pending.fail(id, silentServiceText());
+    }
+    armWriteTimer();
+}
+
+void HostLink::armWriteTimer() {
+    if (m_unwritten.empty()) {
+        if (m_writeTimer) {
+            m_writeTimer->stop();
+        }
+        return;
+    }
+    if (!m_writeTimer) {
+        m_writeTimer = new QTimer(this);
+        m_writeTimer->setSingleShot(true);
+        connect(m_writeTimer, &QTimer::timeout, this, &HostLink::failUnwritten);
+    }
+    m_writeTimer->start(static_cast<int>(m_unwritten.front().deadline.remainingTime()));
+}
+
+void HostLink::forgetWrites() {
+    m_unwritten.clear();
+    m_bytesQueued = 0;
+    m_bytesWritten = 0;
+    m_taskDetailId.clear();
+    armWriteTimer();
 }
 
 void HostLink::startStatusWatchdog() {
@@ -51,13 +118,20 @@ void HostLink::checkStatusFreshness() {
     if (m_state.fixtureMode || !hostIsRunning()) {
         return;
     }
+    if (statusIsStale()) {
+        Q_EMIT stale(m_copy.text("サービスから最新状態を受信できません", "No recent status from service"));
+    }
+}
+
+bool HostLink::statusIsStale() const {
     const std::optional<QDateTime> reference =
         m_state.lastStatusReceivedAt ? m_state.lastStatusReceivedAt : m_hostStartedAt;
-    if (!reference) {
-        return;
-    }
-    if (statusIsStale(*reference, m_platform.now())) {
-        Q_EMIT stale(m_copy.text("サービスから最新状態を受信できません", "No recent status from service"));
+    return reference && ::statusIsStale(*reference, m_platform.now());
+}
+
+void HostLink::closeInput() {
+    if (m_process) {
+        m_process->closeWriteChannel();
     }
 }
 
@@ -75,6 +149,7 @@ void HostLink::hostEnded(int) {
     m_state.lastStatusReceivedAt.reset();
     m_hostStartedAt.reset();
     m_frames.reset();
+    forgetWrites();
 
     m_pending.failAll();
     Q_EMIT ended();

@@ -3,7 +3,7 @@
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
 
-void PendingCommands::fail(const QString& id) {
+void PendingCommands::fail(const QString& id, const std::optional<QString>& message) {
     const auto entry = m_waiting.constFind(id);
     if (entry == m_waiting.constEnd()) {
         return;
@@ -11,7 +11,7 @@ void PendingCommands::fail(const QString& id) {
     const Completion failed = entry.value();
     m_waiting.erase(entry);
     if (failed) {
-        failed(false, std::nullopt);
+        failed(false, message);
     }
 }
 

@@ -11,8 +11,8 @@ public:
     using Completion = CommandSink::Completion;
 
     void park(const QString& id, Completion completion) { m_waiting.insert(id, std::move(completion)); }
-    // Runs and forgets the completion of `id` with a failure (a write that did not go through).
-    void fail(const QString& id);
+    // Runs and forgets the completion of `id` with a failure (a write that did not go through), with `message`.
+    void fail(const QString& id, const std::optional<QString>& message = std::nullopt);
     // A "result" message: completes the command it names with "ok" and the masked message. Unknown or already
     // answered ids, and results without a string id, change nothing.
     void complete(const QJsonObject& result);

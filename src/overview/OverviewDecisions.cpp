@@ -1,5 +1,6 @@
 #include "overview/OverviewDecisions.h"
 
+#include "model/LinkAddress.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
 
@@ -8,10 +9,11 @@
 #include <QStringList>
 
 std::optional<QUrl> originOf(const QString& address) {
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid()) {
+    const std::optional<QUrl> parsed = parseLinkAddress(address);
+    if (!parsed) {
         return std::nullopt;
     }
+    const QUrl& url = *parsed;
     const QString scheme = url.scheme().toLower();
     if ((scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {
         return std::nullopt;

@@ -165,8 +165,8 @@ void OverviewController::renderAccount(const QJsonObject& status) {
 void OverviewController::renderSummary(const QJsonObject& status) {
     const bool preview = m_context.link.fixtureMode;
     TextAndTone summary{m_summaryText, m_summaryTone};
-    m_context.feedback.setFooterText(preview ? m_context.copy.text("プレビュー用データ", "Preview data")
-                                             : sampledText(status.value(u"sampledAt")));
+    m_context.feedback.setRoutineFooterText(preview ? m_context.copy.text("プレビュー用データ", "Preview data")
+                                                    : sampledText(status.value(u"sampledAt")));
     if (!m_hookAttentionKey.isEmpty()) {
         summary = {m_context.copy.text("会話 · 確認が必要", "Sessions · Needs attention"), Tone::warning};
         m_context.feedback.setFooterText(

@@ -1,5 +1,6 @@
 #include "sessions/OriginalConversation.h"
 
+#include "model/LinkAddress.h"
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
@@ -33,11 +34,7 @@ std::optional<QUrl> exactCodexThreadURL(const QJsonObject& target, const QString
         !isUuid(session) || stringAt(target, u"url") != kCodexThreadPrefix + session) {
         return std::nullopt;
     }
-    QUrl link(kCodexThreadPrefix + session, QUrl::StrictMode);
-    if (!link.isValid()) {
-        return std::nullopt;
-    }
-    return link;
+    return parseLinkAddress(kCodexThreadPrefix + session);
 }
 
 OriginalNavigationButton originalNavigationButton(const std::optional<QJsonObject>& record, bool fixtureMode,

@@ -1,5 +1,6 @@
 #include "tasks/TaskDetailContent.h"
 
+#include "model/LinkAddress.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
 #include "tasks/TaskStates.h"
@@ -76,10 +77,11 @@ QString plainPreview(const QString& text) {
 }
 
 std::optional<QUrl> safeTaskURL(const QString& text) {
-    const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid()) {
+    const std::optional<QUrl> parsed = parseLinkAddress(text);
+    if (!parsed) {
         return std::nullopt;
     }
+    const QUrl& url = *parsed;
     const QString scheme = url.scheme().toLower();
     if (scheme != u"https" && scheme != u"http") {
         return std::nullopt;

@@ -128,9 +128,11 @@ void TasksController::selectTask() {
 
     const QPointer<TasksController> self(this);
     const QString key = *identity;
+    const quint64 request = ++m_taskDetailRequest;
     m_context.commands.send(
-        QStringLiteral("task_detail"), false, key, {}, [self, key](bool ok, const std::optional<QString>&) {
-            if (!self || ok || self->m_selectedTaskKey != key) {
+        QStringLiteral("task_detail"), false, key, {}, [self, key, request](bool ok, const std::optional<QString>&) {
+            // A request a newer one replaced says nothing about the task shown now.
+            if (!self || ok || self->m_selectedTaskKey != key || self->m_taskDetailRequest != request) {
                 return;
             }
             self->m_taskBody->showMessage(

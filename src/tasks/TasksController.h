@@ -66,7 +66,8 @@ private:
     QList<QJsonObject> m_taskItems;
     std::optional<QString> m_selectedTaskKey;
     QJsonObject m_selectedDetail;
-    QString m_renderedDetail; // fingerprint of what taskBody shows; empty when nothing is rendered
+    quint64 m_taskDetailRequest = 0; // the newest task_detail request
+    QString m_renderedDetail;        // fingerprint of what taskBody shows; empty when nothing is rendered
     bool m_showFullResult = false;
     bool m_showAllCriteria = false;
     bool m_showTechnical = false;

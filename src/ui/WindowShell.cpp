@@ -183,9 +183,22 @@ void WindowShell::build(const Parts& parts) {
 }
 
 void WindowShell::setFooterText(const QString& text) {
+    m_footerHeldUntil.reset();
     if (m_footer) {
         m_footer->setText(text);
     }
+}
+
+void WindowShell::setRoutineFooterText(const QString& text) {
+    if (m_footerHeldUntil && m_platform.now() < *m_footerHeldUntil) {
+        return;
+    }
+    setFooterText(text);
+}
+
+void WindowShell::holdFooterText() {
+    // Long enough to be read; the snapshot that arrives every few seconds would otherwise replace it at once.
+    m_footerHeldUntil = m_platform.now().addSecs(10);
 }
 
 QString WindowShell::footerText() const {

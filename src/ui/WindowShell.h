@@ -2,6 +2,7 @@
 
 #include "context/Feedback.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 
@@ -63,6 +64,8 @@ public:
 
     void setFooterText(const QString& text) override;
     QString footerText() const override;
+    void setRoutineFooterText(const QString& text) override;
+    void holdFooterText() override;
 
 Q_SIGNALS:
     void showWindowRequested();
@@ -74,6 +77,7 @@ private:
     const LinkState& m_link;
     std::function<qsizetype()> m_sessionCount;
     std::function<bool()> m_shouldClose;
+    std::optional<QDateTime> m_footerHeldUntil;
 
     QPointer<MainWindow> m_window;
     SegmentedControl* m_homeNavigation = nullptr; // holds the page choice; the sidebar buttons drive it

@@ -2,7 +2,9 @@
 #include "TestRegistry.h"
 
 #include "ui/StatusRow.h"
+#include "ui/ThemedLabel.h"
 #include <QFile>
+#include <QLabel>
 #include <QMainWindow>
 #include <QProcess>
 #include <QPushButton>
@@ -79,6 +81,22 @@ private Q_SLOTS:
         Harness english({QStringLiteral("en-JP"), QStringLiteral("ja-JP")});
         english.app().renderDisconnected(QStringLiteral("x"));
         QCOMPARE(view<StatusRow>(english.app(), "connectionRow")->action()->text(), QStringLiteral("Start service"));
+    }
+
+    void hostThatCannotStartLeavesTheInstallerErrorOnScreen() {
+        TestBundle bundle;
+        QVERIFY(QFile::remove(bundle.path() + QStringLiteral("/Contents/MacOS/vodu")));
+        auto platform = std::make_unique<FakePlatform>();
+        platform->languages = {QStringLiteral("en-US")};
+        platform->bundleDir = bundle.path();
+        platform->environment.insert(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"),
+                                     QStringLiteral("Could not start the app update helper"));
+        AppDelegate app(std::move(platform));
+        app.applicationDidFinishLaunching({QStringLiteral("vodu-status")});
+        QTest::qWait(300); // anything still on its way arrives
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Could not start service"));
+        QVERIFY(view<QLabel>(app, "updateLabel")->text().endsWith(u"\nCould not start the app update helper"));
+        QVERIFY(view<QPushButton>(app, "updateButton")->isEnabled());
     }
 
     void installErrorFromTheEnvironmentIsKept() {

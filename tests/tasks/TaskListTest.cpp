@@ -157,6 +157,21 @@ private Q_SLOTS:
         area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":{"instruction":"Do B"}})"));
         QVERIFY(area.bodyText().contains(QStringLiteral("Do B")));
     }
+
+    // A host that never answers task_detail keeps at most one of them waiting, however many snapshots arrive.
+    void silentHostHoldsOneDetailRequest() {
+        Harness harness;
+        AppDelegate& app = harness.app();
+        const ScriptedHost host(harness, QStringLiteral("no-results"));
+        QVERIFY(host.ready());
+        const qsizetype before = app.link().pendingCount();
+        for (int snapshot = 0; snapshot < 30; ++snapshot) {
+            app.link().handleLine(statusFrame(R"([{"key":"a","label":"Alpha"}])"));
+        }
+        QTRY_COMPARE(detailRequests(host).size(), 30);
+        QCOMPARE(app.link().pendingCount(), before + 1);
+        QCOMPARE(bodyText(app), QStringLiteral("Checking status…")); // superseded requests are not failures
+    }
 };
 
 VODU_TEST_SUITE(TaskListTest)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+
+#include <csignal>
+#include <functional>
+
+class QSocketNotifier;
+
+// SIGTERM, SIGINT and SIGHUP become an ordinary quit request on the main thread, so a desktop logout or a terminal's
+// Ctrl+C asks the host as the Quit menu item does. The handler only writes a byte to a pipe; the main loop reads it.
+// One instance at a time; the previous handlers come back when it goes.
+class QuitSignals final : public QObject {
+public:
+    explicit QuitSignals(std::function<void()> onQuitRequest, QObject* parent = nullptr);
+    ~QuitSignals() override;
+    QuitSignals(const QuitSignals&) = delete;
+    QuitSignals& operator=(const QuitSignals&) = delete;
+
+    bool isActive() const { return m_notifier != nullptr; }
+
+private:
+    void drain();
+
+    std::function<void()> m_onQuitRequest;
+    int m_readEnd = -1;
+    int m_writeEnd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    struct sigaction m_previous[3] = {};
+};
