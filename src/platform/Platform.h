@@ -12,7 +12,7 @@
 class QWidget;
 
 // A modal alert: a message, an informative text, one or two buttons and optionally a text field.
-// The confirming button is the last one given.
+// The confirming button is the last one given; the first is the safe one that Return and Escape choose.
 struct AlertRequest {
     enum class Style { warning, informational };
     Style style = Style::warning;

@@ -45,7 +45,9 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
     int chosen = 0;
     for (int index = 0; index < request.buttons.size(); ++index) {
         QPushButton* button = buttons->addButton(request.buttons.at(index), QDialogButtonBox::ActionRole);
-        button->setDefault(index == request.buttons.size() - 1);
+        // Return takes the first, safe choice; a confirming button is only ever pressed on purpose.
+        button->setAutoDefault(false);
+        button->setDefault(index == 0);
         QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &chosen, index] {
             chosen = index;
             dialog.accept();
@@ -73,15 +75,15 @@ AlertAnswer QtPlatform::runAlert(const AlertRequest& request, QWidget* parent) {
     box.setWindowModality(Qt::WindowModal);
     QList<QAbstractButton*> buttons;
     for (int index = 0; index < request.buttons.size(); ++index) {
-        // The first button cancels (Escape); the last one confirms (Return).
+        // The first button is the safe one: Return and Escape both take it, so a confirming button (Quit, Stop)
+        // is only ever pressed on purpose.
         const auto role = index == 0 && request.buttons.size() > 1 ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
         QPushButton* button = box.addButton(request.buttons.at(index), role);
+        button->setAutoDefault(false);
         buttons.append(button);
-        if (index == request.buttons.size() - 1) {
-            box.setDefaultButton(button);
-        }
     }
     if (!buttons.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
         box.setEscapeButton(buttons.first());
     }
     box.exec();
