@@ -1,10 +1,12 @@
 #include "app/AppDelegate.h"
 
+#include "app/QtTranslations.h"
 #include "platform/QtPlatform.h"
 #include "update/InstallProcess.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -51,6 +53,11 @@ int DIRIDivadeDud::main(int argc, char** argv) {
 
     const QStringList arguments = QApplication::arguments();
     AppDelegate& controller = delegate();
+    // Qt's own texts follow the language the rest of the app speaks.
+    const std::unique_ptr<QTranslator> qtTexts = qtTranslator(controller.copy().japanese);
+    if (qtTexts) {
+        QApplication::installTranslator(qtTexts.get());
+    }
     QTimer::singleShot(0, &controller,
                        [&controller, arguments] { controller.applicationDidFinishLaunching(arguments); });
     QApplication::exec();
