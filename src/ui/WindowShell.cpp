@@ -77,7 +77,7 @@ void WindowShell::build(const Parts& parts) {
         }
     }
     setWindowAppearance(mainWindow, appearance);
-    mainWindow->setStyleSheet(windowStyleSheet());
+    mainWindow->setStyleSheet(windowStyleSheet(appearance));
 
     auto* central = named(new SurfaceView(mainWindow), "central");
     central->setFill(Theme::canvas);
