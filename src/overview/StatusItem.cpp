@@ -11,22 +11,20 @@
 #include "ui/ViewFactory.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace {
 
-// The tray glyph: the bundle's template image, else our drawn mark, 18 x 18. Linux trays do not tint template
-// images, so the drawn mark takes the desktop's text colour.
-QIcon trayIcon(const QString& bundleDirectory) {
-    const QString path = bundleDirectory + QStringLiteral("/Contents/Resources/VODUMenuTemplate.png");
-    if (QFile::exists(path)) {
-        return QIcon(QPixmap(path).scaled(QSize(36, 36), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    }
-    return QIcon(appMark(18, true, QApplication::palette().color(QPalette::WindowText)));
+// How often a missing tray is looked for again: a panel may start after us, or restart.
+constexpr int kTrayCheckMs = 2000;
+
+// The tray glyph: the full-colour mark, 18 x 18. Linux panels are light or dark whatever our window shows and do
+// not tint template images, so a one-colour glyph would vanish on one of them.
+QIcon trayIcon() {
+    return QIcon(appMark(18, false, QColor()));
 }
 
 } // namespace
@@ -56,7 +54,7 @@ void OverviewController::buildStatusItem() {
 
     m_statusItem = new QSystemTrayIcon(this);
     m_statusItem->setObjectName(QStringLiteral("statusItem"));
-    m_statusItem->setIcon(trayIcon(m_context.platform.bundleDirectory()));
+    m_statusItem->setIcon(trayIcon());
     m_statusItem->setToolTip(QStringLiteral("VODU"));
     m_statusItem->setContextMenu(m_statusMenu);
     connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -64,9 +62,15 @@ void OverviewController::buildStatusItem() {
             Q_EMIT showWindowRequested();
         }
     });
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_statusItem->show();
-    }
+    const auto showWhenTrayIsThere = [this] {
+        if (m_statusItem && !m_statusItem->isVisible() && m_context.platform.trayAvailable()) {
+            m_statusItem->show();
+        }
+    };
+    showWhenTrayIsThere();
+    auto* trayCheck = new QTimer(this);
+    connect(trayCheck, &QTimer::timeout, this, showWhenTrayIsThere);
+    trayCheck->start(kTrayCheckMs);
 }
 
 void OverviewController::updateMenuStatus(const QString& title) {

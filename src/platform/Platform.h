@@ -54,6 +54,8 @@ public:
     // Visible height of the window's screen; absent when the window has no screen.
     virtual std::optional<int> screenVisibleHeight(const QWidget* window) const = 0;
     virtual qint64 processId() const = 0;
+    // Whether the desktop has a tray to show our item in now; it may come and go while we run.
+    virtual bool trayAvailable() const = 0;
     // Ends the event loop; the process then exits normally.
     virtual void terminateApplication() = 0;
     // Ends the process with `status` without asking anyone (the hand-over to an install process).

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -145,6 +146,10 @@ std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const 
 
 qint64 QtPlatform::processId() const {
     return static_cast<qint64>(::getpid());
+}
+
+bool QtPlatform::trayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void QtPlatform::terminateApplication() {

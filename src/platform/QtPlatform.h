@@ -21,6 +21,7 @@ public:
     QJsonObject bundleInformation() const override;
     std::optional<int> screenVisibleHeight(const QWidget* window) const override;
     qint64 processId() const override;
+    bool trayAvailable() const override;
     void terminateApplication() override;
     void exitProcess(int status) override;
 

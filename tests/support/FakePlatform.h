@@ -22,6 +22,7 @@ public:
     QJsonObject bundleInformation() const override { return bundleInfo; }
     std::optional<int> screenVisibleHeight(const QWidget*) const override { return screenHeight; }
     qint64 processId() const override { return pid; }
+    bool trayAvailable() const override { return tray; }
     void terminateApplication() override { ++terminations; }
     void exitProcess(int status) override { exitStatuses.append(status); }
 
@@ -35,6 +36,7 @@ public:
                            {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.2.3")}};
     std::optional<int> screenHeight = 900;
     qint64 pid = 4242;
+    bool tray = true;
     bool openUrlSucceeds = true;
 
     // Record.
