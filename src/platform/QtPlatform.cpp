@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -64,6 +65,8 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
 QtPlatform::QtPlatform()
     : m_bundleDirectory(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../.."))),
       m_bundleInformation(readBundleInformation(m_bundleDirectory)) {}
+
+QtPlatform::~QtPlatform() = default;
 
 AlertAnswer QtPlatform::runAlert(const AlertRequest& request, QWidget* parent) {
     if (request.hasTextField) {
@@ -142,6 +145,31 @@ std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const 
         return std::nullopt;
     }
     return screen->availableGeometry().height();
+}
+
+QList<QRect> QtPlatform::screenAreas() const {
+    QList<QRect> areas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        areas.append(primary->availableGeometry());
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen()) {
+            areas.append(screen->availableGeometry());
+        }
+    }
+    return areas;
+}
+
+QVariant QtPlatform::storedValue(const QString& key) const {
+    if (!m_settings) {
+        m_settings = std::make_unique<QSettings>(QStringLiteral("VODU"), QStringLiteral("VODU"));
+    }
+    return m_settings->value(key);
+}
+
+void QtPlatform::storeValue(const QString& key, const QVariant& value) {
+    storedValue(key); // opens the store
+    m_settings->setValue(key, value);
 }
 
 qint64 QtPlatform::processId() const {

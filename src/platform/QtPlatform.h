@@ -2,10 +2,15 @@
 
 #include "platform/Platform.h"
 
+#include <memory>
+
+class QSettings;
+
 // The real desktop: Qt's message boxes, desktop services, clipboard and screens.
 class QtPlatform final : public Platform {
 public:
     QtPlatform();
+    ~QtPlatform() override;
 
     AlertAnswer runAlert(const AlertRequest& request, QWidget* parent) override;
     bool openUrl(const QUrl& url) override;
@@ -20,6 +25,9 @@ public:
     QString bundleDirectory() const override;
     QJsonObject bundleInformation() const override;
     std::optional<int> screenVisibleHeight(const QWidget* window) const override;
+    QList<QRect> screenAreas() const override;
+    QVariant storedValue(const QString& key) const override;
+    void storeValue(const QString& key, const QVariant& value) override;
     qint64 processId() const override;
     bool trayAvailable() const override;
     void terminateApplication() override;
@@ -28,4 +36,5 @@ public:
 private:
     QString m_bundleDirectory;
     QJsonObject m_bundleInformation;
+    mutable std::unique_ptr<QSettings> m_settings; // made on first use, after the application object
 };

@@ -35,7 +35,11 @@ private Q_SLOTS:
         QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
         QVERIFY(app().overview().statusPanel()->isVisible() && app().overview().sheetIsAttached());
         QCOMPARE(app().overview().statusPanel()->windowModality(), Qt::WindowModal);
-        QCOMPARE(app().overview().statusPanel()->height(), height);
+        if (height < 600) {
+            QCOMPARE(app().overview().statusPanel()->height(), height);
+        } else { // at least 600, taller when the first tab needs it
+            QVERIFY(app().overview().statusPanel()->height() >= height);
+        }
         QTest::keyClick(app().overview().statusPanel(), Qt::Key_Escape);
         QVERIFY(!app().overview().statusPanel()->isVisible() && !app().overview().sheetIsAttached());
         QVERIFY(app().window()->isVisible()); // only the sheet closes

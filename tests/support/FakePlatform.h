@@ -21,6 +21,9 @@ public:
     QString bundleDirectory() const override { return bundleDir; }
     QJsonObject bundleInformation() const override { return bundleInfo; }
     std::optional<int> screenVisibleHeight(const QWidget*) const override { return screenHeight; }
+    QList<QRect> screenAreas() const override { return screens; }
+    QVariant storedValue(const QString& key) const override { return stored.value(key); }
+    void storeValue(const QString& key, const QVariant& value) override { stored.insert(key, value); }
     qint64 processId() const override { return pid; }
     bool trayAvailable() const override { return tray; }
     void terminateApplication() override { ++terminations; }
@@ -37,6 +40,8 @@ public:
     std::optional<int> screenHeight = 900;
     qint64 pid = 4242;
     bool tray = true;
+    QList<QRect> screens{QRect(0, 0, 1440, 900)};
+    QHash<QString, QVariant> stored;
     bool openUrlSucceeds = true;
 
     // Record.
