@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 class AutomationTest final : public QObject {
     Q_OBJECT
@@ -84,6 +86,7 @@ private Q_SLOTS:
         QTest::newRow("our folder open to others") << "open" << true;
         QTest::newRow("a link to another folder") << "link" << false;
         QTest::newRow("a plain file") << "file" << false;
+        QTest::newRow("another user's folder") << "foreign" << false;
     }
 
     void outputFolderIsPrivate() {
@@ -99,6 +102,12 @@ private Q_SLOTS:
         } else if (shape == u"link") {
             QVERIFY(QDir().mkpath(root.path() + QStringLiteral("/out")));
             QVERIFY(QFile::link(elsewhere, folder));
+        } else if (shape == u"foreign") {
+            if (::geteuid() != 0) {
+                QSKIP("giving a folder to another user needs root");
+            }
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
         } else if (shape == u"file") {
             QVERIFY(QDir().mkpath(root.path() + QStringLiteral("/out")));
             QFile file(folder);
@@ -119,6 +128,7 @@ private Q_SLOTS:
             QCOMPARE(modeOf(folder + QStringLiteral("/window.png")), 0600u);
         } else {
             QVERIFY(QDir(elsewhere).isEmpty());
+            QVERIFY(!QFileInfo(folder + QStringLiteral("/ui.json")).exists());
         }
     }
 
