@@ -192,8 +192,10 @@ void WindowShell::build(const Parts& parts) {
 }
 
 bool WindowShell::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_window && m_window->isVisible() &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+    // The event type first: a window being destroyed still sends events, and reading m_window then would treat
+    // the half-destroyed widget as a MainWindow.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched == m_window &&
+        m_window->isVisible()) {
         const bool normal = !(m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
         m_platform.storeValue(kWindowGeometryKey, normal ? m_window->geometry() : m_window->normalGeometry());
     }
