@@ -70,6 +70,8 @@ void AppDelegate::wireAreas() {
 
     connect(m_shell.get(), &WindowShell::showWindowRequested, this, &AppDelegate::showWindow);
     connect(m_shell.get(), &WindowShell::quitRequested, this, &AppDelegate::requestQuit);
+    connect(m_shell.get(), &WindowShell::refreshRequested, this,
+            [this] { runAction(m_context, QStringLiteral("refresh")); });
     connect(m_overview.get(), &OverviewController::showWindowRequested, this, &AppDelegate::showWindow);
     connect(m_overview.get(), &OverviewController::quitRequested, this, &AppDelegate::requestQuit);
     connect(m_overview.get(), &OverviewController::reconnectRequested, this, &AppDelegate::reconnect);

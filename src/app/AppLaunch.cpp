@@ -23,7 +23,7 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
     m_shell->installMainMenu();
     buildStatusItem();
     // Started at login: the tray item is enough, when there is a tray to find it in.
-    if (!arguments.contains(QLatin1String(AutostartEntry::kLaunchArgument)) || !platform().systemTrayAvailable()) {
+    if (!arguments.contains(QLatin1String(AutostartEntry::kLaunchArgument)) || !platform().trayAvailable()) {
         showWindow();
     }
 

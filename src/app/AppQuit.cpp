@@ -93,6 +93,11 @@ bool AppDelegate::applicationShouldTerminate() {
 }
 
 bool AppDelegate::windowShouldClose() {
+    // With no tray a hidden window leaves nothing to come back to: closing it is quitting.
+    if (!platform().trayAvailable()) {
+        requestQuit();
+        return false;
+    }
     if (QMainWindow* shown = window()) {
         shown->hide();
     }

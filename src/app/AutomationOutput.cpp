@@ -1,11 +1,13 @@
 #include "app/AutomationOutput.h"
 
+#include "platform/PrivateFiles.h"
 #include "ui/SegmentedControl.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -16,11 +18,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTextDocument>
 #include <QTextEdit>
+
+#include <cstdio>
 
 namespace {
 
@@ -179,14 +182,11 @@ void insertUnique(QJsonObject& description, const QString& key, const QJsonObjec
     description.insert(unique, entry);
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-}
-
 bool writeImage(const QString& path, const QImage& image) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") &&
+           PrivateFiles::writeAtomically(path, bytes);
 }
 
 // Widgets that repaint on their own (a blinking text cursor); their changes arrive as key events instead.
@@ -208,7 +208,11 @@ bool repaintsByItself(const QObject* object) {
 
 AutomationOutput::AutomationOutput(const QString& directory, std::function<Sources()> sources, QObject* parent)
     : QObject(parent), m_directory(directory), m_sources(std::move(sources)) {
-    QDir().mkpath(m_directory);
+    // What the window shows is the user's business: the folder must be ours alone, or nothing is written.
+    if (const std::optional<QString> refusal = PrivateFiles::ensureDirectory(m_directory)) {
+        std::fprintf(stderr, "vodu: no automation output: %s\n", qPrintable(*refusal));
+        m_usable = false;
+    }
     m_debounce.setSingleShot(true);
     connect(&m_debounce, &QTimer::timeout, this, [this] { writeNow(); });
     qApp->installEventFilter(this);
@@ -314,11 +318,14 @@ QJsonObject AutomationOutput::describe(const Sources& sources) {
 }
 
 bool AutomationOutput::writeNow() {
-    m_writing = true;
     m_debounce.stop();
+    if (!m_usable) {
+        return false;
+    }
+    m_writing = true;
     bool wrote = false;
     const QByteArray json = QJsonDocument(describe()).toJson(QJsonDocument::Indented);
-    if (json != m_lastJson && writeFile(m_directory + QStringLiteral("/ui.json"), json)) {
+    if (json != m_lastJson && PrivateFiles::writeAtomically(m_directory + QStringLiteral("/ui.json"), json)) {
         m_lastJson = json;
         wrote = true;
     }

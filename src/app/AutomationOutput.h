@@ -16,7 +16,8 @@ class QWidget;
 // Mirrors what the app shows into a folder, for screenshots and end-to-end tests: ui.json (every named view with
 // its class, text, tool tip, flags, items and global geometry), window.png and, while the settings panel is open,
 // panel.png. Writes happen shortly after the screen changes and after every render, so views on pages that are not
-// shown are current too (coalesced, from a timer, never while painting), and only when something differs.
+// shown are current too (coalesced, from a timer, never while painting), and only when something differs. The
+// folder is made private (0700) and files are 0600; a folder that is a link or another user's is refused.
 class AutomationOutput final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AutomationOutput)
@@ -51,6 +52,7 @@ private:
     QString m_directory;
     std::function<Sources()> m_sources;
     QTimer m_debounce;
+    bool m_usable = true;
     bool m_writing = false;
     QByteArray m_lastJson;
     QImage m_lastWindow;

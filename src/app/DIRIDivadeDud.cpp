@@ -2,11 +2,13 @@
 
 #include "app/QuitSignals.h"
 
+#include "app/QtTranslations.h"
 #include "platform/QtPlatform.h"
 #include "update/InstallProcess.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 
 #include <unistd.h>
@@ -54,6 +56,11 @@ int DIRIDivadeDud::main(int argc, char** argv) {
 
     const QStringList arguments = QApplication::arguments();
     AppDelegate& controller = delegate();
+    // Qt's own texts follow the language the rest of the app speaks.
+    const std::unique_ptr<QTranslator> qtTexts = qtTranslator(controller.copy().japanese);
+    if (qtTexts) {
+        QApplication::installTranslator(qtTexts.get());
+    }
     QTimer::singleShot(0, &controller,
                        [&controller, arguments] { controller.applicationDidFinishLaunching(arguments); });
     // A logout or a terminal's signal asks to quit as the Quit menu item does.

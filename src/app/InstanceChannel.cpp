@@ -1,13 +1,17 @@
 #include "app/InstanceChannel.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStringList>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -45,15 +49,45 @@ bool readLine(QLocalSocket& socket, QByteArray& line) {
     return true;
 }
 
+// Ours alone: a real folder (not a link), owned by this user, with no access for anyone else.
+bool isPrivateDirectory(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+}
+
+// Whether a connection to `path` is accepted, or else how it failed.
+std::optional<QLocalSocket::LocalSocketError> connectionFailure(const QString& path) {
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(kConnectTimeoutMs)) {
+        probe.abort();
+        return std::nullopt;
+    }
+    return probe.error();
+}
+
 } // namespace
 
-QString InstanceChannel::socketName(const QString& notificationName) {
-    const QString runtimeDirectory = qEnvironmentVariable("XDG_RUNTIME_DIR");
+std::optional<QString> InstanceChannel::socketPath(const QString& notificationName, const QString& runtimeDirectory,
+                                                   const QString& temporaryDirectory) {
     if (!runtimeDirectory.isEmpty() && QDir(runtimeDirectory).exists()) {
         return runtimeDirectory + QLatin1Char('/') + notificationName;
     }
-    // Without a private runtime folder the user id keeps users apart in the shared temporary folder.
-    return QDir::tempPath() + QLatin1Char('/') + notificationName + QLatin1Char('-') + QString::number(::getuid());
+    // A fixed name in the shared temporary folder could be made first by anyone, so the socket lives in a folder
+    // that must turn out to be ours alone.
+    const QString directory = temporaryDirectory + QStringLiteral("/vodu-") + QString::number(::getuid());
+    ::mkdir(QFile::encodeName(directory).constData(), 0700);
+    if (!isPrivateDirectory(directory)) {
+        std::fprintf(stderr, "vodu: %s is not a private folder of this user; running without single-instance\n",
+                     QFile::encodeName(directory).constData());
+        return std::nullopt;
+    }
+    return directory + QLatin1Char('/') + notificationName;
+}
+
+std::optional<QString> InstanceChannel::socketName(const QString& notificationName) {
+    return socketPath(notificationName, qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
 }
 
 bool InstanceChannel::isActivatablePeer(const PeerHello& peer, qint64 ownPid, bool exists) {
@@ -62,8 +96,12 @@ bool InstanceChannel::isActivatablePeer(const PeerHello& peer, qint64 ownPid, bo
 }
 
 InstanceChannel::AskResult InstanceChannel::askToShowWindow(const QString& notificationName, qint64 ownPid) {
+    const std::optional<QString> path = socketName(notificationName);
+    if (!path) {
+        return AskResult::noPeer;
+    }
     QLocalSocket socket;
-    socket.connectToServer(socketName(notificationName));
+    socket.connectToServer(*path);
     if (!socket.waitForConnected(kConnectTimeoutMs)) {
         return AskResult::noPeer;
     }
@@ -84,13 +122,27 @@ InstanceChannel::AskResult InstanceChannel::askToShowWindow(const QString& notif
 
 QLocalServer* InstanceChannel::listen(const QString& notificationName, qint64 ownPid, const QString& executableName,
                                       QObject* parent, std::function<void()> onShowWindow) {
-    const QString name = socketName(notificationName);
+    const std::optional<QString> name = socketName(notificationName);
+    if (!name) {
+        return nullptr;
+    }
+    // A listener that still answers keeps its name (listening would put a new socket in its place), even when it
+    // did not answer our request a moment ago.
+    if (!connectionFailure(*name)) {
+        return nullptr;
+    }
     auto* server = new QLocalServer(parent);
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(name)) {
-        // Nobody answered on this name a moment ago, so the socket file is a leftover of a crashed instance.
-        QLocalServer::removeServer(name);
-        if (!server->listen(name)) {
+    if (!server->listen(*name)) {
+        // Only a refused name in use is a crashed instance's leftover; any other failure (no descriptors left)
+        // keeps the file.
+        if (server->serverError() != QAbstractSocket::AddressInUseError ||
+            connectionFailure(*name) != QLocalSocket::ConnectionRefusedError) {
+            delete server;
+            return nullptr;
+        }
+        QLocalServer::removeServer(*name);
+        if (!server->listen(*name)) {
             delete server;
             return nullptr;
         }
@@ -99,9 +151,20 @@ QLocalServer* InstanceChannel::listen(const QString& notificationName, qint64 ow
     QObject::connect(server, &QLocalServer::newConnection, server, [server, hello, onShowWindow] {
         while (QLocalSocket* socket = server->nextPendingConnection()) {
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, onShowWindow] {
+            // A peer says its line at once; one that lingers or talks without end is cut off.
+            socket->setReadBufferSize(InstanceChannel::kMaxRequestBytes);
+            const auto drop = [socket] {
+                socket->abort();
+                socket->deleteLater();
+            };
+            QTimer::singleShot(InstanceChannel::kIdleConnectionMs, socket, drop);
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, onShowWindow, drop] {
+                if (!socket->canReadLine() && socket->bytesAvailable() >= InstanceChannel::kMaxRequestBytes) {
+                    drop();
+                    return;
+                }
                 while (socket->canReadLine()) {
-                    if (socket->readLine(256) == kShowWindowRequest) {
+                    if (socket->readLine(InstanceChannel::kMaxRequestBytes) == kShowWindowRequest) {
                         if (onShowWindow) {
                             onShowWindow();
                         }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QLocalServer;
 class QObject;
@@ -11,7 +12,17 @@ class QObject;
 // listens; a starting instance asks the one it finds to show its window and then leaves.
 namespace InstanceChannel {
 
-QString socketName(const QString& notificationName);
+// The socket's path: in the user's runtime folder, or else in a private folder of ours under the temporary folder
+// that is created 0700 and checked (a folder another user made first, a link or a loose mode is refused). Absent
+// when neither is usable: the app then runs without the hand-over.
+std::optional<QString> socketPath(const QString& notificationName, const QString& runtimeDirectory,
+                                  const QString& temporaryDirectory);
+// socketPath() for this process's environment.
+std::optional<QString> socketName(const QString& notificationName);
+
+// Limits on what a connecting process may cost the listening one.
+constexpr qsizetype kMaxRequestBytes = 4096;
+constexpr int kIdleConnectionMs = 2000;
 
 // What the listening instance says about itself on every new connection.
 struct PeerHello {
@@ -26,7 +37,8 @@ enum class AskResult { noPeer, activated, refused };
 // Connects to a listening instance, checks it, and asks it to show its window. Waits briefly; used before the UI.
 AskResult askToShowWindow(const QString& notificationName, qint64 ownPid);
 
-// Starts listening; a socket left behind by a crashed instance is replaced. `onShowWindow` runs on each request.
+// Starts listening; a socket left behind by a crashed instance is replaced, a live one never is (absent then).
+// `onShowWindow` runs on each request.
 QLocalServer* listen(const QString& notificationName, qint64 ownPid, const QString& executableName, QObject* parent,
                      std::function<void()> onShowWindow);
 

@@ -62,6 +62,23 @@ QWidget* switchRow(QLabel* title, QLabel* note, QAbstractButton* control) {
     return row;
 }
 
+// The sheet's height with the tab at `index` shown whole: everything around the tabs plus that tab's content.
+int heightShowingTab(const QWidget* panel, const QStackedWidget* tabs, int index) {
+    const auto* scroll = qobject_cast<const QScrollArea*>(tabs->widget(index));
+    const QLayout* column = panel->layout();
+    if (!scroll || !scroll->widget() || !column) {
+        return 0;
+    }
+    int height =
+        scroll->widget()->sizeHint().height() + column->contentsMargins().top() + column->contentsMargins().bottom();
+    for (int item = 0; item < column->count(); ++item) {
+        if (column->itemAt(item)->widget() != tabs) {
+            height += column->itemAt(item)->sizeHint().height();
+        }
+    }
+    return height;
+}
+
 } // namespace
 
 void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPicker, QWidget* updateRow) {
@@ -257,7 +274,11 @@ void OverviewController::showStatusPanel() {
         return;
     }
     renderStartAtLogin(); // the entry may have been changed outside the app since
-    m_statusPanel->resize(600, statusPanelHeight(m_context.platform.screenVisibleHeight(m_context.window)));
+    // Tall enough for the Connection tab's last buttons to show without scrolling, as far as the screen allows.
+    const std::optional<int> visible = m_context.platform.screenVisibleHeight(m_context.window);
+    const int whole = heightShowingTab(m_statusPanel, m_settingsTabs, 0);
+    const int room = visible ? *visible - 100 : whole;
+    m_statusPanel->resize(600, std::max(statusPanelHeight(visible), std::min(whole, room)));
     m_statusPanel->open();
 }
 

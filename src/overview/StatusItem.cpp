@@ -11,28 +11,21 @@
 #include "ui/ViewFactory.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace {
 
-// The tray glyph: the bundle's template image, else our drawn mark, 18 x 18. Linux trays do not tint template
-// images, so both take the desktop's text colour here: a template is a shape, only its alpha counts.
-QIcon trayIcon(const QString& bundleDirectory) {
-    const QColor ink = QApplication::palette().color(QPalette::WindowText);
-    QPixmap glyph(bundleDirectory + QStringLiteral("/Contents/Resources/VODUMenuTemplate.png"));
-    if (glyph.isNull()) {
-        return QIcon(appMark(18, true, ink));
-    }
-    glyph = glyph.scaled(QSize(36, 36), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QPainter painter(&glyph);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(glyph.rect(), ink);
-    painter.end();
-    return QIcon(glyph);
+// How often a missing tray is looked for again: a panel may start after us, or restart.
+constexpr int kTrayCheckMs = 2000;
+
+// The tray glyph: the full-colour mark, 18 x 18. Linux panels are light or dark whatever our window shows and do
+// not tint template images, so a one-colour glyph would vanish on one of them.
+QIcon trayIcon() {
+    return QIcon(appMark(18, false, QColor()));
 }
 
 } // namespace
@@ -62,7 +55,7 @@ void OverviewController::buildStatusItem() {
 
     m_statusItem = new QSystemTrayIcon(this);
     m_statusItem->setObjectName(QStringLiteral("statusItem"));
-    m_statusItem->setIcon(trayIcon(m_context.platform.bundleDirectory()));
+    m_statusItem->setIcon(trayIcon());
     m_statusItem->setToolTip(QStringLiteral("VODU"));
     m_statusItem->setContextMenu(m_statusMenu);
     connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -70,9 +63,15 @@ void OverviewController::buildStatusItem() {
             Q_EMIT showWindowRequested();
         }
     });
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_statusItem->show();
-    }
+    const auto showWhenTrayIsThere = [this] {
+        if (m_statusItem && !m_statusItem->isVisible() && m_context.platform.trayAvailable()) {
+            m_statusItem->show();
+        }
+    };
+    showWhenTrayIsThere();
+    auto* trayCheck = new QTimer(this);
+    connect(trayCheck, &QTimer::timeout, this, showWhenTrayIsThere);
+    trayCheck->start(kTrayCheckMs);
 }
 
 void OverviewController::updateMenuStatus(const QString& title) {

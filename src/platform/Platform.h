@@ -2,10 +2,13 @@
 
 #include <QDateTime>
 #include <QJsonObject>
+#include <QList>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QVariant>
 
 #include <functional>
 
@@ -14,7 +17,7 @@
 class QWidget;
 
 // A modal alert: a message, an informative text, one or two buttons and optionally a text field.
-// The confirming button is the last one given.
+// The confirming button is the last one given; the first is the safe one that Return and Escape choose.
 struct AlertRequest {
     enum class Style { warning, informational };
     Style style = Style::warning;
@@ -69,9 +72,14 @@ public:
     virtual QJsonObject bundleInformation() const = 0;
     // Visible height of the window's screen; absent when the window has no screen.
     virtual std::optional<int> screenVisibleHeight(const QWidget* window) const = 0;
-    // Whether the desktop shows tray items, so an app without a visible window can still be reached.
-    virtual bool systemTrayAvailable() const = 0;
+    // The available area of every screen, the primary one first.
+    virtual QList<QRect> screenAreas() const = 0;
+    // What the app remembers between runs (window placement); an invalid value when nothing is stored.
+    virtual QVariant storedValue(const QString& key) const = 0;
+    virtual void storeValue(const QString& key, const QVariant& value) = 0;
     virtual qint64 processId() const = 0;
+    // Whether the desktop has a tray to show our item in now; it may come and go while we run.
+    virtual bool trayAvailable() const = 0;
     // Ends the event loop; the process then exits normally.
     virtual void terminateApplication() = 0;
     // Ends the process with `status` without asking anyone (the hand-over to an install process).

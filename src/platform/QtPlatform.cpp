@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -50,7 +51,9 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
     int chosen = 0;
     for (int index = 0; index < request.buttons.size(); ++index) {
         QPushButton* button = buttons->addButton(request.buttons.at(index), QDialogButtonBox::ActionRole);
-        button->setDefault(index == request.buttons.size() - 1);
+        // Return takes the first, safe choice; a confirming button is only ever pressed on purpose.
+        button->setAutoDefault(false);
+        button->setDefault(index == 0);
         QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &chosen, index] {
             chosen = index;
             dialog.accept();
@@ -68,26 +71,34 @@ QtPlatform::QtPlatform()
       m_bundleDirectory(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../.."))),
       m_bundleInformation(readBundleInformation(m_bundleDirectory)) {}
 
+QtPlatform::~QtPlatform() = default;
+
 AlertAnswer QtPlatform::runAlert(const AlertRequest& request, QWidget* parent) {
     if (request.hasTextField) {
         return runTextFieldAlert(request, parent);
     }
     QMessageBox box(parent);
     box.setIcon(request.style == AlertRequest::Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    // Both may quote host text: plain text, so markup is never read and no link is followed.
+    box.setTextFormat(Qt::PlainText);
     box.setText(request.message);
     box.setInformativeText(request.informativeText);
+    if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        informative->setTextFormat(Qt::PlainText);
+        informative->setOpenExternalLinks(false);
+    }
     box.setWindowModality(Qt::WindowModal);
     QList<QAbstractButton*> buttons;
     for (int index = 0; index < request.buttons.size(); ++index) {
-        // The first button cancels (Escape); the last one confirms (Return).
+        // The first button is the safe one: Return and Escape both take it, so a confirming button (Quit, Stop)
+        // is only ever pressed on purpose.
         const auto role = index == 0 && request.buttons.size() > 1 ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
         QPushButton* button = box.addButton(request.buttons.at(index), role);
+        button->setAutoDefault(false);
         buttons.append(button);
-        if (index == request.buttons.size() - 1) {
-            box.setDefaultButton(button);
-        }
     }
     if (!buttons.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
         box.setEscapeButton(buttons.first());
     }
     box.exec();
@@ -104,8 +115,6 @@ void QtPlatform::setClipboardText(const QString& text) {
     clipboard->clear();
     clipboard->setText(text);
 }
-
-QtPlatform::~QtPlatform() = default;
 
 void QtPlatform::showNotification(const DesktopNotification& notification, std::function<void(bool)> done) {
     m_notifications->show(notification, std::move(done));
@@ -157,12 +166,37 @@ std::optional<int> QtPlatform::screenVisibleHeight(const QWidget* window) const 
     return screen->availableGeometry().height();
 }
 
-bool QtPlatform::systemTrayAvailable() const {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+QList<QRect> QtPlatform::screenAreas() const {
+    QList<QRect> areas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        areas.append(primary->availableGeometry());
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen()) {
+            areas.append(screen->availableGeometry());
+        }
+    }
+    return areas;
+}
+
+QVariant QtPlatform::storedValue(const QString& key) const {
+    if (!m_settings) {
+        m_settings = std::make_unique<QSettings>(QStringLiteral("VODU"), QStringLiteral("VODU"));
+    }
+    return m_settings->value(key);
+}
+
+void QtPlatform::storeValue(const QString& key, const QVariant& value) {
+    storedValue(key); // opens the store
+    m_settings->setValue(key, value);
 }
 
 qint64 QtPlatform::processId() const {
     return static_cast<qint64>(::getpid());
+}
+
+bool QtPlatform::trayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void QtPlatform::terminateApplication() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 class DesktopNotifications;
+class QSettings;
 
 // The real desktop: Qt's message boxes, desktop services, clipboard and screens.
 class QtPlatform final : public Platform {
@@ -27,8 +28,11 @@ public:
     QString bundleDirectory() const override;
     QJsonObject bundleInformation() const override;
     std::optional<int> screenVisibleHeight(const QWidget* window) const override;
-    bool systemTrayAvailable() const override;
+    QList<QRect> screenAreas() const override;
+    QVariant storedValue(const QString& key) const override;
+    void storeValue(const QString& key, const QVariant& value) override;
     qint64 processId() const override;
+    bool trayAvailable() const override;
     void terminateApplication() override;
     void exitProcess(int status) override;
 
@@ -36,4 +40,5 @@ private:
     std::unique_ptr<DesktopNotifications> m_notifications;
     QString m_bundleDirectory;
     QJsonObject m_bundleInformation;
+    mutable std::unique_ptr<QSettings> m_settings; // made on first use, after the application object
 };

@@ -34,7 +34,7 @@ QPalette paletteFor(Appearance appearance) {
     palette.setColor(QPalette::HighlightedText, text);
     palette.setColor(QPalette::Link, Theme::accent.resolve(appearance));
     palette.setColor(QPalette::Mid, Theme::border.resolve(appearance));
-    // Scroll bar handles (see windowStyleSheet).
+    // Scroll bar handles (also written out in windowStyleSheet).
     palette.setColor(QPalette::Dark,
                      appearance == Appearance::dark ? QColor(0x4A, 0x47, 0x44) : QColor(0xC9, 0xC6, 0xC2));
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
@@ -99,15 +99,29 @@ Appearance systemAppearance() {
     return atStart;
 }
 
-QString windowStyleSheet() {
-    // Slim scroll bars without arrows; palette() colours follow the appearance switch.
-    return QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }"
-        "QScrollBar::handle:vertical { background: palette(dark); border-radius: 3px; min-height: 32px; }"
-        "QScrollBar:horizontal { background: transparent; height: 10px; margin: 0 2px 2px 2px; }"
-        "QScrollBar::handle:horizontal { background: palette(dark); border-radius: 3px; min-width: 32px; }"
-        "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
-        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }");
+QString windowStyleSheet(Appearance appearance) {
+    const auto hex = [appearance](const ThemeColor& color) {
+        return color.resolve(appearance).name();
+    };
+    const QString handle = paletteFor(appearance).color(QPalette::Dark).name();
+    // Slim scroll bars without arrows; the menu bar, its menus and tool tips in our colours.
+    return QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }"
+                          "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 32px; }"
+                          "QScrollBar:horizontal { background: transparent; height: 10px; margin: 0 2px 2px 2px; }"
+                          "QScrollBar::handle:horizontal { background: %1; border-radius: 3px; min-width: 32px; }"
+                          "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }"
+                          "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }"
+                          "QMenuBar { background: %2; color: %3; border-bottom: 1px solid %5; }"
+                          "QMenuBar::item { background: transparent; padding: 4px 10px; }"
+                          "QMenuBar::item:selected, QMenuBar::item:pressed { background: %6; }"
+                          "QMenu { background: %4; color: %3; border: 1px solid %5; padding: 4px 0; }"
+                          "QMenu::item { background: transparent; padding: 4px 28px 4px 20px; }"
+                          "QMenu::item:selected { background: %6; }"
+                          "QMenu::item:disabled { color: %7; }"
+                          "QMenu::separator { height: 1px; background: %5; margin: 4px 8px; }"
+                          "QToolTip { background: %4; color: %3; border: 1px solid %5; padding: 2px 4px; }")
+        .arg(handle, hex(Theme::canvas), hex(Theme::text), hex(Theme::surface), hex(Theme::border),
+             hex(Theme::selected), hex(Theme::secondary));
 }
 
 Appearance appearanceOf(const QWidget* widget) {
@@ -126,6 +140,11 @@ void setWindowAppearance(QWidget* window, Appearance appearance) {
     }
     systemAppearance(); // remembered before the application palette below changes it
     window->setProperty(kAppearanceProperty, static_cast<int>(appearance));
+    // A window with our style sheet gets the new appearance's sheet first: repolishing restores the palette a widget
+    // had when it was first polished.
+    if (!window->styleSheet().isEmpty()) {
+        window->setStyleSheet(windowStyleSheet(appearance));
+    }
     const QPalette palette = paletteFor(appearance);
     window->setPalette(palette);
     QApplication::setPalette(palette);

@@ -53,13 +53,15 @@ ThemeColor connectionDotColor(Tone tone);
 // The desktop's UI font at a size in device-independent pixels, the unit every length of the interface uses.
 QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal);
 
-// The style sheet of the main window: only what Theme colours cannot reach by painting (scroll bars).
-QString windowStyleSheet();
+// The style sheet of the main window in one appearance: what Theme colours cannot reach by painting (scroll bars,
+// the menu bar and its menus, tool tips), with the colours written out, since a style sheet resolves palette()
+// only when a widget is polished.
+QString windowStyleSheet(Appearance appearance);
 
 // The appearance a widget draws in: its window's own choice, following the system palette until set.
 Appearance appearanceOf(const QWidget* widget);
 // The desktop's appearance as it was when first asked; later palette changes made by the app do not count.
 Appearance systemAppearance();
-// Sets the window's appearance, refreshes its palette (and the application's, so menus, tool tips and alerts
-// follow) and repaints every child; nothing is rebuilt.
+// Sets the window's appearance, refreshes its palette (and the application's, so alerts and the tray menu follow)
+// and its style sheet, and repaints every child; nothing is rebuilt.
 void setWindowAppearance(QWidget* window, Appearance appearance);

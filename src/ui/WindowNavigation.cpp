@@ -95,6 +95,9 @@ void WindowShell::installMainMenu() {
     QAction* show = appMenu->addAction(m_copy.text("VODU を表示", "Show VODU"));
     show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     connect(show, &QAction::triggered, this, &WindowShell::showWindowRequested);
+    QAction* refresh = appMenu->addAction(m_copy.text("更新", "Refresh"));
+    refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(refresh, &QAction::triggered, this, &WindowShell::refreshRequested);
     appMenu->addSeparator();
     QAction* quit = appMenu->addAction(m_copy.text("VODU を終了", "Quit VODU"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));

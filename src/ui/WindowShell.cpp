@@ -17,7 +17,9 @@
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
 #include "ui/ViewFactory.h"
+#include "ui/WindowPlacement.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,6 +32,9 @@ namespace {
 
 // The sidebar's fixed width; the content area takes the rest.
 constexpr int kSidebarWidth = 248;
+constexpr QSize kPreferredWindowSize{1040, 740};
+constexpr QSize kMinimumWindowSize{820, 600};
+const QString kWindowGeometryKey = QStringLiteral("window/geometry");
 
 // The app icon: the bundle's image when it ships one, else our drawn mark.
 QPixmap identityIcon(const QString& bundleDirectory) {
@@ -63,8 +68,12 @@ void WindowShell::build(const Parts& parts) {
     mainWindow->setObjectName(QStringLiteral("window"));
     mainWindow->setWindowTitle(QStringLiteral("VODU"));
     mainWindow->setWindowIcon(QIcon(identityIcon(m_platform.bundleDirectory())));
-    mainWindow->resize(1040, 740);
-    mainWindow->setMinimumSize(820, 600);
+    mainWindow->setMinimumSize(kMinimumWindowSize);
+    const QVariant remembered = m_platform.storedValue(kWindowGeometryKey);
+    mainWindow->setGeometry(
+        placeWindow(remembered.canConvert<QRect>() ? std::optional<QRect>(remembered.toRect()) : std::nullopt,
+                    m_platform.screenAreas(), kPreferredWindowSize, kMinimumWindowSize));
+    mainWindow->installEventFilter(this);
     m_window = mainWindow;
     // The window follows the desktop at start; VODU_APPEARANCE=light|dark presets it (desktops that do not report
     // their appearance, screenshots).
@@ -77,7 +86,7 @@ void WindowShell::build(const Parts& parts) {
         }
     }
     setWindowAppearance(mainWindow, appearance);
-    mainWindow->setStyleSheet(windowStyleSheet());
+    mainWindow->setStyleSheet(windowStyleSheet(appearance));
 
     auto* central = named(new SurfaceView(mainWindow), "central");
     central->setFill(Theme::canvas);
@@ -180,6 +189,17 @@ void WindowShell::build(const Parts& parts) {
     columns->addWidget(content, 1);
 
     mainWindow->setCentralWidget(central);
+}
+
+bool WindowShell::eventFilter(QObject* watched, QEvent* event) {
+    // The event type first: a window being destroyed still sends events, and reading m_window then would treat
+    // the half-destroyed widget as a MainWindow.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched == m_window &&
+        m_window->isVisible()) {
+        const bool normal = !(m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+        m_platform.storeValue(kWindowGeometryKey, normal ? m_window->geometry() : m_window->normalGeometry());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void WindowShell::setFooterText(const QString& text) {

@@ -70,6 +70,11 @@ public:
 Q_SIGNALS:
     void showWindowRequested();
     void quitRequested();
+    void refreshRequested();
+
+protected:
+    // Remembers where the user puts the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Platform& m_platform;

@@ -1,10 +1,13 @@
 #include "update/InstallProcess.h"
 
+#include "platform/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -19,20 +22,6 @@ bool isExecutableFile(const QString& path) {
     struct stat status {};
     return ::stat(encoded.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
            ::access(encoded.constData(), X_OK) == 0;
-}
-
-// mkdir -p with 0700 for every directory it creates; failures are left to the log open that follows.
-void makeDirectories(const QString& path) {
-    const QString clean = QDir::cleanPath(path);
-    qsizetype from = clean.startsWith(QLatin1Char('/')) ? 1 : 0;
-    while (from <= clean.size()) {
-        qsizetype slash = clean.indexOf(QLatin1Char('/'), from);
-        if (slash < 0) {
-            slash = clean.size();
-        }
-        ::mkdir(QFile::encodeName(clean.left(slash)).constData(), 0700);
-        from = slash + 1;
-    }
 }
 
 // Owns the spawn attributes so every exit path releases them.
@@ -78,10 +67,18 @@ bool launchInstallProcess(const QString& bundleDirectory, const QProcessEnvironm
     if (!isExecutableFile(executable)) {
         return false;
     }
-    makeDirectories(installerDirectory(environment));
-    // A symbolic link planted at the log's place must not redirect our writes elsewhere.
-    const int log = ::open(QFile::encodeName(installLogPath(environment)).constData(),
-                           O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // A link, a FIFO or another user's folder at the log's place must neither redirect our writes nor hang the
+    // launch: the errors then go nowhere.
+    int log = -1;
+    if (const std::optional<QString> refusal = PrivateFiles::ensureDirectory(installerDirectory(environment))) {
+        std::fprintf(stderr, "vodu: no install log: %s\n", qPrintable(*refusal));
+    } else {
+        log = PrivateFiles::openForWriting(installLogPath(environment), O_APPEND);
+        if (log < 0) {
+            std::fprintf(stderr, "vodu: no install log: %s is not a private file\n",
+                         qPrintable(installLogPath(environment)));
+        }
+    }
 
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);

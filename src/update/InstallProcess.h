@@ -12,7 +12,7 @@ QString installLogPath(const QProcessEnvironment& environment);
 
 // Starts <bundle>/Contents/MacOS/vodu --install-selected-desktop <processId> detached and does not wait for it:
 // input and output on the null device, errors appended to the install log (directory made 0700, file created
-// 0600, never through a symbolic link; the null device when the log cannot be opened). `environment` is the
+// 0600, never through a symbolic link, only a regular file of ours; the null device otherwise). `environment` is the
 // child's whole environment. True when the process was started.
 bool launchInstallProcess(const QString& bundleDirectory, const QProcessEnvironment& environment, qint64 processId);
 

@@ -25,7 +25,7 @@ private Q_SLOTS:
         QFETCH(bool, tray);
         QFETCH(bool, windowShown);
         Harness harness({QStringLiteral("en")}, Harness::Build::nothing);
-        harness.fake->trayAvailable = tray;
+        harness.fake->tray = tray;
         harness.fake->bundleInfo.insert(QStringLiteral("CFBundleIdentifier"),
                                         QStringLiteral("com.zuzi.vodu.cli.autostart-test.") + QTest::currentDataTag());
         QStringList arguments{QStringLiteral("vodu-status")};

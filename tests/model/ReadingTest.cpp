@@ -13,21 +13,36 @@ private Q_SLOTS:
     void timestamps_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("utc"); // empty: absent
-        QTest::newRow("whole seconds") << "2026-12-06T09:30:05Z" << "2026-12-06T09:30:05.000Z";
-        QTest::newRow("fraction") << "2026-12-06T09:30:05.123Z" << "2026-12-06T09:30:05.123Z";
-        QTest::newRow("long fraction") << "2026-12-06T09:30:05.123456789Z" << "2026-12-06T09:30:05.123Z";
-        QTest::newRow("offset") << "2026-12-06T18:30:05+09:00" << "2026-12-06T09:30:05.000Z";
-        QTest::newRow("negative offset") << "2026-12-05T23:30:05-10:00" << "2026-12-06T09:30:05.000Z";
-        QTest::newRow("space separator") << "2026-12-06 09:30:05Z" << "";
-        QTest::newRow("no zone") << "2026-12-06T09:30:05" << "";
-        QTest::newRow("date only") << "2026-12-06" << "";
-        QTest::newRow("empty fraction") << "2026-12-06T09:30:05.Z" << "";
-        QTest::newRow("offset without colon") << "2026-12-06T09:30:05+0900" << "";
-        QTest::newRow("impossible day") << "2026-02-30T09:30:05Z" << "";
-        QTest::newRow("hour 24") << "2026-12-06T24:00:00Z" << "";
-        QTest::newRow("trailing text") << "2026-12-06T09:30:05Zjunk" << "";
-        QTest::newRow("full-width digits") << "２０２６-12-06T09:30:05Z" << "";
-        QTest::newRow("lower-case separator") << "2026-12-06t09:30:05z" << "";
+        QTest::newRow("whole seconds") << "2026-12-06T09:30:05Z"
+                                       << "2026-12-06T09:30:05.000Z";
+        QTest::newRow("fraction") << "2026-12-06T09:30:05.123Z"
+                                  << "2026-12-06T09:30:05.123Z";
+        QTest::newRow("long fraction") << "2026-12-06T09:30:05.123456789Z"
+                                       << "2026-12-06T09:30:05.123Z";
+        QTest::newRow("offset") << "2026-12-06T18:30:05+09:00"
+                                << "2026-12-06T09:30:05.000Z";
+        QTest::newRow("negative offset") << "2026-12-05T23:30:05-10:00"
+                                         << "2026-12-06T09:30:05.000Z";
+        QTest::newRow("space separator") << "2026-12-06 09:30:05Z"
+                                         << "";
+        QTest::newRow("no zone") << "2026-12-06T09:30:05"
+                                 << "";
+        QTest::newRow("date only") << "2026-12-06"
+                                   << "";
+        QTest::newRow("empty fraction") << "2026-12-06T09:30:05.Z"
+                                        << "";
+        QTest::newRow("offset without colon") << "2026-12-06T09:30:05+0900"
+                                              << "";
+        QTest::newRow("impossible day") << "2026-02-30T09:30:05Z"
+                                        << "";
+        QTest::newRow("hour 24") << "2026-12-06T24:00:00Z"
+                                 << "";
+        QTest::newRow("trailing text") << "2026-12-06T09:30:05Zjunk"
+                                       << "";
+        QTest::newRow("full-width digits") << "２０２６-12-06T09:30:05Z"
+                                           << "";
+        QTest::newRow("lower-case separator") << "2026-12-06t09:30:05z"
+                                              << "";
     }
 
     void timestamps() {
@@ -44,7 +59,8 @@ private Q_SLOTS:
         const QJsonObject record = QJsonDocument::fromJson(R"({
             "tasks": [], "auth": "x", "state": 3, "flag": 1, "yes": true, "big": 9007199254740993,
             "fraction": 2.5, "whole": 4.0, "huge": 1e300, "items": [1, {"a": 1}, "s", {"b": 2}]
-        })").object();
+        })")
+                                       .object();
         QVERIFY(objectAt(record, u"tasks").isEmpty());
         QVERIFY(objectAt(record, u"auth").isEmpty());
         QCOMPARE(stateAt(record), QStringLiteral("unknown"));
@@ -82,10 +98,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("run");
         QTest::newRow("all three") << QByteArray(R"({"provider":"codex","session":"s1","taskId":"t1"})") << "codex|s1"
                                    << "codex|s1|t1";
-        QTest::newRow("no task") << QByteArray(R"({"provider":"codex","session":"s1"})") << "codex|s1" << "codex|s1|";
-        QTest::newRow("empty record") << QByteArray("{}") << "|" << "||";
+        QTest::newRow("no task") << QByteArray(R"({"provider":"codex","session":"s1"})") << "codex|s1"
+                                 << "codex|s1|";
+        QTest::newRow("empty record") << QByteArray("{}") << "|"
+                                      << "||";
         QTest::newRow("mistyped parts count as empty")
-            << QByteArray(R"({"provider":7,"session":null,"taskId":["t"]})") << "|" << "||";
+            << QByteArray(R"({"provider":7,"session":null,"taskId":["t"]})") << "|"
+            << "||";
     }
 
     void identities() {

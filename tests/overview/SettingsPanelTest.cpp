@@ -45,7 +45,11 @@ private Q_SLOTS:
         QCOMPARE(panelShownWhenTheWindowWasAsked, std::optional<bool>(false)); // the window comes first
         QVERIFY(overview().statusPanel()->isVisible() && overview().sheetIsAttached());
         QCOMPARE(overview().statusPanel()->windowModality(), Qt::WindowModal);
-        QCOMPARE(overview().statusPanel()->height(), height);
+        if (height < 600) {
+            QCOMPARE(overview().statusPanel()->height(), height);
+        } else { // at least 600, taller when the first tab needs it
+            QVERIFY(overview().statusPanel()->height() >= height);
+        }
         overview().statusPanel()->resize(600, 440);
         overview().showStatusPanel(); // already open: left as it is
         QCOMPARE(overview().statusPanel()->height(), 440);

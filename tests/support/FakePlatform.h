@@ -28,8 +28,11 @@ public:
     QString bundleDirectory() const override { return bundleDir; }
     QJsonObject bundleInformation() const override { return bundleInfo; }
     std::optional<int> screenVisibleHeight(const QWidget*) const override { return screenHeight; }
-    bool systemTrayAvailable() const override { return trayAvailable; }
+    QList<QRect> screenAreas() const override { return screens; }
+    QVariant storedValue(const QString& key) const override { return stored.value(key); }
+    void storeValue(const QString& key, const QVariant& value) override { stored.insert(key, value); }
     qint64 processId() const override { return pid; }
+    bool trayAvailable() const override { return tray; }
     void terminateApplication() override { ++terminations; }
     void exitProcess(int status) override { exitStatuses.append(status); }
 
@@ -42,8 +45,10 @@ public:
     QJsonObject bundleInfo{{QStringLiteral("CFBundleIdentifier"), QStringLiteral("com.zuzi.vodu.cli.test")},
                            {QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.2.3")}};
     std::optional<int> screenHeight = 900;
-    bool trayAvailable = false;
     qint64 pid = 4242;
+    bool tray = true;
+    QList<QRect> screens{QRect(0, 0, 1440, 900)};
+    QHash<QString, QVariant> stored;
     bool openUrlSucceeds = true;
     bool notificationServiceAvailable = true;
 

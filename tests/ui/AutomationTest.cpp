@@ -3,7 +3,9 @@
 #include "app/AutomationOutput.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QMainWindow>
@@ -11,6 +13,9 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class AutomationTest final : public QObject {
     Q_OBJECT
@@ -74,6 +79,59 @@ private Q_SLOTS:
         ::view<QLabel>(app, "footer")->setText(QStringLiteral("Copied"));
         QVERIFY(output.writeNow());
     }
+    void outputFolderIsPrivate_data() {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("new nested folder") << "new" << true;
+        QTest::newRow("our folder open to others") << "open" << true;
+        QTest::newRow("a link to another folder") << "link" << false;
+        QTest::newRow("a plain file") << "file" << false;
+        QTest::newRow("another user's folder") << "foreign" << false;
+    }
+
+    void outputFolderIsPrivate() {
+        QFETCH(QString, shape);
+        QFETCH(bool, written);
+        QTemporaryDir root;
+        const QString folder = root.path() + QStringLiteral("/out/automation");
+        const QString elsewhere = root.path() + QStringLiteral("/elsewhere");
+        QVERIFY(QDir().mkpath(elsewhere));
+        if (shape == u"open") {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        } else if (shape == u"link") {
+            QVERIFY(QDir().mkpath(root.path() + QStringLiteral("/out")));
+            QVERIFY(QFile::link(elsewhere, folder));
+        } else if (shape == u"foreign") {
+            if (::geteuid() != 0) {
+                QSKIP("giving a folder to another user needs root");
+            }
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
+        } else if (shape == u"file") {
+            QVERIFY(QDir().mkpath(root.path() + QStringLiteral("/out")));
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        Harness harness;
+        AppDelegate& app = harness.app();
+        app.showWindow();
+        AutomationOutput output(folder, [&app]() -> AutomationOutput::Sources { return {app.window(), {}, {}, {}}; });
+        QCOMPARE(output.writeNow(), written);
+        const auto modeOf = [](const QString& path) {
+            struct stat status {};
+            return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? (status.st_mode & 0777) : 0u;
+        };
+        if (written) {
+            QCOMPARE(modeOf(folder), 0700u);
+            QCOMPARE(modeOf(folder + QStringLiteral("/ui.json")), 0600u);
+            QCOMPARE(modeOf(folder + QStringLiteral("/window.png")), 0600u);
+        } else {
+            QVERIFY(QDir(elsewhere).isEmpty());
+            QVERIFY(!QFileInfo(folder + QStringLiteral("/ui.json")).exists());
+        }
+    }
+
     // The Tasks page is not shown, so nothing on it repaints; a render still brings its views up to date, and each
     // view says both whether it is hidden itself and whether it is on screen.
     void viewsOnAPageNotShownFollowEachRender() {
