@@ -9,6 +9,7 @@
 #include "overview/OverviewController.h"
 #include "platform/Platform.h"
 #include "sessions/ActionAssociationArea.h"
+#include "sessions/OriginalNavigation.h"
 #include "sessions/SessionsController.h"
 #include "sessions/SupervisionHome.h"
 #include "sessions/UnderstandingPanel.h"
@@ -40,10 +41,11 @@ AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
     m_home = std::make_unique<SupervisionHome>(m_copy);
     m_understanding = std::make_unique<UnderstandingPanel>(m_context, m_supervision);
     m_association = std::make_unique<ActionAssociationArea>(m_context, m_supervision);
+    m_original = std::make_unique<OriginalNavigation>(m_context, m_supervision, *m_home);
     m_delivery =
         std::make_unique<DeliveryController>(m_context, m_supervision, *m_home, *m_understanding, *m_association);
     m_sessions = std::make_unique<SessionsController>(m_context, m_supervision, *m_home, *m_delivery, *m_understanding,
-                                                      *m_association);
+                                                      *m_association, *m_original);
     wireAreas();
 }
 
@@ -74,6 +76,11 @@ void AppDelegate::wireAreas() {
     connect(m_conflictStop.get(), &ConflictStopFlow::startHostRequested, this, &AppDelegate::startHost);
     connect(m_home.get(), &SupervisionHome::appearanceToggleRequested, this,
             [this] { m_home->setAppearanceIsDark(m_shell->toggleWindowAppearance()); });
+    connect(m_home.get(), &SupervisionHome::deliverySetupRequested, this, [this] {
+        m_overview->selectSettingsTab(1);
+        m_overview->showStatusPanel();
+    });
+    connect(m_sessions.get(), &SessionsController::homeSelectionRequested, m_shell.get(), &WindowShell::selectHome);
 
     UpdateController* update = m_update.get();
     connect(update, &UpdateController::quitInFlightChanged, this,
@@ -118,6 +125,7 @@ void AppDelegate::buildWindow() {
 
     m_overview->buildStatusPanel(m_shell->window(), m_delivery->buildPicker(), m_update->buildUpdateRow());
     m_home->build(m_shell->homeContainer());
+    m_sessions->buildSessionPane();
     m_tasks->showEmptyTask();
     renderWaiting();
     m_shell->selectHome();

@@ -15,6 +15,7 @@ class AutomationOutput;
 class ConflictStopFlow;
 class DeliveryController;
 class HostLink;
+class OriginalNavigation;
 class OverviewController;
 class Platform;
 class QLocalServer;
@@ -107,6 +108,7 @@ private:
     std::unique_ptr<SupervisionHome> m_home;
     std::unique_ptr<UnderstandingPanel> m_understanding;
     std::unique_ptr<ActionAssociationArea> m_association;
+    std::unique_ptr<OriginalNavigation> m_original;
     std::unique_ptr<DeliveryController> m_delivery;
     std::unique_ptr<SessionsController> m_sessions;
     ActivationPolicy m_activationPolicy = ActivationPolicy::accessory;

@@ -56,6 +56,7 @@ struct SessionRowPresentation {
     QString subtitle;       // provider · status
     bool attention = false; // subtitle in the attention ink
     Tone dot = Tone::neutral;
+    friend bool operator==(const SessionRowPresentation&, const SessionRowPresentation&) = default;
 };
 
 SessionRowPresentation sessionRowPresentation(const QJsonObject& session, const QList<QJsonObject>& runs,

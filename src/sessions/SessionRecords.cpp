@@ -44,6 +44,18 @@ QString capitalised(const QString& text) {
     return result;
 }
 
+// Line breaks, tabs and other control characters become spaces: a title is shown on one line.
+QString oneLine(QString text) {
+    for (QChar& character : text) {
+        const QChar::Category category = character.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph) {
+            character = QLatin1Char(' ');
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 QString bindingMode(const QJsonObject& session) {
@@ -221,7 +233,9 @@ QString providerDisplayName(const QJsonObject& record) {
 }
 
 QString sessionDisplayTitle(const QJsonObject& session) {
-    if (std::optional<QString> title = safeMessage(stringAt(session, u"title"), kShortTextLimit)) {
+    const std::optional<QString> raw = stringAt(session, u"title");
+    if (std::optional<QString> title =
+            safeMessage(raw ? std::optional(oneLine(*raw)) : std::nullopt, kShortTextLimit)) {
         return *title;
     }
     const QString id = firstGraphemes(stringAt(session, u"session").value_or(QString()), 8);

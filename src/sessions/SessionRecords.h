@@ -66,7 +66,7 @@ std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const 
 // "Claude Code" for "claude", otherwise the provider capitalised ("codex" shows "Codex"), masked.
 QString providerDisplayName(const QJsonObject& record);
 
-// The masked title, else the provider's name, " · " and the first 8 characters of the session id.
+// The masked title on one line, else the provider's name, " · " and the first 8 characters of the session id.
 QString sessionDisplayTitle(const QJsonObject& session);
 
 // The record's "provider" and "session" when both are non-empty strings; what every command names.

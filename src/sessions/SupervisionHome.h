@@ -37,10 +37,41 @@ public:
     // The toggle shows the appearance one click switches to.
     void setAppearanceIsDark(bool dark);
 
+    // The header: the conversation's title (also its tool tip) and its provider.
+    void setSessionHeader(const QString& title, const QString& provider);
+    // The lines of the headline area, as plain text; each line is hidden while empty. The headline wraps to at
+    // most `maximumLines` lines.
+    void setHeadline(const QString& text, int maximumLines = 1);
+    // How many lines the headline may take, whoever writes its text.
+    void setHeadlineMaximumLines(int lines);
+    void setGoal(const QString& text);
+    void setProgress(const QString& text);
+    void setSummary(const QString& text);
+    void setAttention(const QString& text);
+    void setNext(const QString& text);
+    void setDeliveryActionMessage(const QString& text);
+    // The state badge's text, shown or hidden on its own.
+    void setBadge(const QString& text);
+    void setBadgeHidden(bool hidden);
+    // The conversation view's badge: its status, in the attention colours when the user is needed.
+    void setSessionStatus(const QString& eyeline, bool needsYou);
+    void setSessionStatusHidden(bool hidden);
+    // The button to the original conversation; the primary row stays while it or the primary button shows.
+    void setOriginalSessionButton(bool visible, const QString& title, const QString& toolTip);
+    void hideOriginalSessionButton();
+    // The primary row follows the primary button again (after another area changed either of them).
+    void mirrorPrimaryRow();
+    // "Provider setup": offered while the service lists no conversation at all.
+    void setStartManagedHidden(bool hidden);
+
     QWidget* sessionPane() const { return m_sessionPane; }
 
 Q_SIGNALS:
     void appearanceToggleRequested();
+    // The user pressed the button to the original conversation.
+    void originalSessionRequested();
+    // The user asked for the provider setup of the settings sheet.
+    void deliverySetupRequested();
 
 private:
     const Copy& m_copy;
@@ -80,5 +111,6 @@ private:
     QWidget* m_deliveryDetailsBody = nullptr;
     QWidget* m_deliverySettingsGroup = nullptr;
     QLabel* m_deliveryActionMessage = nullptr;
+    QPushButton* m_startManagedButton = nullptr;
     QWidget* m_sessionPane = nullptr;
 };

@@ -54,6 +54,8 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         loadPreview(app,
                     R"({"fixtureSelectedSession":"codex|s1","auth":{"state":"signed_in","userLabel":"Alex"},
+                        "sessionSupervision":{"sessions":[{"provider":"codex","session":"s0"},
+                                                          {"provider":"codex","session":"s1"}]},
                         "tasks":{"items":[{"key":"t1","detail":{"instruction":"Do the first thing"}},{"key":"t2"}]}})");
         QCOMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), QStringLiteral("Alex"));
         QCOMPARE(app.supervision().selectedSessionIdentity, QStringLiteral("codex|s1"));

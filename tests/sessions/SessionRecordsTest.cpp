@@ -196,8 +196,8 @@ private Q_SLOTS:
             words.trimmed().left(180), "Codex");
         add("markup with a link", "{\"title\":\"<a href=\\\"https:\\/\\/evil.test/x\\\">click</a> <b>now</b>\"}",
             "<a href=\"••• <b>now</b>", "");
-        add("control characters", "{\"title\":\"\\u0007Fix\\u0000 it\\t\"}",
-            QStringLiteral("\aFix") + QChar(0) + QStringLiteral(" it"), "");
+        add("control characters and line breaks", "{\"title\":\"\\u0007Fix\\u0000 it\\nnow\\u2028\\t\"}",
+            QStringLiteral("Fix  it now"), "");
         add("mistyped provider and title", R"({"provider":7,"title":[],"session":"abc"})", " · abc", "");
         add("address as provider", R"({"provider":"https:\/\/evil.test","session":"s"})", "••• · s", "•••");
         add("provider of two words", R"({"provider":"open ai"})", "Open Ai · ", "Open Ai");
