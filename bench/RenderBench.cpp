@@ -85,7 +85,7 @@ AppDelegate& controller() {
         auto* created = new AppDelegate(std::make_unique<QtPlatform>());
         created->buildWindow();
         created->buildStatusItem();
-        created->window->show();
+        created->window()->show();
         QCoreApplication::processEvents();
         return created;
     }();

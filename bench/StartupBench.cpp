@@ -19,7 +19,7 @@ void start(benchmark::State& state, bool withSnapshot) {
         app->buildStatusItem();
         app->showWindow();
         if (withSnapshot) {
-            app->fixtureMode = true;
+            app->setFixtureMode(true);
             app->loadFixture(fixture);
         }
         QCoreApplication::processEvents();

@@ -61,3 +61,6 @@ struct SessionRowPresentation {
 
 SessionRowPresentation sessionRowPresentation(const QJsonObject& session, const QList<QJsonObject>& runs,
                                               const Copy& copy);
+// The same, with the conversation's run already found (matchingSessionRun, SessionRunIndex).
+SessionRowPresentation sessionRowPresentation(const QJsonObject& session, const std::optional<QJsonObject>& run,
+                                              const Copy& copy);

@@ -223,6 +223,27 @@ std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const 
     return std::nullopt;
 }
 
+SessionRunIndex::SessionRunIndex(const QList<QJsonObject>& runs) : m_runs(runs) {
+    m_first.reserve(runs.size());
+    for (qsizetype index = 0; index < runs.size(); ++index) {
+        const std::optional<QString> provider = stringAt(runs.at(index), u"provider");
+        const std::optional<QString> session = stringAt(runs.at(index), u"session");
+        const std::pair<QString, QString> key(provider.value_or(QString()), session.value_or(QString()));
+        if (provider && session && !m_first.contains(key)) {
+            m_first.insert(key, index);
+        }
+    }
+}
+
+std::optional<QJsonObject> SessionRunIndex::find(const QJsonObject& session) const {
+    const auto found = m_first.constFind(std::pair(stringAt(session, u"provider").value_or(QString()),
+                                                   stringAt(session, u"session").value_or(QString())));
+    if (found == m_first.constEnd()) {
+        return std::nullopt;
+    }
+    return m_runs.at(found.value());
+}
+
 QString providerDisplayName(const QJsonObject& record) {
     const std::optional<QString> provider = stringAt(record, u"provider");
     if (provider == QStringLiteral("claude")) {

@@ -3,6 +3,7 @@
 #include "delivery/DeliveryRecords.h"
 #include "ui/Copy.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -62,6 +63,18 @@ std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy&
 // The first run whose "provider" and "session" are strings equal to the record's (a record's missing values
 // count as empty strings; a run without them belongs to no conversation).
 std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs);
+
+// The same matching for many conversations at once: the runs keyed by their "provider" and "session", the first
+// run of each conversation kept.
+class SessionRunIndex {
+public:
+    explicit SessionRunIndex(const QList<QJsonObject>& runs);
+    std::optional<QJsonObject> find(const QJsonObject& session) const;
+
+private:
+    QList<QJsonObject> m_runs;
+    QHash<std::pair<QString, QString>, qsizetype> m_first;
+};
 
 // "Claude Code" for "claude", otherwise the provider capitalised ("codex" shows "Codex"), masked.
 QString providerDisplayName(const QJsonObject& record);

@@ -19,13 +19,8 @@ void SessionsController::renderSelectedSession() {
     presentSelectedSession();
 }
 
+// Each view is written once per call, so a snapshot that changes nothing repaints nothing.
 void SessionsController::presentSelectedSession() {
-    m_home.hideOriginalSessionButton();
-    m_home.mirrorPrimaryRow();
-    m_home.setAttention(QString());
-    m_home.styleAttention(false);
-    m_home.setSessionStatusHidden(true);
-
     const std::optional<qsizetype> index = selectedCandidateIndex();
     if (!index) {
         renderEmptySession();
@@ -38,8 +33,10 @@ void SessionsController::presentSelectedSession() {
 
     const SessionPanePresentation pane = sessionPanePresentation(record, m_model.deliveryRuns, m_context.copy);
     if (pane.kind == SessionPaneKind::run && pane.run) {
+        // The run area draws the whole headline area, its attention styling and the way back.
         m_model.selectedSessionIdentity = identity;
         m_pane.sessionForm->hide();
+        m_home.setSessionStatusHidden(true);
         m_home.setHeadlineMaximumLines(pane.headlineLines);
         m_home.setBadgeHidden(false);
         m_runs.selectDeliveryRun(deliveryIdentity(*pane.run));
@@ -55,6 +52,7 @@ void SessionsController::presentSelectedSession() {
         return;
     }
 
+    m_home.hideOriginalSessionButton();
     m_understanding.hide();
     m_association.renderActionAssociation(record);
     m_runs.hideRunControls();
@@ -63,6 +61,7 @@ void SessionsController::presentSelectedSession() {
     m_home.setProgress(QString());
     if (pane.kind == SessionPaneKind::placeholder) {
         m_pane.sessionForm->hide();
+        m_home.setSessionStatusHidden(true);
         m_home.setHeadline(pane.headline, pane.headlineLines);
         m_home.setBadge(pane.badge);
         m_home.setGoal(pane.goal.value_or(QString()));
@@ -77,6 +76,10 @@ void SessionsController::presentSelectedSession() {
 }
 
 void SessionsController::renderEmptySession() {
+    m_home.hideOriginalSessionButton();
+    m_home.setSessionStatusHidden(true);
+    m_home.setAttention(QString());
+    m_home.styleAttention(false);
     m_pane.sessionContext->hide();
     m_pane.sessionForm->hide();
     m_understanding.hide();

@@ -8,6 +8,7 @@
 #include "sessions/OriginalNavigation.h"
 #include "sessions/SessionList.h"
 #include "sessions/SessionListModel.h"
+#include "sessions/SessionRecords.h"
 #include "sessions/SessionRowDelegate.h"
 #include "sessions/SupervisionHome.h"
 #include "sessions/SupervisionModel.h"
@@ -197,13 +198,14 @@ void SessionsController::rebuildSessionList() {
     const QString query = m_sessionSearch ? m_sessionSearch->text().trimmed() : QString();
     const QList<SessionListRow> rows =
         sessionListRows(m_model.sessionCandidates, m_model.deliveryRuns, query, m_context.copy);
+    const SessionRunIndex runIndex(m_model.deliveryRuns);
     QList<SessionListEntry> entries;
     entries.reserve(rows.size());
     for (const SessionListRow& row : rows) {
         SessionListEntry entry{row, {}};
         if (row.candidateIndex) {
-            entry.presentation = sessionRowPresentation(m_model.sessionCandidates.at(*row.candidateIndex),
-                                                        m_model.deliveryRuns, m_context.copy);
+            const QJsonObject& record = m_model.sessionCandidates.at(*row.candidateIndex);
+            entry.presentation = sessionRowPresentation(record, runIndex.find(record), m_context.copy);
         }
         entries.append(std::move(entry));
     }

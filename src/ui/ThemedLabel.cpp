@@ -31,6 +31,9 @@ QStringList wrappedLines(const QString& text, const QFont& font, int width, int 
 ThemedLabel::ThemedLabel(ThemeColor color, QWidget* parent) : QLabel(parent), m_color(color) {}
 
 void ThemedLabel::setColor(ThemeColor color) {
+    if (color == m_color) {
+        return; // snapshots rewrite every view; an unchanged one is not repainted
+    }
     m_color = color;
     update();
 }
@@ -52,6 +55,9 @@ void ThemedLabel::setElideMode(Qt::TextElideMode mode) {
 }
 
 void ThemedLabel::setMaximumLines(int lines) {
+    if (lines == m_maxLines) {
+        return;
+    }
     m_maxLines = lines;
     updateGeometry();
     update();
