@@ -39,6 +39,8 @@ QWidget* captioned(QWidget* parent, const QString& caption, QComboBox* picker) {
     auto* box = bareBox(parent, nullptr, column, 4);
     box->setObjectName(QString());
     auto* label = themedLabel(box, nullptr, Theme::secondary, 12, QFont::Normal, false);
+    label->setElided(false); // the caption sets the width; the pop-up follows it
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     label->setText(caption);
     picker->setParent(box);
     picker->setAccessibleName(caption);
@@ -50,6 +52,7 @@ QWidget* captioned(QWidget* parent, const QString& caption, QComboBox* picker) {
 } // namespace
 
 void SessionPaneViews::build(SettingsStack* pane, const Copy& copy) {
+    pane->column()->setContentsMargins(0, 16, 0, 0); // below the badges and the headline area's last line
     // ---- context area: auto-continue and the provider's own goal ----
     auto* context = named(new RoundedBox(Theme::surface, Theme::border, 10, pane), "sessionContext");
     auto* contextColumn = new QVBoxLayout(context);
