@@ -16,6 +16,7 @@
 #include <QPushButton>
 
 void SessionsController::renderSelectedSession() {
+    m_presentedRun.clear(); // someone else drew the home meanwhile (waiting, stale, disconnected)
     presentSelectedSession();
 }
 
@@ -33,13 +34,18 @@ void SessionsController::presentSelectedSession() {
 
     const SessionPanePresentation pane = sessionPanePresentation(record, m_model.deliveryRuns, m_context.copy);
     if (pane.kind == SessionPaneKind::run && pane.run) {
-        // The run area draws the whole headline area, its attention styling and the way back.
+        // The run area draws the whole headline area, its attention styling and the way back; what another
+        // view left there goes first, but only once, so that a heartbeat repaints nothing.
+        const QString runIdentity = deliveryIdentity(*pane.run);
+        if (m_presentedRun != runIdentity) {
+            m_home.clearHeadlineArea();
+            m_presentedRun = runIdentity;
+        }
         m_model.selectedSessionIdentity = identity;
         m_pane.sessionForm->hide();
         m_home.setSessionStatusHidden(true);
         m_home.setHeadlineMaximumLines(pane.headlineLines);
-        m_home.setBadgeHidden(false);
-        m_runs.selectDeliveryRun(deliveryIdentity(*pane.run));
+        m_runs.selectDeliveryRun(runIdentity);
         m_runs.renderSelectedDeliveryRun();
         if (pane.takeover) {
             m_home.setHeadline(pane.headline, pane.headlineLines);
@@ -52,6 +58,7 @@ void SessionsController::presentSelectedSession() {
         return;
     }
 
+    m_presentedRun.clear();
     m_home.hideOriginalSessionButton();
     m_understanding.hide();
     m_association.renderActionAssociation(record);
@@ -76,6 +83,7 @@ void SessionsController::presentSelectedSession() {
 }
 
 void SessionsController::renderEmptySession() {
+    m_presentedRun.clear();
     m_home.hideOriginalSessionButton();
     m_home.setSessionStatusHidden(true);
     m_home.setAttention(QString());

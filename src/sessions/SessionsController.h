@@ -124,6 +124,7 @@ private:
     bool m_sessionManualOpen = false;
     bool m_sessionAdvancedOpen = false;
     QList<SessionDetailEntry> m_shownAnalysisDetails;
+    QString m_presentedRun; // the run last drawn through the run area; empty after any other view
     QString m_lastPreviewSessionAction;
     QJsonObject m_lastPreviewSessionFields;
 
