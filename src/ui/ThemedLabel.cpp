@@ -110,6 +110,19 @@ QSize ThemedLabel::minimumSizeHint() const {
     return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 2, QLabel::minimumSizeHint().height()};
 }
 
+bool ThemedLabel::event(QEvent* event) {
+    // QFrame recomputes the contents margins from its frame rectangle when polished or reparented; for a label
+    // still without size (an empty line that takes no room) that rectangle is invalid and the margins that keep
+    // it apart from the line above are lost. Without a frame, the margins set are the ones meant.
+    const bool reframes = event->type() == QEvent::Polish || event->type() == QEvent::ParentChange;
+    const QMargins margins = contentsMargins();
+    const bool handled = QLabel::event(event);
+    if (reframes && frameWidth() == 0 && contentsMargins() != margins) {
+        setContentsMargins(margins);
+    }
+    return handled;
+}
+
 void ThemedLabel::paintEvent(QPaintEvent* event) {
     const QColor resolved = m_color.resolve(this);
     if (palette().color(QPalette::WindowText) != resolved) {

@@ -30,6 +30,7 @@ public:
     int heightForWidth(int width) const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

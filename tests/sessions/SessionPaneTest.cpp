@@ -271,6 +271,20 @@ private Q_SLOTS:
         QVERIFY(!shown("originalSessionButton") && !shown("deliveryPrimaryRow"));
     }
 
+    // The lines of the headline area keep their gaps once shown, empty or not (the goal line under the headline).
+    void headlineLinesKeepTheirGaps() {
+        const Copy copy;
+        SupervisionHome home(copy);
+        QWidget window;
+        home.build(&window);
+        window.show();
+        QCoreApplication::processEvents();
+        home.setHeadline(QStringLiteral("Waiting to take over this session"));
+        home.setGoal(QStringLiteral("Session: Fix the build"));
+        QCOMPARE(view<QLabel>(&window, "deliveryGoal")->contentsMargins().top(), 8);
+        QCOMPARE(view<QLabel>(&window, "deliveryHeadline")->contentsMargins().top(), 14);
+    }
+
     // A run of an auto-continue conversation shows a short summary; its last section leads back to the conversation.
     void compactDetailsForARun() {
         QStringList titles;
