@@ -37,7 +37,6 @@ template <std::size_t N> QComboBox* numberPicker(QWidget* parent, const char* na
 QWidget* captioned(QWidget* parent, const QString& caption, QComboBox* picker) {
     auto* column = new QVBoxLayout();
     auto* box = bareBox(parent, nullptr, column, 4);
-    box->setObjectName(QString());
     auto* label = themedLabel(box, nullptr, Theme::secondary, 12, QFont::Normal, false);
     label->setElided(false); // the caption sets the width; the pop-up follows it
     label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
