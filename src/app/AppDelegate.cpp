@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "sessions/ActionAssociationArea.h"
 #include "sessions/NeedsYouNotifier.h"
+#include "sessions/OriginalNavigation.h"
 #include "sessions/SessionsController.h"
 #include "sessions/SupervisionHome.h"
 #include "sessions/UnderstandingPanel.h"
@@ -41,10 +42,11 @@ AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
     m_home = std::make_unique<SupervisionHome>(m_copy);
     m_understanding = std::make_unique<UnderstandingPanel>(m_context, m_supervision);
     m_association = std::make_unique<ActionAssociationArea>(m_context, m_supervision);
+    m_original = std::make_unique<OriginalNavigation>(m_context, m_supervision, *m_home);
     m_delivery =
         std::make_unique<DeliveryController>(m_context, m_supervision, *m_home, *m_understanding, *m_association);
     m_sessions = std::make_unique<SessionsController>(m_context, m_supervision, *m_home, *m_delivery, *m_understanding,
-                                                      *m_association);
+                                                      *m_association, *m_original);
     m_notifier = std::make_unique<NeedsYouNotifier>(m_context, m_supervision);
     wireAreas();
 }
@@ -78,6 +80,11 @@ void AppDelegate::wireAreas() {
     connect(m_conflictStop.get(), &ConflictStopFlow::startHostRequested, this, &AppDelegate::startHost);
     connect(m_home.get(), &SupervisionHome::appearanceToggleRequested, this,
             [this] { m_home->setAppearanceIsDark(m_shell->toggleWindowAppearance()); });
+    connect(m_home.get(), &SupervisionHome::deliverySetupRequested, this, [this] {
+        m_overview->selectSettingsTab(1);
+        m_overview->showStatusPanel();
+    });
+    connect(m_sessions.get(), &SessionsController::homeSelectionRequested, m_shell.get(), &WindowShell::selectHome);
 
     connect(m_notifier.get(), &NeedsYouNotifier::undelivered, this, [this](const QString& title, const QString& body) {
         if (!m_overview->showTrayMessage(title, body)) {
@@ -141,6 +148,7 @@ void AppDelegate::buildWindow() {
     m_overview->buildStatusPanel(m_shell->window(), m_delivery->buildPicker(), m_update->buildUpdateRow());
     m_home->build(m_shell->homeContainer());
     m_understanding->build(m_home->runCompanions());
+    m_sessions->buildSessionPane();
     m_tasks->showEmptyTask();
     renderWaiting();
     m_shell->selectHome();

@@ -16,6 +16,7 @@ class ConflictStopFlow;
 class DeliveryController;
 class HostLink;
 class NeedsYouNotifier;
+class OriginalNavigation;
 class OverviewController;
 class Platform;
 class QLocalServer;
@@ -115,6 +116,7 @@ private:
     std::unique_ptr<SupervisionHome> m_home;
     std::unique_ptr<UnderstandingPanel> m_understanding;
     std::unique_ptr<ActionAssociationArea> m_association;
+    std::unique_ptr<OriginalNavigation> m_original;
     std::unique_ptr<DeliveryController> m_delivery;
     std::unique_ptr<SessionsController> m_sessions;
     std::unique_ptr<NeedsYouNotifier> m_notifier;

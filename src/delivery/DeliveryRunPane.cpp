@@ -95,7 +95,7 @@ void DeliveryController::applyEmptyPresentation(const RunPresentation& p) {
 
 // What both states set: the lines, the badge, the primary button and every run control.
 void DeliveryController::applyCommonPresentation(const RunPresentation& p) {
-    m_home.setHeadline(p.headline);
+    m_home.setRunHeadline(p.headline);
     m_home.setStateBadge(p.badge);
     m_home.setGoal(p.goal, p.goalVisible);
     m_home.setProgress(p.progress, p.progressVisible);

@@ -6,6 +6,8 @@
 #include "sessions/SessionList.h"
 #include "sessions/SessionRecords.h"
 
+#include <QSet>
+
 namespace {
 
 QString runTitle(const QJsonObject& run) {
@@ -18,17 +20,24 @@ QString runTitle(const QJsonObject& run) {
 QList<NeedsYouNotice> needsYouNotices(const QList<QJsonObject>& sessions, const QList<QJsonObject>& runs,
                                       const Copy& copy) {
     QList<NeedsYouNotice> notices;
+    QSet<QString> toldConversations;
     for (const QJsonObject& session : sessions) {
         if (sessionListGroup(session, runs) != SessionGroup::needsYou) {
             continue;
         }
         const std::optional<QJsonObject> run = matchingSessionRun(session, runs);
-        const QString reason = safeMessage(stringAt(objectAt(session, u"analysis"), u"reason"), kShortTextLimit)
-                                   .value_or(sessionStatusText(session, run, copy));
-        notices.append({QStringLiteral("session:") + sessionIdentity(session), sessionDisplayTitle(session), reason});
+        std::optional<QString> reason =
+            safeMessage(stringAt(objectAt(session, u"analysis"), u"reason"), kShortTextLimit);
+        if (!reason && run) {
+            reason = safeMessage(stringAt(*run, u"reason"), kShortTextLimit);
+        }
+        toldConversations.insert(sessionIdentity(session));
+        notices.append({QStringLiteral("session:") + sessionIdentity(session), sessionDisplayTitle(session),
+                        reason.value_or(sessionStatusText(session, run, copy))});
     }
     for (const QJsonObject& run : runs) {
-        if (!boolAt(run, u"needsAttention")) {
+        // A run whose conversation is already told about is the same news.
+        if (!boolAt(run, u"needsAttention") || toldConversations.contains(sessionIdentity(run))) {
             continue;
         }
         const QString reason = safeMessage(stringAt(run, u"reason"), kShortTextLimit)

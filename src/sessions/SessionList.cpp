@@ -37,9 +37,8 @@ QString modeLabel(const QJsonObject& session, const Copy& copy) {
     return sessionAnalysisLabel(session, copy);
 }
 
-} // namespace
-
-SessionGroup sessionGroup(const QJsonObject& session, const QList<QJsonObject>& runs) {
+// The group by the record and, only when it matters, its run (`findRun` looks it up).
+template <typename FindRun> SessionGroup groupWithRun(const QJsonObject& session, const FindRun& findRun) {
     const QString mode = bindingMode(session);
     if (mode == u"pending_takeover") {
         return SessionGroup::supervising;
@@ -47,10 +46,16 @@ SessionGroup sessionGroup(const QJsonObject& session, const QList<QJsonObject>& 
     if (mode == u"unmanaged" && sessionNeedsUser(session)) {
         return SessionGroup::needsYou;
     }
-    if (const std::optional<QJsonObject> run = matchingSessionRun(session, runs); run && runNeedsYou(*run)) {
+    if (const std::optional<QJsonObject> run = findRun(); run && runNeedsYou(*run)) {
         return SessionGroup::needsYou;
     }
     return mode == u"managed" ? SessionGroup::supervising : SessionGroup::conversations;
+}
+
+} // namespace
+
+SessionGroup sessionGroup(const QJsonObject& session, const QList<QJsonObject>& runs) {
+    return groupWithRun(session, [&] { return matchingSessionRun(session, runs); });
 }
 
 SessionGroup sessionListGroup(const QJsonObject& session, const QList<QJsonObject>& runs) {
@@ -92,12 +97,14 @@ bool sessionMatchesSearch(const QJsonObject& session, const QString& query, cons
 
 QList<SessionListRow> sessionListRows(const QList<QJsonObject>& records, const QList<QJsonObject>& runs,
                                       const QString& query, const Copy& copy, const QLocale& locale) {
+    const SessionRunIndex runIndex(runs);
     QList<SessionGroup> groups;
     QList<bool> matches;
     groups.reserve(records.size());
     matches.reserve(records.size());
     for (const QJsonObject& record : records) {
-        groups.append(sessionListGroup(record, runs));
+        groups.append(boolAt(record, u"autoContinue") ? SessionGroup::autoContinue
+                                                      : groupWithRun(record, [&] { return runIndex.find(record); }));
         matches.append(sessionMatchesSearch(record, query, locale));
     }
     QList<SessionListRow> rows;
@@ -194,8 +201,12 @@ QString sessionStatusText(const QJsonObject& session, const std::optional<QJsonO
 
 SessionRowPresentation sessionRowPresentation(const QJsonObject& session, const QList<QJsonObject>& runs,
                                               const Copy& copy) {
-    const std::optional<QJsonObject> run = matchingSessionRun(session, runs);
-    const bool needsYou = sessionGroup(session, runs) == SessionGroup::needsYou;
+    return sessionRowPresentation(session, matchingSessionRun(session, runs), copy);
+}
+
+SessionRowPresentation sessionRowPresentation(const QJsonObject& session, const std::optional<QJsonObject>& run,
+                                              const Copy& copy) {
+    const bool needsYou = groupWithRun(session, [&run] { return run; }) == SessionGroup::needsYou;
     Tone dot = Tone::neutral;
     if (needsYou) {
         dot = Tone::warning;

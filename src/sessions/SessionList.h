@@ -56,7 +56,11 @@ struct SessionRowPresentation {
     QString subtitle;       // provider · status
     bool attention = false; // subtitle in the attention ink
     Tone dot = Tone::neutral;
+    friend bool operator==(const SessionRowPresentation&, const SessionRowPresentation&) = default;
 };
 
 SessionRowPresentation sessionRowPresentation(const QJsonObject& session, const QList<QJsonObject>& runs,
+                                              const Copy& copy);
+// The same, with the conversation's run already found (matchingSessionRun, SessionRunIndex).
+SessionRowPresentation sessionRowPresentation(const QJsonObject& session, const std::optional<QJsonObject>& run,
                                               const Copy& copy);

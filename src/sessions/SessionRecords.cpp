@@ -44,6 +44,18 @@ QString capitalised(const QString& text) {
     return result;
 }
 
+// Line breaks, tabs and other control characters become spaces: a title is shown on one line.
+QString oneLine(QString text) {
+    for (QChar& character : text) {
+        const QChar::Category category = character.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph) {
+            character = QLatin1Char(' ');
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 QString bindingMode(const QJsonObject& session) {
@@ -211,6 +223,27 @@ std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const 
     return std::nullopt;
 }
 
+SessionRunIndex::SessionRunIndex(const QList<QJsonObject>& runs) : m_runs(runs) {
+    m_first.reserve(runs.size());
+    for (qsizetype index = 0; index < runs.size(); ++index) {
+        const std::optional<QString> provider = stringAt(runs.at(index), u"provider");
+        const std::optional<QString> session = stringAt(runs.at(index), u"session");
+        const std::pair<QString, QString> key(provider.value_or(QString()), session.value_or(QString()));
+        if (provider && session && !m_first.contains(key)) {
+            m_first.insert(key, index);
+        }
+    }
+}
+
+std::optional<QJsonObject> SessionRunIndex::find(const QJsonObject& session) const {
+    const auto found = m_first.constFind(std::pair(stringAt(session, u"provider").value_or(QString()),
+                                                   stringAt(session, u"session").value_or(QString())));
+    if (found == m_first.constEnd()) {
+        return std::nullopt;
+    }
+    return m_runs.at(found.value());
+}
+
 QString providerDisplayName(const QJsonObject& record) {
     const std::optional<QString> provider = stringAt(record, u"provider");
     if (provider == QStringLiteral("claude")) {
@@ -221,7 +254,9 @@ QString providerDisplayName(const QJsonObject& record) {
 }
 
 QString sessionDisplayTitle(const QJsonObject& session) {
-    if (std::optional<QString> title = safeMessage(stringAt(session, u"title"), kShortTextLimit)) {
+    const std::optional<QString> raw = stringAt(session, u"title");
+    if (std::optional<QString> title =
+            safeMessage(raw ? std::optional(oneLine(*raw)) : std::nullopt, kShortTextLimit)) {
         return *title;
     }
     const QString id = firstGraphemes(stringAt(session, u"session").value_or(QString()), 8);

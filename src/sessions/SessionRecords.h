@@ -3,6 +3,7 @@
 #include "sessions/RunPredicates.h"
 #include "ui/Copy.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -63,10 +64,22 @@ std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy&
 // count as empty strings; a run without them belongs to no conversation).
 std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs);
 
+// The same matching for many conversations at once: the runs keyed by their "provider" and "session", the first
+// run of each conversation kept.
+class SessionRunIndex {
+public:
+    explicit SessionRunIndex(const QList<QJsonObject>& runs);
+    std::optional<QJsonObject> find(const QJsonObject& session) const;
+
+private:
+    QList<QJsonObject> m_runs;
+    QHash<std::pair<QString, QString>, qsizetype> m_first;
+};
+
 // "Claude Code" for "claude", otherwise the provider capitalised ("codex" shows "Codex"), masked.
 QString providerDisplayName(const QJsonObject& record);
 
-// The masked title, else the provider's name, " · " and the first 8 characters of the session id.
+// The masked title on one line, else the provider's name, " · " and the first 8 characters of the session id.
 QString sessionDisplayTitle(const QJsonObject& session);
 
 // The record's "provider" and "session" when both are non-empty strings; what every command names.

@@ -1,21 +1,33 @@
 #pragma once
 
+#include "sessions/SessionAnalysis.h"
+#include "sessions/SessionForm.h"
+#include "sessions/SessionPaneViews.h"
+
+#include <QHash>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QList>
 #include <QObject>
+#include <QSet>
+
+#include <optional>
 
 class QLineEdit;
-class QScrollArea;
 class QTableView;
 class QWidget;
 class ActionAssociationArea;
+class OriginalNavigation;
 class RunPresenter;
+class SessionListModel;
 class SupervisionHome;
 class UnderstandingPanel;
 struct AppContext;
 struct SupervisionModel;
 
 // The conversations: the sidebar's search field and session list, and the presentation of the selected
-// conversation in the Sessions home (a managed one through the run area).
+// conversation in the Sessions home (a managed one through the run area) with its context row, analysis area and
+// supervision form. Drafts, pending auto-continue changes and the open sections live here, in memory only.
 class SessionsController final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SessionsController)
@@ -23,29 +35,102 @@ class SessionsController final : public QObject {
 public:
     SessionsController(AppContext& context, SupervisionModel& model, SupervisionHome& home, RunPresenter& runs,
                        UnderstandingPanel& understanding, ActionAssociationArea& association,
-                       QObject* parent = nullptr);
+                       OriginalNavigation& original, QObject* parent = nullptr);
+    ~SessionsController() override;
 
     QWidget* buildSearchField(QWidget* parent);
     // deliveryListScroll holding the session table (deliveryTable).
     QWidget* buildSessionList(QWidget* parent);
+    // The conversation pane, into the Sessions home's place for it; after the home is built.
+    void buildSessionPane();
 
+    // A snapshot: the conversations (or stand-ins for the runs), the list and the selected conversation.
     void renderSessionSupervision(const QJsonObject& status);
+    // Presents the selected row; also after the link changed (stale, disconnected), when every view is redrawn.
     void renderSelectedSession();
     // Preview: the conversation to present first.
     void presetSelection(const QString& identity);
 
+    // What the user does.
+    void searchSessionList();
+    void toggleSessionAutoContinue();
+    void finishSessionAutoContinue(const QString& identity, bool ok);
+    void submitSessionMode();
+    void toggleSessionPreferences();
+    void toggleSessionEvidence();
+    void toggleSessionManual();
+    void toggleSessionAdvanced();
+    void saveSessionDraft();
+
     const QString& sessionDiscoveryMessage() const { return m_sessionDiscoveryMessage; }
+    const QHash<QString, SessionDraft>& sessionDrafts() const { return m_sessionDrafts; }
+    const PendingSessionAutoContinueTable& pendingSessionAutoContinue() const { return m_pendingSessionAutoContinue; }
+    const QString& lastPreviewSessionAction() const { return m_lastPreviewSessionAction; }
+    const QJsonObject& lastPreviewSessionFields() const { return m_lastPreviewSessionFields; }
+
+Q_SIGNALS:
+    // The page switch and the sidebar caption follow the new list.
+    void homeSelectionRequested();
 
 private:
+    // The list.
+    void takeSessionRecords(const QList<QJsonObject>& records);
+    void rebuildSessionList();
+    void reloadSessionTable();
+    void sessionSelectionChanged();
+    std::optional<qsizetype> selectedCandidateIndex() const;
+    std::optional<qsizetype> candidateIndexOf(const QString& identity) const;
+    bool reachable() const;
+
+    // The selected conversation.
+    void presentSelectedSession();
+    void renderEmptySession();
+    void renderSessionPlaceholder(const QJsonObject& record);
+    void renderConversationView(const QJsonObject& record);
+    void renderSessionContext(const QJsonObject& record);
+    void renderSessionAnalysis(const QJsonObject& record);
+    void resetFormFor(const QString& identity);
+
+    // The form.
+    SessionDraft draftFromForm() const;
+    void loadSessionDraft(const QString& identity);
+    void submitAnalysis(const QJsonObject& record, const QJsonObject& fields);
+    void submitEnrolment(const QJsonObject& record);
+    void replaceAnalysis(const QString& identity, const QJsonObject& analysis);
+
     AppContext& m_context;
     SupervisionModel& m_model;
     SupervisionHome& m_home;
     RunPresenter& m_runs;
     UnderstandingPanel& m_understanding;
     ActionAssociationArea& m_association;
+    OriginalNavigation& m_original;
+
     QString m_sessionDiscoveryMessage;
+    bool m_refreshingSessionList = false; // selection changes are ignored while the table is reloaded
+    // What the list was last built from; an identical snapshot leaves list, selection and scroll as they are.
+    QJsonArray m_lastSessions;
+    QList<QJsonObject> m_lastRuns;
+    bool m_listCurrent = false;
+
+    // View state of the conversation view.
+    QString m_sessionDraftIdentity;
+    QHash<QString, SessionDraft> m_sessionDrafts;
+    PendingSessionAutoContinueTable m_pendingSessionAutoContinue;
+    QHash<QString, QString> m_sessionAutoContinueErrors;
+    QSet<QString> m_enrolmentsInFlight;
+    bool m_sessionPreferencesOpen = false;
+    bool m_sessionEvidenceOpen = false;
+    bool m_sessionManualOpen = false;
+    bool m_sessionAdvancedOpen = false;
+    QList<SessionDetailEntry> m_shownAnalysisDetails;
+    QString m_presentedRun; // the run last drawn through the run area; empty after any other view
+    QString m_lastPreviewSessionAction;
+    QJsonObject m_lastPreviewSessionFields;
 
     QLineEdit* m_sessionSearch = nullptr;
-    QScrollArea* m_deliveryListScroll = nullptr;
+    QWidget* m_deliveryListScroll = nullptr;
     QTableView* m_deliveryTable = nullptr;
+    SessionListModel* m_sessionListModel = nullptr;
+    SessionPaneViews m_pane;
 };

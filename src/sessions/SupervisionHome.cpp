@@ -78,7 +78,7 @@ void SupervisionHome::setPreviewBadgeVisible(bool visible) {
     m_deliveryPreviewBadge->setVisible(visible);
 }
 
-void SupervisionHome::setHeadline(const QString& text) {
+void SupervisionHome::setRunHeadline(const QString& text) {
     m_deliveryHeadline->setText(text);
     m_deliveryHeadline->show();
 }
@@ -251,4 +251,100 @@ void SupervisionHome::styleAttention(bool active) {
     if (auto* state = qobject_cast<ThemedLabel*>(m_deliveryState)) {
         state->setColor(active ? Theme::attentionInk : Theme::secondary);
     }
+}
+
+namespace {
+
+// Host text is never read as markup; an empty line takes no room.
+void showLine(QLabel* label, const QString& text) {
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setHidden(text.isEmpty());
+}
+
+} // namespace
+
+void SupervisionHome::setSessionHeader(const QString& title, const QString& provider) {
+    m_sessionHeaderTitle->setTextFormat(Qt::PlainText);
+    m_sessionHeaderTitle->setText(title);
+    m_sessionHeaderTitle->setToolTip(title);
+    m_sessionHeaderProvider->setTextFormat(Qt::PlainText);
+    m_sessionHeaderProvider->setText(provider);
+}
+
+void SupervisionHome::setHeadline(const QString& text, int maximumLines) {
+    setHeadlineMaximumLines(maximumLines);
+    showLine(m_deliveryHeadline, text);
+}
+
+void SupervisionHome::setHeadlineMaximumLines(int lines) {
+    if (auto* headline = qobject_cast<ThemedLabel*>(m_deliveryHeadline)) {
+        headline->setMaximumLines(lines);
+    }
+}
+
+void SupervisionHome::setGoal(const QString& text) {
+    showLine(m_deliveryGoal, text);
+}
+
+void SupervisionHome::setProgress(const QString& text) {
+    showLine(m_deliveryProgress, text);
+}
+
+void SupervisionHome::setSummary(const QString& text) {
+    showLine(m_deliverySummary, text);
+}
+
+void SupervisionHome::setAttention(const QString& text) {
+    showLine(m_deliveryAttention, text);
+    m_deliveryAttentionSurface->setHidden(text.isEmpty());
+}
+
+void SupervisionHome::setNext(const QString& text) {
+    showLine(m_deliveryNext, text);
+}
+
+void SupervisionHome::setDeliveryActionMessage(const QString& text) {
+    showLine(m_deliveryActionMessage, text);
+}
+
+void SupervisionHome::setBadge(const QString& text) {
+    m_deliveryState->setTextFormat(Qt::PlainText);
+    m_deliveryState->setText(text);
+}
+
+void SupervisionHome::setBadgeHidden(bool hidden) {
+    m_deliveryStateBadge->setHidden(hidden);
+}
+
+void SupervisionHome::setSessionStatus(const QString& eyeline, bool needsYou) {
+    m_sessionEyeline->setTextFormat(Qt::PlainText);
+    m_sessionEyeline->setText(eyeline);
+    if (auto* ink = qobject_cast<ThemedLabel*>(m_sessionEyeline)) {
+        ink->setColor(needsYou ? Theme::attentionInk : Theme::secondary);
+    }
+    if (auto* badge = qobject_cast<RoundedBox*>(m_sessionStatusBadge)) {
+        badge->setColors(needsYou ? Theme::attentionFill : Theme::surface,
+                         needsYou ? Theme::attentionBorder : Theme::border);
+    }
+}
+
+void SupervisionHome::setSessionStatusHidden(bool hidden) {
+    m_sessionStatusBadge->setHidden(hidden);
+}
+
+void SupervisionHome::setOriginalSessionButton(bool visible, const QString& title, const QString& toolTip) {
+    m_originalSessionButton->setText(title);
+    m_originalSessionButton->setToolTip(toolTip);
+    m_originalSessionButton->setHidden(!visible);
+    m_originalSessionButton->updateGeometry();
+    mirrorPrimaryRow();
+}
+
+void SupervisionHome::mirrorPrimaryRow() {
+    setDeliveryPrimaryHidden(m_deliveryPrimary->isHidden());
+}
+
+void SupervisionHome::setStartManagedHidden(bool hidden) {
+    m_startManagedButton->setHidden(hidden);
 }

@@ -58,7 +58,8 @@ public:
 
     // The headline area, line by line. Host text is shown as plain text.
     void setPreviewBadgeVisible(bool visible);
-    void setHeadline(const QString& text);
+    // The run's headline, in as many lines as the headline may use now.
+    void setRunHeadline(const QString& text);
     void setStateBadge(const QString& text);
     void setGoal(const QString& text, bool visible);
     void setProgress(const QString& text, bool visible);
@@ -96,6 +97,32 @@ public:
     // The toggle shows the appearance one click switches to.
     void setAppearanceIsDark(bool dark);
 
+    // The header: the conversation's title (also its tool tip) and its provider.
+    void setSessionHeader(const QString& title, const QString& provider);
+    // The lines of the headline area, as plain text; each line is hidden while empty. The headline wraps to at
+    // most `maximumLines` lines.
+    void setHeadline(const QString& text, int maximumLines = 1);
+    // How many lines the headline may take, whoever writes its text.
+    void setHeadlineMaximumLines(int lines);
+    void setGoal(const QString& text);
+    void setProgress(const QString& text);
+    void setSummary(const QString& text);
+    void setAttention(const QString& text);
+    void setNext(const QString& text);
+    void setDeliveryActionMessage(const QString& text);
+    // The state badge's text, shown or hidden on its own.
+    void setBadge(const QString& text);
+    void setBadgeHidden(bool hidden);
+    // The conversation view's badge: its status, in the attention colours when the user is needed.
+    void setSessionStatus(const QString& eyeline, bool needsYou);
+    void setSessionStatusHidden(bool hidden);
+    // The button to the original conversation; the primary row stays while it or the primary button shows.
+    void setOriginalSessionButton(bool visible, const QString& title, const QString& toolTip);
+    // The primary row follows the primary button again (after another area changed either of them).
+    void mirrorPrimaryRow();
+    // "Provider setup": offered while the service lists no conversation at all.
+    void setStartManagedHidden(bool hidden);
+
     QWidget* sessionPane() const { return m_sessionPane; }
 
 Q_SIGNALS:
@@ -104,6 +131,10 @@ Q_SIGNALS:
     // The user chose a details tab, or a policy in its picker.
     void deliveryDetailsTabChosen(int index);
     void deliveryPolicyChosen();
+    // The user pressed the button to the original conversation.
+    void originalSessionRequested();
+    // The user asked for the provider setup of the settings sheet.
+    void deliverySetupRequested();
 
 private:
     QPushButton* runControlButton(RunControl control) const;
@@ -147,5 +178,6 @@ private:
     QWidget* m_deliverySettingsGroup = nullptr;
     QLabel* m_deliveryActionMessage = nullptr;
     QWidget* m_runCompanions = nullptr;
+    QPushButton* m_startManagedButton = nullptr;
     QWidget* m_sessionPane = nullptr;
 };

@@ -140,11 +140,24 @@ void SupervisionHome::build(QWidget* home) {
               "originalSessionButton");
     original->setTrailingSymbol(Symbol::arrowUpRight);
     original->hide();
+    connect(original, &QPushButton::clicked, this, &SupervisionHome::originalSessionRequested);
     m_originalSessionButton = original;
     primaryRow->addWidget(m_deliveryPrimary);
     primaryRow->addWidget(m_originalSessionButton);
     primaryRow->addStretch(1);
     body->addWidget(m_deliveryPrimaryRow);
+
+    auto* startRow = new QWidget(document);
+    auto* startLayout = new QHBoxLayout(startRow);
+    startLayout->setContentsMargins(0, 18, 0, 0);
+    m_startManagedButton =
+        named(new FlatOutlineButton(m_copy.text("プロバイダー設定", "Provider setup"), startRow), "startManagedButton");
+    connect(m_startManagedButton, &QPushButton::clicked, this, &SupervisionHome::deliverySetupRequested);
+    startLayout->addWidget(m_startManagedButton);
+    startLayout->addStretch(1);
+    followHidden(startRow, m_startManagedButton);
+    m_startManagedButton->hide();
+    body->addWidget(startRow);
 
     m_deliveryActionMessage = line(themedLabel(document, "deliveryActionMessage", Theme::secondary, 12), 10);
     body->addWidget(m_deliveryActionMessage);

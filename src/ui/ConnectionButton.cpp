@@ -14,6 +14,9 @@ ConnectionButton::ConnectionButton(QWidget* parent) : QAbstractButton(parent) {
 }
 
 void ConnectionButton::setTone(Tone tone) {
+    if (tone == m_tone) {
+        return; // every snapshot sets the tone again
+    }
     m_tone = tone;
     update();
 }

@@ -15,6 +15,9 @@ SidebarNavButton::SidebarNavButton(const QString& title, Symbol symbol, QWidget*
 }
 
 void SidebarNavButton::setSelected(bool selected) {
+    if (selected == m_selected) {
+        return; // the page switch runs after every snapshot
+    }
     m_selected = selected;
     update();
 }

@@ -20,6 +20,9 @@ RoundedBox::RoundedBox(ThemeColor fill, ThemeColor outline, qreal radius, QWidge
     : QWidget(parent), m_fill(fill), m_outline(outline), m_radius(radius) {}
 
 void RoundedBox::setColors(ThemeColor fill, ThemeColor outline) {
+    if (fill == m_fill && outline == m_outline) {
+        return; // snapshots rewrite every view; an unchanged one is not repainted
+    }
     m_fill = fill;
     m_outline = outline;
     update();
@@ -36,6 +39,9 @@ void RoundedBox::paintEvent(QPaintEvent*) {
 AttentionSurface::AttentionSurface(QWidget* parent) : QWidget(parent) {}
 
 void AttentionSurface::setActive(bool active) {
+    if (active == m_active) {
+        return;
+    }
     m_active = active;
     update();
 }
@@ -64,6 +70,9 @@ StatusDot::StatusDot(QWidget* parent) : QWidget(parent) {
 }
 
 void StatusDot::setTone(Tone tone) {
+    if (tone == m_tone) {
+        return;
+    }
     m_tone = tone;
     update();
 }

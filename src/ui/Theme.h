@@ -15,6 +15,7 @@ struct ThemeColor {
     quint32 dark = 0;
     QColor resolve(Appearance appearance) const;
     QColor resolve(const QWidget* widget) const;
+    friend bool operator==(const ThemeColor&, const ThemeColor&) = default;
 };
 
 namespace Theme {

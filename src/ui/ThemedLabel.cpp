@@ -35,6 +35,9 @@ ThemedLabel::ThemedLabel(ThemeColor color, QWidget* parent) : QLabel(parent), m_
 }
 
 void ThemedLabel::setColor(ThemeColor color) {
+    if (color == m_color) {
+        return; // snapshots rewrite every view; an unchanged one is not repainted
+    }
     m_color = color;
     update();
 }
@@ -56,6 +59,9 @@ void ThemedLabel::setElideMode(Qt::TextElideMode mode) {
 }
 
 void ThemedLabel::setMaximumLines(int lines) {
+    if (lines == m_maxLines) {
+        return;
+    }
     m_maxLines = lines;
     updateGeometry();
     update();

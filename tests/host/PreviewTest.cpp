@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTableView>
@@ -54,6 +55,8 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         loadPreview(app,
                     R"({"fixtureSelectedSession":"codex|s1","auth":{"state":"signed_in","userLabel":"Alex"},
+                        "sessionSupervision":{"sessions":[{"provider":"codex","session":"s0"},
+                                                          {"provider":"codex","session":"s1"}]},
                         "tasks":{"items":[{"key":"t1","detail":{"instruction":"Do the first thing"}},{"key":"t2"}]}})");
         QCOMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), QStringLiteral("Alex"));
         QCOMPARE(app.supervision().selectedSessionIdentity, QStringLiteral("codex|s1"));
@@ -93,10 +96,11 @@ private Q_SLOTS:
             << QByteArray(R"({"appearance":"Light","fixtureDetailsOpen":"true","fixtureSelectedSession":"codex|s1",
                               "previewSelectedSession":"claude|s2"})")
             << dark << false << "codex|s1";
-        QTest::newRow("missing leaves light") << light << QByteArray("{}") << light << false << "";
+        // Without a preset the first conversation listed is selected.
+        QTest::newRow("missing leaves light") << light << QByteArray("{}") << light << false << "codex|s1";
         QTest::newRow("not a string is missing")
             << dark << QByteArray(R"({"appearance":true,"fixtureSelectedSession":7,"previewSelectedSession":7})")
-            << dark << false << "";
+            << dark << false << "codex|s1";
     }
 
     void previewKeys() {
@@ -108,12 +112,15 @@ private Q_SLOTS:
         Harness harness;
         AppDelegate& app = harness.app();
         setWindowAppearance(app.window(), before);
-        loadPreview(app, fixture);
+        // The conversations the keys name are listed, so the selection they preset is kept.
+        QJsonObject preview = QJsonDocument::fromJson(fixture).object();
+        preview.insert(QStringLiteral("sessionSupervision"),
+                       QJsonDocument::fromJson(R"({"sessions":[{"provider":"codex","session":"s1"},
+                                                               {"provider":"claude","session":"s2"}]})")
+                           .object());
+        loadPreview(app, QJsonDocument(preview).toJson(QJsonDocument::Compact));
         QCOMPARE(appearanceOf(app.window()), after);
         QCOMPARE(app.delivery().detailsOpen(), detailsOpen);
-        QCOMPARE(view<QWidget>(app, "deliveryDetailsGroup")->isHidden(), !detailsOpen);
-        QCOMPARE(view<QPushButton>(app, "deliveryDetailsToggle")->text() == QStringLiteral("Hide details"),
-                 detailsOpen);
         QCOMPARE(app.supervision().selectedSessionIdentity, session);
     }
 

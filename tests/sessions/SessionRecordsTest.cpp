@@ -178,6 +178,39 @@ private Q_SLOTS:
         QCOMPARE(dependencyWaiting(record), dependency);
     }
 
+    // The run of a conversation, found one at a time or through the index: the same answer either way.
+    void matchingRun_data() {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("match"); // the matching run's taskId; empty: none
+        const auto add = [](const char* name, const char* record, const char* match) {
+            QTest::newRow(name) << QString(record) << QString(match);
+        };
+        add("first of two runs", R"({"provider":"codex","session":"s1"})", "first");
+        add("other provider", R"({"provider":"claude","session":"s1"})", "claude");
+        add("no run", R"({"provider":"codex","session":"s9"})", "");
+        add("record without ids matches a run with empty ids", "{}", "empty");
+        add("record with mistyped ids", R"({"provider":7,"session":null})", "empty");
+        add("case matters", R"({"provider":"Codex","session":"s1"})", "");
+    }
+
+    void matchingRun() {
+        QFETCH(QString, record);
+        QFETCH(QString, match);
+        const QList<QJsonObject> runs = jsonObjects(R"([
+            {"session":"s1","taskId":"no provider"},
+            {"provider":"codex","session":"s1","taskId":"first"},
+            {"provider":"codex","session":"s1","taskId":"second"},
+            {"provider":"claude","session":"s1","taskId":"claude"},
+            {"provider":"","session":"","taskId":"empty"}
+        ])");
+        const QJsonObject session = jsonObject(record);
+        const auto taskOf = [](const std::optional<QJsonObject>& run) {
+            return run ? run->value(u"taskId").toString() : QString();
+        };
+        QCOMPARE(taskOf(matchingSessionRun(session, runs)), match);
+        QCOMPARE(taskOf(SessionRunIndex(runs).find(session)), match);
+    }
+
     // Titles and provider names are host text: masked, cut, and never read as markup.
     void displayTitle_data() {
         QTest::addColumn<QString>("record");
@@ -196,8 +229,8 @@ private Q_SLOTS:
             words.trimmed().left(180), "Codex");
         add("markup with a link", "{\"title\":\"<a href=\\\"https:\\/\\/evil.test/x\\\">click</a> <b>now</b>\"}",
             "<a href=\"••• <b>now</b>", "");
-        add("control characters", "{\"title\":\"\\u0007Fix\\u0000 it\\t\"}",
-            QStringLiteral("\aFix") + QChar(0) + QStringLiteral(" it"), "");
+        add("control characters and line breaks", "{\"title\":\"\\u0007Fix\\u0000 it\\nnow\\u2028\\t\"}",
+            QStringLiteral("Fix  it now"), "");
         add("mistyped provider and title", R"({"provider":7,"title":[],"session":"abc"})", " · abc", "");
         add("address as provider", R"({"provider":"https:\/\/evil.test","session":"s"})", "••• · s", "•••");
         add("provider of two words", R"({"provider":"open ai"})", "Open Ai · ", "Open Ai");

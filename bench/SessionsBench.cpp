@@ -1,0 +1,186 @@
+// Snapshot to screen on a busy machine: 200 conversations, 50 Dozadavi Zaro runs and 500 workspace tasks, with the
+// Sessions page shown on a built window. Each iteration parses the status message and renders it, then lets the
+// window lay out and paint. "Changed" alternates two snapshots that differ in one conversation, so the list is
+// rebuilt every time; "Heartbeat" repeats the last snapshot unchanged, as the host does when nothing happened.
+#include "app/AppDelegate.h"
+#include "platform/QtPlatform.h"
+#include "sessions/SessionsController.h"
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMainWindow>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const char* const kStates[] = {"continue", "needs_user", "no_action", "queued", "failed", "waiting"};
+
+QJsonObject conversation(int index) {
+    const QString id = QStringLiteral("%1-8a42-4d67-9e10-2c7ab4f9d381").arg(index, 8, 16, QLatin1Char('0'));
+    const QString mode = index % 7 == 0 ? QStringLiteral("managed") : QStringLiteral("unmanaged");
+    return QJsonObject{
+        {QStringLiteral("provider"), index % 2 ? QStringLiteral("claude") : QStringLiteral("codex")},
+        {QStringLiteral("session"), id},
+        {QStringLiteral("title"), QStringLiteral("Conversation %1 about the billing webhook retries").arg(index)},
+        {QStringLiteral("cwd"), QStringLiteral("/home/alex/src/project-%1").arg(index % 17)},
+        {QStringLiteral("isRunning"), index % 9 == 0},
+        {QStringLiteral("autoContinue"), index % 5 == 0},
+        {QStringLiteral("autoContinueStatus"), QStringLiteral("supervising")},
+        {QStringLiteral("binding"), QJsonObject{{QStringLiteral("mode"), mode}}},
+        {QStringLiteral("capabilities"), QJsonObject{{QStringLiteral("canAnalyze"), true},
+                                                     {QStringLiteral("canAutoContinue"), true},
+                                                     {QStringLiteral("canEnroll"), true}}},
+        {QStringLiteral("analysis"),
+         QJsonObject{
+             {QStringLiteral("state"), QString::fromLatin1(kStates[index % 6])},
+             {QStringLiteral("reason"), QStringLiteral("Two acceptance checks are still open.")},
+             {QStringLiteral("objective"), QStringLiteral("Make the webhook retries safe to replay")},
+             {QStringLiteral("remaining"), QJsonArray{QStringLiteral("Replay events"), QStringLiteral("Run CI")}},
+             {QStringLiteral("basis"),
+              QJsonArray{QJsonObject{{QStringLiteral("role"), QStringLiteral("user")},
+                                     {QStringLiteral("snippet"), QStringLiteral("Please fix the retries")}}}}}},
+        {QStringLiteral("providerGoal"), QJsonObject{{QStringLiteral("objective"), QStringLiteral("Safe retries")},
+                                                     {QStringLiteral("status"), QStringLiteral("active")}}},
+    };
+}
+
+// `variant` changes the analysis of one conversation, nothing else.
+QByteArray statusMessage(int variant) {
+    QJsonArray sessions;
+    for (int index = 0; index < 200; ++index) {
+        QJsonObject record = conversation(index);
+        if (index == 123 && variant % 2) {
+            record.insert(QStringLiteral("analysis"), QJsonObject{{QStringLiteral("state"), QStringLiteral("failed")}});
+        }
+        sessions.append(record);
+    }
+    QJsonArray runs;
+    for (int index = 0; index < 50; ++index) {
+        runs.append(QJsonObject{
+            {QStringLiteral("provider"), index % 2 ? QStringLiteral("claude") : QStringLiteral("codex")},
+            {QStringLiteral("session"),
+             QStringLiteral("%1-8a42-4d67-9e10-2c7ab4f9d381").arg(index * 4, 8, 16, QLatin1Char('0'))},
+            {QStringLiteral("taskId"), QStringLiteral("task_%1").arg(index)},
+            {QStringLiteral("objective"), QStringLiteral("Publish fix %1 to staging and confirm retries").arg(index)},
+            {QStringLiteral("state"), index % 4 == 0 ? QStringLiteral("blocked") : QStringLiteral("active")},
+            {QStringLiteral("reason"), QStringLiteral("Deploying changes a shared environment; approval needed.")},
+            {QStringLiteral("needsAttention"), index % 4 == 0},
+            {QStringLiteral("managed"), true},
+        });
+    }
+    QJsonArray items;
+    const char* states[] = {"running", "queued", "succeeded", "failed", "completed", "stopped"};
+    for (int index = 0; index < 500; ++index) {
+        items.append(
+            QJsonObject{{QStringLiteral("key"), QStringLiteral("tsk_%1").arg(index)},
+                        {QStringLiteral("label"), QStringLiteral("Weekly revenue digest number %1").arg(index)},
+                        {QStringLiteral("state"), QString::fromLatin1(states[index % 6])}});
+    }
+    const QJsonObject status{
+        {QStringLiteral("auth"), QJsonObject{{QStringLiteral("state"), QStringLiteral("signed_in")},
+                                             {QStringLiteral("userLabel"), QStringLiteral("Alex Rivera")}}},
+        {QStringLiteral("connection"), QJsonObject{{QStringLiteral("state"), QStringLiteral("online")}}},
+        {QStringLiteral("deliveryHooks"), QJsonObject{{QStringLiteral("runs"), runs}}},
+        {QStringLiteral("sessionSupervision"), QJsonObject{{QStringLiteral("sessions"), sessions}}},
+        {QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), 12}, {QStringLiteral("items"), items}}},
+        {QStringLiteral("update"), QJsonObject{{QStringLiteral("state"), QStringLiteral("current")}}},
+        {QStringLiteral("version"), QStringLiteral("0.1.0")},
+        {QStringLiteral("sampledAt"), QStringLiteral("2026-12-06T09:31:00.250Z")},
+    };
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("type"), QStringLiteral("status")}, {QStringLiteral("status"), status}})
+        .toJson(QJsonDocument::Compact);
+}
+
+AppDelegate& controller() {
+    static AppDelegate* app = [] {
+        auto* created = new AppDelegate(std::make_unique<QtPlatform>());
+        created->buildWindow();
+        created->buildStatusItem();
+        created->window()->show();
+        QCoreApplication::processEvents();
+        return created;
+    }();
+    return *app;
+}
+
+// As the host link does with one status line: parse, then render.
+void showStatusLine(AppDelegate& app, const QByteArray& line) {
+    const QJsonObject message = QJsonDocument::fromJson(line).object();
+    app.render(message.value(QStringLiteral("status")).toObject());
+    QCoreApplication::processEvents();
+}
+
+void SnapshotChanged(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QByteArray lines[] = {statusMessage(0), statusMessage(1)};
+    int turn = 0;
+    for (auto _ : state) {
+        showStatusLine(app, lines[turn++ % 2]);
+    }
+}
+BENCHMARK(SnapshotChanged)->Unit(benchmark::kMillisecond);
+
+void SnapshotHeartbeat(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QByteArray line = statusMessage(0);
+    showStatusLine(app, line);
+    for (auto _ : state) {
+        showStatusLine(app, line);
+    }
+}
+BENCHMARK(SnapshotHeartbeat)->Unit(benchmark::kMillisecond);
+
+// The heartbeat without the parse: what the areas themselves spend on an unchanged snapshot.
+void HeartbeatRenderOnly(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QJsonObject status =
+        QJsonDocument::fromJson(statusMessage(0)).object().value(QStringLiteral("status")).toObject();
+    app.render(status);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        app.render(status);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(HeartbeatRenderOnly)->Unit(benchmark::kMicrosecond);
+
+// The conversation area's own share of a heartbeat: comparing the records with the list's and drawing the pane.
+void HeartbeatSessionsOnly(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QJsonObject status =
+        QJsonDocument::fromJson(statusMessage(0)).object().value(QStringLiteral("status")).toObject();
+    const QJsonObject again =
+        QJsonDocument::fromJson(statusMessage(0)).object().value(QStringLiteral("status")).toObject();
+    app.render(status);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        app.sessions().renderSessionSupervision(again);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(HeartbeatSessionsOnly)->Unit(benchmark::kMicrosecond);
+
+// Parsing alone, for comparison: the status line of the busy machine.
+void ParseOnly(benchmark::State& state) {
+    const QByteArray line = statusMessage(0);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(QJsonDocument::fromJson(line).object());
+    }
+}
+BENCHMARK(ParseOnly)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

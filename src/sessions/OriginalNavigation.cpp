@@ -1,0 +1,41 @@
+#include "sessions/OriginalNavigation.h"
+
+#include "context/AppContext.h"
+#include "platform/Platform.h"
+#include "sessions/OriginalConversation.h"
+#include "sessions/SupervisionHome.h"
+#include "sessions/SupervisionModel.h"
+
+OriginalNavigation::OriginalNavigation(AppContext& context, const SupervisionModel& model, SupervisionHome& home,
+                                       QObject* parent)
+    : QObject(parent), m_context(context), m_model(model), m_home(home) {
+    connect(&m_home, &SupervisionHome::originalSessionRequested, this, &OriginalNavigation::openOriginalSession);
+}
+
+void OriginalNavigation::showOriginalNavigation(const std::optional<QJsonObject>& record) {
+    const OriginalNavigationButton button =
+        originalNavigationButton(record, m_context.link.fixtureMode, m_context.copy);
+    m_home.setOriginalSessionButton(button.visible, button.title, button.toolTip);
+}
+
+void OriginalNavigation::openOriginalSession() {
+    const std::optional<QJsonObject> record =
+        originalConversationRecord(m_model.sessionCandidates, m_model.selectedSessionIdentity, m_model.deliveryRuns,
+                                   m_model.selectedDeliveryIdentity);
+    const OriginalConversationOpening opening =
+        originalConversationOpening(record, m_context.link.fixtureMode, m_context.copy);
+    if (opening.step == OriginalConversationOpening::Step::nothing) {
+        return;
+    }
+    // The link comes only from the session id, never from the host's text.
+    if (opening.step == OriginalConversationOpening::Step::open && opening.link &&
+        m_context.platform.openUrl(*opening.link)) {
+        return;
+    }
+    AlertRequest alert;
+    alert.style = AlertRequest::Style::informational;
+    alert.message = opening.alert.message;
+    alert.informativeText = opening.alert.text;
+    alert.buttons = {opening.alert.button};
+    m_context.platform.runAlert(alert, m_context.window);
+}

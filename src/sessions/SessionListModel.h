@@ -1,0 +1,35 @@
+#pragma once
+
+#include "sessions/SessionList.h"
+
+#include <QAbstractListModel>
+#include <QList>
+
+// One row of the session table: a group heading, or a conversation with what its row shows.
+struct SessionListEntry {
+    SessionListRow row;
+    SessionRowPresentation presentation; // empty for a heading
+    friend bool operator==(const SessionListEntry&, const SessionListEntry&) = default;
+};
+
+// The rows of the session table. Headings can be neither selected nor reached with the arrow keys.
+class SessionListModel final : public QAbstractListModel {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SessionListModel)
+
+public:
+    enum Role { HeadingRole = Qt::UserRole + 1, TitleRole, SubtitleRole, AttentionRole, ToneRole };
+
+    explicit SessionListModel(QObject* parent);
+
+    // Replaces every row; the view's selection is cleared.
+    void setEntries(QList<SessionListEntry> entries);
+    const QList<SessionListEntry>& entries() const { return m_entries; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    QList<SessionListEntry> m_entries;
+};
