@@ -126,9 +126,11 @@ QLocalServer* InstanceChannel::listen(const QString& notificationName, qint64 ow
     if (!name) {
         return nullptr;
     }
-    // A listener that still answers keeps its name (listening would put a new socket in its place), even when it
-    // did not answer our request a moment ago.
-    if (!connectionFailure(*name)) {
+    // The name is taken only when nobody holds it: no file, or a crashed instance's leftover that refuses. A listener
+    // that still answers keeps it even when it did not answer our request a moment ago, and so does one we could not
+    // reach at all (no descriptors left): Qt's failed listen deletes the file it was given.
+    const std::optional<QLocalSocket::LocalSocketError> failure = connectionFailure(*name);
+    if (!failure || (*failure != QLocalSocket::ServerNotFoundError && *failure != QLocalSocket::ConnectionRefusedError)) {
         return nullptr;
     }
     auto* server = new QLocalServer(parent);

@@ -32,9 +32,12 @@ InstanceChannel::AskResult askFromAnotherThread(const QString& name, qint64 ownP
     return answer.get();
 }
 
-int openDescriptors() {
-    return static_cast<int>(
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+// The kernel hands out the lowest free number, and the limit bounds numbers, not counts: a limit at the lowest free
+// number leaves no descriptor even when higher ones are open.
+int lowestFreeDescriptor() {
+    const int probe = ::dup(0);
+    ::close(probe);
+    return probe;
 }
 
 } // namespace
@@ -151,7 +154,7 @@ private Q_SLOTS:
         QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
         if (outOfDescriptors) {
             rlimit tight = saved;
-            tight.rlim_cur = static_cast<rlim_t>(openDescriptors() - 1); // not one descriptor left
+            tight.rlim_cur = static_cast<rlim_t>(lowestFreeDescriptor());
             QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
         }
         std::unique_ptr<QLocalServer> second(
