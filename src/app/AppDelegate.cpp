@@ -64,6 +64,7 @@ void AppDelegate::wireAreas() {
     connect(link, &HostLink::started, this, [this] { runAction(m_context, QStringLiteral("refresh")); });
     connect(link, &HostLink::startFailed, this, &AppDelegate::renderDisconnected);
     connect(link, &HostLink::statusReceived, this, &AppDelegate::render);
+    connect(link, &HostLink::statusRepeated, this, &AppDelegate::renderRepeatedStatus);
     connect(link, &HostLink::taskDetailReceived, m_tasks.get(), &TasksController::handleTaskDetail);
     connect(link, &HostLink::serviceError, this, [this](const QString& message) { m_shell->setFooterText(message); });
     connect(link, &HostLink::processConflict, this, &AppDelegate::showProcessConflict);
@@ -84,8 +85,13 @@ void AppDelegate::wireAreas() {
         m_overview->selectSettingsTab(1);
         m_overview->showStatusPanel();
     });
+    connect(m_delivery.get(), &DeliveryController::originalSessionRequested, m_original.get(),
+            &OriginalNavigation::openOriginalSession);
     connect(m_sessions.get(), &SessionsController::homeSelectionRequested, m_shell.get(), &WindowShell::selectHome);
 
+    m_overview->setNotificationsEnabled(m_notifier->isEnabled());
+    connect(m_overview.get(), &OverviewController::notificationsChosen, m_notifier.get(),
+            &NeedsYouNotifier::setEnabled);
     connect(m_notifier.get(), &NeedsYouNotifier::undelivered, this, [this](const QString& title, const QString& body) {
         if (!m_overview->showTrayMessage(title, body)) {
             platform().requestAttention(window());

@@ -63,6 +63,8 @@ public:
     void renderWaiting();
     void renderStale(const QString& message);
     void renderDisconnected(const QString& message);
+    // The host repeated its last snapshot: drawn again only when another state was shown in between.
+    void renderRepeatedStatus();
 
     // Quit and termination.
     void requestQuit();
@@ -122,6 +124,8 @@ private:
     std::unique_ptr<NeedsYouNotifier> m_notifier;
     ActivationPolicy m_activationPolicy = ActivationPolicy::accessory;
     bool m_approvedQuit = false;
+    QJsonObject m_shownStatus;
+    bool m_screenShowsStatus = false; // nothing but m_shownStatus was drawn since it was rendered
     QPointer<QLocalServer> m_showWindowServer;
     QPointer<AutomationOutput> m_automationOutput;
 };

@@ -51,6 +51,7 @@ std::optional<QJsonObject> updateOf(const QJsonObject& status) {
 } // namespace
 
 void AppDelegate::render(const QJsonObject& status) {
+    m_shownStatus = status;
     m_link->noteStatusRendered();
     m_overview->renderSetupAndHooks(status);
     m_delivery->renderDeliveryRuns(arrayAt(objectAt(status, u"deliveryHooks"), u"runs"));
@@ -61,7 +62,19 @@ void AppDelegate::render(const QJsonObject& status) {
     m_update->renderUpdate(updateOf(status));
     m_overview->renderSummary(status);
     m_notifier->noteSnapshot();
+    m_screenShowsStatus = true;
     mirrorScreen();
+}
+
+void AppDelegate::renderRepeatedStatus() {
+    if (m_screenShowsStatus) {
+        m_link->noteStatusRendered();
+        // The footer still follows each snapshot: a message held for a while gives way to it once its time is up.
+        m_overview->renderSummary(m_shownStatus);
+        mirrorScreen();
+        return;
+    }
+    render(m_shownStatus);
 }
 
 void AppDelegate::mirrorScreen() {
@@ -71,6 +84,7 @@ void AppDelegate::mirrorScreen() {
 }
 
 void AppDelegate::renderWaiting() {
+    m_screenShowsStatus = false;
     m_home->renderWaiting();
     m_overview->renderWaiting();
     m_shell->setCaption(m_copy.text("状態を確認中…", "Checking status…"));
@@ -79,6 +93,7 @@ void AppDelegate::renderWaiting() {
 }
 
 void AppDelegate::renderStale(const QString& message) {
+    m_screenShowsStatus = false;
     m_overview->renderStaleSummary();
     if (!m_linkState.connected) {
         return;
@@ -92,6 +107,7 @@ void AppDelegate::renderStale(const QString& message) {
 }
 
 void AppDelegate::renderDisconnected(const QString& message) {
+    m_screenShowsStatus = false;
     m_home->renderDisconnected(message);
     m_link->markDisconnected();
     m_tasks->forgetRunningTasks();
@@ -147,13 +163,15 @@ void AppDelegate::showProcessConflict(const QJsonObject& message) {
 
 void AppDelegate::showNotified(const QString& key) {
     showWindow();
+    if (key == u"summary") {
+        return;
+    }
+    m_shell->selectPage(0); // conversations and runs are both on the Sessions page
     if (key.startsWith(u"session:")) {
-        m_sessions->presetSelection(key.mid(8));
+        m_sessions->selectSession(key.mid(8));
+    } else if (key.startsWith(u"run:")) {
+        m_sessions->selectRun(key.mid(4));
     }
-    if (key != u"summary") {
-        m_shell->selectPage(0); // conversations and runs are both on the Sessions page
-    }
-    m_sessions->renderSelectedSession();
 }
 
 void AppDelegate::loadFixture(const QString& path) {

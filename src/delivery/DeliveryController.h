@@ -59,8 +59,8 @@ public:
 Q_SIGNALS:
     // The settings sheet, opened on its Dozadavi Zaro tab.
     void deliverySetupRequested();
-    // A run of an auto-continue conversation: its details body shows the conversation's compact summary instead.
-    void compactSessionDetailsRequested(const QJsonObject& session, const QJsonObject& run);
+    // The compact summary's button to the original conversation was pressed.
+    void originalSessionRequested();
 
 private:
     void controlClicked(SupervisionHome::RunControl control);
@@ -73,6 +73,8 @@ private:
     void applyEmptyPresentation(const RunPresentation& p);
     void applyCommonPresentation(const RunPresentation& p);
     void renderDeliveryDetails(const QJsonObject& run);
+    // A run of an auto-continue conversation: the details body holds the conversation's compact summary instead.
+    void showCompactSessionDetails(const QJsonObject& session, const QJsonObject& run);
     void setActionButtonsEnabled(bool enabled);
     bool confirm(const DeliveryAlert& alert);
     void sendDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request);

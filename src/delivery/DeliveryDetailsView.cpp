@@ -111,3 +111,20 @@ void showDetailSections(QWidget* body, const QList<DetailSection>& sections, con
         body->layout()->addWidget(sectionView(body, section, copy));
     }
 }
+
+void addDetailSection(QWidget* body, const QString& title, const QList<QWidget*>& views) {
+    if (!body || !body->layout()) {
+        qDeleteAll(views);
+        return;
+    }
+    auto* view = new QWidget(body);
+    view->setObjectName(QStringLiteral("deliveryDetailSection"));
+    auto* column = new QVBoxLayout(view);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    column->addWidget(textLabel(view, "deliveryDetailSectionTitle", title, Theme::secondary, 12, QFont::DemiBold));
+    for (QWidget* line : views) {
+        column->addWidget(line);
+    }
+    body->layout()->addWidget(view);
+}

@@ -3,6 +3,7 @@
 #include "delivery/DeliveryDetails.h"
 
 #include <QList>
+#include <QString>
 
 class QWidget;
 struct Copy;
@@ -14,3 +15,5 @@ struct Copy;
 void clearDeliveryDetails(QWidget* body);
 // Replaces the body's views with `sections`.
 void showDetailSections(QWidget* body, const QList<DetailSection>& sections, const Copy& copy);
+// Appends a section of ready-made views under its title line; the body takes them over.
+void addDetailSection(QWidget* body, const QString& title, const QList<QWidget*>& views);

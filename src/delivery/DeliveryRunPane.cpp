@@ -6,6 +6,7 @@
 #include "delivery/DeliveryDetails.h"
 #include "delivery/DeliveryDetailsView.h"
 #include "sessions/ActionAssociationArea.h"
+#include "sessions/CompactSessionDetails.h"
 #include "sessions/OriginalConversation.h"
 #include "sessions/SupervisionModel.h"
 #include "sessions/UnderstandingPanel.h"
@@ -73,7 +74,7 @@ void DeliveryController::applyRunPresentation(const QJsonObject& run, const std:
     applyCommonPresentation(p);
     m_home.setReplanTint(p.replanAttentionTint);
     if (p.compactSessionDetails && session) {
-        Q_EMIT compactSessionDetailsRequested(session->record, run);
+        showCompactSessionDetails(session->record, run);
     }
     if (p.hideOriginalSessionButton) {
         m_home.hideOriginalSessionButton();
@@ -125,6 +126,17 @@ void DeliveryController::renderDeliveryDetails(const QJsonObject& run) {
     m_home.setDetailsTab(m_deliveryDetailsIndex);
     showDetailSections(m_home.deliveryDetailsBody(), deliveryDetails(run, m_deliveryDetailsIndex, m_context.copy),
                        m_context.copy);
+}
+
+void DeliveryController::showCompactSessionDetails(const QJsonObject& session, const QJsonObject& run) {
+    QWidget* body = m_home.deliveryDetailsBody();
+    clearDeliveryDetails(body);
+    m_understanding.hide();
+    m_home.setDetailsTabsVisible(false);
+    renderCompactSessionDetails(
+        session, run, m_context.copy,
+        [body](const QString& title, const QList<QWidget*>& views) { addDetailSection(body, title, views); },
+        [this] { Q_EMIT originalSessionRequested(); });
 }
 
 void DeliveryController::toggleDeliveryDetails() {

@@ -132,6 +132,12 @@ void HostLink::consumeOnMain(QByteArrayView chunk) {
 }
 
 void HostLink::handleLine(QByteArrayView frame) {
+    // A heartbeat usually repeats the last snapshot exactly; comparing bytes is far cheaper than parsing.
+    if (!m_lastStatusFrame.isEmpty() && frame == m_lastStatusFrame) {
+        m_state.connected = true;
+        Q_EMIT statusRepeated();
+        return;
+    }
     // The view is only read during parsing, so no copy of a large frame is made.
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(frame.data(), frame.size()));
     if (!document.isObject()) {
@@ -146,6 +152,7 @@ void HostLink::handleLine(QByteArrayView frame) {
         const QJsonValue status = message.value(u"status");
         if (status.isObject()) {
             m_state.connected = true;
+            m_lastStatusFrame = frame.toByteArray();
             Q_EMIT statusReceived(status.toObject());
         }
     } else if (*type == u"error") {

@@ -70,6 +70,8 @@ Q_SIGNALS:
     void started();
     void startFailed(const QString& message);
     void statusReceived(const QJsonObject& status);
+    // A status line byte for byte the same as the last one: nothing to parse, nothing new to show.
+    void statusRepeated();
     void taskDetailReceived(const QJsonObject& message);
     void serviceError(const QString& message);
     void processConflict(const QJsonObject& message);
@@ -99,6 +101,7 @@ private:
     QPointer<QProcess> m_process;
     QPointer<QProcess> m_input; // the host's standard input is the process's write channel
     DesktopStatusFrames m_frames;
+    QByteArray m_lastStatusFrame; // of this host only
     PendingCommands m_pending;
     std::optional<QDateTime> m_hostStartedAt;
     QPointer<QTimer> m_watchdog;

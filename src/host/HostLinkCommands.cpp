@@ -149,6 +149,7 @@ void HostLink::hostEnded(int) {
     m_state.lastStatusReceivedAt.reset();
     m_hostStartedAt.reset();
     m_frames.reset();
+    m_lastStatusFrame.clear();
     forgetWrites();
 
     m_pending.failAll();

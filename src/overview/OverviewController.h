@@ -71,6 +71,8 @@ public:
     void selectSettingsTab(int index);
     // The start-at-login switch shows whether the autostart entry is there; flipping it writes or removes it.
     void renderStartAtLogin();
+    // Whether the "needs you" notifications are on, as the switch in the App tab shows it.
+    void setNotificationsEnabled(bool on);
     void setStartAtLogin(bool on);
 
     const std::optional<QUrl>& webRoot() const { return m_webRoot; }
@@ -80,6 +82,8 @@ public:
     QSystemTrayIcon* statusItem() const { return m_statusItem; }
 
 Q_SIGNALS:
+    // The user flipped the notifications switch.
+    void notificationsChosen(bool on);
     void showWindowRequested();
     void quitRequested();
     void reconnectRequested();
@@ -111,6 +115,8 @@ private:
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_refreshButton = nullptr;
     ToggleSwitch* m_startAtLoginSwitch = nullptr;
+    ToggleSwitch* m_notificationsSwitch = nullptr;
+    bool m_notificationsOn = true;
     QLabel* m_startAtLoginNote = nullptr;
     SegmentedControl* m_settingsNavigation = nullptr;
     QStackedWidget* m_settingsTabs = nullptr;

@@ -191,9 +191,26 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
     // `clicked`, not `toggled`: only the user's flip writes; rendering the state does not.
     connect(m_startAtLoginSwitch, &QAbstractButton::clicked, this, [this](bool on) { setStartAtLogin(on); });
     renderStartAtLogin();
+    auto* notificationsLabel = themedLabel(nullptr, "notificationsLabel", Theme::text, 13);
+    notificationsLabel->setText(
+        m_context.copy.text("あなたを待っている会話を通知", "Notify when a conversation needs you"));
+    auto* notificationsNote = themedLabel(nullptr, "notificationsNote", Theme::secondary, 12);
+    notificationsNote->setText(
+        m_context.copy.text("会話や管理タスクがあなたの判断を待つと、デスクトップ通知でお知らせします。",
+                            "A desktop notification tells you when a conversation or managed "
+                            "task stops to wait for you."));
+    m_notificationsSwitch = named(new ToggleSwitch(), "notificationsSwitch");
+    m_notificationsSwitch->setAccessibleName(notificationsLabel->text());
+    m_notificationsSwitch->setChecked(m_notificationsOn);
+    connect(m_notificationsSwitch, &QAbstractButton::clicked, this, [this](bool on) {
+        m_notificationsOn = on;
+        Q_EMIT notificationsChosen(on);
+    });
     addTab("appTab", {settingsCard(m_context.copy.text("アップデート", "Updates"), {updateRow}),
                       settingsCard(m_context.copy.text("起動", "Startup"),
                                    {switchRow(startAtLoginLabel, m_startAtLoginNote, m_startAtLoginSwitch)}),
+                      settingsCard(m_context.copy.text("通知", "Notifications"),
+                                   {switchRow(notificationsLabel, notificationsNote, m_notificationsSwitch)}),
                       settingsCard(QStringLiteral("VODU"), {tagline, m_versionLabel})});
 
     auto* actions = new QHBoxLayout();
@@ -225,6 +242,13 @@ void OverviewController::renderStartAtLogin() {
                                                            "VODU starts in the tray when you log in.")
                                      : m_context.copy.text("ログイン項目のフォルダーが見つかりません。",
                                                            "No folder for login items was found."));
+}
+
+void OverviewController::setNotificationsEnabled(bool on) {
+    m_notificationsOn = on;
+    if (m_notificationsSwitch) {
+        m_notificationsSwitch->setChecked(on);
+    }
 }
 
 void OverviewController::setStartAtLogin(bool on) {

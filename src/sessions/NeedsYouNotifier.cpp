@@ -6,8 +6,20 @@
 
 #include <QPointer>
 
+namespace {
+const QString kEnabledKey = QStringLiteral("notifyWhenNeeded");
+}
+
 NeedsYouNotifier::NeedsYouNotifier(AppContext& context, const SupervisionModel& model, QObject* parent)
-    : QObject(parent), m_context(context), m_model(model) {}
+    : QObject(parent), m_context(context), m_model(model) {
+    const QVariant stored = m_context.platform.storedValue(kEnabledKey);
+    m_enabled = !stored.isValid() || stored.toBool();
+}
+
+void NeedsYouNotifier::setEnabled(bool enabled) {
+    m_enabled = enabled;
+    m_context.platform.storeValue(kEnabledKey, enabled);
+}
 
 void NeedsYouNotifier::noteSnapshot() {
     if (m_context.link.fixtureMode) {

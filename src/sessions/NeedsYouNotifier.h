@@ -19,7 +19,8 @@ public:
 
     // After the conversations and runs of a snapshot were taken.
     void noteSnapshot();
-    void setEnabled(bool enabled) { m_enabled = enabled; }
+    // The user's choice, kept for the next start.
+    void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
 
 Q_SIGNALS:

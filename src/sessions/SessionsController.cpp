@@ -6,6 +6,7 @@
 #include "model/SnapshotReading.h"
 #include "overview/OverviewDecisions.h"
 #include "sessions/OriginalNavigation.h"
+#include "sessions/RunPresenter.h"
 #include "sessions/SessionList.h"
 #include "sessions/SessionListModel.h"
 #include "sessions/SessionRecords.h"
@@ -14,9 +15,11 @@
 #include "sessions/SupervisionModel.h"
 #include "ui/Copy.h"
 #include "ui/SearchField.h"
+
 #include "ui/Surfaces.h"
 #include "ui/ToggleSwitch.h"
 #include "ui/ViewFactory.h"
+#include <QSignalBlocker>
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -25,6 +28,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -142,6 +146,41 @@ void SessionsController::buildSessionPane() {
 
 void SessionsController::presetSelection(const QString& identity) {
     m_model.selectedSessionIdentity = identity;
+}
+
+void SessionsController::selectSession(const QString& identity) {
+    if (!m_sessionListModel || !candidateIndexOf(identity)) {
+        return;
+    }
+    saveSessionDraft();
+    m_model.selectedSessionIdentity = identity;
+    if (m_sessionSearch && !m_sessionSearch->text().isEmpty()) {
+        const QSignalBlocker quiet(m_sessionSearch);
+        m_sessionSearch->clear();
+        rebuildSessionList();
+    }
+    reloadSessionTable();
+    const QModelIndexList rows = m_deliveryTable->selectionModel()->selectedRows();
+    if (!rows.isEmpty()) {
+        m_deliveryTable->scrollTo(rows.first(), QAbstractItemView::EnsureVisible);
+    }
+    m_home.setDeliveryActionMessage(QString());
+    presentSelectedSession();
+}
+
+void SessionsController::selectRun(const QString& runIdentity) {
+    for (const QJsonObject& run : m_model.deliveryRuns) {
+        if (deliveryIdentity(run) != runIdentity) {
+            continue;
+        }
+        if (const QString conversation = sessionIdentity(run); candidateIndexOf(conversation)) {
+            selectSession(conversation);
+            return;
+        }
+        m_runs.selectDeliveryRun(runIdentity);
+        m_runs.renderSelectedDeliveryRun();
+        return;
+    }
 }
 
 bool SessionsController::reachable() const {

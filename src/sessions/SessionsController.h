@@ -50,6 +50,11 @@ public:
     void renderSelectedSession();
     // Preview: the conversation to present first.
     void presetSelection(const QString& identity);
+    // A notification asks for this conversation: its row becomes the selection and is scrolled into view (a search
+    // that hides it is cleared). Unknown identities change nothing.
+    void selectSession(const QString& identity);
+    // The same for a run: its conversation's row when the list has one, else the run itself in the run pane.
+    void selectRun(const QString& runIdentity);
 
     // What the user does.
     void searchSessionList();

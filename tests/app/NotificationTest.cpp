@@ -4,7 +4,10 @@
 #include "TestRegistry.h"
 #include "sessions/NeedsYouNotifier.h"
 
+#include <QAbstractButton>
 #include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 namespace {
@@ -49,8 +52,13 @@ private Q_SLOTS:
         app().render(snapshot(kOneRun));
         QVERIFY(fake().notifications.isEmpty());
 
+        // Turned off in the App tab: remembered for the next start, and nothing is shown.
         m_harness = std::make_unique<Harness>();
-        app().notifier().setEnabled(false);
+        auto* toggle = view<QAbstractButton>(app(), "notificationsSwitch");
+        QVERIFY(toggle->isChecked());
+        toggle->click();
+        QCOMPARE(fake().stored.value(QStringLiteral("notifyWhenNeeded")), QVariant(false));
+        QVERIFY(!app().notifier().isEnabled());
         app().render(snapshot("[]"));
         app().render(snapshot(kOneRun));
         QVERIFY(fake().notifications.isEmpty());
@@ -72,6 +80,24 @@ private Q_SLOTS:
         fake().notificationHandler(fake().notifications.first().key);
         QVERIFY(app().window()->isVisible());
         QCOMPARE(app().activationPolicy(), AppDelegate::ActivationPolicy::regular);
+    }
+
+    // The click leads to the conversation it told about, even past a search that hid it.
+    void clickingSelectsTheConversation() {
+        const QJsonObject waiting = QJsonDocument::fromJson(R"({"sessionSupervision":{"sessions":[
+            {"provider":"codex","session":"a","mode":"unmanaged","title":"Alpha"},
+            {"provider":"codex","session":"b","mode":"unmanaged","title":"Beta",
+             "analysis":{"state":"needs_user","reason":"Pick a name"}}]}})")
+                                        .object();
+        app().render(QJsonObject());
+        app().render(waiting);
+        QCOMPARE(fake().notifications.size(), 1);
+        QCOMPARE(fake().notifications.first().body, QStringLiteral("Pick a name"));
+        view<QLineEdit>(app(), "sessionSearch")->setText(QStringLiteral("Alpha"));
+        QCOMPARE(view<QLabel>(app(), "sessionHeaderTitle")->text(), QStringLiteral("Alpha"));
+        fake().notificationHandler(fake().notifications.first().key);
+        QCOMPARE(view<QLabel>(app(), "sessionHeaderTitle")->text(), QStringLiteral("Beta"));
+        QVERIFY(view<QLineEdit>(app(), "sessionSearch")->text().isEmpty());
     }
 };
 

@@ -318,12 +318,16 @@ private Q_SLOTS:
         RunPane pane;
         pane.model.sessionCandidates = {
             runRecord(R"({"provider":"codex","session":"s1","isRunning":true,"autoContinue":false})")};
-        QSignalSpy compact(&pane.delivery, &DeliveryController::compactSessionDetailsRequested);
-        pane.show({run(R"({"state":"paused","canResume":true})")});
+        QSignalSpy original(&pane.delivery, &DeliveryController::originalSessionRequested);
+        pane.show({run(R"({"state":"paused","canResume":true,"objective":"Ship it"})")});
         QCOMPARE(pane.text("deliveryHeadline"), QStringLiteral("Running"));
         QCOMPARE(pane.text("deliveryState"), QStringLiteral("Running"));
         QVERIFY(!pane.visible("deliveryPrimary"));
-        QCOMPARE(compact.size(), 1);
+        // The details hold the conversation's short summary in place of the run's tabs.
+        QVERIFY(pane.view<QWidget>("deliveryDetailsBody")->isAncestorOf(pane.view<QWidget>("compactOriginalSession")));
+        QVERIFY(pane.view<QWidget>("deliveryTabButtons")->isHidden());
+        pane.click("compactOriginalSession");
+        QCOMPARE(original.size(), 1);
     }
 
     // Each line keeps its gap above it, also one that was empty and collapsed when the pane was first shown.

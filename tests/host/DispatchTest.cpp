@@ -87,6 +87,31 @@ private Q_SLOTS:
         }
     }
 
+    // A heartbeat that repeats the last snapshot byte for byte is not parsed again; a new host starts afresh.
+    void repeatedSnapshotIsNotParsedAgain() {
+        FakePlatform platform;
+        LinkState state;
+        const Copy english;
+        HostLink link(platform, english, state);
+        QSignalSpy statuses(&link, &HostLink::statusReceived);
+        QSignalSpy repeats(&link, &HostLink::statusRepeated);
+        const QByteArray first = R"({"type":"status","status":{"n":1}})";
+        const QByteArray second = R"({"type":"status","status":{"n":2}})";
+        const QByteArray result = R"({"type":"result","id":"A","ok":true})";
+        for (const QByteArray& frame : {first, first, result, result, first, second, first}) {
+            link.handleLine(frame);
+        }
+        QCOMPARE(statuses.size(), 3); // first, second, first again
+        QCOMPARE(repeats.size(), 2);
+        state.connected = false;
+        link.handleLine(first);
+        QCOMPARE(repeats.size(), 3);
+        QVERIFY(state.connected);
+        link.hostEnded(0);
+        link.handleLine(first);
+        QCOMPARE(statuses.size(), 4);
+    }
+
     void resultsCompleteTheirCommandOnce_data() {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<bool>("ok");

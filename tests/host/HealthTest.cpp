@@ -113,9 +113,12 @@ private Q_SLOTS:
         QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text(),
                  QStringLiteral("Connection needs attention"));
 
+        // The same bytes as before the silence: still drawn again, since the screen shows something else now.
         app.link().handleLine(kSignedInOnline);
         QVERIFY(app.linkState().connected);
         QCOMPARE(view<ConnectionButton>(app, "connectionSummary")->text(), QStringLiteral("Online"));
+        QVERIFY(view<StatusRow>(app, "accountRow")->detail()->text() != QStringLiteral("Status unknown"));
+        QVERIFY(view<QLabel>(app, "tasksLabel")->text() != QStringLiteral("Task status unknown"));
         harness.fake->clock = harness.fake->clock.addSecs(16);
         app.link().checkStatusFreshness();
         QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), noStatus);

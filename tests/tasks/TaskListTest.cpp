@@ -187,7 +187,9 @@ private Q_SLOTS:
         QVERIFY(host.ready());
         const qsizetype before = app.link().pendingCount();
         for (int snapshot = 0; snapshot < 30; ++snapshot) {
-            app.link().handleLine(statusFrame(R"([{"key":"a","label":"Alpha"}])"));
+            // Each snapshot differs (a heartbeat repeating the last one asks nothing again).
+            const QByteArray items = "[{\"key\":\"a\",\"label\":\"Alpha " + QByteArray::number(snapshot) + "\"}]";
+            app.link().handleLine(statusFrame(items.constData()));
         }
         QTRY_COMPARE(detailRequests(host).size(), 30);
         QCOMPARE(app.link().pendingCount(), before + 1);
