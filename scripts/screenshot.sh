@@ -32,10 +32,14 @@ cmake --build "$build_dir" --target vodu-status
 mkdir -p "$out"
 out=$(realpath "$out")
 app_args=()
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+# A runtime folder of its own: an app already running for this user (the developer's own, or another screenshot
+# run) would otherwise take the start as a request to show its window.
+mkdir -m 0700 "$scratch/runtime"
+export XDG_RUNTIME_DIR="$scratch/runtime"
 if [ "$fixture" != host ]; then
     # A fixture may preset its own appearance; the one asked for here wins, in a copy of the fixture.
-    scratch=$(mktemp -d)
-    trap 'rm -rf "$scratch"' EXIT
     node -e '
         const fs = require("fs");
         const [source, target, appearance] = process.argv.slice(1);

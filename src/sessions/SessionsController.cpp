@@ -159,6 +159,7 @@ void SessionsController::selectSession(const QString& identity) {
         m_sessionSearch->clear();
         rebuildSessionList();
     }
+    m_selectedRowIdentity.clear(); // asked for: brought into view even when it was selected already
     reloadSessionTable();
     const QModelIndexList rows = m_deliveryTable->selectionModel()->selectedRows();
     if (!rows.isEmpty()) {
@@ -278,8 +279,13 @@ void SessionsController::reloadSessionTable() {
     QItemSelectionModel* selection = m_deliveryTable->selectionModel();
     const QModelIndex target = row ? m_sessionListModel->index(static_cast<int>(*row)) : QModelIndex();
     if (target.isValid() && selection->isSelected(target) && selection->selectedIndexes().size() == 1) {
+        m_selectedRowIdentity = selectedIdentityAt(*row);
         return;
     }
+    // Another conversation than before (the first one, a preset, one that replaced a vanished one) is brought into
+    // view; the same one moving to another group leaves the scroll position to the user.
+    const QString selected = target.isValid() && row ? selectedIdentityAt(*row) : QString();
+    const int scrolled = m_deliveryTable->verticalScrollBar()->value();
     m_refreshingSessionList = true;
     if (target.isValid()) {
         selection->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -287,6 +293,12 @@ void SessionsController::reloadSessionTable() {
         selection->clear();
     }
     m_refreshingSessionList = false;
+    if (!selected.isEmpty() && selected != m_selectedRowIdentity) {
+        m_deliveryTable->scrollTo(target, QAbstractItemView::EnsureVisible);
+    } else {
+        m_deliveryTable->verticalScrollBar()->setValue(scrolled); // the view scrolls to a new current row itself
+    }
+    m_selectedRowIdentity = selected;
 }
 
 void SessionsController::searchSessionList() {
@@ -297,9 +309,11 @@ void SessionsController::searchSessionList() {
 }
 
 void SessionsController::sessionSelectionChanged() {
-    if (m_refreshingSessionList || !selectedCandidateIndex()) {
+    const std::optional<qsizetype> index = selectedCandidateIndex();
+    if (m_refreshingSessionList || !index) {
         return;
     }
+    m_selectedRowIdentity = sessionIdentity(m_model.sessionCandidates.at(*index));
     saveSessionDraft();
     m_home.setDeliveryActionMessage(QString());
     presentSelectedSession();
@@ -323,6 +337,16 @@ std::optional<qsizetype> SessionsController::selectedCandidateIndex() const {
         return std::nullopt;
     }
     return index;
+}
+
+QString SessionsController::selectedIdentityAt(qsizetype row) const {
+    const QList<SessionListEntry>& entries = m_sessionListModel->entries();
+    if (row < 0 || row >= entries.size() || !entries.at(row).row.candidateIndex) {
+        return {};
+    }
+    const qsizetype index = *entries.at(row).row.candidateIndex;
+    return index >= 0 && index < m_model.sessionCandidates.size() ? sessionIdentity(m_model.sessionCandidates.at(index))
+                                                                  : QString();
 }
 
 std::optional<qsizetype> SessionsController::candidateIndexOf(const QString& identity) const {

@@ -85,6 +85,8 @@ private:
     void sessionSelectionChanged();
     std::optional<qsizetype> selectedCandidateIndex() const;
     std::optional<qsizetype> candidateIndexOf(const QString& identity) const;
+    // The identity of the conversation on list row `row`, empty for a heading.
+    QString selectedIdentityAt(qsizetype row) const;
     bool reachable() const;
 
     // The selected conversation.
@@ -113,6 +115,7 @@ private:
 
     QString m_sessionDiscoveryMessage;
     bool m_refreshingSessionList = false; // selection changes are ignored while the table is reloaded
+    QString m_selectedRowIdentity;        // the conversation whose row the table last selected
     // What the list was last built from; an identical snapshot leaves list, selection and scroll as they are.
     QJsonArray m_lastSessions;
     QList<QJsonObject> m_lastRuns;

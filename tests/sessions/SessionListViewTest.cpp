@@ -207,6 +207,39 @@ private Q_SLOTS:
         QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 40"));
     }
 
+    // A conversation chosen for the user (a preset, a notification) is scrolled into view; one that only moves to
+    // another row leaves the scroll position where the user put it.
+    void aChosenConversationIsBroughtIntoView() {
+        QString many = QStringLiteral("[");
+        for (int index = 0; index < 60; ++index) {
+            many += QStringLiteral(R"(%1{"provider":"codex","session":"s%2","title":"Conversation %2"})")
+                        .arg(index ? QStringLiteral(",") : QString())
+                        .arg(index);
+        }
+        many += QLatin1Char(']');
+        area().harness.parent.resize(800, 600);
+        area().harness.parent.show();
+        auto* table = area().view<QTableView>("deliveryTable");
+        const auto selectedRowOnScreen = [table] {
+            const QModelIndexList rows = table->selectionModel()->selectedRows();
+            return !rows.isEmpty() && table->viewport()->rect().contains(table->visualRect(rows.first()));
+        };
+        area().sessions.presetSelection(QStringLiteral("codex|s50"));
+        area().render(many);
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 50"));
+        QVERIFY(selectedRowOnScreen());
+
+        table->verticalScrollBar()->setValue(0);
+        area().render(
+            QString(many).replace(QStringLiteral(R"("title":"Conversation 0")"), QStringLiteral(R"("title":"Zero")")));
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 50"));
+        QCOMPARE(table->verticalScrollBar()->value(), 0);
+
+        area().sessions.selectSession(QStringLiteral("codex|s55"));
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 55"));
+        QVERIFY(selectedRowOnScreen());
+    }
+
     void rowsSayWhatTheConversationWaitsFor() {
         area().render(kMixed, kMixedRuns);
         const QAbstractItemModel* table = area().view<QTableView>("deliveryTable")->model();
