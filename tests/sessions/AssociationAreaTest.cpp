@@ -207,13 +207,6 @@ private Q_SLOTS:
         QVERIFY(!h().area.associationOpen());
     }
 
-    void emptyRecordHidesTheArea() {
-        h().area.renderActionAssociation(linked());
-        QVERIFY(!h().view<QWidget>("actionAssociationGroup")->isHidden());
-        h().area.renderActionAssociation({});
-        QVERIFY(h().view<QWidget>("actionAssociationArea")->isHidden());
-    }
-
     void waitingNoticeOnlyForTheRequestStillInFlight() {
         h().area.setWaitingNoticeInterval(std::chrono::milliseconds(1));
         h().area.renderActionAssociation(linked());
