@@ -53,6 +53,7 @@ AssociationPanel buildAssociationPanel(QWidget* window, const Copy& copy) {
     views.cancel = named(new FlatOutlineButton(copy.text("キャンセル", "Cancel")), "associationCancel");
     views.select = named(new SolidActionButton(copy.text("保存", "Save")), "actionAssociationSelect");
     views.select->setMinimumWidth(88);
+    views.select->setDefault(true); // Return saves; it does nothing while saving is not possible
     buttons->addWidget(views.refresh);
     buttons->addWidget(views.unlink);
     buttons->addStretch(1);

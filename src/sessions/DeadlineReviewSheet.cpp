@@ -57,6 +57,7 @@ DeadlineReviewSheet buildDeadlineReviewSheet(QWidget* window, const Copy& copy) 
     sheet.cancel = named(new FlatOutlineButton(copy.text("キャンセル", "Cancel")), "deadlineCancel");
     sheet.save = named(new SolidActionButton(copy.text("選択を保存", "Save decision")), "deadlineSave");
     sheet.save->setMinimumWidth(110);
+    sheet.save->setDefault(true);
     buttons->addWidget(sheet.cancel);
     buttons->addWidget(sheet.save);
     column->addLayout(buttons);
