@@ -260,9 +260,6 @@ void ActionAssociationArea::sendActionAssociation(AssociationCommand command) {
         const QJsonObject next = previewAssociation(association, candidate);
         writeDrawnRecords(QStringLiteral("actionAssociation"), next);
         m_record.insert(QStringLiteral("actionAssociation"), next);
-        if (m_review) {
-            m_review = associationReview(m_record); // what the user now sees is what they reviewed
-        }
         renderActionAssociation(m_record);
         associationFeedback(associationPreviewUpdatedText(copy));
         return;
