@@ -121,11 +121,16 @@ void ActionAssociationArea::renderActionAssociation(const QJsonObject& record) {
     m_label->setToolTip(plainToolTip(p.label));
     m_label->setColor(p.labelColor);
     m_toggle->setText(p.toggleTitle);
-    if (!m_associationOpen &&
-        (p.candidates != m_pickerItems || p.linkedActionId != m_pickerLinkedId || m_panel.picker->count() == 0)) {
-        fillAssociationPicker(m_panel.picker, p.candidates, p.linkedActionId, m_context.copy);
-        m_pickerItems = p.candidates;
-        m_pickerLinkedId = p.linkedActionId;
+    if (!m_associationOpen) {
+        // Refilled only when the list changed; a draft left from an earlier look goes back to the linked Action.
+        if (p.candidates != m_pickerItems || m_panel.picker->count() == 0) {
+            fillAssociationPicker(m_panel.picker, p.candidates, p.linkedActionId, m_context.copy);
+            m_pickerItems = p.candidates;
+        } else {
+            const int linked =
+                p.linkedActionId.isEmpty() ? -1 : m_panel.picker->findData(p.linkedActionId, Qt::UserRole);
+            m_panel.picker->setCurrentIndex(linked > 0 ? linked : 0);
+        }
     }
     m_panel.controls->setVisible(m_associationOpen);
     applyAssociationControls(p);

@@ -85,7 +85,6 @@ private:
     std::optional<QString> m_associationRequest;
     std::optional<AssociationReview> m_review; // while the picker is open
     QList<AssociationPickerItem> m_pickerItems;
-    QString m_pickerLinkedId;
 
     QJsonObject m_deadlineSnapshot;
     QString m_deadlineChoice;

@@ -168,6 +168,18 @@ private Q_SLOTS:
         QCOMPARE(messages.size(), 0);
     }
 
+    void reopeningForgetsAnEarlierDraft() {
+        h().area.renderActionAssociation(linked());
+        auto* picker = h().view<QComboBox>("actionAssociationPicker");
+        QCOMPARE(picker->currentData(Qt::UserRole).toString(), QStringLiteral("a")); // the linked Action
+        h().click("actionAssociationToggle");
+        h().choose(QStringLiteral("b"));
+        h().click("associationCancel");
+        h().click("actionAssociationToggle");
+        QCOMPARE(picker->currentData(Qt::UserRole).toString(), QStringLiteral("a"));
+        QCOMPARE(picker->count(), 3); // "Choose an Action…" and the two Actions
+    }
+
     void lockedLinkRefusesChanges() {
         QJsonObject record = linked();
         QJsonObject association = record.value(u"actionAssociation").toObject();
