@@ -92,21 +92,6 @@ AssociationPresentation associationPresentation(const QJsonObject& record, const
     }
     p.labelColor = p.titled ? Theme::accent : Theme::secondary;
 
-    if (!p.unavailable) {
-        for (const QJsonValue& value : arrayAt(association, u"candidates")) {
-            if (p.candidates.size() >= kAssociationCandidateLimit) {
-                break;
-            }
-            const QJsonObject candidate = value.toObject();
-            const std::optional<QString> id = stringAt(candidate, u"id");
-            const QString itemTitle = hostLine(stringAt(candidate, u"title"));
-            // An item with nothing to read would be a blank choice.
-            if (id && !itemTitle.isEmpty()) {
-                p.candidates.append({itemTitle, *id});
-            }
-        }
-    }
-
     if (p.signedOut) {
         p.toggleTitle = copy.text("ログイン", "Sign in");
     } else if (!p.titled) {
@@ -115,6 +100,27 @@ AssociationPresentation associationPresentation(const QJsonObject& record, const
         p.toggleTitle = copy.text("変更", "Change");
     }
     return p;
+}
+
+QList<AssociationPickerItem> associationPickerItems(const QJsonObject& record) {
+    const QJsonObject association = objectAt(record, u"actionAssociation");
+    QList<AssociationPickerItem> items;
+    if (isUnavailable(association)) {
+        return items;
+    }
+    for (const QJsonValue& value : arrayAt(association, u"candidates")) {
+        if (items.size() >= kAssociationCandidateLimit) {
+            break;
+        }
+        const QJsonObject candidate = value.toObject();
+        const std::optional<QString> id = stringAt(candidate, u"id");
+        const QString title = hostLine(stringAt(candidate, u"title"));
+        // An item with nothing to read would be a blank choice.
+        if (id && !title.isEmpty()) {
+            items.append({title, *id});
+        }
+    }
+    return items;
 }
 
 AssociationReview associationReview(const QJsonObject& record) {

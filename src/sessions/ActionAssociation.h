@@ -31,11 +31,13 @@ struct AssociationPresentation {
     bool locked = false; // "canCorrect" false
     bool signedOut = false;
     QString toggleTitle;
-    QList<AssociationPickerItem> candidates; // without the leading "choose" item
-    QString linkedActionId;                  // empty when none
+    QString linkedActionId; // empty when none
 };
 
 AssociationPresentation associationPresentation(const QJsonObject& record, const Copy& copy);
+
+// The Actions the picker offers (after its "choose" item): none while the workspace cannot be read.
+QList<AssociationPickerItem> associationPickerItems(const QJsonObject& record);
 
 // The revisions and Actions the user looked at when the picker opened; a later snapshot does not change them.
 struct AssociationReview {

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QJsonArray>
 #include <QRadioButton>
 #include <QTimer>
 #include <QUuid>
@@ -123,9 +124,12 @@ void ActionAssociationArea::renderActionAssociation(const QJsonObject& record) {
     m_toggle->setText(p.toggleTitle);
     if (!m_associationOpen) {
         // Refilled only when the list changed; a draft left from an earlier look goes back to the linked Action.
-        if (p.candidates != m_pickerItems || m_panel.picker->count() == 0) {
-            fillAssociationPicker(m_panel.picker, p.candidates, p.linkedActionId, m_context.copy);
-            m_pickerItems = p.candidates;
+        // Masking thousands of titles on every snapshot would be wasted: the list is read again only when it changed.
+        const QJsonObject association = objectAt(record, u"actionAssociation");
+        const QJsonArray source = p.unavailable ? QJsonArray() : arrayAt(association, u"candidates");
+        if (source != m_pickerSource || m_panel.picker->count() == 0) {
+            fillAssociationPicker(m_panel.picker, associationPickerItems(record), p.linkedActionId, m_context.copy);
+            m_pickerSource = source;
         } else {
             const int linked =
                 p.linkedActionId.isEmpty() ? -1 : m_panel.picker->findData(p.linkedActionId, Qt::UserRole);

@@ -4,6 +4,7 @@
 #include "sessions/AssociationPanel.h"
 #include "sessions/DeadlineReviewSheet.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
@@ -84,7 +85,7 @@ private:
     bool m_associationInFlight = false;
     std::optional<QString> m_associationRequest;
     std::optional<AssociationReview> m_review; // while the picker is open
-    QList<AssociationPickerItem> m_pickerItems;
+    QJsonArray m_pickerSource;                 // the candidates the picker was filled from
 
     QJsonObject m_deadlineSnapshot;
     QString m_deadlineChoice;

@@ -79,16 +79,14 @@ private Q_SLOTS:
     }
 
     void pickerItems() {
-        const AssociationPresentation p = associationPresentation(
+        const QJsonObject r =
             record(R"({"binding":{"action":{"id":"b","title":"B"}},"candidates":[{"id":"a","title":"A"},)"
-                   R"({"id":7,"title":"number id"},{"id":"c"},"text",{"id":"b","title":"B"}]})"),
-            kEnglish);
-        QCOMPARE(p.candidates, (QList<AssociationPickerItem>{{"A", "a"}, {"B", "b"}}));
-        QCOMPARE(p.linkedActionId, QStringLiteral("b"));
+                   R"({"id":7,"title":"number id"},{"id":"c"},"text",{"id":"b","title":"B"}]})");
+        QCOMPARE(associationPickerItems(r), (QList<AssociationPickerItem>{{"A", "a"}, {"B", "b"}}));
+        QCOMPARE(associationPresentation(r, kEnglish).linkedActionId, QStringLiteral("b"));
         QVERIFY(!associationPresentation({}, kEnglish).visible); // no conversation, no line
         QVERIFY(
-            associationPresentation(record(R"({"unavailable":true,"candidates":[{"id":"a","title":"A"}]})"), kEnglish)
-                .candidates.isEmpty());
+            associationPickerItems(record(R"({"unavailable":true,"candidates":[{"id":"a","title":"A"}]})")).isEmpty());
     }
 
     void controls_data() {
