@@ -35,8 +35,17 @@ function dependencyWaiting(run) {
 }
 
 // Run revisions and other opaque values are compared as JSON; a missing value equals null.
+// Revisions are opaque JSON values that clients echo back; a client may write an object's keys in another order.
+function canonical(value) {
+  if (Array.isArray(value)) return value.map(canonical);
+  if (value && typeof value === 'object') {
+    return Object.fromEntries(Object.keys(value).sort().map((key) => [key, canonical(value[key])]));
+  }
+  return value;
+}
+
 function sameValue(a, b) {
-  return JSON.stringify(a ?? null) === JSON.stringify(b ?? null);
+  return JSON.stringify(canonical(a ?? null)) === JSON.stringify(canonical(b ?? null));
 }
 
 function clone(value) {

@@ -175,6 +175,26 @@ test('a deadline decision is applied once per requestId', () => {
   assert.equal(sessionOf(host, S.exports).actionDeadline.decision.revision, 2);
 });
 
+test('an association change is checked against the revisions the user reviewed, whatever their JSON type', () => {
+  const revisions = { bindingRevision: { etag: 'b7', n: 2 }, contextRevision: '9007199254740993', candidateRevision: [1, 'x'] };
+  const host = demo((s) => {
+    const record = s.status.sessionSupervision.sessions.find((r) => r.session === S.rotation.session);
+    Object.assign(record.actionAssociation, { contextRevision: revisions.contextRevision, candidateRevision: revisions.candidateRevision });
+    record.actionAssociation.binding.revision = revisions.bindingRevision;
+  });
+  const select = (binding) => host.run('session_action_select', {
+    ...S.rotation, actionId: 'act_infra_hygiene', expectedActionRevision: 2,
+    expectedBindingRevision: binding, expectedContextRevision: revisions.contextRevision, expectedCandidateRevision: revisions.candidateRevision,
+  });
+  assert.match(select({ etag: 'b7', n: 3 }).message, /changed while you were reviewing/);
+  assert.equal(sessionOf(host, S.rotation).actionAssociation.binding.action, undefined, 'a stale change is not applied');
+  // The same object with its keys in another order is the same revision.
+  assert.equal(select({ n: 2, etag: 'b7' }).ok, true);
+  const binding = sessionOf(host, S.rotation).actionAssociation.binding;
+  assert.deepEqual([binding.action.id, binding.revision, binding.origin], ['act_infra_hygiene', 1, 'user']);
+  assert.match(select({ n: 2, etag: 'b7' }).message, /changed while you were reviewing/, 'the reviewed revision is spent');
+});
+
 test('runs that VODU does not manage, or that have ended, refuse steering', () => {
   for (const edit of [{ managed: false }, { state: 'completed' }, { state: 'stopped' }]) {
     const host = demo((s) => Object.assign(s.status.deliveryHooks.runs[0], edit));

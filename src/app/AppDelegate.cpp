@@ -109,6 +109,12 @@ void AppDelegate::wireAreas() {
     });
     connect(m_understanding.get(), &UnderstandingPanel::actionMessageChanged, m_home.get(),
             &SupervisionHome::setActionMessage);
+    connect(m_association.get(), &ActionAssociationArea::actionMessageChanged, m_home.get(),
+            &SupervisionHome::setActionMessage);
+    connect(m_association.get(), &ActionAssociationArea::connectionSettingsRequested, this, [this] {
+        m_overview->selectSettingsTab(0);
+        m_overview->showStatusPanel();
+    });
 
     UpdateController* update = m_update.get();
     connect(update, &UpdateController::quitInFlightChanged, this,
@@ -154,6 +160,7 @@ void AppDelegate::buildWindow() {
     m_overview->buildStatusPanel(m_shell->window(), m_delivery->buildPicker(), m_update->buildUpdateRow());
     m_home->build(m_shell->homeContainer());
     m_understanding->build(m_home->runCompanions());
+    m_association->build(m_home->runCompanions());
     m_sessions->buildSessionPane();
     m_tasks->showEmptyTask();
     renderWaiting();

@@ -104,7 +104,7 @@ QString windowStyleSheet(Appearance appearance) {
         return color.resolve(appearance).name();
     };
     const QString handle = paletteFor(appearance).color(QPalette::Dark).name();
-    // Slim scroll bars without arrows; the menu bar, its menus and tool tips in our colours.
+    // Slim scroll bars without arrows; the menu bar, its menus, tool tips and radio buttons in our colours.
     return QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }"
                           "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 32px; }"
                           "QScrollBar:horizontal { background: transparent; height: 10px; margin: 0 2px 2px 2px; }"
@@ -119,9 +119,15 @@ QString windowStyleSheet(Appearance appearance) {
                           "QMenu::item:selected { background: %6; }"
                           "QMenu::item:disabled { color: %7; }"
                           "QMenu::separator { height: 1px; background: %5; margin: 4px 8px; }"
-                          "QToolTip { background: %4; color: %3; border: 1px solid %5; padding: 2px 4px; }")
+                          "QToolTip { background: %4; color: %3; border: 1px solid %5; padding: 2px 4px; }"
+                          "QRadioButton { color: %3; spacing: 8px; }"
+                          "QRadioButton::indicator { width: 12px; height: 12px; border-radius: 7px;"
+                          " border: 1px solid %7; background: %4; }"
+                          "QRadioButton::indicator:checked { width: 6px; height: 6px; border: 4px solid %8; }"
+                          "QRadioButton::indicator:disabled { border-color: %5; }"
+                          "QRadioButton:disabled { color: %7; }")
         .arg(handle, hex(Theme::canvas), hex(Theme::text), hex(Theme::surface), hex(Theme::border),
-             hex(Theme::selected), hex(Theme::secondary));
+             hex(Theme::selected), hex(Theme::secondary), hex(Theme::accent));
 }
 
 Appearance appearanceOf(const QWidget* widget) {

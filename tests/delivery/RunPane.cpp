@@ -12,6 +12,7 @@ RunPane::RunPane(const QStringList& languages)
     area.link.connected = true;
     home.build(&area.parent);
     understanding.build(home.runCompanions());
+    association.build(home.runCompanions());
     delivery.buildPicker()->setParent(&area.parent);
     QObject::connect(&understanding, &UnderstandingPanel::actionMessageChanged, &home,
                      &SupervisionHome::setActionMessage);

@@ -19,6 +19,7 @@ SessionsArea::SessionsArea(const QStringList& languages)
     auto* content = new QWidget(&harness.parent);
     column->addWidget(content);
     home.build(content);
+    association.build(home.runCompanions());
     sessions.buildSessionPane();
     harness.parent.resize(1040, 740);
     harness.link.connected = true;

@@ -1,0 +1,338 @@
+// The record decisions of the Action link and its deadline: the association line, which controls may act, what a
+// change sends, and what the deadline box says.
+#include "sessions/ActionAssociation.h"
+#include "SessionJson.h"
+#include "TestRegistry.h"
+#include "sessions/ActionDeadline.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+namespace {
+
+const Copy kEnglish{false};
+
+QJsonObject record(const QString& association) {
+    return jsonObject(
+        QStringLiteral(R"({"provider":"codex","session":"s1","taskId":"t1","actionAssociation":%1})").arg(association));
+}
+
+QString compact(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+class ActionAssociationTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void label_data() {
+        QTest::addColumn<QString>("association");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("toggle");
+        QTest::addColumn<bool>("accent");
+        const char* titled = R"("binding":{"action":{"id":"a1","title":"Fix invoices","dueAt":"2026-12-08"}})";
+        QTest::newRow("missing") << "null"
+                                 << "Not linked"
+                                 << "Link Action" << false;
+        QTest::newRow("signed out wins over a title")
+            << QStringLiteral(R"({"status":"signed_out",%1})").arg(titled) << "Sign in to see your tasks"
+            << "Sign in" << true;
+        QTest::newRow("unavailable flag") << R"({"unavailable":true,"status":"bound"})"
+                                          << "Tasks could not be loaded. Your conversation can still continue."
+                                          << "Link Action" << false;
+        QTest::newRow("ambiguous") << R"({"status":"ambiguous"})"
+                                   << "More than one task may fit. You can choose one."
+                                   << "Link Action" << false;
+        QTest::newRow("loading") << R"({"status":"loading"})"
+                                 << "Finding a related task…"
+                                 << "Link Action" << false;
+        QTest::newRow("title and due date")
+            << QStringLiteral(R"({"status":"bound",%1})").arg(titled) << "Fix invoices · Due 2026-12-08"
+            << "Change" << true;
+        QTest::newRow("offline appended to the title")
+            << QStringLiteral(R"({"status":"offline",%1})").arg(titled)
+            << "Fix invoices · Due 2026-12-08 · Offline · we’ll check the related task again"
+            << "Change" << true;
+        QTest::newRow("a status text replaces an empty label")
+            << R"({"status":"no_match"})"
+            << "No linked task. Your conversation can still continue."
+            << "Link Action" << false;
+        QTest::newRow("a title that is not a string") << R"({"binding":{"action":{"title":7}}})"
+                                                      << "Not linked"
+                                                      << "Link Action" << false;
+        QTest::newRow("host text is masked and one line")
+            << R"({"binding":{"action":{"title":"See\nhttps:\/\/example.com\/x"}}})"
+            << "See •••"
+            << "Change" << true;
+    }
+    void label() {
+        QFETCH(QString, association);
+        const AssociationPresentation p = associationPresentation(record(association), kEnglish);
+        QTEST(p.label, "label");
+        QTEST(p.toggleTitle, "toggle");
+        QFETCH(bool, accent);
+        QCOMPARE(p.labelColor, accent ? Theme::accent : Theme::secondary);
+        QVERIFY(p.visible);
+    }
+
+    void pickerItems() {
+        const QJsonObject r =
+            record(R"({"binding":{"action":{"id":"b","title":"B"}},"candidates":[{"id":"a","title":"A"},)"
+                   R"({"id":7,"title":"number id"},{"id":"c"},"text",{"id":"b","title":"B"}]})");
+        QCOMPARE(associationPickerItems(r), (QList<AssociationPickerItem>{{"A", "a"}, {"B", "b"}}));
+        QCOMPARE(associationPresentation(r, kEnglish).linkedActionId, QStringLiteral("b"));
+        QVERIFY(!associationPresentation({}, kEnglish).visible); // no conversation, no line
+        QVERIFY(
+            associationPickerItems(record(R"({"unavailable":true,"candidates":[{"id":"a","title":"A"}]})")).isEmpty());
+    }
+
+    void controls_data() {
+        QTest::addColumn<QString>("association");
+        QTest::addColumn<bool>("inFlight");
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<bool>("preview");
+        QTest::addColumn<bool>("pickerHasValue");
+        QTest::addColumn<QString>("enabled"); // save, unlink, refresh, cancel as 0/1
+        const char* linked = R"({"binding":{"action":{"id":"a","title":"A"}}})";
+        QTest::newRow("connected, linked, chosen") << linked << false << true << false << true << "1111";
+        QTest::newRow("nothing chosen") << linked << false << true << false << false << "0111";
+        QTest::newRow("not linked") << "{}" << false << true << false << true << "1011";
+        QTest::newRow("canCorrect false") << R"({"canCorrect":false,"binding":{"action":{"id":"a","title":"A"}}})"
+                                          << false << true << false << true << "0011";
+        QTest::newRow("unavailable") << R"({"unavailable":true,"binding":{"action":{"id":"a","title":"A"}}})" << false
+                                     << true << false << true << "0011";
+        QTest::newRow("in flight") << linked << true << true << false << true << "0000";
+        QTest::newRow("disconnected") << linked << false << false << false << true << "0001";
+        QTest::newRow("preview: no re-check") << linked << false << false << true << true << "1101";
+    }
+    void controls() {
+        QFETCH(QString, association);
+        QFETCH(bool, inFlight);
+        QFETCH(bool, connected);
+        QFETCH(bool, preview);
+        QFETCH(bool, pickerHasValue);
+        const AssociationControls c = associationControls(associationPresentation(record(association), kEnglish),
+                                                          {inFlight, connected, preview, pickerHasValue});
+        const QString enabled = QString::number(c.save) + QString::number(c.unlink) + QString::number(c.refresh) +
+                                QString::number(c.cancel);
+        QTEST(enabled, "enabled");
+    }
+
+    void refusal_data() {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("refusal");
+        const QString loading = QStringLiteral("The conversation is still loading. Reload and try again.");
+        const QString unavailable = QStringLiteral("Changes are unavailable. Reconnect and reload.");
+        const int select = int(AssociationCommand::select);
+        const int refresh = int(AssociationCommand::refresh);
+        QTest::newRow("taskId not a string")
+            << R"({"provider":"codex","session":"s1","taskId":3})" << refresh << loading;
+        QTest::newRow("offline") << compact(record(R"({"status":"offline"})")) << int(AssociationCommand::unlink)
+                                 << unavailable;
+        QTest::newRow("signed out") << compact(record(R"({"status":"signed_out"})")) << select << unavailable;
+        QTest::newRow("re-check while offline") << compact(record(R"({"status":"offline"})")) << refresh << "";
+        QTest::newRow("changeable") << compact(record(R"({"canCorrect":true})")) << select << "";
+    }
+    void refusal() {
+        QFETCH(QString, record);
+        QFETCH(int, command);
+        QTEST(associationRefusal(jsonObject(record), AssociationCommand(command), kEnglish).value_or(QString()),
+              "refusal");
+    }
+
+    // Every revision is sent back as it arrived: the host compares them with its own.
+    void fields_data() {
+        QTest::addColumn<QString>("revision");
+        QTest::newRow("integer") << "3";
+        QTest::newRow("above 2^53") << "9007199254740993";
+        QTest::newRow("negative 64-bit") << "-9223372036854775807";
+        QTest::newRow("fraction") << "2.5";
+        QTest::newRow("string") << R"("r-7")";
+        QTest::newRow("null") << "null";
+        QTest::newRow("boolean") << "true";
+        QTest::newRow("object") << R"({"etag":"x","n":[1,2]})";
+        QTest::newRow("array") << R"([1,"a",null])";
+    }
+    void fields() {
+        QFETCH(QString, revision);
+        const QJsonObject r = record(QStringLiteral(R"({"contextRevision":%1,"candidateRevision":%1,)"
+                                                    R"("binding":{"revision":%1},)"
+                                                    R"("candidates":[{"id":"a","title":"A","revision":%1}]})")
+                                         .arg(revision));
+        const QJsonObject fields = associationFields(r, std::nullopt, AssociationCommand::select, QStringLiteral("a"));
+        const QString expected =
+            QStringLiteral(R"({"actionId":"a","expectedActionRevision":%1,"expectedBindingRevision":%1,)"
+                           R"("expectedCandidateRevision":%1,"expectedContextRevision":%1,"provider":"codex",)"
+                           R"("session":"s1","taskId":"t1"})")
+                .arg(revision);
+        QCOMPARE(compact(fields), compact(jsonObject(expected)));
+        // The text on the wire, not only the value: a number above 2^53 must not pass through a double.
+        QVERIFY2(compact(fields).contains(QStringLiteral(R"("expectedBindingRevision":)") + revision),
+                 qPrintable(compact(fields)));
+    }
+
+    void fieldsFromTheReview() {
+        const QJsonObject seen = record(R"({"contextRevision":1,"candidateRevision":1,"binding":{"revision":1},)"
+                                        R"("candidates":[{"id":"a","title":"A","revision":1}]})");
+        const QJsonObject newer = record(R"({"contextRevision":2,"candidateRevision":2,"binding":{"revision":2},)"
+                                         R"("candidates":[{"id":"a","title":"A","revision":2}]})");
+        const QJsonObject fields =
+            associationFields(newer, associationReview(seen), AssociationCommand::select, QStringLiteral("a"));
+        for (const char* key : {"expectedBindingRevision", "expectedContextRevision", "expectedCandidateRevision",
+                                "expectedActionRevision"}) {
+            QCOMPARE(fields.value(QLatin1String(key)), QJsonValue(1));
+        }
+        const QJsonObject missing =
+            associationFields(jsonObject("{}"), std::nullopt, AssociationCommand::select, QStringLiteral("gone"));
+        QCOMPARE(compact(missing),
+                 QStringLiteral(R"({"actionId":"gone","expectedActionRevision":null,"expectedBindingRevision":null,)"
+                                R"("expectedCandidateRevision":null,"expectedContextRevision":null,"provider":"",)"
+                                R"("session":"","taskId":""})"));
+    }
+
+    void previewChange_data() {
+        QTest::addColumn<QString>("revision");
+        QTest::addColumn<qint64>("next");
+        QTest::newRow("integer") << "4" << qint64(5);
+        QTest::newRow("string counts as 0") << R"("r4")" << qint64(1);
+        QTest::newRow("fraction counts as 0") << "4.5" << qint64(1);
+        QTest::newRow("missing") << "null" << qint64(1);
+    }
+    void previewChange() {
+        QFETCH(QString, revision);
+        const QJsonObject association = jsonObject(
+            QStringLiteral(R"({"status":"ambiguous","binding":{"revision":%1,"origin":"match"}})").arg(revision));
+        const QJsonObject candidate = jsonObject(R"({"id":"a","title":"A"})");
+        const QJsonObject linked = previewAssociation(association, candidate);
+        QCOMPARE(linked.value(u"status").toString(), QStringLiteral("bound"));
+        const QJsonObject binding = linked.value(u"binding").toObject();
+        QTEST(binding.value(u"revision").toInteger(), "next");
+        QCOMPARE(binding.value(u"action").toObject(), candidate);
+        QCOMPARE(binding.value(u"origin").toString(), QStringLiteral("user"));
+        QCOMPARE(binding.value(u"locked").toBool(), true);
+        QVERIFY(previewAssociation(association, std::nullopt).value(u"binding").toObject().value(u"action").isNull());
+    }
+
+    // The deadline box.
+    void deadline_data() {
+        QTest::addColumn<QString>("deadline");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("enabled");
+        const char* options = R"("options":[{"id":"keep_scope"},{"id":"custom","title":"Ask the team"}])";
+        QTest::newRow("two remaining strings")
+            << R"({"status":"due","reminder":{},"remainingWork":["Deploy","Replay events"]})"
+            << "The Action is due soon"
+            << "Deploy · Replay events"
+            << "Review deadline" << true;
+        QTest::newRow("an empty array") << R"({"status":"overdue","reminder":{},"remainingWork":[]})"
+                                        << "The Action is overdue"
+                                        << "Review the remaining work and choose how to proceed."
+                                        << "Review deadline" << true;
+        QTest::newRow("one string") << R"({"status":"due","reminder":{},"remainingWork":"Deploy"})"
+                                    << "The Action is due soon"
+                                    << "Deploy"
+                                    << "Review deadline" << true;
+        QTest::newRow("decided, known option")
+            << QStringLiteral(R"({"status":"decided","reminder":{},%1,"decision":{"choice":"keep_scope"}})")
+                   .arg(options)
+            << "Decision saved"
+            << "Keep the current scope"
+            << "Change decision" << true;
+        QTest::newRow("decided, host's own option")
+            << QStringLiteral(R"({"status":"decided","reminder":{},%1,"decision":{"choice":"custom"}})").arg(options)
+            << "Decision saved"
+            << "Ask the team"
+            << "Change decision" << true;
+        QTest::newRow("decided, choice missing from options")
+            << QStringLiteral(R"({"status":"decided","reminder":{},%1,"decision":{"choice":"gone"}})").arg(options)
+            << "Decision saved"
+            << "Your choice is saved"
+            << "Change decision" << true;
+        QTest::newRow("unavailable offline") << R"({"status":"unavailable","reminder":{},"online":false})"
+                                             << "Deadline unavailable"
+                                             << "Reconnect to check the deadline."
+                                             << "Review deadline" << false;
+        QTest::newRow("unavailable online") << R"({"status":"unavailable","reminder":{}})"
+                                            << "Deadline unavailable"
+                                            << "Check the Action's date and timezone, then reload."
+                                            << "Review deadline" << false;
+        QTest::newRow("no reminder") << R"({"status":"due"})"
+                                     << "The Action is due soon"
+                                     << "Review the remaining work and choose how to proceed."
+                                     << "Review deadline" << false;
+    }
+    void deadline() {
+        QFETCH(QString, deadline);
+        QJsonObject r = record(R"({"binding":{"action":{"id":"a"}}})");
+        r.insert(QStringLiteral("actionDeadline"), jsonObject(deadline));
+        const DeadlineBox box = deadlineBox(r, false, true, kEnglish);
+        QVERIFY(box.visible);
+        QTEST(box.title, "title");
+        QTEST(box.summary, "summary");
+        QTEST(box.buttonTitle, "button");
+        QTEST(box.buttonEnabled, "enabled");
+        QVERIFY(!deadlineBox(r, true, true, kEnglish).buttonEnabled);
+        QVERIFY(!deadlineBox(r, false, false, kEnglish).buttonEnabled);
+    }
+
+    void deadlineHidden_data() {
+        QTest::addColumn<QString>("record");
+        QTest::newRow("no linked Action")
+            << R"({"actionAssociation":{"binding":{"action":null}},"actionDeadline":{"status":"due"}})";
+        QTest::newRow("status missing") << R"({"actionAssociation":{"binding":{"action":{}}},"actionDeadline":{}})";
+        QTest::newRow("unknown status")
+            << R"({"actionAssociation":{"binding":{"action":{}}},"actionDeadline":{"status":"later"}})";
+    }
+    void deadlineHidden() {
+        QFETCH(QString, record);
+        QVERIFY(!deadlineBox(jsonObject(record), false, true, kEnglish).visible);
+    }
+
+    void deadlineReviewLines() {
+        const DeadlineReview review = deadlineReview(
+            jsonObject(R"({"options":[{"id":"keep_scope"},{"id":"revise_deadline"},{"title":"no id"}],)"
+                       R"("recommendation":{"optionId":"revise_deadline"},"blocker":["Approval","Quota"]})"),
+            kEnglish);
+        QCOMPARE(review.choice, QStringLiteral("revise_deadline"));
+        QCOMPARE(review.work, QStringLiteral("Still to do: Review the original conversation."));
+        QCOMPARE(review.blocker.value_or(QString()), QStringLiteral("Blocked by: Approval · Quota"));
+        QCOMPARE(review.options.size(), 2);
+        QCOMPARE(review.options.at(1).title, QStringLiteral("Propose a new deadline · Recommended"));
+        QCOMPARE(review.options.at(0).title, QStringLiteral("Keep the current scope"));
+        // A saved decision is preselected over the recommendation.
+        QCOMPARE(deadlineReview(jsonObject(R"({"decision":{"choice":"keep_scope"},)"
+                                           R"("recommendation":{"optionId":"revise_deadline"}})"),
+                                kEnglish)
+                     .choice,
+                 QStringLiteral("keep_scope"));
+    }
+
+    void deadlineCommand() {
+        const QJsonObject snapshot = jsonObject(R"({"actionId":"a","actionRevision":9007199254740993,)"
+                                                R"("bindingRevision":"b3","reminder":{"key":["k",1],"revision":2}})");
+        const QJsonObject fields = deadlineFields(record("{}"), snapshot, QStringLiteral("R1"), QStringLiteral("x"));
+        QCOMPARE(compact(fields),
+                 QStringLiteral(R"({"actionId":"a","choice":"x","expectedActionRevision":9007199254740993,)"
+                                R"("expectedBindingRevision":"b3","expectedDecisionRevision":null,)"
+                                R"("provider":"codex","reminderKey":["k",1],"reminderRevision":2,)"
+                                R"("requestId":"R1","session":"s1","taskId":"t1"})"));
+        QVERIFY(deadlineSavable(record("{}"), snapshot, QStringLiteral("x")));
+        QVERIFY(!deadlineSavable(record("{}"), snapshot, QString()));
+        QVERIFY(!deadlineSavable(jsonObject(R"({"taskId":""})"), snapshot, QStringLiteral("x")));
+        QVERIFY(!deadlineSavable(record("{}"), jsonObject(R"({"reminder":"k"})"), QStringLiteral("x")));
+
+        const QJsonObject decided =
+            previewDeadline(jsonObject(R"({"status":"due","decision":{"revision":4}})"), "R1", "keep_scope");
+        QCOMPARE(compact(decided),
+                 QStringLiteral(R"({"decision":{"choice":"keep_scope","id":"R1","revision":5},"status":"decided"})"));
+    }
+};
+
+VODU_TEST_SUITE(ActionAssociationTest)
+#include "ActionAssociationTest.moc"
