@@ -30,6 +30,10 @@ void HostLink::send(const QString& action, bool force, const std::optional<QStri
     if (!line) {
         return;
     }
+    if (action == u"refresh") {
+        // Whoever asks to refresh wants the answer drawn, even when it repeats the last snapshot.
+        m_lastStatusFrame.clear();
+    }
     // A host that stopped reading does not make the buffer grow without bound.
     if (m_input->bytesToWrite() + line->size() > kWriteBufferLimit) {
         if (completion) {

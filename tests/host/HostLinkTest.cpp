@@ -276,6 +276,23 @@ private Q_SLOTS:
         QCOMPARE(versions.size(), 201); // the first status, then the burst
     }
 
+    // A repeated snapshot is normally not drawn again, but the answer to a refresh is.
+    void refreshedSnapshotIsDrawnEvenWhenUnchanged() {
+        ScriptedLink host(QStringLiteral("no-results"));
+        QVERIFY(host.start());
+        QSignalSpy statuses(&host.link, &HostLink::statusReceived);
+        QSignalSpy repeats(&host.link, &HostLink::statusRepeated);
+        const QByteArray frame = R"({"type":"status","status":{"n":1}})";
+        host.link.handleLine(frame);
+        host.link.handleLine(frame);
+        QCOMPARE(repeats.size(), 1);
+        const qsizetype drawn = statuses.size();
+        host.link.send(QStringLiteral("refresh"), false, std::nullopt, {}, {});
+        host.link.handleLine(frame);
+        QCOMPARE(statuses.size(), drawn + 1);
+        QCOMPARE(repeats.size(), 1);
+    }
+
     void hostEndFailsEveryWaitingCommandOnce() {
         ScriptedLink host(QStringLiteral("no-results"));
         QVERIFY(host.start());
