@@ -1,11 +1,9 @@
 #include "sessions/SessionListModel.h"
 
-SessionListModel::SessionListModel(QObject* parent) : QAbstractListModel(parent) {}
+SessionListModel::SessionListModel(QObject* parent) : KeyedRowsModel(parent) {}
 
 void SessionListModel::setEntries(QList<SessionListEntry> entries) {
-    beginResetModel();
-    m_entries = std::move(entries);
-    endResetModel();
+    replaceRows(m_entries, std::move(entries), [](const SessionListEntry& entry) -> const QString& { return entry.key; });
 }
 
 int SessionListModel::rowCount(const QModelIndex& parent) const {

@@ -242,10 +242,13 @@ void SessionsController::rebuildSessionList() {
     QList<SessionListEntry> entries;
     entries.reserve(rows.size());
     for (const SessionListRow& row : rows) {
-        SessionListEntry entry{row, {}};
+        SessionListEntry entry{row, {}, {}};
         if (row.candidateIndex) {
             const QJsonObject& record = m_model.sessionCandidates.at(*row.candidateIndex);
             entry.presentation = sessionRowPresentation(record, runIndex.find(record), m_context.copy);
+            entry.key = sessionIdentity(record);
+        } else {
+            entry.key = QStringLiteral("#") + QString::number(static_cast<int>(row.group));
         }
         entries.append(std::move(entry));
     }

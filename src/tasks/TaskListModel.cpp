@@ -3,12 +3,10 @@
 #include "model/SnapshotReading.h"
 #include "tasks/TaskStates.h"
 
-TaskListModel::TaskListModel(Copy copy, QObject* parent) : QAbstractListModel(parent), m_copy(copy) {}
+TaskListModel::TaskListModel(Copy copy, QObject* parent) : KeyedRowsModel(parent), m_copy(copy) {}
 
 void TaskListModel::setTasks(const QList<QJsonObject>& tasks) {
-    beginResetModel();
-    m_tasks = tasks;
-    endResetModel();
+    replaceRows(m_tasks, tasks, [](const QJsonObject& task) { return taskIdentity(task).value_or(QString()); });
 }
 
 int TaskListModel::rowCount(const QModelIndex& parent) const {

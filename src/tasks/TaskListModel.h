@@ -2,12 +2,13 @@
 
 #include "ui/Copy.h"
 
-#include <QAbstractListModel>
+#include "ui/KeyedRowsModel.h"
+
 #include <QJsonObject>
 #include <QList>
 
 // The rows of the task table: one per task, in the host's order.
-class TaskListModel final : public QAbstractListModel {
+class TaskListModel final : public KeyedRowsModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TaskListModel)
 
@@ -16,7 +17,7 @@ public:
 
     TaskListModel(Copy copy, QObject* parent);
 
-    // Replaces every row; the view's selection is cleared.
+    // Replaces the rows by task identity: rows that stay keep their place in the view.
     void setTasks(const QList<QJsonObject>& tasks);
     const QList<QJsonObject>& tasks() const { return m_tasks; }
 

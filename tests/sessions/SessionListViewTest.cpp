@@ -201,10 +201,14 @@ private Q_SLOTS:
         // Another parse of the same records is the same list.
         area().render(QString(many).replace(QStringLiteral(","), QStringLiteral(", ")));
         QCOMPARE(resets.count(), 0);
-        // A change of one row rebuilds it, keeping the selection.
+        // A change of one row redraws that row alone, keeping the selection and the scroll position.
+        QSignalSpy changed(table->model(), &QAbstractItemModel::dataChanged);
         area().render(QString(many).replace(QStringLiteral("Conversation 3\""), QStringLiteral("Renamed\"")));
-        QCOMPARE(resets.count(), 1);
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex().row(), changed.first().at(1).toModelIndex().row());
         QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 40"));
+        QCOMPARE(table->verticalScrollBar()->value(), scrolled);
     }
 
     // A conversation chosen for the user (a preset, a notification) is scrolled into view; one that only moves to
