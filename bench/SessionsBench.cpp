@@ -106,10 +106,10 @@ AppDelegate& controller() {
     return *app;
 }
 
-// As the host link does with one status line: parse, then render.
+// One status line through the host link, as the host's output arrives: routed (parsed unless it repeats the last
+// line), rendered, and the window laid out and painted.
 void showStatusLine(AppDelegate& app, const QByteArray& line) {
-    const QJsonObject message = QJsonDocument::fromJson(line).object();
-    app.render(message.value(QStringLiteral("status")).toObject());
+    app.link().handleLine(line);
     QCoreApplication::processEvents();
 }
 

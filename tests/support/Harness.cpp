@@ -25,10 +25,12 @@ bool TestBundle::layOut() {
     QDir().mkpath(contents + QStringLiteral("/Resources/runtime/bin"));
     QDir().mkpath(contents + QStringLiteral("/Resources/cli/src"));
     const QString launcher = contents + QStringLiteral("/MacOS/vodu");
+    const QString updateStep = contents + QStringLiteral("/Resources/install-selected-desktop.sh");
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
-    return QFile::copy(sourcePath(QStringLiteral("packaging/vodu")), launcher) &&
-           QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner) && !node.isEmpty() &&
-           QFile::link(node, contents + QStringLiteral("/Resources/runtime/bin/node"));
+    return QFile::copy(QStringLiteral(VODU_TEST_LAUNCHER), launcher) &&
+           QFile::setPermissions(launcher, QFile::permissions(launcher) | QFile::ExeOwner) &&
+           QFile::copy(sourcePath(QStringLiteral("packaging/install-selected-desktop.sh")), updateStep) &&
+           !node.isEmpty() && QFile::link(node, contents + QStringLiteral("/Resources/runtime/bin/node"));
 }
 
 TestBundle::TestBundle(const QString& hostScript) {

@@ -8,7 +8,8 @@ namespace {
 // The launcher's installer step, waiting for `pid`.
 void startStep(QProcess& step, const InstallationHome& home, const QString& pid) {
     step.setProcessEnvironment(home.environment());
-    step.start("/bin/sh", {TestBundle::sourcePath("packaging/vodu"), "--install-selected-desktop", pid});
+    step.start("/bin/sh",
+               {TestBundle::sourcePath("packaging/install-selected-desktop.sh"), "--install-selected-desktop", pid});
 }
 
 } // namespace

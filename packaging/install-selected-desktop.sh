@@ -1,6 +1,5 @@
 #!/bin/sh
-# VODU launcher: starts the local service for the desktop app, or runs the installer step of an update.
-contents=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd) || exit 1
+# The installer step of an update, run by the launcher (Contents/MacOS/vodu --install-selected-desktop PID).
 
 note() {
     echo "vodu: $(date -u +%Y-%m-%dT%H:%M:%SZ) $*" >&2
@@ -51,15 +50,11 @@ install_selected_desktop() {
 }
 
 case "${1:-}" in
---desktop-host)
-    shift
-    exec "$contents/Resources/runtime/bin/node" "$contents/Resources/cli/src/desktop-host.js" --desktop-host "$@"
-    ;;
 --install-selected-desktop)
     install_selected_desktop "${2:-}"
     ;;
 *)
-    echo "usage: vodu --desktop-host | vodu --install-selected-desktop PID" >&2
+    echo "usage: vodu --install-selected-desktop PID" >&2
     exit 2
     ;;
 esac
