@@ -46,8 +46,9 @@ class RunPaneTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // One row per situation: the lines shown (empty: hidden), the primary button (empty: hidden) and the
-    // secondary buttons that can be pressed.
+    // The chain's texts are checked row by row on the presentation value; here, that the pane shows them: the
+    // lines (empty: hidden), the primary button (empty: hidden), the secondary buttons that can be pressed, and the
+    // preview's reduced set.
     void situations_data() {
         QTest::addColumn<QJsonObject>("record");
         QTest::addColumn<bool>("fixture");
@@ -79,69 +80,6 @@ private Q_SLOTS:
                                     << ""
                                     << "Quota raised to 200 GB"
                                     << "Confirm dependency ready" << QStringList{"Replan"};
-        QTest::newRow("dependency without an id") << run(R"({"state":"blocked","canResolveDependency":true,
-            "dependencyWait":{"id":"","condition":"Quota"}})")
-                                                  << false << "A decision is needed"
-                                                  << "Needs attention"
-                                                  << ""
-                                                  << ""
-                                                  << "" << QStringList();
-        QTest::newRow("paused") << run(R"({"state":"paused","canResume":true,"reason":"Paused before the weekend."})")
-                                << false << "This conversation is paused"
-                                << "Paused"
-                                << "Paused before the weekend."
-                                << ""
-                                << "Resume task" << QStringList();
-        QTest::newRow("unknown state") << run(R"({"state":"waiting_for_parts"})") << false << "A decision is needed"
-                                       << "Waiting For Parts"
-                                       << ""
-                                       << ""
-                                       << "" << QStringList();
-        QTest::newRow("manual recovery") << run(R"({"state":"exhausted","capability":"manual_recovery",
-            "canReplan":true,"reason":"Provider session ended"})")
-                                         << false << "Continue in the original conversation"
-                                         << "Needs a decision"
-                                         << "Stop supervision and choose a new supported conversation."
-                                         << ""
-                                         << "" << QStringList{"Replan"};
-        QTest::newRow("verification") << run(R"({"state":"verification_pending","verification":{"pending":["c1"]},
-            "acceptanceCriteria":[{"id":"c1","description":"Docs reviewed","check":{"type":"manual"}}]})")
-                                      << false << "Verify the remaining criterion"
-                                      << "Verification needed"
-                                      << ""
-                                      << ""
-                                      << "Verify criterion" << QStringList();
-        QTest::newRow("reported done") << run(R"({"state":"reported_done"})") << false << "Reported complete"
-                                       << "Not independently verified"
-                                       << "The original conversation reports no remaining work. Review the "
-                                          "result and evidence if needed."
-                                       << ""
-                                       << "" << QStringList();
-        QTest::newRow("completed") << run(R"({"state":"completed"})") << false << "Task completed"
-                                   << "Completed"
-                                   << ""
-                                   << ""
-                                   << "" << QStringList();
-        QTest::newRow("active, nothing to do")
-            << run(R"({"state":"active","canPause":true})") << false << "VODU is taking care of it"
-            << "In progress"
-            << "No action needed. We’ll ask if a decision needs you."
-            << ""
-            << "" << QStringList();
-
-        // The preview keeps only the dependency, approval and handoff buttons usable, so it can be walked through.
-        QTest::newRow("preview approval") << run(approval) << true << "Your decision needed"
-                                          << "Waiting for your approval"
-                                          << "Staging cluster"
-                                          << ""
-                                          << "Review request" << QStringList();
-        QTest::newRow("preview dependency") << run(R"({"state":"blocked","canResolveDependency":true,"canReplan":true,
-            "dependencyWait":{"id":"w1","condition":"Quota"}})")
-                                            << true << "Waiting for an external dependency"
-                                            << "Needs attention"
-                                            << ""
-                                            << "Quota"
-                                            << "Confirm dependency ready" << QStringList();
         QTest::newRow("preview handoff") << run(R"({"state":"recovery_required","canResume":true,
             "approvedAction":{"id":"x1","action":{"kind":"destructive"}}})")
                                          << true << "Continue in Codex"

@@ -260,21 +260,6 @@ private Q_SLOTS:
         }
     }
 
-    void settingsGroupShowsPauseAndStop() {
-        const QJsonObject record = run(R"({"state":"active","canPause":true,"canStop":true,"canReplan":true})");
-        RunPaneMemory memory;
-        memory.selectedIdentity = "codex|s1|t1";
-        memory.settingsOpen = true;
-        const RunPresentation open = present(record, false, true, std::nullopt, memory);
-        QVERIFY(open.pause.visible && open.stop.visible && open.replan.visible && open.replanAttentionTint);
-        QVERIFY(open.settingsGroupVisible && !open.runChanged);
-        // Another run closes the groups, so pause and stop go with them.
-        memory.selectedIdentity = "codex|s0|t0";
-        const RunPresentation other = present(record, false, true, std::nullopt, memory);
-        QVERIFY(other.runChanged && !other.memory.settingsOpen && !other.pause.visible && !other.stop.visible);
-        QCOMPARE(other.memory.selectedIdentity, QStringLiteral("codex|s1|t1"));
-    }
-
     // The policy the user picked survives re-renders of the same run until the host reports another policy.
     void policyPicker_data() {
         QTest::addColumn<QString>("shownFor");
