@@ -15,12 +15,14 @@ function shorten(text, max) {
 }
 
 // Turns one input line into exactly one result (or, without a usable id, a note on stderr).
+// `registry`: the actions by name, or a function that gives them when the first command needs them.
 function createDispatcher({ registry, context, reply, log }) {
+  const actions = typeof registry === 'function' ? registry : () => registry;
   function run(cmd) {
     if (typeof cmd.action !== 'string' || cmd.action.length === 0) return { ok: false, message: 'The request has no action.' };
     if ('force' in cmd && typeof cmd.force !== 'boolean') return { ok: false, message: 'The field "force" must be true or false.' };
     if ('taskKey' in cmd && typeof cmd.taskKey !== 'string') return { ok: false, message: 'The field "taskKey" must be text.' };
-    const handler = registry[cmd.action];
+    const handler = actions()[cmd.action];
     if (!handler) return { ok: false, message: `Unknown action "${shorten(cmd.action, 60)}".` };
     try {
       const outcome = handler(cmd, context) || {};

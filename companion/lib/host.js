@@ -12,14 +12,24 @@ const { HostState } = require('./state');
 const { startLive } = require('./live');
 const { createDispatcher, buildRegistry } = require('./commands');
 const { refuse } = require('./fields');
-const registry = require('./actions');
-const { Discovery, discoveryWanted } = require('./discovery');
+const { discoveryWanted } = require('./discovery/wanted');
 
 // With discovered conversations the host reports only what is real on this computer; the scenario's
 // simulated sign-in, provider, plug-in and update flows would invent state, so they are declined.
 const SIMULATED = ['reconnect', 'login', 'codex_login', 'claude_login', 'codex_hooks', 'claude_hooks', 'install_plugins', 'check_update', 'update'];
 const NOT_HERE = 'Not available here: this service only lists the conversations found on this computer.';
-const discoveryRegistry = buildRegistry(registry, Object.fromEntries(SIMULATED.map((name) => [name, () => refuse(NOT_HERE)])));
+
+// The actions are loaded with the first command, after the first status is out.
+let loadedRegistry = null;
+function actionRegistry(discovering) {
+  if (!loadedRegistry) {
+    const registry = require('./actions');
+    loadedRegistry = discovering
+      ? buildRegistry(registry, Object.fromEntries(SIMULATED.map((name) => [name, () => refuse(NOT_HERE)])))
+      : registry;
+  }
+  return loadedRegistry;
+}
 
 function envMs(env, name, fallback, min, log) {
   const raw = env[name];
@@ -145,6 +155,7 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
 
   state = new HostState({ scenario, stepMs, onChange: scheduleStatus });
   if (discovering) {
+    const { Discovery } = require('./discovery');
     discovery = new Discovery({
       env,
       log,
@@ -182,7 +193,7 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
     shutdown: finish,
     sendTaskDetail: (taskKey, task) => writer.write({ type: 'task_detail', taskKey, task }),
   };
-  const handleLine = createDispatcher({ registry: discovering ? discoveryRegistry : registry, context, reply, log });
+  const handleLine = createDispatcher({ registry: () => actionRegistry(discovering), context, reply, log });
   const reader = new LineReader(MAX_FRAME_BYTES, (line) => {
     if (!closing) handleLine(line);
   }, () => log('skipped an input line over the size cap'));

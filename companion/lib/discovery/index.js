@@ -11,6 +11,7 @@ const { recordsIn } = require('./lines');
 const { openWriters } = require('./proc');
 const { verdict, sessionRecord } = require('./judge');
 const tools = require('./tools');
+const { discoveryWanted, homeOf } = require('./wanted');
 
 // Finds the user's own Claude Code and Codex conversations and reports them as session records. Read-only:
 // provider files are opened for reading, never written, locked or moved.
@@ -24,25 +25,6 @@ const LIVE_WINDOW_MS = 24 * 60 * 60 * 1000;
 const WRITER_GRACE_MS = 60 * 1000;
 const LINK_CHECK_MS = 10 * 60 * 1000;
 const MAX_WATCHES = 256;
-const SETTINGS = new Set(['auto', 'on', 'off']);
-
-function homeOf(env) {
-  return env.HOME ? path.resolve(env.HOME) : os.homedir();
-}
-
-// Whether the host reports discovered conversations instead of playing a scenario: never when a scenario is
-// named; "off" and "on" as set; otherwise when either provider's folder exists.
-function discoveryWanted(env, log = () => {}, io = fs) {
-  let setting = String(env.VODU_HOST_DISCOVERY || 'auto').trim().toLowerCase();
-  if (!SETTINGS.has(setting)) {
-    log(`ignored VODU_HOST_DISCOVERY=${env.VODU_HOST_DISCOVERY}: expected auto, on or off`);
-    setting = 'auto';
-  }
-  if (env.VODU_HOST_SCENARIO || setting === 'off') return false;
-  if (setting === 'on') return true;
-  const home = homeOf(env);
-  return PROVIDERS.some((p) => io.existsSync(p.locate(env, home).root));
-}
 
 function describeError(error) {
   if (error.code === 'EACCES' || error.code === 'EPERM') return 'permission denied';
