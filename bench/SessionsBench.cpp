@@ -3,6 +3,7 @@
 // window lay out and paint. "Changed" alternates two snapshots that differ in one conversation, so the list is
 // rebuilt every time; "Heartbeat" repeats the last snapshot unchanged, as the host does when nothing happened.
 #include "app/AppDelegate.h"
+#include "host/HostLink.h"
 #include "platform/QtPlatform.h"
 #include "sessions/SessionsController.h"
 

@@ -75,6 +75,9 @@ private:
     void renderDeliveryDetails(const QJsonObject& run);
     // A run of an auto-continue conversation: the details body holds the conversation's compact summary instead.
     void showCompactSessionDetails(const QJsonObject& session, const QJsonObject& run);
+    void clearDetailsBody();
+    // Whether the details body already shows `key` (what it was built from); if not, it is noted as shown.
+    bool detailsBodyShows(const QJsonObject& key);
     void setActionButtonsEnabled(bool enabled);
     bool confirm(const DeliveryAlert& alert);
     void sendDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request);
@@ -83,6 +86,7 @@ private:
 
     AppContext& m_context;
     SupervisionModel& m_model;
+    QJsonObject m_detailsBodyKey; // what the details body was last built from; empty: nothing
     SupervisionHome& m_home;
     UnderstandingPanel& m_understanding;
     ActionAssociationArea& m_association;

@@ -64,16 +64,19 @@ void DeliveryController::applyRunPresentation(const QJsonObject& run, const std:
     m_association.renderActionAssociation(run);
     m_home.setRunControlsHidden(false);
     m_home.setDeliveryPrimaryHidden(false);
-    if (p.memory.detailsOpen) {
+    const bool compact = p.compactSessionDetails && session;
+    if (compact) {
+        // Drawn below, once the run's lines are in place.
+    } else if (p.memory.detailsOpen) {
         renderDeliveryDetails(run);
     } else {
         // Drawn when the group opens; a closed group holds nothing to keep up to date.
-        clearDeliveryDetails(m_home.deliveryDetailsBody());
+        clearDetailsBody();
     }
     m_primaryAction = p.primaryAction;
     applyCommonPresentation(p);
     m_home.setReplanTint(p.replanAttentionTint);
-    if (p.compactSessionDetails && session) {
+    if (compact) {
         showCompactSessionDetails(session->record, run);
     }
     if (p.hideOriginalSessionButton) {
@@ -87,7 +90,7 @@ void DeliveryController::applyEmptyPresentation(const RunPresentation& p) {
     m_understanding.hide();
     m_association.renderActionAssociation(QJsonObject());
     m_home.setRunControlsHidden(true);
-    clearDeliveryDetails(m_home.deliveryDetailsBody());
+    clearDetailsBody();
     m_home.setActionMessage(QString());
     m_primaryAction = p.primaryAction;
     applyCommonPresentation(p);
@@ -121,18 +124,39 @@ void DeliveryController::applyCommonPresentation(const RunPresentation& p) {
     m_home.setDeliveryPrimaryHidden(!p.primaryVisible);
 }
 
+// The body is rebuilt only when what it should show changed: a heartbeat repeating the same run keeps its views.
+bool DeliveryController::detailsBodyShows(const QJsonObject& key) {
+    if (m_detailsBodyKey == key) {
+        return true;
+    }
+    m_detailsBodyKey = key;
+    return false;
+}
+
+void DeliveryController::clearDetailsBody() {
+    if (!detailsBodyShows(QJsonObject())) {
+        clearDeliveryDetails(m_home.deliveryDetailsBody());
+    }
+}
+
 void DeliveryController::renderDeliveryDetails(const QJsonObject& run) {
     m_home.setDetailsTabsVisible(true);
     m_home.setDetailsTab(m_deliveryDetailsIndex);
+    if (detailsBodyShows({{QStringLiteral("run"), run}, {QStringLiteral("tab"), m_deliveryDetailsIndex}})) {
+        return;
+    }
     showDetailSections(m_home.deliveryDetailsBody(), deliveryDetails(run, m_deliveryDetailsIndex, m_context.copy),
                        m_context.copy);
 }
 
 void DeliveryController::showCompactSessionDetails(const QJsonObject& session, const QJsonObject& run) {
-    QWidget* body = m_home.deliveryDetailsBody();
-    clearDeliveryDetails(body);
     m_understanding.hide();
     m_home.setDetailsTabsVisible(false);
+    if (detailsBodyShows({{QStringLiteral("run"), run}, {QStringLiteral("session"), session}})) {
+        return;
+    }
+    QWidget* body = m_home.deliveryDetailsBody();
+    clearDeliveryDetails(body);
     renderCompactSessionDetails(
         session, run, m_context.copy,
         [body](const QString& title, const QList<QWidget*>& views) { addDetailSection(body, title, views); },

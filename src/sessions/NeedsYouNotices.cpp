@@ -21,11 +21,12 @@ QList<NeedsYouNotice> needsYouNotices(const QList<QJsonObject>& sessions, const 
                                       const Copy& copy) {
     QList<NeedsYouNotice> notices;
     QSet<QString> toldConversations;
+    const SessionRunIndex runIndex(runs);
     for (const QJsonObject& session : sessions) {
-        if (sessionListGroup(session, runs) != SessionGroup::needsYou) {
+        if (sessionListGroup(session, runIndex) != SessionGroup::needsYou) {
             continue;
         }
-        const std::optional<QJsonObject> run = matchingSessionRun(session, runs);
+        const std::optional<QJsonObject> run = runIndex.find(session);
         std::optional<QString> reason =
             safeMessage(stringAt(objectAt(session, u"analysis"), u"reason"), kShortTextLimit);
         if (!reason && run) {

@@ -62,6 +62,11 @@ SessionGroup sessionListGroup(const QJsonObject& session, const QList<QJsonObjec
     return boolAt(session, u"autoContinue") ? SessionGroup::autoContinue : sessionGroup(session, runs);
 }
 
+SessionGroup sessionListGroup(const QJsonObject& session, const SessionRunIndex& runs) {
+    return boolAt(session, u"autoContinue") ? SessionGroup::autoContinue
+                                            : groupWithRun(session, [&] { return runs.find(session); });
+}
+
 QString sessionGroupHeading(SessionGroup group, const Copy& copy) {
     switch (group) {
     case SessionGroup::autoContinue:
@@ -103,8 +108,7 @@ QList<SessionListRow> sessionListRows(const QList<QJsonObject>& records, const Q
     groups.reserve(records.size());
     matches.reserve(records.size());
     for (const QJsonObject& record : records) {
-        groups.append(boolAt(record, u"autoContinue") ? SessionGroup::autoContinue
-                                                      : groupWithRun(record, [&] { return runIndex.find(record); }));
+        groups.append(sessionListGroup(record, runIndex));
         matches.append(sessionMatchesSearch(record, query, locale));
     }
     QList<SessionListRow> rows;

@@ -20,6 +20,9 @@ enum class SessionGroup { autoContinue = -1, needsYou = 0, supervising = 1, conv
 SessionGroup sessionGroup(const QJsonObject& session, const QList<QJsonObject>& runs);
 // Where the record is listed: "Auto-continue" when it is on, else its own group.
 SessionGroup sessionListGroup(const QJsonObject& session, const QList<QJsonObject>& runs);
+// The same with the runs looked up by conversation, for many sessions at once.
+class SessionRunIndex;
+SessionGroup sessionListGroup(const QJsonObject& session, const SessionRunIndex& runs);
 QString sessionGroupHeading(SessionGroup group, const Copy& copy);
 
 struct SessionListRow {

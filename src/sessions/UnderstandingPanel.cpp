@@ -22,6 +22,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace {
 
 // The check mark before a progress item, drawn in the secondary colour of the appearance shown.
@@ -189,6 +191,21 @@ void UnderstandingPanel::hide() {
     }
 }
 
+void UnderstandingPanel::showProgressItems(const QStringList& items) {
+    clearStack(m_progressItems);
+    for (const QString& item : items) {
+        auto* texts = settingsStack({}, 4);
+        auto* itemLabel = hostLabel(texts, "understandingProgressItem", Theme::text, 14);
+        itemLabel->setText(item);
+        auto* note = fixedLabel(texts, "understandingProgressNote",
+                                m_context.copy.text("元の会話からの報告", "Reported in the original conversation"),
+                                Theme::secondary, 12);
+        texts->addView(itemLabel);
+        texts->addView(note);
+        addRow(m_progressItems, row(m_progressItems, 16, new CheckMark(nullptr), texts));
+    }
+}
+
 void UnderstandingPanel::renderUnderstanding(const QJsonObject& run) {
     if (!m_group) {
         return;
@@ -210,32 +227,33 @@ void UnderstandingPanel::renderUnderstanding(const QJsonObject& run) {
     m_goal->setToolTip(Qt::convertFromPlainText(p.goal)); // shown literally, markup and all
     m_goal->setHidden(p.goal.isEmpty());
 
-    clearStack(m_sourceRows);
-    for (const UnderstandingSource& source : p.sources) {
-        auto* label = hostLabel(nullptr, "understandingSourceLabel", Theme::secondary, 12);
-        label->setText(source.label);
-        label->setFixedWidth(112);
-        auto* snippet = hostLabel(nullptr, "understandingSourceSnippet", Theme::secondary, 13);
-        snippet->setText(source.snippet);
-        addRow(m_sourceRows, named(row(m_sourceRows, 16, label, snippet), "understandingSourceRow"));
+    // The lists are rebuilt only when they changed: a heartbeat repeating the same run keeps their views.
+    if (p.sources != m_shownSources) {
+        m_shownSources = p.sources;
+        clearStack(m_sourceRows);
+        for (const UnderstandingSource& source : p.sources) {
+            auto* label = hostLabel(nullptr, "understandingSourceLabel", Theme::secondary, 12);
+            label->setText(source.label);
+            label->setFixedWidth(112);
+            auto* snippet = hostLabel(nullptr, "understandingSourceSnippet", Theme::secondary, 13);
+            snippet->setText(source.snippet);
+            addRow(m_sourceRows, named(row(m_sourceRows, 16, label, snippet), "understandingSourceRow"));
+        }
     }
     m_sourceRows->setHidden(p.sources.isEmpty());
 
-    clearStack(m_progressItems);
-    for (const QString& item : p.progressItems) {
-        auto* texts = settingsStack({}, 4);
-        auto* itemLabel = hostLabel(texts, "understandingProgressItem", Theme::text, 14);
-        itemLabel->setText(item);
-        auto* note =
-            fixedLabel(texts, "understandingProgressNote",
-                       copy.text("元の会話からの報告", "Reported in the original conversation"), Theme::secondary, 12);
-        texts->addView(itemLabel);
-        texts->addView(note);
-        addRow(m_progressItems, row(m_progressItems, 16, new CheckMark(nullptr), texts));
+    if (p.progressItems != m_shownProgressItems) {
+        m_shownProgressItems = p.progressItems;
+        showProgressItems(p.progressItems);
     }
     m_progressItems->setHidden(p.progressItems.isEmpty());
 
-    for (const auto& [stack, items] : {std::pair{m_doneItems, &p.done}, std::pair{m_remainingItems, &p.remaining}}) {
+    for (const auto& [stack, items, shown] : {std::tuple{m_doneItems, &p.done, &m_shownDone},
+                                              std::tuple{m_remainingItems, &p.remaining, &m_shownRemaining}}) {
+        if (*items == *shown) {
+            continue;
+        }
+        *shown = *items;
         clearStack(stack);
         for (const QString& item : *items) {
             auto* label = hostLabel(stack, "understandingWorkItem", Theme::secondary, 13);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sessions/Understanding.h"
+
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -36,9 +38,15 @@ Q_SIGNALS:
 private:
     QWidget* buildProgressGroup(QWidget* parent);
     QWidget* buildPanel(QWidget* parent);
+    void showProgressItems(const QStringList& items);
 
     AppContext& m_context;
     const SupervisionModel& m_model;
+    // What the lists were last built from.
+    QList<UnderstandingSource> m_shownSources;
+    QStringList m_shownProgressItems;
+    QStringList m_shownDone;
+    QStringList m_shownRemaining;
     // The run's task and question the answer field belongs to; another one empties the field.
     QString m_answerQuestionIdentity;
 

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QLayout>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -154,6 +155,29 @@ private Q_SLOTS:
         QCOMPARE(pane.view<QComboBox>("deliveryPolicyPicker")->currentData().toString(), QStringLiteral("balanced"));
         pane.click("deliverySettingsToggle");
         QVERIFY(!pane.visible("deliverySettingsGroup"));
+    }
+
+    // A heartbeat repeating the same run keeps the views of its details and conversation summary; a change
+    // rebuilds them.
+    void unchangedRunKeepsItsDetailViews() {
+        RunPane pane;
+        pane.model.sessionCandidates = {runRecord(R"({"provider":"codex","session":"s1","autoContinue":true,
+            "analysis":{"state":"continue","reason":"Two checks open","nextAction":"Run CI"}})")};
+        const auto detailSection = [&pane] { return QPointer<QWidget>(pane.view<QWidget>("deliveryDetailSection")); };
+        for (const char* extra : {R"({"state":"active"})", R"({"state":"active","session":"s2"})"}) {
+            pane.show({run(extra)});
+            pane.click("deliveryDetailsToggle");
+            const QPointer<QWidget> before = detailSection();
+            QVERIFY(before);
+            pane.refresh({run(extra)});
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCOMPARE(detailSection(), before);
+            QJsonObject changed = run(extra);
+            changed.insert(QStringLiteral("objective"), QStringLiteral("Something else"));
+            pane.refresh({changed});
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!before);
+        }
     }
 
     void changeOfRunClosesDetailsAndSettings() {
