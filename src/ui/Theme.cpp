@@ -145,6 +145,11 @@ void setWindowAppearance(QWidget* window, Appearance appearance) {
         return;
     }
     systemAppearance(); // remembered before the application palette below changes it
+    const QVariant current = window->property(kAppearanceProperty);
+    if (current.isValid() && current.toInt() == static_cast<int>(appearance) &&
+        window->palette() == paletteFor(appearance) && QApplication::palette() == window->palette()) {
+        return; // restyling every view again would change nothing
+    }
     window->setProperty(kAppearanceProperty, static_cast<int>(appearance));
     // A window with our style sheet gets the new appearance's sheet first: repolishing restores the palette a widget
     // had when it was first polished.

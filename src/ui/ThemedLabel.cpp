@@ -63,6 +63,7 @@ void ThemedLabel::setMaximumLines(int lines) {
         return;
     }
     m_maxLines = lines;
+    m_heightForWidth.width = -1;
     updateGeometry();
     update();
 }
@@ -89,12 +90,18 @@ int ThemedLabel::heightForWidth(int width) const {
     if (m_collapses && text().isEmpty()) {
         return 0;
     }
-    const int natural = QLabel::heightForWidth(width);
-    if (m_maxLines > 0 && wordWrap()) {
-        const QMargins margins = contentsMargins();
-        return std::min(natural, m_maxLines * fontMetrics().lineSpacing() + margins.top() + margins.bottom());
+    HeightForWidth& cached = m_heightForWidth;
+    const QMargins margins = contentsMargins();
+    if (cached.width == width && cached.wordWrap == wordWrap() && cached.format == textFormat() &&
+        cached.margins == margins && cached.text == text() && cached.font == font()) {
+        return cached.height;
     }
-    return natural;
+    int height = QLabel::heightForWidth(width);
+    if (m_maxLines > 0 && wordWrap()) {
+        height = std::min(height, m_maxLines * fontMetrics().lineSpacing() + margins.top() + margins.bottom());
+    }
+    cached = {width, text(), font(), margins, wordWrap(), textFormat(), height};
+    return height;
 }
 
 QSize ThemedLabel::minimumSizeHint() const {

@@ -39,4 +39,15 @@ private:
     Qt::TextElideMode m_elideMode = Qt::ElideRight;
     int m_maxLines = 0;
     bool m_collapses = false;
+    // Layouts ask for the same width many times in one pass, and each answer lays the text out again.
+    struct HeightForWidth {
+        int width = -1;
+        QString text;
+        QFont font;
+        QMargins margins;
+        bool wordWrap = false;
+        Qt::TextFormat format = Qt::PlainText;
+        int height = 0;
+    };
+    mutable HeightForWidth m_heightForWidth;
 };
