@@ -15,12 +15,11 @@
 #include <QJsonObject>
 #include <QTest>
 
-#include <memory>
-
 namespace {
 
 QJsonObject g_template;
-std::unique_ptr<Harness> g_harness;
+// Made once and never destroyed: the run ends by exiting, and the app must not outlive its QApplication.
+Harness* g_harness = nullptr;
 
 QJsonValue mutated(FuzzedDataProvider& input, const QJsonValue& value, int depth);
 
@@ -90,13 +89,13 @@ void click(const char* name) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("LANG", "C.UTF-8");
-    static const std::unique_ptr<QApplication> application = std::make_unique<QApplication>(*argc, *argv);
+    new QApplication(*argc, *argv);
     QFile fixture(TestBundle::sourcePath(QStringLiteral("fixtures/preview-en.json")));
     FUZZ_CHECK(fixture.open(QIODevice::ReadOnly), "the preview data cannot be read");
     g_template = objectAt(QJsonDocument::fromJson(fixture.readAll()).object(), u"status");
     FUZZ_CHECK(!g_template.isEmpty(), "the preview data has no status");
     // One app for the whole run, as a long session sees snapshot after snapshot.
-    g_harness = std::make_unique<Harness>();
+    g_harness = new Harness();
     g_harness->app().showWindow();
     return 0;
 }
