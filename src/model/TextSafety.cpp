@@ -71,11 +71,10 @@ const std::array<Redaction, 8>& redactions() {
     constexpr auto caseless = QRegularExpression::CaseInsensitiveOption;
     static const std::array<Redaction, 8> list{{
         // A bearer credential after any white space, tabs and ideographic spaces included; a scheme written twice
-        // ("Bearer Bearer x") still leads to the credential. A scheme followed by "://" is an address, left whole to
-        // the address patterns, and a word followed by a separator names the value after it ("Bearer token: x",
-        // "Bearer password=x"), which goes too: masking only the word would keep the rest readable. Padding ("==")
-        // ends the credential only at the end of the word.
-        {compiled("(?<![a-z0-9_-])bearer(?:\\s+bearer(?=\\s))*\\s+(?![a-z][a-z0-9+.-]*://)[a-z0-9._~+/-]+"
+        // ("Bearer Bearer x") still leads to the credential. A word followed by a separator names the value after
+        // it ("Bearer token: x", "Bearer password=x", "Bearer https://x/?code=y"), which goes too: masking only the
+        // word would keep the rest readable. Padding ("==") ends the credential only at the end of the word.
+        {compiled("(?<![a-z0-9_-])bearer(?:\\s+bearer(?=\\s))*\\s+[a-z0-9._~+/-]+"
                   "(?:=*(?![^\\s])|[:=\uFF1A\uFF1D][^\\s]*(?:(?<=[:=\uFF1A\uFF1D])\\s+[^\\s]+)*)?",
                   caseless),
          kMask,
@@ -113,11 +112,10 @@ const std::array<Redaction, 8>& redactions() {
 }
 
 // "Basic" and a word is too common in English to mask on sight; a Basic credential is the base64 of "user:password",
-// so only a word that decodes to something with a colon is masked, and never the scheme of an address.
+// so only a word that decodes to something with a colon is masked; an address glued to it goes with it.
 void maskBasicCredentials(QString& text, const TextTraits& traits) {
-    static const QRegularExpression credential =
-        compiled("(?<![a-z0-9_-])basic\\s+(?![a-z][a-z0-9+.-]*://)([a-z0-9+/_-]+)(={0,2})",
-                 QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression credential = compiled(
+        "(?<![a-z0-9_-])basic\\s+([a-z0-9+/_-]+)(={0,2})(?:://[^\\s]*)?", QRegularExpression::CaseInsensitiveOption);
     if (!credential.isValid() || traits.folded.find("basic") == std::string::npos) {
         return;
     }

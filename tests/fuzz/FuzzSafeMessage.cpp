@@ -89,6 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Nothing is left to mask in what was shown whole.
     if (limit == kLongTextLimit) {
         const std::optional<QString> again = safeMessage(shown, limit);
+        if (qEnvironmentVariableIsSet("VODU_FUZZ_SHOW")) {
+            fuzz::show("again", again.value_or(QStringLiteral("(absent)")));
+        }
         FUZZ_CHECK(again == shown, "masking the shown text again changed it");
     }
     return 0;
