@@ -20,7 +20,6 @@ if [ "$sanitize" -eq 1 ]; then
     VODU_BUILD_TYPE=Debug build_app -DVODU_SANITIZE=ON
     # Every process the tests start (the app, its launcher) inherits these.
     export ASAN_OPTIONS="detect_leaks=1"
-    export LSAN_OPTIONS="suppressions=$repo_root/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     echo "== App tests (AddressSanitizer, UndefinedBehaviorSanitizer) =="
     cd "$build_dir"

@@ -73,9 +73,10 @@ const std::array<Redaction, 8>& redactions() {
         // A bearer credential after any white space, tabs and ideographic spaces included; a scheme written twice
         // ("Bearer Bearer x") still leads to the credential. A word followed by a separator names the value after
         // it ("Bearer token: x", "Bearer password=x", "Bearer https://x/?code=y"), which goes too: masking only the
-        // word would keep the rest readable. Padding ("==") ends the credential only at the end of the word.
+        // word would keep the rest readable. Equals signs not followed by a value are padding ("abc=="): the
+        // credential ends there, and a key written straight after it stays for the key pattern.
         {compiled("(?<![a-z0-9_-])bearer(?:\\s+bearer(?=\\s))*\\s+[a-z0-9._~+/-]+"
-                  "(?:=*(?![^\\s])|[:=\uFF1A\uFF1D][^\\s]*(?:(?<=[:=\uFF1A\uFF1D])\\s+[^\\s]+)*)?",
+                  "(?:(?:[:\uFF1A\uFF1D]|=(?=[a-z0-9._~+/-]))[^\\s]*(?:(?<=[:=\uFF1A\uFF1D])\\s+[^\\s]+)*|=*)",
                   caseless),
          kMask,
          {"bearer"}},
