@@ -155,8 +155,7 @@ QWidget* UnderstandingPanel::buildPanel(QWidget* parent) {
     auto* grid = new QHBoxLayout(m_workGrid);
     grid->setContentsMargins(0, 6, 0, 0);
     grid->setSpacing(16);
-    const auto workColumn = [this, grid](const char* name, const QString& title, QWidget*& items,
-                                         const char* itemsName) {
+    const auto workColumn = [grid](const char* name, const QString& title, QWidget*& items, const char* itemsName) {
         auto* view = named(settingsStack({}, 6), name);
         auto* heading = fixedLabel(view, "understandingWorkHeading", title, Theme::secondary, 12, QFont::Medium);
         items = named(settingsStack({}, 8), itemsName);
