@@ -1,7 +1,7 @@
 // The whole app, offscreen, rendering snapshots shaped like the host's: every record of the preview data, with any
 // text field replaced by hostile text, values of the wrong type, records dropped or repeated. Each snapshot goes
 // through the host link as one frame, then the Sessions and Tasks pages, a selected conversation with its details
-// and a task's detail are drawn. Crashes, sanitizer reports and Qt warnings about the app's own misuse are findings.
+// and a task's detail are drawn. Crashes and sanitizer reports are findings.
 #include "FuzzSupport.h"
 #include "Harness.h"
 #include "model/RecordIdentity.h"
