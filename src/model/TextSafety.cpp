@@ -70,8 +70,16 @@ QRegularExpression compiled(const char* pattern, QRegularExpression::PatternOpti
 const std::array<Redaction, 8>& redactions() {
     constexpr auto caseless = QRegularExpression::CaseInsensitiveOption;
     static const std::array<Redaction, 8> list{{
-        // A bearer credential after any white space, tabs and ideographic spaces included.
-        {compiled("(?<![a-z0-9_-])bearer\\s+[a-z0-9._~+/-]+=*", caseless), kMask, {"bearer"}},
+        // A bearer credential after any white space, tabs and ideographic spaces included; a scheme written twice
+        // ("Bearer Bearer x") still leads to the credential. A word followed by a separator names the value after
+        // it ("Bearer token: x", "Bearer password=x", "Bearer https://x/?code=y"), which goes too: masking only the
+        // word would keep the rest readable. Equals signs not followed by a value are padding ("abc=="): the
+        // credential ends there, and a key written straight after it stays for the key pattern.
+        {compiled("(?<![a-z0-9_-])bearer(?:\\s+bearer(?=\\s))*\\s+[a-z0-9._~+/-]+"
+                  "(?:(?:[:\uFF1A\uFF1D]|=(?=[a-z0-9._~+/-]))[^\\s]*(?:(?<=[:=\uFF1A\uFF1D])\\s+[^\\s]+)*|=*)",
+                  caseless),
+         kMask,
+         {"bearer"}},
         // A value whose key names a secret: PGPASSWORD=x, "client_secret": "x", X-Api-Key: x, Authorization: Basic x.
         // A value that ends in a separator ran into the next key, whose own value follows the space: it goes too.
         {compiled("(?<![a-z0-9_.-])[a-z0-9_.-]*(?:api[_-]?key|token|secret|passw(?:or)?d|authorization|access[_-]?key)"
@@ -105,10 +113,10 @@ const std::array<Redaction, 8>& redactions() {
 }
 
 // "Basic" and a word is too common in English to mask on sight; a Basic credential is the base64 of "user:password",
-// so only a word that decodes to something with a colon is masked.
+// so only a word that decodes to something with a colon is masked; an address glued to it goes with it.
 void maskBasicCredentials(QString& text, const TextTraits& traits) {
-    static const QRegularExpression credential =
-        compiled("(?<![a-z0-9_-])basic\\s+([a-z0-9+/_-]+)(={0,2})", QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression credential = compiled(
+        "(?<![a-z0-9_-])basic\\s+([a-z0-9+/_-]+)(={0,2})(?:://[^\\s]*)?", QRegularExpression::CaseInsensitiveOption);
     if (!credential.isValid() || traits.folded.find("basic") == std::string::npos) {
         return;
     }
@@ -132,6 +140,20 @@ void maskBasicCredentials(QString& text, const TextTraits& traits) {
     if (copied > 0) {
         masked += QStringView(text).mid(copied);
         text = masked;
+    }
+}
+
+// The patterns do not search text that is not valid UTF-16, so an unpaired surrogate (JSON may carry one as an escape)
+// would keep everything around it from being masked. It becomes U+FFFD, as a decoder shows it.
+void replaceLoneSurrogates(QString& text) {
+    const qsizetype size = text.size();
+    for (qsizetype index = 0; index < size; ++index) {
+        const QChar character = text.at(index);
+        if (character.isHighSurrogate() && index + 1 < size && text.at(index + 1).isLowSurrogate()) {
+            ++index;
+        } else if (character.isSurrogate()) {
+            text[index] = QChar::ReplacementCharacter;
+        }
     }
 }
 
@@ -162,6 +184,7 @@ std::optional<QString> safeMessage(const std::optional<QString>& text, int limit
     if (result.isEmpty()) {
         return std::nullopt;
     }
+    replaceLoneSurrogates(result);
     const TextTraits traits = traitsOf(result);
     // Basic credentials go first: a long one would otherwise be cut by the other patterns into pieces that no longer
     // decode, and a piece could stay visible.

@@ -115,9 +115,12 @@ void Parser::scanBackticks(qsizetype& index) {
         ++end;
     }
     const qsizetype length = end - index;
-    // Every run was indexed, this one included. The positions are read in place: a copy for every span would cost
-    // time in the square of their number.
-    const std::vector<qsizetype>& candidates = *m_backtickRuns.constFind(length);
+    // Every whole run was indexed; this one is shorter than its run when an escape took the run's first backtick,
+    // and then there may be no run of its length at all. The positions are read in place: a copy for every span
+    // would cost time in the square of their number.
+    static const std::vector<qsizetype> none;
+    const auto indexed = m_backtickRuns.constFind(length);
+    const std::vector<qsizetype>& candidates = indexed == m_backtickRuns.cend() ? none : *indexed;
     const auto closer = std::upper_bound(candidates.begin(), candidates.end(), index);
     if (closer == candidates.end()) {
         appendText(m_text.mid(index, length));

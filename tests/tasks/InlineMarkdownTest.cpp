@@ -64,6 +64,8 @@ private Q_SLOTS:
         row("autolink", "<https://x.example/a>", "«l=https://x.example/a|https://x.example/a»");
         row("angle brackets that are not a link", "<b>bold</b> a < b", "<b>bold</b> a < b");
         row("escapes", "\\*not\\* \\[x\\] \\q", "*not* [x] \\q");
+        row("escaped backtick before a code span", "\\``code`", "`«c|code»");
+        row("escaped backtick, no closer of the rest's length", "\\`` and ``", "`` and ``");
         row("character references", "&amp; &lt;&#65;&#x42;&#0; &nope; &", "& <AB\uFFFD &nope; &");
         row("white space kept, no block structure", "- one\n\n  > b\t c\n1. x", "- one\n\n  > b\t c\n1. x");
         row("emphasis across lines", "*one\ntwo*", "«e|one\ntwo»");
