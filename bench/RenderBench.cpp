@@ -1,6 +1,7 @@
 // Time of one render for a busy snapshot: 200 conversations, 50 Dozadavi Zaro runs and 500 workspace tasks,
 // applied to the fully built window; the Time column is the time per render. "Render" is the call alone;
 // "RenderAndSettle" also runs the layout and paint work the call queues on a shown window.
+#include "BenchRecords.h"
 #include "app/AppDelegate.h"
 #include "platform/QtPlatform.h"
 
@@ -34,26 +35,9 @@ QJsonObject busySnapshot(int conversations, int runs, int tasks) {
     }
     QJsonArray runList;
     for (int index = 0; index < runs; ++index) {
-        runList.append(QJsonObject{
-            {QStringLiteral("provider"), index % 2 ? QStringLiteral("claude") : QStringLiteral("codex")},
-            {QStringLiteral("session"),
-             QStringLiteral("%1-8a42-4d67-9e10-2c7ab4f9d381").arg(index * 4, 8, 16, QLatin1Char('0'))},
-            {QStringLiteral("taskId"), QStringLiteral("task_%1").arg(index)},
-            {QStringLiteral("objective"), QStringLiteral("Publish fix %1 to staging and confirm retries").arg(index)},
-            {QStringLiteral("state"), index % 4 == 0 ? QStringLiteral("blocked") : QStringLiteral("active")},
-            {QStringLiteral("reason"), QStringLiteral("Deploying changes a shared environment; approval needed.")},
-            {QStringLiteral("needsAttention"), index % 4 == 0},
-            {QStringLiteral("managed"), true},
-        });
+        runList.append(benchRun(index));
     }
-    QJsonArray items;
-    const char* states[] = {"running", "queued", "succeeded", "failed", "completed", "stopped"};
-    for (int index = 0; index < tasks; ++index) {
-        items.append(
-            QJsonObject{{QStringLiteral("key"), QStringLiteral("tsk_%1").arg(index)},
-                        {QStringLiteral("label"), QStringLiteral("Weekly revenue digest number %1").arg(index)},
-                        {QStringLiteral("state"), QString::fromLatin1(states[index % 6])}});
-    }
+    const QJsonArray items = benchTasks(tasks);
     return QJsonObject{
         {QStringLiteral("webOrigin"), QStringLiteral("https:"
                                                      "//app.vodu.ai")},

@@ -2,6 +2,7 @@
 // Sessions page shown on a built window. Each iteration parses the status message and renders it, then lets the
 // window lay out and paint. "Changed" alternates two snapshots that differ in one conversation, so the list is
 // rebuilt every time; "Heartbeat" repeats the last snapshot unchanged, as the host does when nothing happened.
+#include "BenchRecords.h"
 #include "app/AppDelegate.h"
 #include "host/HostLink.h"
 #include "platform/QtPlatform.h"
@@ -59,26 +60,9 @@ QByteArray statusMessage(int variant) {
     }
     QJsonArray runs;
     for (int index = 0; index < 50; ++index) {
-        runs.append(QJsonObject{
-            {QStringLiteral("provider"), index % 2 ? QStringLiteral("claude") : QStringLiteral("codex")},
-            {QStringLiteral("session"),
-             QStringLiteral("%1-8a42-4d67-9e10-2c7ab4f9d381").arg(index * 4, 8, 16, QLatin1Char('0'))},
-            {QStringLiteral("taskId"), QStringLiteral("task_%1").arg(index)},
-            {QStringLiteral("objective"), QStringLiteral("Publish fix %1 to staging and confirm retries").arg(index)},
-            {QStringLiteral("state"), index % 4 == 0 ? QStringLiteral("blocked") : QStringLiteral("active")},
-            {QStringLiteral("reason"), QStringLiteral("Deploying changes a shared environment; approval needed.")},
-            {QStringLiteral("needsAttention"), index % 4 == 0},
-            {QStringLiteral("managed"), true},
-        });
+        runs.append(benchRun(index));
     }
-    QJsonArray items;
-    const char* states[] = {"running", "queued", "succeeded", "failed", "completed", "stopped"};
-    for (int index = 0; index < 500; ++index) {
-        items.append(
-            QJsonObject{{QStringLiteral("key"), QStringLiteral("tsk_%1").arg(index)},
-                        {QStringLiteral("label"), QStringLiteral("Weekly revenue digest number %1").arg(index)},
-                        {QStringLiteral("state"), QString::fromLatin1(states[index % 6])}});
-    }
+    const QJsonArray items = benchTasks(500);
     const QJsonObject status{
         {QStringLiteral("auth"), QJsonObject{{QStringLiteral("state"), QStringLiteral("signed_in")},
                                              {QStringLiteral("userLabel"), QStringLiteral("Alex Rivera")}}},

@@ -1,6 +1,7 @@
 // Snapshot to screen on the Tasks page, from the status line's bytes: the host link routes the line (parsing it
 // unless it repeats the last one), the app renders it, and the window lays out and paints. Each case alternates two
 // snapshots of N tasks that differ in one task's state, so every iteration is a real change.
+#include "BenchRecords.h"
 #include "app/AppDelegate.h"
 #include "host/HostLink.h"
 #include "platform/QtPlatform.h"
@@ -16,15 +17,7 @@
 namespace {
 
 QByteArray statusLine(int tasks, int variant) {
-    const char* states[] = {"running", "queued", "succeeded", "failed", "completed", "stopped"};
-    QJsonArray items;
-    for (int index = 0; index < tasks; ++index) {
-        const bool changed = index == tasks / 2 && variant % 2;
-        items.append(
-            QJsonObject{{QStringLiteral("key"), QStringLiteral("tsk_%1").arg(index)},
-                        {QStringLiteral("label"), QStringLiteral("Weekly revenue digest number %1").arg(index)},
-                        {QStringLiteral("state"), QString::fromLatin1(changed ? "failed" : states[index % 6])}});
-    }
+    const QJsonArray items = benchTasks(tasks, variant % 2 ? tasks / 2 : -1);
     const QJsonObject status{
         {QStringLiteral("connection"), QJsonObject{{QStringLiteral("state"), QStringLiteral("online")}}},
         {QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), 3}, {QStringLiteral("items"), items}}},

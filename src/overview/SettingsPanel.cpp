@@ -279,17 +279,7 @@ void OverviewController::installPlugins() {
 }
 
 bool OverviewController::sheetIsAttached() const {
-    const QWidget* window = m_context.window;
-    if (!window) {
-        return false;
-    }
-    // Any window-modal dialog on the main window counts: the settings panel, an alert, another sheet.
-    for (const QDialog* dialog : window->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
-        if (dialog->isVisible() && dialog->windowModality() != Qt::NonModal) {
-            return true;
-        }
-    }
-    return false;
+    return ::sheetIsAttached(m_context.window);
 }
 
 void OverviewController::showStatusPanel() {

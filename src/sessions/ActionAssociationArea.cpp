@@ -161,16 +161,7 @@ void ActionAssociationArea::applyAssociationControls(const AssociationPresentati
 }
 
 bool ActionAssociationArea::sheetIsAttached() const {
-    const QWidget* window = m_context.window;
-    if (!window) {
-        return false;
-    }
-    for (const QDialog* dialog : window->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
-        if (dialog->isVisible() && dialog->windowModality() != Qt::NonModal) {
-            return true;
-        }
-    }
-    return false;
+    return ::sheetIsAttached(m_context.window);
 }
 
 void ActionAssociationArea::toggleActionAssociation() {

@@ -1,12 +1,12 @@
 #include "ui/ViewFactory.h"
 
-#include <QTextDocument>
-
 #include "ui/ThemedLabel.h"
 
+#include <QDialog>
 #include <QEvent>
 #include <QPointer>
 #include <QScrollArea>
+#include <QTextDocument>
 
 ThemedLabel* themedLabel(QWidget* parent, const char* name, ThemeColor color, qreal size, QFont::Weight weight,
                          bool wraps) {
@@ -75,4 +75,16 @@ QString plainToolTip(const QString& text) {
 
 QString plainMenuText(QString text) {
     return text.replace(u'&', QStringLiteral("&&"));
+}
+
+bool sheetIsAttached(const QWidget* window) {
+    if (!window) {
+        return false;
+    }
+    for (const QDialog* dialog : window->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (dialog->isVisible() && dialog->windowModality() != Qt::NonModal) {
+            return true;
+        }
+    }
+    return false;
 }

@@ -30,3 +30,6 @@ QString plainMenuText(QString text);
 
 // Keeps `follower` hidden exactly while `leader` is hidden (its own flag, whatever its ancestors).
 void followHidden(QWidget* follower, QWidget* leader);
+
+// A window-modal dialog is open on `window` (the settings panel, an alert, another sheet): no second one opens.
+bool sheetIsAttached(const QWidget* window);

@@ -7,14 +7,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QTest>
-
-#include <ctime>
 
 namespace {
 
@@ -33,25 +30,6 @@ QStringList texts(const QWidget* root, const char* name) {
         }
     }
     return found;
-}
-
-qint64 threadCpuMicroseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-}
-
-QJsonObject longHistory(int entries) {
-    QJsonArray history;
-    for (int index = 0; index < entries; ++index) {
-        history.append(QJsonObject{{"action", QJsonObject{{"summary", QStringLiteral("Step %1").arg(index)}}},
-                                   {"result", "succeeded"},
-                                   {"reason", "Checked right after it ran."},
-                                   {"at", "2026-05-12T08:40:00Z"}});
-    }
-    QJsonObject record = run();
-    record.insert(QStringLiteral("decisionHistory"), history);
-    return record;
 }
 
 const char* kQuestion = R"({"phase":"needs_clarification","canAnswer":true,
@@ -138,31 +116,6 @@ private Q_SLOTS:
                  QStringLiteral("Acceptance criteria"));
     }
 
-    // A host may send thousands of entries: the tab opens at once with the newest ones and a count of the rest.
-    // The aim is under 50 ms; the bound is on this thread's processor time and three times that, so a machine busy
-    // with other work does not fail it while a return to building every entry (seconds) still does.
-    void thousandsOfEntriesOpenQuickly() {
-        RunPane pane;
-        pane.area.parent.resize(820, 600);
-        pane.area.parent.show();
-        pane.show({longHistory(5000)});
-        pane.click("deliveryDetailsToggle");
-        const qint64 cpuBefore = threadCpuMicroseconds();
-        QElapsedTimer wall;
-        wall.start();
-        pane.click("deliveryActivityTab");
-        pane.area.parent.layout()->activate();
-        QCoreApplication::sendPostedEvents();
-        pane.area.parent.repaint();
-        const double cpu = double(threadCpuMicroseconds() - cpuBefore) / 1000.0;
-        qInfo("Activity tab with 5000 entries: %.1f ms processor, %lld ms wall", cpu, wall.elapsed());
-        QVERIFY2(cpu < 150, qPrintable(QString::number(cpu)));
-        QWidget* body = pane.home.deliveryDetailsBody();
-        QCOMPARE(texts(body, "deliveryDetailTitle").size(), kDetailCardLimit);
-        QCOMPARE(texts(body, "deliveryDetailOmitted"),
-                 QStringList{QStringLiteral("%1 more not shown.").arg(5000 - kDetailCardLimit)});
-    }
-
     // Markup, unknown words and mistyped values from the host are shown as the characters they are.
     void hostTextStaysText() {
         RunPane pane;
@@ -222,25 +175,6 @@ private Q_SLOTS:
         QVERIFY(!pane.visible("understandingGroup") && !pane.visible("understandingProgressGroup"));
     }
 
-    void understandingContent() {
-        RunPane pane;
-        pane.show({run(R"({"sessionUnderstanding":{"objective":"Cut cold start below two seconds",
-            "basis":[{"snippet":"It takes 3.4 s","source":"tool","role":"user"},{"snippet":"  "},
-                     {"snippet":"Keep the splash","role":"file_change"},{"snippet":"fourth"}],
-            "done":["Subset fonts","Lazy-load screens"," ","Measured 1.8 s"],"remaining":[],
-            "nextAction":{"summary":"Confirm on a second phone"}}})")});
-        QCOMPARE(pane.text("understandingGoal"), QStringLiteral("Cut cold start below two seconds"));
-        QCOMPARE(texts(&pane.area.parent, "understandingSourceLabel"),
-                 (QStringList{"Recent test result", "File Change"}));
-        QCOMPARE(texts(&pane.area.parent, "understandingProgressItem"),
-                 (QStringList{"Subset fonts", "Lazy-load screens"}));
-        QCOMPARE(texts(&pane.area.parent, "understandingWorkItem").size(), 3);
-        QCOMPARE(pane.text("understandingNext"), QStringLiteral("Confirm on a second phone"));
-        QVERIFY(pane.visible("understandingWorkGrid") && pane.visible("understandingProgressGroup"));
-        // The pane lets the panel tell the next step.
-        QVERIFY(!pane.visible("deliveryNext"));
-    }
-
     void answerBelongsToItsQuestion() {
         RunPane pane;
         pane.show({run(kQuestion)});
@@ -266,9 +200,6 @@ private Q_SLOTS:
         QTest::newRow("answer") << "  Per API key \n"
                                 << false << "Per API key"
                                 << "Sending answer…";
-        QTest::newRow("2000 characters") << QString(2000, u'a') << false << QString(2000, u'a') << "Sending answer…";
-        QTest::newRow("2001 characters") << QString(2001, u'a') << false << ""
-                                         << "Answer this question before continuing.";
         QTest::newRow("blank") << "   " << false << ""
                                << "Answer this question before continuing.";
         QTest::newRow("preview") << "Per API key" << true << ""

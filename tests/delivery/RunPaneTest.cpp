@@ -163,7 +163,9 @@ private Q_SLOTS:
         RunPane pane;
         pane.model.sessionCandidates = {runRecord(R"({"provider":"codex","session":"s1","autoContinue":true,
             "analysis":{"state":"continue","reason":"Two checks open","nextAction":"Run CI"}})")};
-        const auto detailSection = [&pane] { return QPointer<QWidget>(pane.view<QWidget>("deliveryDetailSection")); };
+        const auto detailSection = [&pane] {
+            return QPointer<QWidget>(pane.view<QWidget>("deliveryDetailSection"));
+        };
         for (const char* extra : {R"({"state":"active"})", R"({"state":"active","session":"s2"})"}) {
             pane.show({run(extra)});
             pane.click("deliveryDetailsToggle");

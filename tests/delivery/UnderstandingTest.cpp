@@ -149,14 +149,6 @@ private Q_SLOTS:
         QCOMPARE(understandingPresentation(run, {}, false, true, english).question, QStringLiteral("Fallback?"));
     }
 
-    void answerIdentity() {
-        QJsonObject run = json(kQuestion);
-        QCOMPARE(answerQuestionIdentity(run), QStringLiteral("t1|q1"));
-        run.insert("understandingQuestion", QJsonObject{{"id", 4}});
-        run.remove("taskId");
-        QCOMPARE(answerQuestionIdentity(run), QStringLiteral("|"));
-    }
-
     void answers_data() {
         QTest::addColumn<QJsonObject>("run");
         QTest::addColumn<QString>("typed");

@@ -175,48 +175,6 @@ private Q_SLOTS:
                  qPrintable(compact(fields)));
     }
 
-    void fieldsFromTheReview() {
-        const QJsonObject seen = record(R"({"contextRevision":1,"candidateRevision":1,"binding":{"revision":1},)"
-                                        R"("candidates":[{"id":"a","title":"A","revision":1}]})");
-        const QJsonObject newer = record(R"({"contextRevision":2,"candidateRevision":2,"binding":{"revision":2},)"
-                                         R"("candidates":[{"id":"a","title":"A","revision":2}]})");
-        const QJsonObject fields =
-            associationFields(newer, associationReview(seen), AssociationCommand::select, QStringLiteral("a"));
-        for (const char* key : {"expectedBindingRevision", "expectedContextRevision", "expectedCandidateRevision",
-                                "expectedActionRevision"}) {
-            QCOMPARE(fields.value(QLatin1String(key)), QJsonValue(1));
-        }
-        const QJsonObject missing =
-            associationFields(jsonObject("{}"), std::nullopt, AssociationCommand::select, QStringLiteral("gone"));
-        QCOMPARE(compact(missing),
-                 QStringLiteral(R"({"actionId":"gone","expectedActionRevision":null,"expectedBindingRevision":null,)"
-                                R"("expectedCandidateRevision":null,"expectedContextRevision":null,"provider":"",)"
-                                R"("session":"","taskId":""})"));
-    }
-
-    void previewChange_data() {
-        QTest::addColumn<QString>("revision");
-        QTest::addColumn<qint64>("next");
-        QTest::newRow("integer") << "4" << qint64(5);
-        QTest::newRow("string counts as 0") << R"("r4")" << qint64(1);
-        QTest::newRow("fraction counts as 0") << "4.5" << qint64(1);
-        QTest::newRow("missing") << "null" << qint64(1);
-    }
-    void previewChange() {
-        QFETCH(QString, revision);
-        const QJsonObject association = jsonObject(
-            QStringLiteral(R"({"status":"ambiguous","binding":{"revision":%1,"origin":"match"}})").arg(revision));
-        const QJsonObject candidate = jsonObject(R"({"id":"a","title":"A"})");
-        const QJsonObject linked = previewAssociation(association, candidate);
-        QCOMPARE(linked.value(u"status").toString(), QStringLiteral("bound"));
-        const QJsonObject binding = linked.value(u"binding").toObject();
-        QTEST(binding.value(u"revision").toInteger(), "next");
-        QCOMPARE(binding.value(u"action").toObject(), candidate);
-        QCOMPARE(binding.value(u"origin").toString(), QStringLiteral("user"));
-        QCOMPARE(binding.value(u"locked").toBool(), true);
-        QVERIFY(previewAssociation(association, std::nullopt).value(u"binding").toObject().value(u"action").isNull());
-    }
-
     // The deadline box.
     void deadline_data() {
         QTest::addColumn<QString>("deadline");
