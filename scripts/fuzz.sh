@@ -10,7 +10,7 @@ source "$(dirname "$0")/lib/common.sh"
 
 seconds="${1:-60}"
 fuzz_dir="${VODU_FUZZ_BUILD_DIR:-$repo_root/build-fuzz}"
-targets=(${VODU_FUZZ_TARGETS:-frames markdown versions safe_message render})
+targets=(${VODU_FUZZ_TARGETS:-frames messages markdown versions safe_message render})
 
 ensure_packages "${build_packages[@]}" clang libclang-rt-dev
 ensure_node

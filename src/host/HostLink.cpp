@@ -9,7 +9,6 @@
 #include "platform/Platform.h"
 #include "ui/Copy.h"
 
-#include <QJsonDocument>
 #include <QProcess>
 #include <QTimer>
 
@@ -138,12 +137,11 @@ void HostLink::handleLine(QByteArrayView frame) {
         Q_EMIT statusRepeated();
         return;
     }
-    // The view is only read during parsing, so no copy of a large frame is made.
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(frame.data(), frame.size()));
-    if (!document.isObject()) {
+    const std::optional<QJsonObject> read = m_reader.read(frame);
+    if (!read) {
         return;
     }
-    const QJsonObject message = document.object();
+    const QJsonObject& message = *read;
     const std::optional<QString> type = stringAt(message, u"type");
     if (!type) {
         return;

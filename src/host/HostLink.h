@@ -2,6 +2,7 @@
 
 #include "context/CommandSink.h"
 #include "host/DesktopStatusFrames.h"
+#include "host/MessageReader.h"
 #include "host/PendingCommands.h"
 
 #include <QDeadlineTimer>
@@ -101,6 +102,7 @@ private:
     QPointer<QProcess> m_process;
     QPointer<QProcess> m_input; // the host's standard input is the process's write channel
     DesktopStatusFrames m_frames;
+    MessageReader m_reader;
     QByteArray m_lastStatusFrame; // of this host only
     PendingCommands m_pending;
     std::optional<QDateTime> m_hostStartedAt;

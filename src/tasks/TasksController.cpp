@@ -67,7 +67,12 @@ void TasksController::handleTaskDetail(const QJsonObject& message) {
 
 void TasksController::renderTasks(const QJsonObject& tasks) {
     m_state.activeTaskCount = integerAt(tasks, u"activeCount");
-    m_taskItems = objectsAt(tasks, u"items");
+    // A list that repeats the last one is not read again: with thousands of tasks that is most of the work.
+    const QJsonArray items = arrayAt(tasks, u"items");
+    if (items != m_taskItemsSource) {
+        m_taskItems = objectsAt(tasks, u"items");
+        m_taskItemsSource = items;
+    }
     if (!m_taskTable) {
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
@@ -64,6 +65,7 @@ private:
     LinkState& m_state;
     bool m_refreshingTaskList = false; // selection changes are ignored while the table is reloaded
     QList<QJsonObject> m_taskItems;
+    QJsonArray m_taskItemsSource; // what m_taskItems was read from
     std::optional<QString> m_selectedTaskKey;
     QJsonObject m_selectedDetail;
     quint64 m_taskDetailRequest = 0; // the newest task_detail request

@@ -17,14 +17,17 @@ struct RowChanges {
 
 template <typename Row, typename KeyOf>
 RowChanges rowChanges(const QList<Row>& before, const QList<Row>& after, KeyOf keyOf) {
+    // Equal rows have equal keys; comparing them first is cheap when they share their data, as unchanged records do.
+    const auto sameKey = [&](const Row& a, const Row& b) {
+        return a == b || keyOf(a) == keyOf(b);
+    };
     const qsizetype common = std::min(before.size(), after.size());
     qsizetype first = 0;
-    while (first < common && keyOf(before.at(first)) == keyOf(after.at(first))) {
+    while (first < common && sameKey(before.at(first), after.at(first))) {
         ++first;
     }
     qsizetype last = 0;
-    while (last < common - first &&
-           keyOf(before.at(before.size() - 1 - last)) == keyOf(after.at(after.size() - 1 - last))) {
+    while (last < common - first && sameKey(before.at(before.size() - 1 - last), after.at(after.size() - 1 - last))) {
         ++last;
     }
     return {first, before.size() - first - last, after.size() - first - last};
