@@ -63,15 +63,20 @@ void OverviewController::buildStatusItem() {
             Q_EMIT showWindowRequested();
         }
     });
-    const auto showWhenTrayIsThere = [this] {
+    // A tray that appears later (a panel started after the app) still gets the item; once shown, the check stops,
+    // so an idle app does not wake up for it.
+    auto* trayCheck = new QTimer(this);
+    const auto showWhenTrayIsThere = [this, trayCheck] {
         if (m_statusItem && !m_statusItem->isVisible() && m_context.platform.trayAvailable()) {
             m_statusItem->show();
         }
+        if (!m_statusItem || m_statusItem->isVisible()) {
+            trayCheck->stop();
+        }
     };
-    showWhenTrayIsThere();
-    auto* trayCheck = new QTimer(this);
     connect(trayCheck, &QTimer::timeout, this, showWhenTrayIsThere);
     trayCheck->start(kTrayCheckMs);
+    showWhenTrayIsThere();
 }
 
 void OverviewController::updateMenuStatus(const QString& title) {
