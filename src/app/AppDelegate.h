@@ -63,8 +63,9 @@ public:
     void renderWaiting();
     void renderStale(const QString& message);
     void renderDisconnected(const QString& message);
-    // The host repeated its last snapshot: drawn again only when another state was shown in between.
-    void renderRepeatedStatus();
+    // The host repeated its last snapshot, perhaps sampled later: only the footer is drawn again, unless another
+    // state was shown in between.
+    void renderRepeatedStatus(const QJsonObject& status);
 
     // Quit and termination.
     void requestQuit();

@@ -66,15 +66,17 @@ void AppDelegate::render(const QJsonObject& status) {
     mirrorScreen();
 }
 
-void AppDelegate::renderRepeatedStatus() {
+void AppDelegate::renderRepeatedStatus(const QJsonObject& status) {
     if (m_screenShowsStatus) {
+        m_shownStatus = status;
         m_link->noteStatusRendered();
-        // The footer still follows each snapshot: a message held for a while gives way to it once its time is up.
-        m_overview->renderSummary(m_shownStatus);
+        // The footer still follows each snapshot: it shows the time of the check, and a message held for a while
+        // gives way to it once its time is up.
+        m_overview->renderSummary(status);
         mirrorScreen();
         return;
     }
-    render(m_shownStatus);
+    render(status);
 }
 
 void AppDelegate::mirrorScreen() {

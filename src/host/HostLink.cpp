@@ -134,7 +134,7 @@ void HostLink::handleLine(QByteArrayView frame) {
     // A heartbeat usually repeats the last snapshot exactly; comparing bytes is far cheaper than parsing.
     if (!m_lastStatusFrame.isEmpty() && frame == m_lastStatusFrame) {
         m_state.connected = true;
-        Q_EMIT statusRepeated();
+        Q_EMIT statusRepeated(m_lastStatus);
         return;
     }
     const std::optional<QJsonObject> read = m_reader.read(frame);
@@ -150,8 +150,16 @@ void HostLink::handleLine(QByteArrayView frame) {
         const QJsonValue status = message.value(u"status");
         if (status.isObject()) {
             m_state.connected = true;
+            const QJsonObject snapshot = status.toObject();
+            // A cleared frame (a new host, a refresh the user asked for) draws the next snapshot in full.
+            const bool repeats = !m_lastStatusFrame.isEmpty() && sameApartFromSampleTime(snapshot, m_lastStatus);
             m_lastStatusFrame = frame.toByteArray();
-            Q_EMIT statusReceived(status.toObject());
+            m_lastStatus = snapshot;
+            if (repeats) {
+                Q_EMIT statusRepeated(snapshot);
+            } else {
+                Q_EMIT statusReceived(snapshot);
+            }
         }
     } else if (*type == u"error") {
         if (stringAt(message, u"code") == QStringLiteral("process_conflict")) {

@@ -71,8 +71,9 @@ Q_SIGNALS:
     void started();
     void startFailed(const QString& message);
     void statusReceived(const QJsonObject& status);
-    // A status line byte for byte the same as the last one: nothing to parse, nothing new to show.
-    void statusRepeated();
+    // A status that tells nothing new: byte for byte the last one (not parsed at all), or the same apart from the
+    // time it was sampled at. Only what shows that time needs drawing.
+    void statusRepeated(const QJsonObject& status);
     void taskDetailReceived(const QJsonObject& message);
     void serviceError(const QString& message);
     void processConflict(const QJsonObject& message);
@@ -104,6 +105,7 @@ private:
     DesktopStatusFrames m_frames;
     MessageReader m_reader;
     QByteArray m_lastStatusFrame; // of this host only
+    QJsonObject m_lastStatus;     // what that frame held
     PendingCommands m_pending;
     std::optional<QDateTime> m_hostStartedAt;
     QPointer<QTimer> m_watchdog;

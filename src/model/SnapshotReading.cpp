@@ -85,3 +85,20 @@ QString jsonText(const QJsonValue& value) {
     }
     return {};
 }
+
+bool sameApartFromSampleTime(const QJsonObject& a, const QJsonObject& b) {
+    const QLatin1StringView sample("sampledAt");
+    if (a.size() - a.contains(sample) != b.size() - b.contains(sample)) {
+        return false;
+    }
+    for (auto it = a.constBegin(); it != a.constEnd(); ++it) {
+        if (it.key() == sample) {
+            continue;
+        }
+        const auto other = b.constFind(it.key());
+        if (other == b.constEnd() || other.value() != it.value()) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -20,6 +20,9 @@ qint64 integerAt(const QJsonObject& record, QStringView key, qint64 fallback = 0
 // The "state" word of a record; "unknown" when missing or not a string.
 QString stateAt(const QJsonObject& record, QStringView key = u"state");
 
+// Two status snapshots that differ at most in "sampledAt": nothing on screen but the time of the check changes.
+bool sameApartFromSampleTime(const QJsonObject& a, const QJsonObject& b);
+
 // Textual form of any JSON value, for values shown as text whatever their type ("session", "pid").
 // A missing value prints as the empty string.
 QString jsonText(const QJsonValue& value);

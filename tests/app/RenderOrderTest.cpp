@@ -41,6 +41,20 @@ private Q_SLOTS:
         QVERIFY(view<QLabel>("deliveryHeadline")->isHidden());
     }
 
+    // A snapshot that moved only its sample time redraws the footer, which shows that time, and nothing else.
+    void aLaterSampleStillReachesTheFooter() {
+        const QByteArray first = "{\"type\":\"status\",\"status\":{\"sampledAt\":\"2026-12-06T08:00:00Z\"}}";
+        const QByteArray later = "{\"type\":\"status\",\"status\":{\"sampledAt\":\"2026-12-06T09:30:00Z\"}}";
+        app().link().handleLine(first);
+        const QString footer = view<QLabel>("footer")->text();
+        QVERIFY(footer.startsWith(QStringLiteral("Last checked: ")));
+        view<QLabel>("tasksLabel")->setText(QStringLiteral("left alone"));
+        app().link().handleLine(later);
+        QVERIFY(view<QLabel>("footer")->text().startsWith(QStringLiteral("Last checked: ")));
+        QVERIFY(view<QLabel>("footer")->text() != footer);
+        QCOMPARE(view<QLabel>("tasksLabel")->text(), QStringLiteral("left alone"));
+    }
+
     void previewWinsOverEverything() {
         app().setFixtureMode(true);
         app().render(snapshot());

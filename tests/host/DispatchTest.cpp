@@ -112,6 +112,27 @@ private Q_SLOTS:
         QCOMPARE(statuses.size(), 4);
     }
 
+    // The host stamps every snapshot with the time it was sampled: one that moved only that time tells nothing new.
+    void aSnapshotSampledLaterRepeatsTheLast() {
+        FakePlatform platform;
+        LinkState state;
+        const Copy english;
+        HostLink link(platform, english, state);
+        QSignalSpy statuses(&link, &HostLink::statusReceived);
+        QSignalSpy repeats(&link, &HostLink::statusRepeated);
+        link.handleLine(R"({"type":"status","status":{"n":1,"sampledAt":"T1"}})");
+        link.handleLine(R"({"type":"status","status":{"n":1,"sampledAt":"T2"}})");
+        QCOMPARE(statuses.size(), 1);
+        QCOMPARE(repeats.size(), 1);
+        // The repeat carries the new time, for the footer.
+        QCOMPARE(repeats.last().first().value<QJsonObject>().value(u"sampledAt"), QJsonValue("T2"));
+        link.handleLine(R"({"type":"status","status":{"n":2,"sampledAt":"T2"}})");
+        QCOMPARE(statuses.size(), 2);
+        link.hostEnded(0);
+        link.handleLine(R"({"type":"status","status":{"n":2,"sampledAt":"T3"}})");
+        QCOMPARE(statuses.size(), 3);
+    }
+
     void resultsCompleteTheirCommandOnce_data() {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<bool>("ok");

@@ -115,6 +115,32 @@ private Q_SLOTS:
         QCOMPARE(sessionIdentity(object), session);
         QCOMPARE(deliveryIdentity(object), run);
     }
+
+    void sampleTimeAlone_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("only the sample time moved") << QByteArray(R"({"a":{"b":[1]},"sampledAt":"T1"})")
+                                                    << QByteArray(R"({"a":{"b":[1]},"sampledAt":"T2"})") << true;
+        QTest::newRow("sample time added")
+            << QByteArray(R"({"a":1})") << QByteArray(R"({"a":1,"sampledAt":"T"})") << true;
+        QTest::newRow("a nested value changed") << QByteArray(R"({"a":{"b":[1]},"sampledAt":"T"})")
+                                                << QByteArray(R"({"a":{"b":[2]},"sampledAt":"T"})") << false;
+        QTest::newRow("a key gone") << QByteArray(R"({"a":1,"c":null})") << QByteArray(R"({"a":1,"d":null})") << false;
+        QTest::newRow("a key added") << QByteArray(R"({"a":1})") << QByteArray(R"({"a":1,"c":2})") << false;
+        QTest::newRow("a key in place of the sample time")
+            << QByteArray(R"({"a":1,"sampledAt":"T"})") << QByteArray(R"({"a":1,"c":"T"})") << false;
+    }
+
+    void sampleTimeAlone() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(bool, same);
+        const QJsonObject a = QJsonDocument::fromJson(before).object();
+        const QJsonObject b = QJsonDocument::fromJson(after).object();
+        QCOMPARE(sameApartFromSampleTime(a, b), same);
+        QCOMPARE(sameApartFromSampleTime(b, a), same);
+    }
 };
 
 VODU_TEST_SUITE(ReadingTest)
