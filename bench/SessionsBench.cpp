@@ -2,7 +2,8 @@
 // 500 workspace tasks, with the Sessions page shown on a built window. Each iteration parses the status message and
 // renders it, then lets the window lay out and paint. "Changed" alternates two snapshots that differ in one
 // conversation, so the list is rebuilt every time; "Heartbeat" repeats the last snapshot unchanged, as the host does
-// when nothing happened, and counts the widgets painted per heartbeat (it should be none).
+// when nothing happened, and counts the widgets painted per heartbeat (it should be none); "HeartbeatStamped" is
+// the same with a new "sampledAt", as the reference host stamps every emission.
 #include "BenchRecords.h"
 #include "app/AppDelegate.h"
 #include "host/HostLink.h"
@@ -49,8 +50,8 @@ QJsonObject conversation(int index) {
     };
 }
 
-// `variant` changes the analysis of one conversation, nothing else.
-QByteArray statusMessage(int variant, int conversations = 200) {
+// `variant` changes the analysis of one conversation, nothing else; `second` is the second of "sampledAt".
+QByteArray statusMessage(int variant, int conversations = 200, int second = 0) {
     QJsonArray sessions;
     for (int index = 0; index < conversations; ++index) {
         QJsonObject record = conversation(index);
@@ -73,7 +74,7 @@ QByteArray statusMessage(int variant, int conversations = 200) {
         {QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), 12}, {QStringLiteral("items"), items}}},
         {QStringLiteral("update"), QJsonObject{{QStringLiteral("state"), QStringLiteral("current")}}},
         {QStringLiteral("version"), QStringLiteral("0.1.0")},
-        {QStringLiteral("sampledAt"), QStringLiteral("2026-12-06T09:31:00.250Z")},
+        {QStringLiteral("sampledAt"), QStringLiteral("2026-12-06T09:31:%1.250Z").arg(second, 2, 10, QLatin1Char('0'))},
     };
     return QJsonDocument(
                QJsonObject{{QStringLiteral("type"), QStringLiteral("status")}, {QStringLiteral("status"), status}})
@@ -136,6 +137,21 @@ void SnapshotHeartbeat(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(counter.paints), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(SnapshotHeartbeat)->Unit(benchmark::kMillisecond);
+
+// A heartbeat as the reference host sends it: the same snapshot stamped with the time of this emission.
+void SnapshotHeartbeatStamped(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QByteArray lines[] = {statusMessage(0, 200, 0), statusMessage(0, 200, 5)};
+    showStatusLine(app, lines[1]);
+    const PaintCounter counter;
+    int turn = 0;
+    for (auto _ : state) {
+        showStatusLine(app, lines[turn++ % 2]);
+    }
+    state.counters["paints"] =
+        benchmark::Counter(static_cast<double>(counter.paints), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(SnapshotHeartbeatStamped)->Unit(benchmark::kMillisecond);
 
 // The heartbeat without the parse: what the areas themselves spend on an unchanged snapshot.
 void HeartbeatRenderOnly(benchmark::State& state) {
