@@ -1,7 +1,9 @@
-// Snapshot to screen on a busy machine: 200 conversations, 50 Dozadavi Zaro runs and 500 workspace tasks, with the
-// Sessions page shown on a built window. Each iteration parses the status message and renders it, then lets the
-// window lay out and paint. "Changed" alternates two snapshots that differ in one conversation, so the list is
-// rebuilt every time; "Heartbeat" repeats the last snapshot unchanged, as the host does when nothing happened.
+// Snapshot to screen on a busy machine: 200 conversations (and 5,000 for a heavy user), 50 Dozadavi Zaro runs and
+// 500 workspace tasks, with the Sessions page shown on a built window. Each iteration parses the status message and
+// renders it, then lets the window lay out and paint. "Changed" alternates two snapshots that differ in one
+// conversation, so the list is rebuilt every time; "Heartbeat" repeats the last snapshot unchanged, as the host does
+// when nothing happened, and counts the widgets painted per heartbeat (it should be none); "HeartbeatStamped" is
+// the same with a new "sampledAt", as the reference host stamps every emission.
 #include "BenchRecords.h"
 #include "app/AppDelegate.h"
 #include "host/HostLink.h"
@@ -48,10 +50,10 @@ QJsonObject conversation(int index) {
     };
 }
 
-// `variant` changes the analysis of one conversation, nothing else.
-QByteArray statusMessage(int variant) {
+// `variant` changes the analysis of one conversation, nothing else; `second` is the second of "sampledAt".
+QByteArray statusMessage(int variant, int conversations = 200, int second = 0) {
     QJsonArray sessions;
-    for (int index = 0; index < 200; ++index) {
+    for (int index = 0; index < conversations; ++index) {
         QJsonObject record = conversation(index);
         if (index == 123 && variant % 2) {
             record.insert(QStringLiteral("analysis"), QJsonObject{{QStringLiteral("state"), QStringLiteral("failed")}});
@@ -72,7 +74,7 @@ QByteArray statusMessage(int variant) {
         {QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), 12}, {QStringLiteral("items"), items}}},
         {QStringLiteral("update"), QJsonObject{{QStringLiteral("state"), QStringLiteral("current")}}},
         {QStringLiteral("version"), QStringLiteral("0.1.0")},
-        {QStringLiteral("sampledAt"), QStringLiteral("2026-12-06T09:31:00.250Z")},
+        {QStringLiteral("sampledAt"), QStringLiteral("2026-12-06T09:31:%1.250Z").arg(second, 2, 10, QLatin1Char('0'))},
     };
     return QJsonDocument(
                QJsonObject{{QStringLiteral("type"), QStringLiteral("status")}, {QStringLiteral("status"), status}})
@@ -98,25 +100,58 @@ void showStatusLine(AppDelegate& app, const QByteArray& line) {
     QCoreApplication::processEvents();
 }
 
+// Counts paint events anywhere in the app while installed.
+class PaintCounter final : public QObject {
+public:
+    PaintCounter() { qApp->installEventFilter(this); }
+    ~PaintCounter() override { qApp->removeEventFilter(this); }
+    std::int64_t paints = 0;
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 void SnapshotChanged(benchmark::State& state) {
     AppDelegate& app = controller();
-    const QByteArray lines[] = {statusMessage(0), statusMessage(1)};
+    const int conversations = static_cast<int>(state.range(0));
+    const QByteArray lines[] = {statusMessage(0, conversations), statusMessage(1, conversations)};
     int turn = 0;
     for (auto _ : state) {
         showStatusLine(app, lines[turn++ % 2]);
     }
 }
-BENCHMARK(SnapshotChanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(SnapshotChanged)->Arg(200)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 void SnapshotHeartbeat(benchmark::State& state) {
     AppDelegate& app = controller();
     const QByteArray line = statusMessage(0);
     showStatusLine(app, line);
+    const PaintCounter counter;
     for (auto _ : state) {
         showStatusLine(app, line);
     }
+    state.counters["paints"] =
+        benchmark::Counter(static_cast<double>(counter.paints), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(SnapshotHeartbeat)->Unit(benchmark::kMillisecond);
+
+// A heartbeat as the reference host sends it: the same snapshot stamped with the time of this emission.
+void SnapshotHeartbeatStamped(benchmark::State& state) {
+    AppDelegate& app = controller();
+    const QByteArray lines[] = {statusMessage(0, 200, 0), statusMessage(0, 200, 5)};
+    showStatusLine(app, lines[1]);
+    const PaintCounter counter;
+    int turn = 0;
+    for (auto _ : state) {
+        showStatusLine(app, lines[turn++ % 2]);
+    }
+    state.counters["paints"] =
+        benchmark::Counter(static_cast<double>(counter.paints), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(SnapshotHeartbeatStamped)->Unit(benchmark::kMillisecond);
 
 // The heartbeat without the parse: what the areas themselves spend on an unchanged snapshot.
 void HeartbeatRenderOnly(benchmark::State& state) {
