@@ -98,6 +98,12 @@ public:
 private:
     void wireAreas();
     void listenForShowWindow();
+    // The preview data named on the command line or in the bundle, if any.
+    std::optional<QString> fixturePath(const QStringList& arguments) const;
+    // Starts the host before there is a window to show its start on; false when it is not running.
+    bool startHostBeforeWindow();
+    // What a starting host looks like: waiting for its first snapshot, no old conflict or message.
+    void presentHostStart();
     void hostEnded();
     void showProcessConflict(const QJsonObject& message);
     // A desktop notification was clicked: the window, on what it was about.

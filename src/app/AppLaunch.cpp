@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/InstanceChannel.h"
+#include "host/HostLaunch.h"
 #include "host/HostLink.h"
 #include "overview/AutostartEntry.h"
 #include "platform/Platform.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QMainWindow>
+#include <QSignalBlocker>
 
 void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
     if (activateExistingInstance()) {
@@ -19,6 +21,9 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
     }
     setActivationPolicy(ActivationPolicy::accessory);
     listenForShowWindow();
+    const std::optional<QString> fixture = fixturePath(arguments);
+    // The service takes longer to start than the window to build: started first, the two overlap.
+    const bool hostStartedEarly = !fixture && startHostBeforeWindow();
     buildWindow();
     m_shell->installMainMenu();
     buildStatusItem();
@@ -27,24 +32,43 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
         showWindow();
     }
 
-    bool previewLoaded = false;
-    const qsizetype fixtureFlag = arguments.indexOf(QStringLiteral("--status-fixture"));
-    if (fixtureFlag >= 0 && fixtureFlag + 1 < arguments.size()) {
+    if (fixture) {
         setFixtureMode(true);
-        loadFixture(arguments.at(fixtureFlag + 1));
-        previewLoaded = true;
-    } else if (const std::optional<QString> path = platform().bundleString(QStringLiteral("VODUPreviewFixturePath"))) {
-        setFixtureMode(true);
-        loadFixture(*path);
-        previewLoaded = true;
-    }
-    if (!previewLoaded) {
-        startHost();
+        loadFixture(*fixture);
+    } else {
+        if (hostStartedEarly) {
+            presentHostStart();
+            runAction(m_context, QStringLiteral("refresh"));
+        } else {
+            startHost();
+        }
         m_link->startStatusWatchdog();
     }
     if (m_update->desktopInstallError()) {
         m_update->showInstallError();
     }
+}
+
+std::optional<QString> AppDelegate::fixturePath(const QStringList& arguments) const {
+    const qsizetype fixtureFlag = arguments.indexOf(QStringLiteral("--status-fixture"));
+    if (fixtureFlag >= 0 && fixtureFlag + 1 < arguments.size()) {
+        return arguments.at(fixtureFlag + 1);
+    }
+    return platform().bundleString(QStringLiteral("VODUPreviewFixturePath"));
+}
+
+bool AppDelegate::startHostBeforeWindow() {
+    const QString bundleDirectory = platform().bundleDirectory();
+    if (!HostPaths::inBundle(bundleDirectory).hostFilesPresent()) {
+        return false; // said on screen by startHost once there is a window
+    }
+    {
+        // Nothing is on screen yet: the start is presented once the window is built, and a start that failed is
+        // tried again there, where its message can be shown.
+        const QSignalBlocker quiet(m_link.get());
+        m_link->launch(bundleDirectory);
+    }
+    return m_link->hostIsRunning();
 }
 
 QString AppDelegate::showWindowNotification() const {

@@ -125,9 +125,7 @@ void AppDelegate::startHost() {
         m_context.commands.send(QStringLiteral("reconnect"));
         return;
     }
-    m_conflictStop->reset();
-    m_shell->setFooterText(QString());
-    renderWaiting();
+    presentHostStart();
 
     const QString bundleDirectory = platform().bundleDirectory();
     if (!HostPaths::inBundle(bundleDirectory).hostFilesPresent()) {
@@ -135,6 +133,12 @@ void AppDelegate::startHost() {
         return;
     }
     m_link->launch(bundleDirectory);
+}
+
+void AppDelegate::presentHostStart() {
+    m_conflictStop->reset();
+    m_shell->setFooterText(QString());
+    renderWaiting();
 }
 
 void AppDelegate::reconnect() {

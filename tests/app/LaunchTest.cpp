@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "ScriptedHost.h"
 #include "TestRegistry.h"
 
 #include "ui/StatusRow.h"
@@ -52,6 +53,28 @@ private Q_SLOTS:
         if (!preview) {
             QTRY_VERIFY(app.link().hostIsRunning());
         }
+    }
+
+    // The service is started before the window is built; once the window is there it asks for one snapshot and
+    // shows it.
+    void aLaunchAsksForOneSnapshotAndShowsIt() {
+        TestBundle bundle;
+        QVERIFY(bundle.isValid());
+        QTemporaryDir logs;
+        const QString log = logs.filePath(QStringLiteral("commands.log"));
+        Harness harness({QStringLiteral("en")}, Harness::Build::nothing);
+        harness.fake->bundleDir = bundle.path();
+        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), QStringLiteral("answer"));
+        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), log);
+        AppDelegate& app = harness.app();
+        app.applicationDidFinishLaunching({QStringLiteral("vodu-status")});
+        QVERIFY(app.link().hostIsRunning());
+        QTRY_VERIFY(app.linkState().lastStatusReceivedAt.has_value());
+        QTest::qWait(200); // a second request would have arrived by now
+        const QList<QJsonObject> commands = loggedCommands(log);
+        QCOMPARE(commands.size(), 1);
+        QCOMPARE(commands.first().value(u"action").toString(), QStringLiteral("refresh"));
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Online"));
     }
 
     void showWindowNotificationName_data() {

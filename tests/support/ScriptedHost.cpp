@@ -8,8 +8,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-
 QList<QJsonObject> loggedCommands(const QString& log) {
     QFile file(log);
     QList<QJsonObject> lines;
@@ -20,8 +18,6 @@ QList<QJsonObject> loggedCommands(const QString& log) {
     }
     return lines;
 }
-
-} // namespace
 
 ScriptedHost::ScriptedHost(Harness& harness, const QString& mode, const QString& failing, const QString& held)
     : m_log(m_logDir.filePath(QStringLiteral("commands.log"))) {

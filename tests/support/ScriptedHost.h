@@ -5,6 +5,9 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+// The commands the scripted host logged to `log`, in order.
+QList<QJsonObject> loggedCommands(const QString& log);
+
 // The scripted test host (tests/fixtures/scripted-host.js) started under a harness, with every command it receives
 // logged. `mode` chooses how it talks; actions in `failing` fail, actions in `held` are never answered.
 class ScriptedHost {
