@@ -104,11 +104,18 @@ QList<SessionListRow> sessionListRows(const QList<QJsonObject>& records, const Q
                                       const QString& query, const Copy& copy, const QLocale& locale) {
     const SessionRunIndex runIndex(runs);
     QList<SessionGroup> groups;
-    QList<bool> matches;
     groups.reserve(records.size());
-    matches.reserve(records.size());
     for (const QJsonObject& record : records) {
         groups.append(sessionListGroup(record, runIndex));
+    }
+    return groupedSessionRows(records, groups, query, copy, locale);
+}
+
+QList<SessionListRow> groupedSessionRows(const QList<QJsonObject>& records, const QList<SessionGroup>& groups,
+                                         const QString& query, const Copy& copy, const QLocale& locale) {
+    QList<bool> matches;
+    matches.reserve(records.size());
+    for (const QJsonObject& record : records) {
         matches.append(sessionMatchesSearch(record, query, locale));
     }
     QList<SessionListRow> rows;

@@ -41,6 +41,9 @@ bool sessionMatchesSearch(const QJsonObject& session, const QString& query, cons
 // Groups without a match add nothing.
 QList<SessionListRow> sessionListRows(const QList<QJsonObject>& records, const QList<QJsonObject>& runs,
                                       const QString& query, const Copy& copy, const QLocale& locale = QLocale());
+// The same with each record's list group already known (`groups` in the records' order).
+QList<SessionListRow> groupedSessionRows(const QList<QJsonObject>& records, const QList<SessionGroup>& groups,
+                                         const QString& query, const Copy& copy, const QLocale& locale = QLocale());
 
 // The row to select after a reload: the first row of the remembered conversation, else the first session row;
 // absent when there is none.

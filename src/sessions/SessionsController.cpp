@@ -236,17 +236,22 @@ void SessionsController::rebuildSessionList() {
         return;
     }
     const QString query = m_sessionSearch ? m_sessionSearch->text().trimmed() : QString();
-    const QList<SessionListRow> rows =
-        sessionListRows(m_model.sessionCandidates, m_model.deliveryRuns, query, m_context.copy);
-    const SessionRunIndex runIndex(m_model.deliveryRuns);
+    const QList<SessionRowFacts>& facts =
+        m_rowCache.factsFor(m_model.sessionCandidates, m_model.deliveryRuns, m_context.copy);
+    QList<SessionGroup> groups;
+    groups.reserve(facts.size());
+    for (const SessionRowFacts& fact : facts) {
+        groups.append(fact.group);
+    }
+    const QList<SessionListRow> rows = groupedSessionRows(m_model.sessionCandidates, groups, query, m_context.copy);
     QList<SessionListEntry> entries;
     entries.reserve(rows.size());
     for (const SessionListRow& row : rows) {
         SessionListEntry entry{row, {}, {}};
         if (row.candidateIndex) {
-            const QJsonObject& record = m_model.sessionCandidates.at(*row.candidateIndex);
-            entry.presentation = sessionRowPresentation(record, runIndex.find(record), m_context.copy);
-            entry.key = sessionIdentity(record);
+            const SessionRowFacts& fact = facts.at(*row.candidateIndex);
+            entry.presentation = fact.presentation;
+            entry.key = fact.key;
         } else {
             entry.key = QStringLiteral("#") + QString::number(static_cast<int>(row.group));
         }

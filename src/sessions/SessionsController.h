@@ -3,6 +3,7 @@
 #include "sessions/SessionAnalysis.h"
 #include "sessions/SessionForm.h"
 #include "sessions/SessionPaneViews.h"
+#include "sessions/SessionRowCache.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -140,5 +141,6 @@ private:
     QWidget* m_deliveryListScroll = nullptr;
     QTableView* m_deliveryTable = nullptr;
     SessionListModel* m_sessionListModel = nullptr;
+    SessionRowCache m_rowCache;
     SessionPaneViews m_pane;
 };

@@ -1,6 +1,8 @@
 #include "sessions/SessionList.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
+#include "model/RecordIdentity.h"
+#include "sessions/SessionRowCache.h"
 
 #include <QTest>
 
@@ -177,6 +179,33 @@ private Q_SLOTS:
                  QStringLiteral("Supervising · 1,0;Conversations · 1,1"));
         QCOMPARE(sessionRowPresentation(records.at(0), runs, english).title, QStringLiteral("Ship it"));
         QCOMPARE(sessionRecordsOrFallback(jsonObjects(R"([{"session":"x"}])"), runs).size(), 1);
+    }
+
+    // Kept facts are those a fresh derivation gives, whatever changed between snapshots: a record, a run, the order.
+    void rowFactsFollowRecordsAndRuns() {
+        const QList<QJsonObject> records = jsonObjects(QString::fromUtf8(kRecords));
+        QList<QJsonObject> changed = records;
+        changed[1] =
+            jsonObject(R"({"provider":"codex","session":"b","title":"Done","analysis":{"state":"no_action"}})");
+        QList<QJsonObject> reversed = records;
+        std::reverse(reversed.begin(), reversed.end());
+        const QList<QJsonObject> noRuns;
+        const QList<QJsonObject> runs = jsonObjects(
+            R"([{"provider":"claude","session":"c","state":"blocked","needsAttention":true,"phase":"needs_approval"}])");
+        const QList<std::pair<QList<QJsonObject>, QList<QJsonObject>>> snapshots{{records, noRuns}, {records, noRuns},
+                                                                                 {records, runs},   {changed, runs},
+                                                                                 {reversed, runs},  {reversed, noRuns}};
+        SessionRowCache cache;
+        for (const auto& [snapshotRecords, snapshotRuns] : snapshots) {
+            const QList<SessionRowFacts>& facts = cache.factsFor(snapshotRecords, snapshotRuns, english);
+            QCOMPARE(facts.size(), snapshotRecords.size());
+            for (qsizetype index = 0; index < facts.size(); ++index) {
+                const QJsonObject& record = snapshotRecords.at(index);
+                QCOMPARE(facts.at(index).group, sessionListGroup(record, snapshotRuns));
+                QCOMPARE(facts.at(index).presentation, sessionRowPresentation(record, snapshotRuns, english));
+                QCOMPARE(facts.at(index).key, sessionIdentity(record));
+            }
+        }
     }
 };
 
