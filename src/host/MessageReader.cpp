@@ -97,7 +97,7 @@ QJsonArray MessageReader::recordsOf(QByteArrayView frame, const ListSpans& spans
     qsizetype shift = 0;
     int missesInARow = 0;
     QHash<QByteArrayView, qsizetype> knownAt;
-    bool unchanged = true;
+    QList<qsizetype> replaced; // places whose record is not the one known there
     next.spans = spans.elements;
     next.records.reserve(spans.elements.size());
     for (qsizetype index = 0; index < spans.elements.size(); ++index) {
@@ -107,9 +107,11 @@ QJsonArray MessageReader::recordsOf(QByteArrayView frame, const ListSpans& spans
         const qsizetype guess = index + shift;
         if (guess >= 0 && guess < known.spans.size() && knownBytes(guess) == bytes) {
             record = known.records.at(guess);
-            unchanged = unchanged && guess == index;
+            if (guess != index) {
+                replaced.append(index);
+            }
         } else {
-            unchanged = false;
+            replaced.append(index);
             // Two misses in a row look like a shift rather than a changed record: look every known record up.
             if (missesInARow > 0 && knownAt.isEmpty()) {
                 for (qsizetype at = 0; at < known.spans.size(); ++at) {
@@ -132,13 +134,17 @@ QJsonArray MessageReader::recordsOf(QByteArrayView frame, const ListSpans& spans
         }
         next.records.append(*record);
     }
-    // An unchanged list is the same array as before, which makes comparing it with the last one cheap.
-    if (unchanged && spans.elements.size() == known.spans.size()) {
+    if (spans.elements.size() == known.spans.size() && replaced.size() < spans.elements.size() / 2) {
+        // An unchanged list is the same array as before, which makes comparing it with the last one cheap; a list
+        // with a few records changed in place is the known array with those replaced.
         next.array = known.array;
-        return known.array;
-    }
-    for (const QJsonObject& record : std::as_const(next.records)) {
-        next.array.append(record);
+        for (const qsizetype index : std::as_const(replaced)) {
+            next.array.replace(index, next.records.at(index));
+        }
+    } else {
+        for (const QJsonObject& record : std::as_const(next.records)) {
+            next.array.append(record);
+        }
     }
     return next.array;
 }
