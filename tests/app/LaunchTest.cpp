@@ -101,9 +101,6 @@ private Q_SLOTS:
         Harness japanese({QStringLiteral("ja-JP"), QStringLiteral("en-US")});
         japanese.app().renderDisconnected(QStringLiteral("x"));
         QCOMPARE(view<StatusRow>(japanese.app(), "connectionRow")->action()->text(), QStringLiteral("サービスを開始"));
-        Harness english({QStringLiteral("en-JP"), QStringLiteral("ja-JP")});
-        english.app().renderDisconnected(QStringLiteral("x"));
-        QCOMPARE(view<StatusRow>(english.app(), "connectionRow")->action()->text(), QStringLiteral("Start service"));
     }
 
     void hostThatCannotStartLeavesTheInstallerErrorOnScreen() {
@@ -120,14 +117,6 @@ private Q_SLOTS:
         QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Could not start service"));
         QVERIFY(view<QLabel>(app, "updateLabel")->text().endsWith(u"\nCould not start the app update helper"));
         QVERIFY(view<QPushButton>(app, "updateButton")->isEnabled());
-    }
-
-    void installErrorFromTheEnvironmentIsKept() {
-        auto platform = std::make_unique<FakePlatform>();
-        platform->environment.insert(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"),
-                                     QStringLiteral("Could not start the app update helper"));
-        AppDelegate app(std::move(platform));
-        QCOMPARE(app.update().desktopInstallError(), QStringLiteral("Could not start the app update helper"));
     }
 };
 

@@ -143,7 +143,6 @@ private Q_SLOTS:
         QVERIFY(shown.size() <= 180);
     }
 
-    // A host may send any number of entries: the first few dozen are shown and the rest counted.
     // A host may send thousands of entries: the newest ones are built, with a count of the rest.
     void manyActivityEntriesAreCapped() {
         QJsonArray history;

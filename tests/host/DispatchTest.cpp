@@ -28,7 +28,6 @@ private Q_SLOTS:
             QTest::newRow(name) << frame << QString::fromLatin1(signal) << payload;
         };
         row("empty line", QByteArray());
-        row("literal true", "true");
         row("array", R"([{"type":"status","status":{}}])");
         row("invalid json", "{\"type\":\"status\",");
         row("type not a string", R"({"type":1,"status":{}})");

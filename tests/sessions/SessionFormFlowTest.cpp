@@ -185,8 +185,6 @@ private Q_SLOTS:
         QTest::newRow("allowed") << R"({"provider":"codex","session":"a","capabilities":{"canAutoContinue":true}})"
                                  << true << true;
         QTest::newRow("not allowed") << R"({"provider":"codex","session":"a","capabilities":{}})" << true << false;
-        QTest::newRow("turning off is always allowed")
-            << R"({"provider":"codex","session":"a","autoContinue":true,"capabilities":{}})" << true << true;
         QTest::newRow("no host") << R"({"provider":"codex","session":"a","capabilities":{"canAutoContinue":true}})"
                                  << false << false;
         QTest::newRow("no session id") << R"({"provider":"codex","capabilities":{"canAutoContinue":true}})" << true

@@ -159,9 +159,6 @@ private Q_SLOTS:
         add("empty approval id", R"({"provider":"codex","state":"active",
             "approvedAction":{"id":"","action":{"kind":"destructive"}}})",
             false, "", false);
-        add("numeric approval id", R"({"provider":"codex","state":"active",
-            "approvedAction":{"id":7,"action":{"kind":"destructive"}}})",
-            false, "", false);
         add("blocked on a dependency", R"({"state":"blocked","dependencyWait":{"id":"dep1"}})", false, "", true);
         add("blocked without a dependency id", R"({"state":"blocked","dependencyWait":{"id":""}})", false, "", false);
         add("dependency while active", R"({"state":"active","dependencyWait":{"id":"dep1"}})", false, "", false);
@@ -189,7 +186,6 @@ private Q_SLOTS:
         add("other provider", R"({"provider":"claude","session":"s1"})", "claude");
         add("no run", R"({"provider":"codex","session":"s9"})", "");
         add("record without ids matches a run with empty ids", "{}", "empty");
-        add("record with mistyped ids", R"({"provider":7,"session":null})", "empty");
         add("case matters", R"({"provider":"Codex","session":"s1"})", "");
     }
 

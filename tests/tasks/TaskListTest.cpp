@@ -6,7 +6,6 @@
 #include "tasks/TaskStates.h"
 #include "ui/ThemedLabel.h"
 
-#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -50,7 +49,6 @@ private Q_SLOTS:
     void firstSnapshotSelectsTheFirstTask() {
         TasksArea area;
         verifyEmptyState(area);
-        QCOMPARE(area.view<QTableView>("taskTable")->verticalHeader()->defaultSectionSize(), 64);
         area.tasks.renderTasks(taskList(kThreeTasks, 2));
         QCOMPARE(area.link.activeTaskCount, 2);
         QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 3);

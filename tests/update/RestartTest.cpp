@@ -159,9 +159,9 @@ private Q_SLOTS:
         QCOMPARE(view<QLabel>(app, "updateLabel")->text(), QStringLiteral("Restarting…"));
     }
 
-    // The install directory is created 0700 and the log 0600; a log that is a symbolic link is not followed, and the
-    // install process is started all the same.
-    void installLogIsPrivateAndNeverFollowsALink() {
+    // The install directories, even the missing home above them, are created 0700 and the log 0600 (what is already
+    // at the log's place is checked with the install process itself).
+    void installFoldersAreCreatedPrivate() {
         RestartSetup setup;
         QVERIFY(setup.valid);
         const QString fresh = setup.home.path() + "/fresh";
@@ -172,14 +172,6 @@ private Q_SLOTS:
         QCOMPARE(modeOf(fresh + "/home/installer"), 0700);
         QCOMPARE(modeOf(log), 0600);
         QTRY_VERIFY(QFileInfo::exists(setup.record()));
-
-        const QString victim = setup.home.path() + "/victim";
-        QVERIFY(QFile::remove(setup.record()) && QFile::remove(log));
-        QVERIFY(writeFile(victim, "keep\n") && QFile::link(victim, log));
-        QVERIFY(setup.app().update().launchSelectedAfterExit());
-        QTRY_VERIFY(QFileInfo::exists(setup.record()));
-        QVERIFY(fileLines(setup.record()).contains("stderr /dev/null"));
-        QCOMPARE(fileLines(victim), QStringList{"keep"});
     }
 
     void launcherThatCannotRunRestartsTheService() {
