@@ -100,7 +100,7 @@ private:
     void listenForShowWindow();
     // The preview data named on the command line or in the bundle, if any.
     std::optional<QString> fixturePath(const QStringList& arguments) const;
-    // Starts the host before there is a window to show its start on; false when it is not running.
+    // Starts the host before there is a window to show its start on; false when it could not be started.
     bool startHostBeforeWindow();
     // What a starting host looks like: waiting for its first snapshot, no old conflict or message.
     void presentHostStart();

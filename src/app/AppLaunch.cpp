@@ -38,7 +38,10 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
     } else {
         if (hostStartedEarly) {
             presentHostStart();
-            runAction(m_context, QStringLiteral("refresh"));
+            // A host still starting asks for it itself once it has started.
+            if (m_link->hostIsRunning()) {
+                runAction(m_context, QStringLiteral("refresh"));
+            }
         } else {
             startHost();
         }
@@ -68,7 +71,7 @@ bool AppDelegate::startHostBeforeWindow() {
         const QSignalBlocker quiet(m_link.get());
         m_link->launch(bundleDirectory);
     }
-    return m_link->hostIsRunning();
+    return m_link->hasProcess();
 }
 
 QString AppDelegate::showWindowNotification() const {

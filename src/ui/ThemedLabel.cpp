@@ -63,7 +63,7 @@ void ThemedLabel::setMaximumLines(int lines) {
         return;
     }
     m_maxLines = lines;
-    m_heightForWidth.width = -1;
+    m_heightForWidth.forget();
     updateGeometry();
     update();
 }
@@ -92,15 +92,27 @@ int ThemedLabel::heightForWidth(int width) const {
     }
     HeightForWidth& cached = m_heightForWidth;
     const QMargins margins = contentsMargins();
-    if (cached.width == width && cached.wordWrap == wordWrap() && cached.format == textFormat() &&
-        cached.margins == margins && cached.text == text() && cached.font == font()) {
-        return cached.height;
+    if (cached.wordWrap == wordWrap() && cached.format == textFormat() && cached.margins == margins &&
+        cached.text == text() && cached.font == font()) {
+        for (const auto& [knownWidth, knownHeight] : cached.heights) {
+            if (knownWidth == width) {
+                return knownHeight;
+            }
+        }
+    } else {
+        cached.text = text();
+        cached.font = font();
+        cached.margins = margins;
+        cached.wordWrap = wordWrap();
+        cached.format = textFormat();
+        cached.forget();
     }
     int height = QLabel::heightForWidth(width);
     if (m_maxLines > 0 && wordWrap()) {
         height = std::min(height, m_maxLines * fontMetrics().lineSpacing() + margins.top() + margins.bottom());
     }
-    cached = {width, text(), font(), margins, wordWrap(), textFormat(), height};
+    cached.heights[static_cast<size_t>(cached.next)] = {width, height};
+    cached.next = (cached.next + 1) % static_cast<qsizetype>(cached.heights.size());
     return height;
 }
 

@@ -4,6 +4,9 @@
 
 #include <QLabel>
 
+#include <array>
+#include <utility>
+
 // A label whose text colour is a theme pair resolved at paint time. With eliding on, a single line is cut at the
 // end with "…" while text() keeps the whole string.
 class ThemedLabel final : public QLabel {
@@ -39,15 +42,17 @@ private:
     Qt::TextElideMode m_elideMode = Qt::ElideRight;
     int m_maxLines = 0;
     bool m_collapses = false;
-    // Layouts ask for the same width many times in one pass, and each answer lays the text out again.
+    // Layouts ask for the same few widths many times in one pass, often in turn, and each answer lays the text out
+    // again: the last few answers are kept while the text and its look stay the same.
     struct HeightForWidth {
-        int width = -1;
         QString text;
         QFont font;
         QMargins margins;
         bool wordWrap = false;
         Qt::TextFormat format = Qt::PlainText;
-        int height = 0;
+        std::array<std::pair<int, int>, 4> heights{{{-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}}}; // width, height
+        qsizetype next = 0;
+        void forget() { heights.fill({-1, 0}); }
     };
     mutable HeightForWidth m_heightForWidth;
 };

@@ -7,6 +7,7 @@
 #include "ui/ThemedLabel.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QTest>
 
 #include <memory>
@@ -113,6 +114,39 @@ private Q_SLOTS:
         QCOMPARE(nav->grab().toImage().pixelColor(100, 16), QColor(Qt::magenta));
         nav->setSelected(true);
         QVERIFY(near(nav, QPoint(100, 16), Theme::selected));
+    }
+
+    // A label's remembered heights are the ones its text, font and margins give now, whatever widths were asked for
+    // before and in whatever order: a stale answer would clip or pad a wrapped text.
+    void wrappedLabelHeightsFollowTheirText() {
+        ThemedLabel label(Theme::text);
+        label.setWordWrap(true);
+        QLabel reference;
+        reference.setWordWrap(true);
+        const auto same = [&](const char* step) {
+            reference.setText(label.text());
+            reference.setFont(label.font());
+            reference.setContentsMargins(label.contentsMargins());
+            for (const int width : {60, 400, 60, 120, 400, 240, 60}) {
+                QVERIFY2(label.heightForWidth(width) == reference.heightForWidth(width), step);
+            }
+        };
+        label.setText(QStringLiteral("Publish the billing webhook fix to staging and confirm the retries"));
+        same("first text");
+        label.setText(QStringLiteral("Short"));
+        same("shorter text");
+        QFont larger = label.font();
+        larger.setPointSize(larger.pointSize() * 2);
+        label.setFont(larger);
+        same("larger font");
+        label.setContentsMargins(8, 8, 8, 8);
+        same("margins");
+        label.setText(QStringLiteral("A text long enough to wrap onto several lines at the narrow widths asked for"));
+        label.setMaximumLines(2);
+        const int twoLines = 2 * label.fontMetrics().lineSpacing() + 16;
+        QCOMPARE(label.heightForWidth(60), twoLines);
+        label.setMaximumLines(0);
+        same("no line limit");
     }
 };
 
