@@ -1,13 +1,10 @@
 // Time of one render for a busy snapshot: 200 conversations, 50 Dozadavi Zaro runs and 500 workspace tasks,
 // applied to the fully built window; the Time column is the time per render. "Render" is the call alone;
 // "RenderAndSettle" also runs the layout and paint work the call queues on a shown window.
+#include "BenchApp.h"
 #include "BenchRecords.h"
-#include "app/AppDelegate.h"
-#include "platform/QtPlatform.h"
 
-#include <QApplication>
 #include <QJsonArray>
-#include <QMainWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -64,20 +61,8 @@ QJsonObject busySnapshot(int conversations, int runs, int tasks) {
     };
 }
 
-AppDelegate& controller() {
-    static AppDelegate* app = [] {
-        auto* created = new AppDelegate(std::make_unique<QtPlatform>());
-        created->buildWindow();
-        created->buildStatusItem();
-        created->window()->show();
-        QCoreApplication::processEvents();
-        return created;
-    }();
-    return *app;
-}
-
 void Render(benchmark::State& state) {
-    AppDelegate& app = controller();
+    AppDelegate& app = benchApp();
     const QJsonObject snapshot = busySnapshot(200, 50, 500);
     for (auto _ : state) {
         app.render(snapshot);
@@ -86,7 +71,7 @@ void Render(benchmark::State& state) {
 BENCHMARK(Render)->Unit(benchmark::kMillisecond);
 
 void RenderAndSettle(benchmark::State& state) {
-    AppDelegate& app = controller();
+    AppDelegate& app = benchApp();
     const QJsonObject snapshot = busySnapshot(200, 50, 500);
     for (auto _ : state) {
         app.render(snapshot);

@@ -4,16 +4,13 @@
 // conversation, so the list is rebuilt every time; "Heartbeat" repeats the last snapshot unchanged, as the host does
 // when nothing happened, and counts the widgets painted per heartbeat (it should be none); "HeartbeatStamped" is
 // the same with a new "sampledAt", as the reference host stamps every emission.
+#include "BenchApp.h"
 #include "BenchRecords.h"
-#include "app/AppDelegate.h"
 #include "host/HostLink.h"
-#include "platform/QtPlatform.h"
 #include "sessions/SessionsController.h"
 
-#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QMainWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -76,21 +73,7 @@ QByteArray statusMessage(int variant, int conversations = 200, int second = 0) {
         {QStringLiteral("version"), QStringLiteral("0.1.0")},
         {QStringLiteral("sampledAt"), QStringLiteral("2026-12-06T09:31:%1.250Z").arg(second, 2, 10, QLatin1Char('0'))},
     };
-    return QJsonDocument(
-               QJsonObject{{QStringLiteral("type"), QStringLiteral("status")}, {QStringLiteral("status"), status}})
-        .toJson(QJsonDocument::Compact);
-}
-
-AppDelegate& controller() {
-    static AppDelegate* app = [] {
-        auto* created = new AppDelegate(std::make_unique<QtPlatform>());
-        created->buildWindow();
-        created->buildStatusItem();
-        created->window()->show();
-        QCoreApplication::processEvents();
-        return created;
-    }();
-    return *app;
+    return statusLine(status);
 }
 
 // One status line through the host link, as the host's output arrives: routed (parsed unless it repeats the last
@@ -115,7 +98,7 @@ protected:
 };
 
 void SnapshotChanged(benchmark::State& state) {
-    AppDelegate& app = controller();
+    AppDelegate& app = benchApp();
     const int conversations = static_cast<int>(state.range(0));
     const QByteArray lines[] = {statusMessage(0, conversations), statusMessage(1, conversations)};
     int turn = 0;
@@ -126,7 +109,7 @@ void SnapshotChanged(benchmark::State& state) {
 BENCHMARK(SnapshotChanged)->Arg(200)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 void SnapshotHeartbeat(benchmark::State& state) {
-    AppDelegate& app = controller();
+    AppDelegate& app = benchApp();
     const QByteArray line = statusMessage(0);
     showStatusLine(app, line);
     const PaintCounter counter;
@@ -140,7 +123,7 @@ BENCHMARK(SnapshotHeartbeat)->Unit(benchmark::kMillisecond);
 
 // A heartbeat as the reference host sends it: the same snapshot stamped with the time of this emission.
 void SnapshotHeartbeatStamped(benchmark::State& state) {
-    AppDelegate& app = controller();
+    AppDelegate& app = benchApp();
     const QByteArray lines[] = {statusMessage(0, 200, 0), statusMessage(0, 200, 5)};
     showStatusLine(app, lines[1]);
     const PaintCounter counter;
@@ -155,7 +138,7 @@ BENCHMARK(SnapshotHeartbeatStamped)->Unit(benchmark::kMillisecond);
 
 // The heartbeat without the parse: what the areas themselves spend on an unchanged snapshot.
 void HeartbeatRenderOnly(benchmark::State& state) {
-    AppDelegate& app = controller();
+    AppDelegate& app = benchApp();
     const QJsonObject status =
         QJsonDocument::fromJson(statusMessage(0)).object().value(QStringLiteral("status")).toObject();
     app.render(status);
@@ -169,7 +152,7 @@ BENCHMARK(HeartbeatRenderOnly)->Unit(benchmark::kMicrosecond);
 
 // The conversation area's own share of a heartbeat: comparing the records with the list's and drawing the pane.
 void HeartbeatSessionsOnly(benchmark::State& state) {
-    AppDelegate& app = controller();
+    AppDelegate& app = benchApp();
     const QJsonObject status =
         QJsonDocument::fromJson(statusMessage(0)).object().value(QStringLiteral("status")).toObject();
     const QJsonObject again =

@@ -79,7 +79,7 @@ class BenchProbePlugin final : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "BenchProbe.json")
 
 public:
-    QObject* create(const QString& key, const QString& /*specification*/) override {
+    QObject* create(const QString& key, const QString& /*options*/) override {
         const QByteArray path = qgetenv("VODU_BENCH_PROBE_OUT");
         if (key.compare(QLatin1String("benchprobe"), Qt::CaseInsensitive) != 0 || path.isEmpty()) {
             return nullptr;

@@ -153,7 +153,7 @@ void HostLink::handleLine(QByteArrayView frame) {
             const QJsonObject snapshot = status.toObject();
             // A cleared frame (a new host, a refresh the user asked for) draws the next snapshot in full.
             const bool repeats = !m_lastStatusFrame.isEmpty() && sameApartFromSampleTime(snapshot, m_lastStatus);
-            m_lastStatusFrame = frame.toByteArray();
+            m_lastStatusFrame = m_reader.keptCopy(frame); // large frames are held once
             m_lastStatus = snapshot;
             if (repeats) {
                 Q_EMIT statusRepeated(snapshot);

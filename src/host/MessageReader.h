@@ -18,6 +18,9 @@ public:
     // The message in `frame`, or nullopt when it is not a JSON object.
     std::optional<QJsonObject> read(QByteArrayView frame);
 
+    // `frame` as bytes to keep: the reader's own copy when it is the frame it last read record by record.
+    QByteArray keptCopy(QByteArrayView frame) const { return frame == m_frame ? m_frame : frame.toByteArray(); }
+
     // The lists read record by record, each by its keys from the top of a status message.
     static const QList<KeyPath>& statusLists();
 
