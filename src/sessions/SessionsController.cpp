@@ -15,11 +15,9 @@
 #include "sessions/SupervisionModel.h"
 #include "ui/Copy.h"
 #include "ui/SearchField.h"
-
 #include "ui/Surfaces.h"
 #include "ui/ToggleSwitch.h"
 #include "ui/ViewFactory.h"
-#include <QSignalBlocker>
 
 #include <QAbstractButton>
 #include <QCoreApplication>
