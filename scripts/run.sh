@@ -28,6 +28,15 @@ xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
     sleep "$(( $3 > 2 ? $3 - 2 : 1 ))"
     import -window root "$2/screen.png" 2>/dev/null || true
     kill "$pid" 2>/dev/null
+    # The app asks its service to quit and leaves within a few seconds; past that, say so and stop it.
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.2
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "VODU did not exit within 10 s of SIGTERM; stopping it" >&2
+        kill -KILL "$pid" 2>/dev/null
+    fi
     wait "$pid" 2>/dev/null || true
 ' run "$app" "$out" "$seconds" "$@"
 ls -1 "$out"

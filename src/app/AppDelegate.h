@@ -5,6 +5,8 @@
 #include "sessions/SupervisionModel.h"
 #include "ui/Copy.h"
 
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
@@ -69,6 +71,9 @@ public:
 
     // Quit and termination.
     void requestQuit();
+    // SIGTERM, SIGINT or SIGHUP: no dialog; one "quit" to a running host, and the app ends when it is answered or
+    // after a short wait, within a few seconds in every state.
+    void quitOnSignal();
     // While a quit waits on a host that stopped answering: asks, then closes the host's input and quits.
     void offerQuitAnyway();
     // The one way the app terminates: allowed at once after an approved quit, otherwise turned into requestQuit.
@@ -82,6 +87,8 @@ public:
     const AppContext& context() const { return m_context; }
     // Preview launch: nothing is sent and the status comes from a file.
     void setFixtureMode(bool on) { m_linkState.fixtureMode = on; }
+    // How long a signal's quit waits for the host's answer.
+    void setSignalAnswerWait(int milliseconds) { m_signalAnswerWaitMs = milliseconds; }
     QMainWindow* window() const;
 
     // The areas, for the tests that drive one of them inside the whole app.
@@ -97,6 +104,12 @@ public:
 
 private:
     void wireAreas();
+    bool confirmQuitWithRunningTasks();
+    void sendQuit(bool force);
+    bool quitHasWaited() const;
+    // The quit is decided: windows go, the host's input ends, and the app terminates once the host has finished or
+    // after a short wait.
+    void approveQuit();
     void listenForShowWindow();
     // The preview data named on the command line or in the bundle, if any.
     std::optional<QString> fixturePath(const QStringList& arguments) const;
@@ -131,6 +144,11 @@ private:
     std::unique_ptr<NeedsYouNotifier> m_notifier;
     ActivationPolicy m_activationPolicy = ActivationPolicy::accessory;
     bool m_approvedQuit = false;
+    bool m_terminated = false;
+    bool m_quitOnSignal = false;
+    std::optional<QDateTime> m_quitSentAt;
+    QDeadlineTimer m_signalExitDeadline;
+    int m_signalAnswerWaitMs = 3000;
     QJsonObject m_shownStatus;
     bool m_screenShowsStatus = false; // nothing but m_shownStatus was drawn since it was rendered
     QPointer<QLocalServer> m_showWindowServer;

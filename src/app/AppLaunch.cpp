@@ -103,9 +103,11 @@ void AppDelegate::listenForShowWindow() {
     const QString executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     m_showWindowServer =
         InstanceChannel::listen(showWindowNotification(), platform().processId(), executableName, this, [self] {
-            if (self) {
-                self->showWindow();
+            if (!self || self->m_approvedQuit) {
+                return false; // leaving: the asking launch waits for this process to end
             }
+            self->showWindow();
+            return true;
         });
 }
 

@@ -5,11 +5,13 @@
 #include "app/AutomationOutput.h"
 #include "delivery/DeliveryController.h"
 #include "host/ConflictStopFlow.h"
+#include "host/DesktopStatusFrames.h"
 #include "host/HostLaunch.h"
 #include "host/HostLink.h"
 #include "model/SnapshotReading.h"
 #include "overview/OverviewController.h"
 #include "platform/Platform.h"
+#include "platform/RegularFile.h"
 #include "sessions/NeedsYouNotifier.h"
 #include "sessions/SessionsController.h"
 #include "sessions/SupervisionHome.h"
@@ -18,25 +20,21 @@
 #include "ui/WindowShell.h"
 #include "update/UpdateController.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QMainWindow>
 
 namespace {
 
-// Fixtures are small hand-written files; a cap keeps a wrong path (a device, a huge log) from stalling the start.
-constexpr qint64 kFixtureByteLimit = 64 * 1024 * 1024;
+// Preview data is one status, so it gets the limit of one status frame; a wrong path (a FIFO, a device, a huge log)
+// must not stall the start.
+constexpr qint64 kFixtureByteLimit = DesktopStatusFrames::kDefaultMaximumBytes;
 
 std::optional<QJsonObject> readFixture(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<QByteArray> bytes = readRegularFile(path, kFixtureByteLimit);
+    if (!bytes) {
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(kFixtureByteLimit + 1);
-    if (bytes.size() > kFixtureByteLimit) {
-        return std::nullopt;
-    }
-    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
     if (!document.isObject()) {
         return std::nullopt;
     }
@@ -150,6 +148,9 @@ void AppDelegate::reconnect() {
 }
 
 void AppDelegate::hostEnded() {
+    if (m_approvedQuit) {
+        return; // the quit's own end: nothing to show
+    }
     if (m_update->handOverIfWaiting()) {
         return;
     }

@@ -63,8 +63,8 @@ int DIRIDivadeDud::main(int argc, char** argv) {
     }
     QTimer::singleShot(0, &controller,
                        [&controller, arguments] { controller.applicationDidFinishLaunching(arguments); });
-    // A logout or a terminal's signal asks to quit as the Quit menu item does.
-    const QuitSignals quitSignals([&controller] { controller.requestQuit(); });
+    // A logout or a terminal's signal ends the app within a few seconds, asking the host first.
+    const QuitSignals quitSignals([&controller] { controller.quitOnSignal(); });
     QApplication::exec();
     // The host may still be finishing its clean-up; the windows go first so nothing frozen stays on screen.
     for (QWidget* shown : QApplication::topLevelWidgets()) {

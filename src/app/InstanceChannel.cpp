@@ -1,10 +1,12 @@
 #include "app/InstanceChannel.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
 
 #include <cerrno>
@@ -20,6 +22,7 @@ constexpr int kConnectTimeoutMs = 500;
 constexpr int kReplyTimeoutMs = 2000;
 const QByteArray kShowWindowRequest = QByteArrayLiteral("showWindow\n");
 const QByteArray kActivatedReply = QByteArrayLiteral("ok\n");
+const QByteArray kLeavingReply = QByteArrayLiteral("leaving\n");
 
 bool processExists(qint64 pid) {
     return pid >= 1 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
@@ -114,14 +117,22 @@ InstanceChannel::AskResult InstanceChannel::askToShowWindow(const QString& notif
         return AskResult::noPeer;
     }
     socket.write(kShowWindowRequest);
-    if (!socket.waitForBytesWritten(kReplyTimeoutMs) || !readLine(socket, line) || line != kActivatedReply) {
+    if (!socket.waitForBytesWritten(kReplyTimeoutMs) || !readLine(socket, line)) {
         return AskResult::refused;
     }
-    return AskResult::activated;
+    if (line == kLeavingReply) {
+        // Its host is finishing: starting beside it would start a second one. Once it is gone, this launch is the app.
+        QDeadlineTimer gone(kLeavingPeerWaitMs);
+        while (processExists(peer->pid) && !gone.hasExpired()) {
+            QThread::msleep(20);
+        }
+        return processExists(peer->pid) ? AskResult::refused : AskResult::noPeer;
+    }
+    return line == kActivatedReply ? AskResult::activated : AskResult::refused;
 }
 
 QLocalServer* InstanceChannel::listen(const QString& notificationName, qint64 ownPid, const QString& executableName,
-                                      QObject* parent, std::function<void()> onShowWindow) {
+                                      QObject* parent, std::function<bool()> onShowWindow) {
     const std::optional<QString> name = socketName(notificationName);
     if (!name) {
         return nullptr;
@@ -130,7 +141,8 @@ QLocalServer* InstanceChannel::listen(const QString& notificationName, qint64 ow
     // that still answers keeps it even when it did not answer our request a moment ago, and so does one we could not
     // reach at all (no descriptors left): Qt's failed listen deletes the file it was given.
     const std::optional<QLocalSocket::LocalSocketError> failure = connectionFailure(*name);
-    if (!failure || (*failure != QLocalSocket::ServerNotFoundError && *failure != QLocalSocket::ConnectionRefusedError)) {
+    if (!failure ||
+        (*failure != QLocalSocket::ServerNotFoundError && *failure != QLocalSocket::ConnectionRefusedError)) {
         return nullptr;
     }
     auto* server = new QLocalServer(parent);
@@ -167,10 +179,8 @@ QLocalServer* InstanceChannel::listen(const QString& notificationName, qint64 ow
                 }
                 while (socket->canReadLine()) {
                     if (socket->readLine(InstanceChannel::kMaxRequestBytes) == kShowWindowRequest) {
-                        if (onShowWindow) {
-                            onShowWindow();
-                        }
-                        socket->write(kActivatedReply);
+                        const bool shown = !onShowWindow || onShowWindow();
+                        socket->write(shown ? kActivatedReply : kLeavingReply);
                     }
                 }
             });

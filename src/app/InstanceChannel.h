@@ -34,12 +34,15 @@ struct PeerHello {
 bool isActivatablePeer(const PeerHello& peer, qint64 ownPid, bool processExists);
 
 enum class AskResult { noPeer, activated, refused };
+// How long a launch waits for an instance that is quitting to be gone.
+constexpr int kLeavingPeerWaitMs = 6000;
 // Connects to a listening instance, checks it, and asks it to show its window. Waits briefly; used before the UI.
+// An instance that is quitting says so: the launch waits until it is gone (noPeer), or gives up (refused).
 AskResult askToShowWindow(const QString& notificationName, qint64 ownPid);
 
 // Starts listening; a socket left behind by a crashed instance is replaced, a live one never is (absent then).
-// `onShowWindow` runs on each request.
+// `onShowWindow` runs on each request and answers false when this instance is quitting instead.
 QLocalServer* listen(const QString& notificationName, qint64 ownPid, const QString& executableName, QObject* parent,
-                     std::function<void()> onShowWindow);
+                     std::function<bool()> onShowWindow);
 
 } // namespace InstanceChannel

@@ -7,8 +7,8 @@
 
 class QSocketNotifier;
 
-// SIGTERM, SIGINT and SIGHUP become an ordinary quit request on the main thread, so a desktop logout or a terminal's
-// Ctrl+C asks the host as the Quit menu item does. The handler only writes a byte to a pipe; the main loop reads it.
+// SIGTERM, SIGINT and SIGHUP reach the main thread as one call, so a desktop logout or a terminal's Ctrl+C ends the
+// app through its quit path. The handler only writes a byte to a pipe; the main loop reads it.
 // One instance at a time; the previous handlers come back when it goes.
 class QuitSignals final : public QObject {
 public:

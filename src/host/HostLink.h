@@ -66,6 +66,7 @@ public:
     void setWriteTimeout(int milliseconds) { m_writeTimeout = milliseconds; }
     // How long the link, when it goes, waits for a running host to finish after the end of its input.
     void setHostExitWait(int milliseconds) { m_hostExitWait = milliseconds; }
+    int hostExitWait() const { return m_hostExitWait; }
 
 Q_SIGNALS:
     void started();

@@ -200,7 +200,8 @@ bool QtPlatform::trayAvailable() const {
 }
 
 void QtPlatform::terminateApplication() {
-    QCoreApplication::quit();
+    // Not quit(): in Qt 6 that first asks every window to close, and a window or an open alert may refuse.
+    QCoreApplication::exit(0);
 }
 
 void QtPlatform::exitProcess(int status) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -72,7 +73,10 @@ private Q_SLOTS:
         const QString name = uniqueName();
         int shown = 0;
         std::unique_ptr<QLocalServer> server(
-            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu-status"), nullptr, [&shown] { ++shown; }));
+            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu-status"), nullptr, [&shown] {
+                ++shown;
+                return true;
+            }));
         QVERIFY(server);
         // The asking process is another one: its own pid differs from the listener's.
         QCOMPARE(askFromAnotherThread(name, ::getpid() + 100000), InstanceChannel::AskResult::activated);
@@ -83,7 +87,10 @@ private Q_SLOTS:
         const QString name = uniqueName();
         int shown = 0;
         std::unique_ptr<QLocalServer> server(
-            InstanceChannel::listen(name, ::getpid(), QStringLiteral("python3"), nullptr, [&shown] { ++shown; }));
+            InstanceChannel::listen(name, ::getpid(), QStringLiteral("python3"), nullptr, [&shown] {
+                ++shown;
+                return true;
+            }));
         QCOMPARE(askFromAnotherThread(name, ::getpid() + 100000), InstanceChannel::AskResult::noPeer);
         QCOMPARE(shown, 0);
     }
@@ -148,7 +155,10 @@ private Q_SLOTS:
         const QString name = uniqueName();
         int shown = 0;
         std::unique_ptr<QLocalServer> first(
-            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu-status"), nullptr, [&shown] { ++shown; }));
+            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu-status"), nullptr, [&shown] {
+                ++shown;
+                return true;
+            }));
         QVERIFY(first);
         rlimit saved{};
         QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
@@ -158,7 +168,7 @@ private Q_SLOTS:
             QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
         }
         std::unique_ptr<QLocalServer> second(
-            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu-status"), nullptr, [] {}));
+            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu-status"), nullptr, [] { return true; }));
         QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
         QVERIFY(!second);
         QCOMPARE(askFromAnotherThread(name, ::getpid() + 100000), InstanceChannel::AskResult::activated);
@@ -177,7 +187,10 @@ private Q_SLOTS:
         const QString name = uniqueName();
         int shown = 0;
         std::unique_ptr<QLocalServer> server(
-            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu"), nullptr, [&shown] { ++shown; }));
+            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu"), nullptr, [&shown] {
+                ++shown;
+                return true;
+            }));
         QVERIFY(server);
         QLocalSocket client;
         client.connectToServer(*InstanceChannel::socketName(name));
@@ -194,6 +207,21 @@ private Q_SLOTS:
         QCOMPARE(askFromAnotherThread(name, ::getpid() + 100000), InstanceChannel::AskResult::activated);
     }
 
+    // A launch while the running instance quits waits for it to be gone instead of starting beside its host.
+    void launchWaitsForAnInstanceThatIsLeaving() {
+        QProcess leaving;
+        leaving.start(QStringLiteral("sleep"), {QStringLiteral("0.5")});
+        QVERIFY(leaving.waitForStarted());
+        const QString name = uniqueName();
+        std::unique_ptr<QLocalServer> server(InstanceChannel::listen(
+            name, leaving.processId(), QStringLiteral("vodu-status"), nullptr, [] { return false; }));
+        QVERIFY(server);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(askFromAnotherThread(name, ::getpid()), InstanceChannel::AskResult::noPeer);
+        QVERIFY(clock.elapsed() >= 300);
+    }
+
     void socketLeftByACrashIsReplaced() {
         const QString name = uniqueName();
         const QString path = *InstanceChannel::socketName(name);
@@ -203,7 +231,10 @@ private Q_SLOTS:
         }
         int shown = 0;
         std::unique_ptr<QLocalServer> server(
-            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu"), nullptr, [&shown] { ++shown; }));
+            InstanceChannel::listen(name, ::getpid(), QStringLiteral("vodu"), nullptr, [&shown] {
+                ++shown;
+                return true;
+            }));
         QVERIFY(server);
         QCOMPARE(askFromAnotherThread(name, ::getpid() + 100000), InstanceChannel::AskResult::activated);
         QCOMPARE(shown, 1);

@@ -5,12 +5,14 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,27 +22,71 @@ QStringList lines(const QString& path) {
                                           : QStringList();
 }
 
+// How the scripted host treats "quit".
+enum class HostQuit { exitsAfterAnswer, staysUntilEndOfInput, refuses, neverAnswers };
+
+// The scripted host's environment for `behaviour`, with `runningTasks` in every status it sends.
+void scriptHost(QHash<QString, QString>& environment, HostQuit behaviour, int runningTasks, const QString& events) {
+    environment.insert(QStringLiteral("SCRIPTED_HOST_EVENTS"), events);
+    if (behaviour != HostQuit::exitsAfterAnswer) {
+        environment.insert(QStringLiteral("SCRIPTED_HOST_CLEANUP_MS"), QStringLiteral("0"));
+    }
+    environment.insert(QStringLiteral("SCRIPTED_HOST_STATUS"),
+                       QStringLiteral(R"({"tasks":{"activeCount":%1}})").arg(runningTasks));
+}
+
+QString failing(HostQuit behaviour) {
+    return behaviour == HostQuit::refuses ? QStringLiteral("quit") : QString();
+}
+
+QString held(HostQuit behaviour) {
+    return behaviour == HostQuit::neverAnswers ? QStringLiteral("quit") : QString();
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(HostQuit)
 
 class QuitTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanQuitLetsTheHostFinishItsCleanUp() {
+    // Once the host accepts, closing the windows (as Qt does on quit) is part of quitting: no second "quit", no
+    // refused close, and the host finishes its clean-up before the app ends.
+    void acceptedQuitEndsTheApp_data() {
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<HostQuit>("host");
+        QTest::newRow("no tray, host leaves after answering") << false << HostQuit::exitsAfterAnswer;
+        QTest::newRow("no tray, host leaves at the end of its input") << false << HostQuit::staysUntilEndOfInput;
+        QTest::newRow("tray, host leaves after answering") << true << HostQuit::exitsAfterAnswer;
+        QTest::newRow("tray, host leaves at the end of its input") << true << HostQuit::staysUntilEndOfInput;
+    }
+
+    void acceptedQuitEndsTheApp() {
+        QFETCH(bool, tray);
+        QFETCH(HostQuit, host);
         QTemporaryDir dir;
         const QString events = dir.filePath(QStringLiteral("events"));
         Harness harness;
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_CLEANUP_MS"), QStringLiteral("300"));
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_EVENTS"), events);
-        ScriptedHost host(harness);
-        QVERIFY(host.ready());
-        harness.app().requestQuit();
-        QTRY_COMPARE(harness.fake->terminations, 1);
-        QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")});
-        QVERIFY(harness.app().link().hostIsRunning()); // it answered and waits for the end of its input
+        harness.fake->tray = tray;
+        scriptHost(harness.fake->environment, host, 0, events);
+        ScriptedHost scripted(harness);
+        QVERIFY(scripted.ready());
+        AppDelegate& app = harness.app();
+        app.showWindow();
 
-        harness.controller.reset(); // what the app does after its event loop ends
-        QCOMPARE(lines(events), (QStringList{QStringLiteral("eof"), QStringLiteral("cleaned-up")}));
+        app.requestQuit();
+        QTRY_COMPARE(harness.fake->terminations, 1);
+        QVERIFY(app.window()->close());
+        app.requestQuit(); // Ctrl+Q again while leaving
+        QTest::qWait(50);
+        QCOMPARE(scripted.actions(), QStringList{QStringLiteral("quit")});
+        QCOMPARE(harness.fake->terminations, 1);
+        QVERIFY(!app.window()->isVisible());
+        if (host == HostQuit::staysUntilEndOfInput) {
+            // The app waited for the host's clean-up in its event loop, so a second launch could still ask it.
+            QCOMPARE(lines(events), (QStringList{QStringLiteral("eof"), QStringLiteral("cleaned-up")}));
+        }
     }
 
     void hostThatDoesNotFinishIsLeftRunningNotKilled() {
@@ -56,21 +102,25 @@ private Q_SLOTS:
 
         QElapsedTimer elapsed;
         elapsed.start();
-        harness.controller.reset();
+        harness.app().requestQuit();
+        QTRY_COMPARE(harness.fake->terminations, 1);
+        harness.controller.reset(); // what the app does after its event loop ends
         QVERIFY(elapsed.elapsed() < 5000);
-        QTRY_COMPARE(lines(events), QStringList{QStringLiteral("eof")});
+        QCOMPARE(lines(events), QStringList{QStringLiteral("eof")});
         QCOMPARE(::kill(static_cast<pid_t>(pid), 0), 0); // still running its clean-up
         ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
 
+    // A second Quit while the first waits on the host: "Quit anyway" once the first has waited 5 s, or the status
+    // went stale, whatever heartbeats say.
     void unansweredQuit_data() {
         QTest::addColumn<int>("secondsLater");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("offered");
         QTest::addColumn<bool>("quits");
-        QTest::newRow("status still fresh: ignored") << 10 << 1 << false << false;
-        QTest::newRow("status stale, cancelled") << 16 << 0 << true << false;
-        QTest::newRow("status stale, quit anyway") << 16 << 1 << true << true;
+        QTest::newRow("asked 3 s ago: ignored") << 3 << 1 << false << false;
+        QTest::newRow("asked 6 s ago, cancelled") << 6 << 0 << true << false;
+        QTest::newRow("asked 6 s ago, quit anyway") << 6 << 1 << true << true;
     }
 
     void unansweredQuit() {
@@ -81,8 +131,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString events = dir.filePath(QStringLiteral("events"));
         Harness harness;
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_CLEANUP_MS"), QStringLiteral("0"));
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_EVENTS"), events);
+        scriptHost(harness.fake->environment, HostQuit::neverAnswers, 0, events);
         ScriptedHost host(harness, QStringLiteral("recording"), {}, QStringLiteral("quit"));
         QVERIFY(host.ready());
         AppDelegate& app = harness.app();
@@ -91,17 +140,21 @@ private Q_SLOTS:
         QVERIFY(app.linkState().quitInFlight);
 
         harness.fake->clock = harness.fake->clock.addSecs(secondsLater);
+        app.link().handleLine(R"({"type":"status","status":{"sampledAt":"2026-12-06T09:00:05Z"}})"); // fresh
         harness.fake->alertAnswers = {AlertAnswer{answer, {}}};
         app.requestQuit();
         QCOMPARE(harness.fake->alerts.size(), offered ? 1 : 0);
         if (offered) {
             QCOMPARE(harness.fake->alerts.first().buttons.value(1), QStringLiteral("Quit anyway"));
         }
-        QCOMPARE(harness.fake->terminations, quits ? 1 : 0);
-        QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")}); // no second quit is sent
         if (quits) {
-            QTRY_VERIFY(lines(events).contains(QStringLiteral("eof")));
+            QTRY_COMPARE(harness.fake->terminations, 1);
+            QVERIFY(lines(events).contains(QStringLiteral("eof")));
+        } else {
+            QTest::qWait(50);
+            QCOMPARE(harness.fake->terminations, 0);
         }
+        QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")}); // no second quit is sent
     }
 
     void quitRefusalStaysInTheFooterForAWhile() {
@@ -122,14 +175,70 @@ private Q_SLOTS:
         QVERIFY(app.context().feedback.footerText() != QStringLiteral("quit refused"));
     }
 
-    void signalsBecomeAQuitRequest_data() {
+    // A signal comes from the system, not a person: no dialog, one "quit" that is not forced, and the app ends
+    // whatever the host answers, with the end of its input sent either way.
+    void signalQuits_data() {
+        QTest::addColumn<HostQuit>("host");
+        QTest::addColumn<int>("runningTasks");
+        const std::pair<const char*, HostQuit> hosts[] = {{"host leaves after answering", HostQuit::exitsAfterAnswer},
+                                                          {"host leaves at EOF", HostQuit::staysUntilEndOfInput},
+                                                          {"host refuses", HostQuit::refuses},
+                                                          {"host never answers", HostQuit::neverAnswers}};
+        for (const auto& [name, host] : hosts) {
+            for (const int tasks : {0, 2}) {
+                QTest::addRow("%s, %d running tasks", name, tasks) << host << tasks;
+            }
+        }
+    }
+
+    void signalQuits() {
+        QFETCH(HostQuit, host);
+        QFETCH(int, runningTasks);
+        QTemporaryDir dir;
+        const QString events = dir.filePath(QStringLiteral("events"));
+        Harness harness;
+        harness.fake->tray = false;
+        scriptHost(harness.fake->environment, host, runningTasks, events);
+        ScriptedHost scripted(harness, QStringLiteral("answer"), failing(host), held(host));
+        QVERIFY(scripted.ready());
+        AppDelegate& app = harness.app();
+        QTRY_COMPARE(app.linkState().activeTaskCount, qint64(runningTasks));
+        app.setSignalAnswerWait(300);
+
+        for (int signal = 0; signal < 3; ++signal) {
+            app.quitOnSignal(); // repeated signals are one flow
+        }
+        QTRY_COMPARE(harness.fake->terminations, 1);
+        QVERIFY(harness.fake->alerts.isEmpty());
+        const QList<QJsonObject> sent = scripted.commands();
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().value(u"action").toString(), QStringLiteral("quit"));
+        QVERIFY(!sent.first().contains(u"force"));
+        if (host != HostQuit::exitsAfterAnswer) {
+            QVERIFY(lines(events).contains(QStringLiteral("eof")));
+        }
+    }
+
+    void signalInPreviewQuitsWithoutAsking() {
+        Harness harness;
+        AppDelegate& app = harness.app();
+        app.setFixtureMode(true);
+        app.render(QJsonDocument::fromJson(R"({"tasks":{"activeCount":2}})").object());
+        QCOMPARE(app.linkState().activeTaskCount, 2);
+        app.quitOnSignal();
+        app.quitOnSignal();
+        QCOMPARE(harness.fake->terminations, 1);
+        QVERIFY(harness.fake->alerts.isEmpty());
+    }
+
+    void signalsReachTheMainLoopOnce_data() {
         QTest::addColumn<int>("quitSignal");
         QTest::newRow("SIGTERM (logout)") << SIGTERM;
         QTest::newRow("SIGINT (Ctrl+C)") << SIGINT;
         QTest::newRow("SIGHUP (terminal closed)") << SIGHUP;
     }
 
-    void signalsBecomeAQuitRequest() {
+    void signalsReachTheMainLoopOnce() {
         QFETCH(int, quitSignal);
         int requests = 0;
         {
@@ -141,6 +250,84 @@ private Q_SLOTS:
             ::raise(quitSignal);
             ::raise(quitSignal);
             QTRY_VERIFY(requests >= 2);
+        }
+    }
+
+    // The real app under a real signal: gone within 5 s of it in the slowest states, the host never killed.
+    void signalEndsTheApp_data() {
+        QTest::addColumn<int>("quitSignal");
+        QTest::addColumn<HostQuit>("host");
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("SIGTERM, host never answers, 2 tasks") << SIGTERM << HostQuit::neverAnswers << false;
+        QTest::newRow("SIGINT, host leaves at EOF, 2 tasks") << SIGINT << HostQuit::staysUntilEndOfInput << false;
+        QTest::newRow("SIGHUP, host refuses, 2 tasks") << SIGHUP << HostQuit::refuses << false;
+        QTest::newRow("SIGTERM, preview with 2 running tasks") << SIGTERM << HostQuit::exitsAfterAnswer << true;
+    }
+
+    void signalEndsTheApp() {
+        QFETCH(int, quitSignal);
+        QFETCH(HostQuit, host);
+        QFETCH(bool, preview);
+        TestBundle bundle;
+        QVERIFY(bundle.isValid());
+        const QString app = bundle.path() + QStringLiteral("/Contents/MacOS/vodu-status");
+        const QString built = qEnvironmentVariable("VODU_BUNDLE_DIR") + QStringLiteral("/Contents/MacOS/vodu-status");
+        QVERIFY2(::link(QFile::encodeName(built).constData(), QFile::encodeName(app).constData()) == 0 ||
+                     QFile::copy(built, app),
+                 qPrintable(built));
+        QTemporaryDir dir;
+        const QString events = dir.filePath(QStringLiteral("events"));
+        const QString log = dir.filePath(QStringLiteral("commands.log"));
+        const QString fixture = dir.filePath(QStringLiteral("preview.json"));
+        QHash<QString, QString> scripted;
+        scriptHost(scripted, host, 2, events);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (auto entry = scripted.cbegin(); entry != scripted.cend(); ++entry) {
+            environment.insert(entry.key(), entry.value());
+        }
+        environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), QStringLiteral("answer"));
+        environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), log);
+        environment.insert(QStringLiteral("SCRIPTED_HOST_FAIL"), failing(host));
+        environment.insert(QStringLiteral("SCRIPTED_HOST_HOLD"), held(host));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        QStringList arguments;
+        if (preview) {
+            QFile file(fixture);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(R"({"tasks":{"activeCount":2,"items":[]}})");
+            arguments = {QStringLiteral("--status-fixture"), fixture};
+        }
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(app, arguments);
+        QVERIFY(process.waitForStarted());
+        if (preview) {
+            QTest::qWait(1000);
+        } else {
+            // Started, asked for its status, and told that two tasks run.
+            QTRY_VERIFY_WITH_TIMEOUT(!loggedCommands(log).isEmpty(), 10000);
+            QTest::qWait(300);
+        }
+
+        QCOMPARE(process.state(), QProcess::Running);
+        const auto pid = static_cast<pid_t>(process.processId());
+        QVERIFY(pid > 0);
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(pid, quitSignal);
+        QTest::qWait(100);
+        if (process.state() == QProcess::Running) {
+            ::kill(pid, quitSignal); // a repeated signal starts nothing new
+        }
+        QVERIFY2(process.state() == QProcess::NotRunning || process.waitForFinished(5000),
+                 "still running 5 s after the signal");
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        if (!preview) {
+            QCOMPARE(loggedCommands(log).mid(1).size(), 1);
+            QTRY_VERIFY(lines(events).contains(QStringLiteral("eof")));
         }
     }
 };

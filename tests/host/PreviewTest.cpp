@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace {
 
 // Loads `path` the way a preview launch does.
@@ -132,11 +135,19 @@ private Q_SLOTS:
         QTest::newRow("not JSON") << QByteArray("{\"status\":") << QString();
         QTest::newRow("missing file") << QByteArray() << m_directory.filePath(QStringLiteral("absent.json"));
         QTest::newRow("directory") << QByteArray() << m_directory.path();
+        // Neither may stall the start: a FIFO waits for a writer, and preview data is one status frame at most.
+        QTest::newRow("FIFO") << QByteArray() << QStringLiteral("<fifo>");
+        QTest::newRow("larger than a status frame")
+            << QByteArray(8 * 1024 * 1024, ' ') + R"({"auth":{"state":"signed_in"}})" << QString();
     }
 
     void unreadableFixture() {
         QFETCH(QByteArray, content);
         QFETCH(QString, path);
+        if (path == u"<fifo>") {
+            path = m_directory.filePath(QStringLiteral("fifo.json"));
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 || errno == EEXIST);
+        }
         Harness harness;
         AppDelegate& app = harness.app();
         path.isEmpty() ? loadPreview(app, content) : loadFixture(app, path);
