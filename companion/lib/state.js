@@ -6,6 +6,22 @@ const { object, sessionKey, runKey, clone } = require('./records');
 
 const realTimers = { set: (fn, ms) => setTimeout(fn, ms), clear: (handle) => clearTimeout(handle) };
 
+// Request ids come from the app for as long as the host runs: only the newest are remembered.
+const REMEMBERED_REQUESTS = 512;
+class RecentMap extends Map {
+  constructor(limit) {
+    super();
+    this.limit = limit;
+  }
+
+  set(key, value) {
+    this.delete(key);
+    super.set(key, value);
+    if (this.size > this.limit) this.delete(this.keys().next().value);
+    return this;
+  }
+}
+
 // The host's whole state: the snapshot the app reads, what the host keeps aside, and its pending timers.
 class HostState {
   constructor({ scenario, clock = Date.now, timers = realTimers, stepMs = 1500, onChange = () => {} }) {
@@ -21,7 +37,7 @@ class HostState {
     this.onChange = onChange;
     this.pending = new Set();
     this.pipelines = new Map();
-    this.appliedRequests = new Map();
+    this.appliedRequests = new RecentMap(REMEMBERED_REQUESTS);
     this.resumeStates = new Map();
     this.idCounter = 0;
     deriveStatus(this.status);
@@ -106,4 +122,4 @@ class HostState {
   }
 }
 
-module.exports = { HostState };
+module.exports = { HostState, REMEMBERED_REQUESTS };
