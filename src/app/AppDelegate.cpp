@@ -76,6 +76,8 @@ void AppDelegate::wireAreas() {
     connect(m_shell.get(), &WindowShell::refreshRequested, this,
             [this] { runAction(m_context, QStringLiteral("refresh")); });
     connect(m_overview.get(), &OverviewController::showWindowRequested, this, &AppDelegate::showWindow);
+    connect(m_overview.get(), &OverviewController::windowToggleRequested, this, &AppDelegate::toggleWindow);
+    connect(m_shell.get(), &WindowShell::settingsRequested, m_overview.get(), &OverviewController::showStatusPanel);
     connect(m_overview.get(), &OverviewController::quitRequested, this, &AppDelegate::requestQuit);
     connect(m_overview.get(), &OverviewController::reconnectRequested, this, &AppDelegate::reconnect);
     connect(m_conflictStop.get(), &ConflictStopFlow::startHostRequested, this, &AppDelegate::startHost);
@@ -155,6 +157,7 @@ void AppDelegate::buildWindow() {
         return m_conflictStop->buildStopButton(parent);
     };
     m_shell->build(parts);
+    m_shell->installMainMenu();
     m_context.window = m_shell->window();
 
     m_overview->buildStatusPanel(m_shell->window(), m_delivery->buildPicker(), m_update->buildUpdateRow());

@@ -46,6 +46,8 @@ public:
     bool activateExistingInstance();
     QString showWindowNotification() const;
     void showWindow();
+    // The tray item's left click: hides the window when it is shown and active, shows it otherwise.
+    void toggleWindow();
     enum class ActivationPolicy { accessory, regular };
     ActivationPolicy activationPolicy() const { return m_activationPolicy; }
     void setActivationPolicy(ActivationPolicy policy);

@@ -25,7 +25,6 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments) {
     // The service takes longer to start than the window to build: started first, the two overlap.
     const bool hostStartedEarly = !fixture && startHostBeforeWindow();
     buildWindow();
-    m_shell->installMainMenu();
     buildStatusItem();
     // Started at login: the tray item is enough, when there is a tray to find it in.
     if (!arguments.contains(QLatin1String(AutostartEntry::kLaunchArgument)) || !platform().trayAvailable()) {
@@ -126,6 +125,15 @@ void AppDelegate::showWindow() {
     if (QWidget* focused = window->focusWidget()) {
         focused->clearFocus();
     }
+}
+
+void AppDelegate::toggleWindow() {
+    QMainWindow* window = m_shell->window();
+    if (window && window->isVisible() && window->isActiveWindow() && !window->isMinimized()) {
+        windowShouldClose(); // as closing it: hidden to the tray
+        return;
+    }
+    showWindow();
 }
 
 void AppDelegate::setActivationPolicy(ActivationPolicy policy) {

@@ -1,6 +1,7 @@
 #include "app/AutomationOutput.h"
 
 #include "platform/PrivateFiles.h"
+#include "ui/MenuText.h"
 #include "ui/SegmentedControl.h"
 
 #include <QAbstractButton>
@@ -134,7 +135,7 @@ void addItems(QJsonObject& entry, const QWidget* widget) {
     } else if (const auto* menu = qobject_cast<const QMenu*>(widget)) {
         for (const QAction* action : menu->actions()) {
             if (!action->isSeparator()) {
-                items.append(action->text());
+                items.append(shownMenuText(action->text()));
             }
         }
     } else {
@@ -295,7 +296,7 @@ QJsonObject AutomationOutput::describe(const Sources& sources) {
             }
             insertUnique(description, action->objectName(),
                          QJsonObject{{QStringLiteral("class"), QStringLiteral("QAction")},
-                                     {QStringLiteral("text"), action->text()},
+                                     {QStringLiteral("text"), shownMenuText(action->text())},
                                      {QStringLiteral("toolTip"), action->toolTip()},
                                      {QStringLiteral("hidden"), !action->isVisible()},
                                      {QStringLiteral("onScreen"), menu->isVisible() && action->isVisible()},

@@ -85,6 +85,8 @@ Q_SIGNALS:
     // The user flipped the notifications switch.
     void notificationsChosen(bool on);
     void showWindowRequested();
+    // A left click on the tray item: the window goes if it is shown and active, else it comes.
+    void windowToggleRequested();
     void quitRequested();
     void reconnectRequested();
 
@@ -100,6 +102,7 @@ private:
     ConnectionButton* m_connectionSummary = nullptr;
     QPushButton* m_webButton = nullptr;
     QPointer<QDialog> m_statusPanel;
+    QPointer<QWidget> m_focusBeforeSettings;
     StatusRow* m_accountRow = nullptr;
     StatusRow* m_connectionRow = nullptr;
     StatusRow* m_codexRow = nullptr;

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QScrollArea>
+#include <QSizeGrip>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -85,6 +86,9 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
     auto* panel = named(new StatusPanel(window), "statusPanel");
     panel->setWindowTitle(m_context.copy.text("接続状態と設定", "Connection & settings"));
     panel->setCloseHandler([this] { closeStatusPanel(); });
+    for (QSizeGrip* grip : panel->findChildren<QSizeGrip*>()) {
+        grip->setAccessibleName(m_context.copy.text("サイズを変更", "Resize"));
+    }
     m_statusPanel = panel;
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
@@ -119,7 +123,9 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
         SettingsStack* stack = settingsStack(groups, 16);
         stack->setObjectName(QString::fromLatin1(name));
         stack->column()->setContentsMargins(16, 16, 16, 16);
-        m_settingsTabs->addWidget(clearScrollArea(m_settingsTabs, stack));
+        QScrollArea* page = clearScrollArea(m_settingsTabs, stack);
+        page->setAccessibleName(m_settingsNavigation->titles().value(m_settingsTabs->count()));
+        m_settingsTabs->addWidget(page);
     };
 
     // Connection.
@@ -283,6 +289,8 @@ bool OverviewController::sheetIsAttached() const {
 }
 
 void OverviewController::showStatusPanel() {
+    // Closing the sheet gives the focus back to the control that opened it.
+    m_focusBeforeSettings = QApplication::focusWidget();
     Q_EMIT showWindowRequested();
     if (!m_statusPanel || sheetIsAttached()) {
         return;
@@ -299,6 +307,9 @@ void OverviewController::showStatusPanel() {
 void OverviewController::closeStatusPanel() {
     if (m_statusPanel) {
         m_statusPanel->done(QDialog::Rejected);
+    }
+    if (m_focusBeforeSettings && m_focusBeforeSettings->isVisible()) {
+        m_focusBeforeSettings->setFocus(Qt::OtherFocusReason);
     }
 }
 

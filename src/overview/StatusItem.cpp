@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "ui/ConnectionButton.h"
 #include "ui/FlatButtons.h"
+#include "ui/MenuText.h"
 #include "ui/Symbols.h"
 #include "ui/ViewFactory.h"
 
@@ -36,7 +37,8 @@ void OverviewController::buildStatusItem() {
     m_menuStatus = m_statusMenu->addAction(m_context.copy.text("状態を確認中…", "Checking status…"));
     m_menuStatus->setObjectName(QStringLiteral("menuStatus"));
     m_menuStatus->setEnabled(false);
-    QAction* settings = m_statusMenu->addAction(m_context.copy.text("接続状態と設定…", "Connection & settings…"));
+    QAction* settings =
+        m_statusMenu->addAction(menuText(m_context.copy.text("接続状態と設定…", "Connection & settings…")));
     settings->setObjectName(QStringLiteral("menuSettings"));
     connect(settings, &QAction::triggered, this, [this] { showStatusPanel(); });
     m_statusMenu->addSeparator();
@@ -60,7 +62,8 @@ void OverviewController::buildStatusItem() {
     m_statusItem->setContextMenu(m_statusMenu);
     connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) {
-            Q_EMIT showWindowRequested();
+            // A left click toggles the window, as tray items on Linux do.
+            Q_EMIT windowToggleRequested();
         }
     });
     // A tray that appears later (a panel started after the app) still gets the item; once shown, the check stops,

@@ -21,8 +21,10 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-    case Qt::AccessibleTextRole:
         return taskLabel(task);
+    case Qt::AccessibleTextRole:
+        // Read aloud as shown: the title, then the state under it (its symbol is decoration).
+        return taskLabel(task) + QLatin1Char('\n') + taskStateName(stateAt(task), m_copy);
     case StateRole:
         return stateAt(task);
     case StateLineRole:

@@ -9,6 +9,7 @@
 #include "tasks/TaskListModel.h"
 #include "tasks/TaskRowDelegate.h"
 #include "ui/FlatButtons.h"
+#include "ui/ListKeys.h"
 #include "ui/ThemedLabel.h"
 #include "ui/ViewFactory.h"
 
@@ -65,6 +66,7 @@ QWidget* TasksController::buildTaskList(QWidget* parent) {
     m_taskTable->setPalette(clear);
     m_taskTable->setAutoFillBackground(false);
     m_taskTable->setFocusPolicy(Qt::StrongFocus);
+    useListKeys(m_taskTable);
     m_taskTable->setAccessibleName(m_context.copy.text("タスク", "Tasks"));
     connect(m_taskTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_refreshingTaskList) {

@@ -3,7 +3,10 @@
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
+#include <QAction>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QToolButton>
 
 SearchField::SearchField(QWidget* parent) : QLineEdit(parent) {
     setFont(systemFont(13));
@@ -17,6 +20,26 @@ SearchField::SearchField(QWidget* parent) : QLineEdit(parent) {
     setPalette(clear);
     // Under the window's style sheet a line edit would otherwise fill itself over our box.
     setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
+}
+
+void SearchField::setClearButtonName(const QString& name) {
+    // Qt's own clear action and its button carry no text.
+    if (auto* clear = findChild<QAction*>(QStringLiteral("_q_qlineeditclearaction"))) {
+        clear->setText(name);
+        clear->setToolTip(name);
+    }
+    for (QToolButton* button : findChildren<QToolButton*>()) {
+        button->setAccessibleName(name);
+    }
+}
+
+void SearchField::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !text().isEmpty()) {
+        clear();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 QSize SearchField::sizeHint() const {

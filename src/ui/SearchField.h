@@ -11,7 +11,11 @@ public:
     explicit SearchField(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+    // What a screen reader calls the clear button.
+    void setClearButtonName(const QString& name);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Escape clears the search; in an empty field it goes on to the window.
+    void keyPressEvent(QKeyEvent* event) override;
 };

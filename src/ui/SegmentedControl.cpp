@@ -1,8 +1,10 @@
 #include "ui/SegmentedControl.h"
 
 #include "ui/ControlPainting.h"
+#include "ui/SegmentedControlAccessible.h"
 #include "ui/Theme.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,6 +14,11 @@ constexpr qreal kInset = 2;
 }
 
 SegmentedControl::SegmentedControl(const QStringList& titles, QWidget* parent) : QWidget(parent), m_titles(titles) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(segmentedControlAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible)
     setFont(systemFont(13, QFont::Medium));
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
@@ -19,8 +26,17 @@ SegmentedControl::SegmentedControl(const QStringList& titles, QWidget* parent) :
 }
 
 void SegmentedControl::setCurrentIndex(int index) {
-    m_selected = index >= 0 && index < m_titles.size() ? index : -1;
+    const int selected = index >= 0 && index < m_titles.size() ? index : -1;
+    if (selected == m_selected) {
+        return;
+    }
+    m_selected = selected;
     update();
+    if (QAccessible::isActive() && selected >= 0) {
+        QAccessibleEvent event(this, QAccessible::Selection);
+        event.setChild(selected);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize SegmentedControl::sizeHint() const {
@@ -49,7 +65,7 @@ int SegmentedControl::segmentAt(const QPointF& point) const {
     return -1;
 }
 
-void SegmentedControl::choose(int index) {
+void SegmentedControl::chooseSegment(int index) {
     if (index < 0 || index >= m_titles.size()) {
         return;
     }
@@ -59,15 +75,15 @@ void SegmentedControl::choose(int index) {
 
 void SegmentedControl::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && isEnabled()) {
-        choose(segmentAt(event->position()));
+        chooseSegment(segmentAt(event->position()));
     }
 }
 
 void SegmentedControl::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Left) {
-        choose(std::max(0, m_selected - 1));
+        chooseSegment(std::max(0, m_selected - 1));
     } else if (event->key() == Qt::Key_Right) {
-        choose(std::min(static_cast<int>(m_titles.size()) - 1, m_selected + 1));
+        chooseSegment(std::min(static_cast<int>(m_titles.size()) - 1, m_selected + 1));
     } else {
         QWidget::keyPressEvent(event);
     }

@@ -16,6 +16,10 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // Where segment `index` is drawn, in the control's coordinates.
+    QRectF segmentRect(int index) const;
+    // As a click on segment `index` (screen readers press segments too).
+    void chooseSegment(int index);
 
 public Q_SLOTS:
     // Selects a segment without emitting `activated`; an index out of range selects nothing.
@@ -31,9 +35,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QRectF segmentRect(int index) const;
     int segmentAt(const QPointF& point) const;
-    void choose(int index);
 
     QStringList m_titles;
     int m_selected = 0;

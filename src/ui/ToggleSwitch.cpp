@@ -9,6 +9,8 @@ namespace {
 constexpr int kWidth = 38;
 constexpr int kHeight = 22;
 constexpr qreal kKnobInset = 2.5;
+// Room around the track for the focus ring: drawn on the track it would vanish into an accent fill.
+constexpr int kRingMargin = 3;
 } // namespace
 
 ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent) {
@@ -19,7 +21,7 @@ ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent) {
 }
 
 QSize ToggleSwitch::sizeHint() const {
-    return {kWidth, kHeight};
+    return {kWidth + 2 * kRingMargin, kHeight + 2 * kRingMargin};
 }
 
 QSize ToggleSwitch::minimumSizeHint() const {
@@ -36,7 +38,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     if (!isEnabled()) {
         painter.setOpacity(0.45);
     }
-    const QRectF track(0, 0, kWidth, kHeight);
+    const QRectF track(kRingMargin, kRingMargin, kWidth, kHeight);
     const qreal radius = track.height() / 2;
     QColor fill = isChecked() ? Theme::accent.resolve(this) : Theme::tertiaryLabel.resolve(this);
     if (!isChecked()) {
@@ -49,14 +51,15 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     // The knob stays white in both appearances, as switches on every desktop do; a faint edge keeps it apart
     // from a light track.
     const qreal knob = kHeight - 2 * kKnobInset;
-    const qreal left = isChecked() ? kWidth - kKnobInset - knob : kKnobInset;
+    const qreal left = track.left() + (isChecked() ? kWidth - kKnobInset - knob : kKnobInset);
     QColor edge(Qt::black);
     edge.setAlphaF(0.12);
     painter.setPen(QPen(edge, 0.5));
     painter.setBrush(Qt::white);
-    painter.drawEllipse(QRectF(left, kKnobInset, knob, knob));
+    painter.drawEllipse(QRectF(left, track.top() + kKnobInset, knob, knob));
     painter.setOpacity(1);
     if (hasFocus()) {
-        drawFocusRing(painter, this, track, radius);
+        const qreal outset = kRingMargin - 0.5;
+        drawFocusRing(painter, this, track.adjusted(-outset, -outset, outset, outset), radius + outset);
     }
 }

@@ -32,6 +32,8 @@ QScrollArea* clearScrollArea(QWidget* parent, QWidget* document, const char* nam
         scroll->setObjectName(QString::fromLatin1(name));
     }
     scroll->setFrameShape(QFrame::NoFrame);
+    // A container, not a Tab stop: Tab goes to the controls inside, and the one focused is scrolled into view.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -4,6 +4,7 @@
 #include "context/LinkState.h"
 #include "ui/Copy.h"
 #include "ui/MainWindow.h"
+#include "ui/MenuText.h"
 #include "ui/SegmentedControl.h"
 #include "ui/SidebarNavButton.h"
 #include "ui/Theme.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 
 namespace {
@@ -83,6 +85,16 @@ void WindowShell::setCaption(const QString& text) {
     m_tasksLabel->setText(text);
 }
 
+void WindowShell::focusSearch() {
+    if (!sessionsShown()) {
+        selectPage(0);
+    }
+    if (auto* search = qobject_cast<QLineEdit*>(m_sessionSearch)) {
+        search->setFocus(Qt::ShortcutFocusReason);
+        search->selectAll();
+    }
+}
+
 bool WindowShell::toggleWindowAppearance() {
     const bool dark = appearanceOf(m_window) != Appearance::dark;
     setWindowAppearance(m_window, dark ? Appearance::dark : Appearance::light);
@@ -98,6 +110,11 @@ void WindowShell::installMainMenu() {
     QAction* refresh = appMenu->addAction(m_copy.text("更新", "Refresh"));
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     connect(refresh, &QAction::triggered, this, &WindowShell::refreshRequested);
+    QAction* settings = appMenu->addAction(menuText(m_copy.text("接続状態と設定…", "Connection & settings…")));
+    settings->setObjectName(QStringLiteral("mainMenuSettings"));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    settings->setMenuRole(QAction::PreferencesRole);
+    connect(settings, &QAction::triggered, this, &WindowShell::settingsRequested);
     appMenu->addSeparator();
     QAction* quit = appMenu->addAction(m_copy.text("VODU を終了", "Quit VODU"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -114,6 +131,11 @@ void WindowShell::installMainMenu() {
     });
 
     QMenu* editMenu = bar->addMenu(m_copy.text("編集", "Edit"));
+    QAction* find = editMenu->addAction(m_copy.text("会話を検索", "Search sessions"));
+    find->setObjectName(QStringLiteral("mainMenuFind"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, &WindowShell::focusSearch);
+    editMenu->addSeparator();
     const struct {
         const char* japanese;
         const char* english;

@@ -66,11 +66,14 @@ public:
     QString footerText() const override;
     void setRoutineFooterText(const QString& text) override;
     void holdFooterText() override;
+    // Ctrl+F: the Sessions page, with the focus in its search field.
+    void focusSearch();
 
 Q_SIGNALS:
     void showWindowRequested();
     void quitRequested();
     void refreshRequested();
+    void settingsRequested();
 
 protected:
     // Remembers where the user puts the window.

@@ -61,6 +61,23 @@ private Q_SLOTS:
         QCOMPARE(trayImage(harness.app()), light);
     }
 
+    // A left click on the tray item shows the window, and hides a window that is shown and active.
+    void leftClickTogglesTheWindow() {
+        Harness harness;
+        QMainWindow* window = harness.app().window();
+        QSystemTrayIcon* item = view<QSystemTrayIcon>(&harness.app().overview(), "statusItem");
+        Q_EMIT item->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(window->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        Q_EMIT item->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(harness.fake->terminations, 0);
+        Q_EMIT item->activated(QSystemTrayIcon::Context); // the menu, nothing else
+        QVERIFY(!window->isVisible());
+        Q_EMIT item->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(window->isVisible());
+    }
+
     void closingTheWindow_data() {
         QTest::addColumn<bool>("tray");
         QTest::newRow("with a tray: hidden, still running") << true;

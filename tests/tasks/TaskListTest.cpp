@@ -6,6 +6,7 @@
 #include "tasks/TaskStates.h"
 #include "ui/ThemedLabel.h"
 
+#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -158,6 +159,30 @@ private Q_SLOTS:
         QCOMPARE(area.bodyText(), kUnavailable);
         area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":{"instruction":"Do B"}})"));
         QVERIFY(area.bodyText().contains(QStringLiteral("Do B")));
+    }
+
+    // A list of rows, not a grid: Tab leaves it (no task is selected or asked for on the way), Home and End go to
+    // the ends, and each row is read aloud with the state shown under its title.
+    void keyboardAndScreenReaders() {
+        TasksArea area;
+        area.tasks.renderTasks(taskList(kThreeTasks));
+        auto* table = area.view<QTableView>("taskTable");
+        area.parent.show();
+        QVERIFY(QTest::qWaitForWindowActive(&area.parent));
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_End);
+        QCOMPARE(area.selectedRow(), 2);
+        QTest::keyClick(table, Qt::Key_Home);
+        QCOMPARE(area.selectedRow(), 0);
+        const qsizetype requests = detailRequests(area).size();
+        QTest::keyClick(table, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() && QApplication::focusWidget() != table &&
+                !table->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(area.selectedRow(), 0);
+        QCOMPARE(detailRequests(area).size(), requests);
+
+        const QModelIndex failed = table->model()->index(1, 0);
+        QCOMPARE(failed.data(Qt::AccessibleTextRole).toString(), QStringLiteral("Beta\nFailed"));
     }
 
     // A host that never answers task_detail keeps at most one of them waiting, however many snapshots arrive.

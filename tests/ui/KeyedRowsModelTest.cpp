@@ -1,7 +1,7 @@
 // Lists replaced by identity: the rows that stay keep their place (and the view's selection on them), and only
 // the rows that differ are announced.
-#include "TestRegistry.h"
 #include "ui/KeyedRowsModel.h"
+#include "TestRegistry.h"
 
 #include <QItemSelectionModel>
 #include <QSignalSpy>
@@ -43,18 +43,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("removed");
         QTest::addColumn<int>("inserted");
-        QTest::addColumn<int>("changed"); // rows announced as changed, first to last
+        QTest::addColumn<int>("changed");           // rows announced as changed, first to last
         QTest::addColumn<QString>("selectedAfter"); // "c1" selected before; what is selected after
-        QTest::newRow("the same") << "a1 b1 c1 d1" << "a1 b1 c1 d1" << 0 << 0 << 0 << "c1";
-        QTest::newRow("one row's contents") << "a1 b1 c1 d1" << "a1 b2 c1 d1" << 0 << 0 << 1 << "c1";
-        QTest::newRow("the selected row's contents") << "a1 b1 c1 d1" << "a1 b1 c2 d1" << 0 << 0 << 1 << "c2";
-        QTest::newRow("appended") << "a1 b1 c1" << "a1 b1 c1 d1 e1" << 0 << 2 << 0 << "c1";
-        QTest::newRow("prepended") << "b1 c1" << "a1 b1 c1" << 0 << 1 << 0 << "c1";
-        QTest::newRow("removed above") << "a1 b1 c1 d1" << "a1 c1 d1" << 1 << 0 << 0 << "c1";
-        QTest::newRow("removed below, the rest changed") << "a1 b1 c1 d1" << "a2 b1 c2" << 1 << 0 << 3 << "c2";
-        QTest::newRow("moved: the middle is replaced") << "a1 b1 c1 d1" << "a1 c1 b1 d1" << 2 << 2 << 0 << "";
-        QTest::newRow("all gone") << "a1 b1 c1" << "" << 3 << 0 << 0 << "";
-        QTest::newRow("all new") << "c1" << "x1 y1" << 1 << 2 << 0 << "";
+        QTest::newRow("the same") << "a1 b1 c1 d1"
+                                  << "a1 b1 c1 d1" << 0 << 0 << 0 << "c1";
+        QTest::newRow("one row's contents") << "a1 b1 c1 d1"
+                                            << "a1 b2 c1 d1" << 0 << 0 << 1 << "c1";
+        QTest::newRow("the selected row's contents") << "a1 b1 c1 d1"
+                                                     << "a1 b1 c2 d1" << 0 << 0 << 1 << "c2";
+        QTest::newRow("appended") << "a1 b1 c1"
+                                  << "a1 b1 c1 d1 e1" << 0 << 2 << 0 << "c1";
+        QTest::newRow("prepended") << "b1 c1"
+                                   << "a1 b1 c1" << 0 << 1 << 0 << "c1";
+        QTest::newRow("removed above") << "a1 b1 c1 d1"
+                                       << "a1 c1 d1" << 1 << 0 << 0 << "c1";
+        QTest::newRow("removed below, the rest changed") << "a1 b1 c1 d1"
+                                                         << "a2 b1 c2" << 1 << 0 << 3 << "c2";
+        QTest::newRow("moved: the middle is replaced") << "a1 b1 c1 d1"
+                                                       << "a1 c1 b1 d1" << 2 << 2 << 0 << "";
+        QTest::newRow("all gone") << "a1 b1 c1"
+                                  << "" << 3 << 0 << 0 << "";
+        QTest::newRow("all new") << "c1"
+                                 << "x1 y1" << 1 << 2 << 0 << "";
     }
 
     void rowsChangeByIdentity() {

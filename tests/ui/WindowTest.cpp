@@ -6,6 +6,9 @@
 #include "ui/StatusRow.h"
 #include "ui/Theme.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -45,6 +48,34 @@ private Q_SLOTS:
         QVERIFY(view<QWidget>(app, "deliveryHome")->isVisible() && view<QLineEdit>(app, "sessionSearch")->isVisible());
         QVERIFY(view<QWidget>(app, "taskDetailHeading")->isHidden() && taskList->isHidden());
         QCOMPARE(view<QLabel>(app, "tasksLabel")->text(), QStringLiteral("Sessions · 0"));
+    }
+
+    // Ctrl+F finds the search field from either page, Escape clears it, Ctrl+, opens the settings, and closing them
+    // gives the focus back.
+    void shortcutsReachSearchAndSettings() {
+        Harness harness;
+        AppDelegate& app = harness.app();
+        app.showWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app.window()));
+        auto* search = view<QLineEdit>(app, "sessionSearch");
+        QTest::mouseClick(view<SidebarNavButton>(app, "tasksNav"), Qt::LeftButton);
+        const auto shortcut = [&app](const char* name) {
+            QAction* action = app.window()->findChild<QAction*>(QString::fromLatin1(name));
+            QVERIFY2(action, name);
+            QVERIFY(!action->shortcut().isEmpty());
+            action->trigger();
+        };
+        shortcut("mainMenuFind");
+        QVERIFY(search->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), search);
+        QTest::keyClicks(search, QStringLiteral("abc"));
+        QTest::keyClick(search, Qt::Key_Escape);
+        QCOMPARE(search->text(), QString());
+
+        shortcut("mainMenuSettings");
+        QVERIFY(app.overview().statusPanel()->isVisible());
+        app.overview().closeStatusPanel();
+        QTRY_COMPARE(QApplication::focusWidget(), search);
     }
 
     void appearanceToggleTwiceReturns() {
