@@ -32,8 +32,9 @@ ensure_packages() {
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
                 fonts-noto-cjk qt6-translations-l10n)
-# The install test validates the installed .desktop entry and AppStream metadata with these.
-test_packages=(desktop-file-utils appstream)
+# The install test validates the installed .desktop entry and AppStream metadata with these; the notification test
+# runs a private session bus.
+test_packages=(desktop-file-utils appstream dbus-daemon)
 
 ensure_node() {
     if ! command -v node >/dev/null 2>&1; then

@@ -4,7 +4,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QIcon>
 #include <QStringList>
+#include <QUrl>
 #include <QVariantMap>
 
 namespace {
@@ -12,6 +14,8 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kAppIcon = QStringLiteral("com.zuzi.vodu.cli");
+constexpr uchar kNormalUrgency = 1;
 
 QDBusMessage call(const QString& method) {
     return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
@@ -19,7 +23,8 @@ QDBusMessage call(const QString& method) {
 
 } // namespace
 
-DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
+DesktopNotifications::DesktopNotifications(QString iconFile, QObject* parent)
+    : QObject(parent), m_iconFile(std::move(iconFile)) {}
 
 void DesktopNotifications::show(const DesktopNotification& notification, std::function<void(bool)> done) {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -34,31 +39,45 @@ void DesktopNotifications::show(const DesktopNotification& notification, std::fu
         bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                     SLOT(notificationClosed(uint, uint)));
     }
-    if (m_bodyMarkup) {
+    if (m_capabilitiesAsked && m_waiting.isEmpty()) {
         notify(notification, std::move(done));
         return;
     }
-    // The body is host text: it is escaped only for a service that would read it as markup.
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities"))), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, watcher, notification, done = std::move(done)]() mutable {
-                watcher->deleteLater();
-                const QDBusPendingReply<QStringList> reply = *watcher;
-                if (reply.isError()) {
-                    done(false);
-                    return;
-                }
-                m_bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
-                notify(notification, std::move(done));
-            });
+    m_waiting.append({notification, std::move(done)});
+    askCapabilities();
+}
+
+void DesktopNotifications::askCapabilities() {
+    if (m_capabilitiesAsked) {
+        return;
+    }
+    m_capabilitiesAsked = true;
+    // The body is host text: it is sent as is only to a service that said it does not read markup.
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call(QStringLiteral("GetCapabilities"))), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const QDBusPendingReply<QStringList> reply = *watcher;
+        if (!reply.isError()) {
+            m_bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
+        }
+        const QList<Waiting> waiting = std::exchange(m_waiting, {});
+        for (const Waiting& entry : waiting) {
+            notify(entry.notification, entry.done);
+        }
+    });
 }
 
 void DesktopNotifications::notify(const DesktopNotification& notification, std::function<void(bool)> done) {
     QDBusMessage message = call(QStringLiteral("Notify"));
     const QString body = m_bodyMarkup.value_or(true) ? notification.body.toHtmlEscaped() : notification.body;
-    message << QStringLiteral("VODU") << m_ids.value(notification.key, 0u) << QStringLiteral("com.zuzi.vodu.cli")
-            << notification.title << body << QStringList{QStringLiteral("default"), QStringLiteral("VODU")}
-            << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("com.zuzi.vodu.cli")}} << qint32(-1);
+    QVariantMap hints{{QStringLiteral("desktop-entry"), kAppIcon},
+                      {QStringLiteral("urgency"), QVariant::fromValue(kNormalUrgency)}};
+    if (!m_iconFile.isEmpty() && !QIcon::hasThemeIcon(kAppIcon)) {
+        hints.insert(QStringLiteral("image-path"), QUrl::fromLocalFile(m_iconFile).toString());
+    }
+    message << QStringLiteral("VODU") << m_ids.value(notification.key, 0u) << kAppIcon << notification.title << body
+            << QStringList{QStringLiteral("default"), QStringLiteral("VODU")} << hints << qint32(-1);
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
     const QString key = notification.key;
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, key, done = std::move(done)] {
@@ -71,6 +90,17 @@ void DesktopNotifications::notify(const DesktopNotification& notification, std::
         m_ids.insert(key, reply.value());
         done(true);
     });
+}
+
+void DesktopNotifications::withdraw(const QString& key) {
+    const auto shown = m_ids.constFind(key);
+    if (shown == m_ids.cend()) {
+        return;
+    }
+    QDBusMessage message = call(QStringLiteral("CloseNotification"));
+    message << shown.value();
+    m_ids.erase(shown);
+    QDBusConnection::sessionBus().asyncCall(message);
 }
 
 void DesktopNotifications::actionInvoked(uint id, const QString& action) {

@@ -59,6 +59,8 @@ public:
     // took it (false without one). Never waits for the service.
     virtual void showNotification(const DesktopNotification& notification,
                                   std::function<void(bool delivered)> done) = 0;
+    // Takes the notification with `key` off the screen, if one is shown.
+    virtual void withdrawNotification(const QString& key) = 0;
     // Called with a notification's key when the user clicks it (its default action).
     virtual void setNotificationHandler(std::function<void(const QString& key)> handler) = 0;
 

@@ -67,9 +67,10 @@ AlertAnswer runTextFieldAlert(const AlertRequest& request, QWidget* parent) {
 } // namespace
 
 QtPlatform::QtPlatform()
-    : m_notifications(std::make_unique<DesktopNotifications>()),
-      m_bundleDirectory(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../.."))),
-      m_bundleInformation(readBundleInformation(m_bundleDirectory)) {}
+    : m_bundleDirectory(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../.."))),
+      m_bundleInformation(readBundleInformation(m_bundleDirectory)),
+      m_notifications(
+          std::make_unique<DesktopNotifications>(m_bundleDirectory + QStringLiteral("/Contents/Resources/VODU.png"))) {}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -118,6 +119,10 @@ void QtPlatform::setClipboardText(const QString& text) {
 
 void QtPlatform::showNotification(const DesktopNotification& notification, std::function<void(bool)> done) {
     m_notifications->show(notification, std::move(done));
+}
+
+void QtPlatform::withdrawNotification(const QString& key) {
+    m_notifications->withdraw(key);
 }
 
 void QtPlatform::setNotificationHandler(std::function<void(const QString&)> handler) {

@@ -18,6 +18,7 @@ public:
     void setClipboardText(const QString& text) override;
     void requestAttention(QWidget* window) override;
     void showNotification(const DesktopNotification& notification, std::function<void(bool)> done) override;
+    void withdrawNotification(const QString& key) override;
     void setNotificationHandler(std::function<void(const QString&)> handler) override;
 
     QDateTime now() const override;
@@ -37,8 +38,8 @@ public:
     void exitProcess(int status) override;
 
 private:
-    std::unique_ptr<DesktopNotifications> m_notifications;
     QString m_bundleDirectory;
     QJsonObject m_bundleInformation;
-    mutable std::unique_ptr<QSettings> m_settings; // made on first use, after the application object
+    std::unique_ptr<DesktopNotifications> m_notifications; // after the bundle: it sends the bundle's icon
+    mutable std::unique_ptr<QSettings> m_settings;         // made on first use, after the application object
 };

@@ -13,6 +13,7 @@ public:
     void setClipboardText(const QString& text) override;
     void requestAttention(QWidget* window) override;
     void showNotification(const DesktopNotification& notification, std::function<void(bool)> done) override;
+    void withdrawNotification(const QString& key) override { withdrawnNotifications.append(key); }
     void setNotificationHandler(std::function<void(const QString&)> handler) override {
         notificationHandler = std::move(handler);
     }
@@ -58,6 +59,7 @@ public:
     QStringList clipboardTexts;
     int attentionRequests = 0;
     QList<DesktopNotification> notifications; // every one shown, in order
+    QStringList withdrawnNotifications;
     std::function<void(const QString&)> notificationHandler;
     int terminations = 0;
     QList<int> exitStatuses;
