@@ -33,8 +33,8 @@ ensure_packages() {
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
                 fonts-noto-cjk qt6-translations-l10n)
 # The install test validates the installed .desktop entry and AppStream metadata with these; the notification test
-# runs a private session bus.
-test_packages=(desktop-file-utils appstream dbus-daemon)
+# runs a private session bus, and the display-loss test an X server to lose.
+test_packages=(desktop-file-utils appstream dbus-daemon xvfb)
 
 ensure_node() {
     if ! command -v node >/dev/null 2>&1; then

@@ -11,9 +11,24 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
+
+std::atomic<bool> g_leftEventLoop{false};
+
+// Qt's display plugins call exit() when the X server or the compositor goes away. The views must not be torn down
+// then (every call into the lost display would crash), so a process still inside its event loop ends at once; the
+// host sees the end of its input as the process goes.
+extern "C" void endWithoutTeardown() {
+    if (!g_leftEventLoop.load()) {
+        std::fflush(stderr);
+        ::_exit(1);
+    }
+}
 
 std::unique_ptr<AppDelegate>& delegateStorage() {
     static std::unique_ptr<AppDelegate> storage;
@@ -56,6 +71,8 @@ int DIRIDivadeDud::main(int argc, char** argv) {
 
     const QStringList arguments = QApplication::arguments();
     AppDelegate& controller = delegate();
+    // Registered after the controller exists, so it runs before the controller's static storage is destroyed.
+    std::atexit(endWithoutTeardown);
     // Qt's own texts follow the language the rest of the app speaks.
     const std::unique_ptr<QTranslator> qtTexts = qtTranslator(controller.copy().japanese);
     if (qtTexts) {
@@ -66,6 +83,7 @@ int DIRIDivadeDud::main(int argc, char** argv) {
     // A logout or a terminal's signal ends the app within a few seconds, asking the host first.
     const QuitSignals quitSignals([&controller] { controller.quitOnSignal(); });
     QApplication::exec();
+    g_leftEventLoop = true;
     // The host may still be finishing its clean-up; the windows go first so nothing frozen stays on screen.
     for (QWidget* shown : QApplication::topLevelWidgets()) {
         shown->hide();

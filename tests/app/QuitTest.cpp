@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +43,70 @@ QString failing(HostQuit behaviour) {
 QString held(HostQuit behaviour) {
     return behaviour == HostQuit::neverAnswers ? QStringLiteral("quit") : QString();
 }
+
+// The built app as its own process, from a bundle of its own whose host is the scripted one, telling of two running
+// tasks; or, for `preview`, showing preview data that lists them.
+struct AppProcess {
+    AppProcess(HostQuit host, bool preview) : m_preview(preview) {
+        environment = QProcessEnvironment::systemEnvironment();
+        QHash<QString, QString> scripted;
+        scriptHost(scripted, host, 2, events);
+        for (auto entry = scripted.cbegin(); entry != scripted.cend(); ++entry) {
+            environment.insert(entry.key(), entry.value());
+        }
+        environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), QStringLiteral("answer"));
+        environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), log);
+        environment.insert(QStringLiteral("SCRIPTED_HOST_FAIL"), failing(host));
+        environment.insert(QStringLiteral("SCRIPTED_HOST_HOLD"), held(host));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+    }
+
+    // Launched, and (with a host) asked for its status and told of the running tasks.
+    bool start() {
+        const QString app = m_bundle.path() + QStringLiteral("/Contents/MacOS/vodu-status");
+        const QString built = qEnvironmentVariable("VODU_BUNDLE_DIR") + QStringLiteral("/Contents/MacOS/vodu-status");
+        if (!m_bundle.isValid() ||
+            (::link(QFile::encodeName(built).constData(), QFile::encodeName(app).constData()) != 0 &&
+             !QFile::copy(built, app))) {
+            return false;
+        }
+        QStringList arguments;
+        if (m_preview) {
+            const QString fixture = m_dir.filePath(QStringLiteral("preview.json"));
+            QFile file(fixture);
+            if (!file.open(QIODevice::WriteOnly) || file.write(R"({"tasks":{"activeCount":2,"items":[]}})") < 0) {
+                return false;
+            }
+            arguments = {QStringLiteral("--status-fixture"), fixture};
+        }
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(app, arguments);
+        if (!process.waitForStarted()) {
+            return false;
+        }
+        if (m_preview) {
+            QTest::qWait(1000);
+        } else if (!QTest::qWaitFor([this] { return !loggedCommands(log).isEmpty(); }, 10000)) {
+            return false;
+        }
+        QTest::qWait(300);
+        return process.state() == QProcess::Running;
+    }
+
+    QProcessEnvironment environment;
+    QProcess process;
+
+private:
+    TestBundle m_bundle;
+    QTemporaryDir m_dir;
+    bool m_preview;
+
+public:
+    const QString events = m_dir.filePath(QStringLiteral("events"));
+    const QString log = m_dir.filePath(QStringLiteral("commands.log"));
+};
 
 } // namespace
 
@@ -268,67 +333,49 @@ private Q_SLOTS:
         QFETCH(int, quitSignal);
         QFETCH(HostQuit, host);
         QFETCH(bool, preview);
-        TestBundle bundle;
-        QVERIFY(bundle.isValid());
-        const QString app = bundle.path() + QStringLiteral("/Contents/MacOS/vodu-status");
-        const QString built = qEnvironmentVariable("VODU_BUNDLE_DIR") + QStringLiteral("/Contents/MacOS/vodu-status");
-        QVERIFY2(::link(QFile::encodeName(built).constData(), QFile::encodeName(app).constData()) == 0 ||
-                     QFile::copy(built, app),
-                 qPrintable(built));
-        QTemporaryDir dir;
-        const QString events = dir.filePath(QStringLiteral("events"));
-        const QString log = dir.filePath(QStringLiteral("commands.log"));
-        const QString fixture = dir.filePath(QStringLiteral("preview.json"));
-        QHash<QString, QString> scripted;
-        scriptHost(scripted, host, 2, events);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (auto entry = scripted.cbegin(); entry != scripted.cend(); ++entry) {
-            environment.insert(entry.key(), entry.value());
-        }
-        environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), QStringLiteral("answer"));
-        environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), log);
-        environment.insert(QStringLiteral("SCRIPTED_HOST_FAIL"), failing(host));
-        environment.insert(QStringLiteral("SCRIPTED_HOST_HOLD"), held(host));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        QStringList arguments;
-        if (preview) {
-            QFile file(fixture);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(R"({"tasks":{"activeCount":2,"items":[]}})");
-            arguments = {QStringLiteral("--status-fixture"), fixture};
-        }
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(app, arguments);
-        QVERIFY(process.waitForStarted());
-        if (preview) {
-            QTest::qWait(1000);
-        } else {
-            // Started, asked for its status, and told that two tasks run.
-            QTRY_VERIFY_WITH_TIMEOUT(!loggedCommands(log).isEmpty(), 10000);
-            QTest::qWait(300);
-        }
+        AppProcess app(host, preview);
+        QVERIFY(app.start());
 
-        QCOMPARE(process.state(), QProcess::Running);
-        const auto pid = static_cast<pid_t>(process.processId());
-        QVERIFY(pid > 0);
+        const auto pid = static_cast<pid_t>(app.process.processId());
         QElapsedTimer clock;
         clock.start();
         ::kill(pid, quitSignal);
         QTest::qWait(100);
-        if (process.state() == QProcess::Running) {
+        if (app.process.state() == QProcess::Running) {
             ::kill(pid, quitSignal); // a repeated signal starts nothing new
         }
-        QVERIFY2(process.state() == QProcess::NotRunning || process.waitForFinished(5000),
+        QVERIFY2(app.process.state() == QProcess::NotRunning || app.process.waitForFinished(5000),
                  "still running 5 s after the signal");
         QVERIFY(clock.elapsed() < 5000);
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
         if (!preview) {
-            QCOMPARE(loggedCommands(log).mid(1).size(), 1);
-            QTRY_VERIFY(lines(events).contains(QStringLiteral("eof")));
+            QCOMPARE(loggedCommands(app.log).mid(1).size(), 1);
+            QTRY_VERIFY(lines(app.events).contains(QStringLiteral("eof")));
         }
+    }
+
+    // The X server goes away under the app: it ends without a crash, and the host sees the end of its input.
+    void displayLossEndsTheAppCleanly() {
+        const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        QVERIFY2(!server.isEmpty(), "Xvfb is needed for a display to lose");
+        QProcess display;
+        display.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        display.start(server, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                               QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                               QStringLiteral("tcp")});
+        QVERIFY(display.waitForReadyRead(10000));
+        const QByteArray number = display.readLine().trimmed();
+        QVERIFY(!number.isEmpty());
+
+        AppProcess app(HostQuit::staysUntilEndOfInput, false);
+        app.environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        app.environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(number));
+        QVERIFY(app.start());
+        display.kill();
+        display.waitForFinished();
+        QVERIFY(app.process.state() == QProcess::NotRunning || app.process.waitForFinished(5000));
+        QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
+        QTRY_VERIFY(lines(app.events).contains(QStringLiteral("eof")));
     }
 };
 
