@@ -13,6 +13,7 @@
 #include "ui/SearchField.h"
 #include "ui/SegmentedControl.h"
 #include "ui/SidebarNavButton.h"
+#include "ui/SidebarSplitter.h"
 #include "ui/Surfaces.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
@@ -32,6 +33,8 @@ namespace {
 
 // The sidebar's fixed width; the content area takes the rest.
 constexpr int kSidebarWidth = 248;
+constexpr int kSidebarMaximumWidth = 520;
+const QString kSidebarWidthKey = QStringLiteral("window/sidebarWidth");
 constexpr QSize kPreferredWindowSize{1040, 740};
 constexpr QSize kMinimumWindowSize{820, 600};
 const QString kWindowGeometryKey = QStringLiteral("window/geometry");
@@ -93,10 +96,13 @@ void WindowShell::build(const Parts& parts) {
     auto* columns = new QHBoxLayout(central);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
+    auto* split = named(new SidebarSplitter(central), "sidebarSplitter");
+    columns->addWidget(split);
 
     // ---- sidebar ----
-    auto* sidebar = named(new QWidget(central), "sidebar");
-    sidebar->setFixedWidth(kSidebarWidth);
+    auto* sidebar = named(new QWidget(split), "sidebar");
+    sidebar->setMinimumWidth(kSidebarWidth);
+    sidebar->setMaximumWidth(kSidebarMaximumWidth);
     auto* sidebarColumn = new QVBoxLayout(sidebar);
     sidebarColumn->setContentsMargins(16, 24, 16, 16);
     sidebarColumn->setSpacing(0);
@@ -148,15 +154,10 @@ void WindowShell::build(const Parts& parts) {
     sidebarColumn->addWidget(parts.taskList(sidebar), 1);
     sidebarColumn->addSpacing(12);
     sidebarColumn->addWidget(parts.connectionSummary(sidebar));
-    columns->addWidget(sidebar);
-
-    auto* divider = named(new SurfaceView(central), "sidebarDivider");
-    divider->setFill(Theme::border);
-    divider->setFixedWidth(1);
-    columns->addWidget(divider);
+    split->addWidget(sidebar);
 
     // ---- content ----
-    auto* content = named(new SurfaceView(central), "content");
+    auto* content = named(new SurfaceView(split), "content");
     content->setFill(Theme::surface);
     auto* contentColumn = new QVBoxLayout(content);
     contentColumn->setContentsMargins(0, 0, 0, 0);
@@ -186,7 +187,17 @@ void WindowShell::build(const Parts& parts) {
     footerRow->addWidget(parts.stopButton(m_taskFooter), 0, Qt::AlignVCenter);
     tasksColumn->addWidget(m_taskFooter);
     contentColumn->addWidget(m_tasksPage, 1);
-    columns->addWidget(content, 1);
+    split->addWidget(content);
+    split->handle(1)->setObjectName(QStringLiteral("sidebarDivider")); // after Qt named it after the content
+    // The sidebar keeps the width the user gave it; the content takes what the window gains or loses.
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    const int rememberedWidth = m_platform.storedValue(kSidebarWidthKey).toInt();
+    split->setSizes(
+        {std::clamp(rememberedWidth > 0 ? rememberedWidth : kSidebarWidth, kSidebarWidth, kSidebarMaximumWidth),
+         kPreferredWindowSize.width()});
+    connect(split, &QSplitter::splitterMoved, this,
+            [this, sidebar] { m_platform.storeValue(kSidebarWidthKey, sidebar->width()); });
 
     mainWindow->setCentralWidget(central);
 }

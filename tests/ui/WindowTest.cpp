@@ -78,6 +78,35 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), search);
     }
 
+    // The user widens the lists by dragging the divider; the width comes back at the next start, within bounds.
+    void sidebarWidthIsTheUsers() {
+        Harness first;
+        first.app().window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(first.app().window()));
+        QWidget* sidebar = view<QWidget>(first.app(), "sidebar");
+        const int original = sidebar->width();
+        auto* divider = view<QWidget>(first.app(), "sidebarDivider");
+        const QPoint grip(divider->width() / 2, divider->height() / 2);
+        QTest::mousePress(divider, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(divider, grip + QPoint(120, 0));
+        QTest::mouseRelease(divider, Qt::LeftButton, {}, grip + QPoint(120, 0));
+        QTRY_VERIFY(sidebar->width() > original + 60);
+        const QVariant stored = first.fake->stored.value(QStringLiteral("window/sidebarWidth"));
+        QCOMPARE(stored.toInt(), sidebar->width());
+
+        for (const int remembered : {stored.toInt(), 5000}) {
+            Harness next({QStringLiteral("en-US")}, Harness::Build::nothing);
+            next.fake->stored.insert(QStringLiteral("window/sidebarWidth"), remembered);
+            next.app().buildWindow();
+            next.app().window()->show();
+            QVERIFY(QTest::qWaitForWindowExposed(next.app().window()));
+            const int width = view<QWidget>(next.app(), "sidebar")->width();
+            // An absurd width from the store leaves the content most of the window.
+            QVERIFY2(remembered > 1000 ? width <= next.app().window()->width() / 2 : width == remembered,
+                     qPrintable(QString::number(width)));
+        }
+    }
+
     void appearanceToggleTwiceReturns() {
         Harness harness;
         AppDelegate& app = harness.app();
