@@ -147,22 +147,6 @@ QList<PendingCriterion> pendingManualCriteria(const QJsonObject& run) {
     return criteria;
 }
 
-qsizetype runSessionIndex(const QList<QJsonObject>& sessions, const QJsonObject& run) {
-    const std::optional<QString> provider = stringAt(run, u"provider");
-    const std::optional<QString> session = stringAt(run, u"session");
-    if (!provider || !session) {
-        return -1;
-    }
-    for (qsizetype index = 0; index < sessions.size(); ++index) {
-        const QJsonObject& record = sessions.at(index);
-        if (stringAt(record, u"provider").value_or(QString()) == *provider &&
-            stringAt(record, u"session").value_or(QString()) == *session) {
-            return index;
-        }
-    }
-    return -1;
-}
-
 QString deliveryDetailsToggleTitle(bool open, const Copy& copy) {
     return open ? copy.text("詳細を閉じる", "Hide details") : copy.text("詳細", "Details");
 }

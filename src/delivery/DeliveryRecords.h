@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/RunPredicates.h"
+#include "sessions/records/RunPredicates.h"
 #include "ui/Copy.h"
 
 #include <QJsonObject>
@@ -53,9 +53,6 @@ struct PendingCriterion {
     friend bool operator==(const PendingCriterion&, const PendingCriterion&) = default;
 };
 QList<PendingCriterion> pendingManualCriteria(const QJsonObject& run);
-
-// The first conversation with the run's provider and session id (both must be strings on the run); -1 if none.
-qsizetype runSessionIndex(const QList<QJsonObject>& sessions, const QJsonObject& run);
 
 // Disclosure and tab titles of the run pane.
 QString deliveryDetailsToggleTitle(bool open, const Copy& copy);

@@ -62,16 +62,6 @@ private Q_SLOTS:
         QFETCH(QString, identity);
         QTEST(deliveryRunToSelect(runs, identity), "index");
     }
-
-    void runSession() {
-        const QList<QJsonObject> sessions{json(R"({"provider":"codex"})"),
-                                          json(R"({"provider":"codex","session":"s1"})"),
-                                          json(R"({"provider":"codex","session":"s1","title":"second"})")};
-        QCOMPARE(runSessionIndex(sessions, runOf("codex", "s1", "t")), 1);
-        QCOMPARE(runSessionIndex(sessions, runOf("claude", "s1", "t")), -1);
-        // A run without a session id matches no conversation, not the one without an id either.
-        QCOMPARE(runSessionIndex(sessions, json(R"({"provider":"codex"})")), -1);
-    }
 };
 
 VODU_TEST_SUITE(DeliveryRecordsTest)

@@ -172,7 +172,7 @@ private Q_SLOTS:
 
     void withoutAHostTheEmptyListKeepsTheDisconnectedTexts() {
         area().render(QStringLiteral("[]"));
-        area().home.renderDisconnected(QStringLiteral("Service connection ended"));
+        area().sessions.renderDisconnected(QStringLiteral("Service connection ended"));
         area().harness.link.connected = false;
         area().sessions.renderSelectedSession();
         QCOMPARE(area().view<QLabel>("deliveryHeadline")->text(), QStringLiteral("Status unavailable"));

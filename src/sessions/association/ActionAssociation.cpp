@@ -1,4 +1,4 @@
-#include "sessions/ActionAssociation.h"
+#include "sessions/association/ActionAssociation.h"
 
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"

@@ -1,12 +1,12 @@
 // The association line under a conversation or run, its picker sheet and the deadline box with its review sheet.
 // A change in flight survives redraws of the same record; drawing another record forgets it, so a late answer for
 // the record the user left is ignored.
-#include "sessions/ActionAssociationArea.h"
+#include "sessions/association/ActionAssociationArea.h"
 
 #include "context/AppContext.h"
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/HomeSelection.h"
 #include "ui/FlatButtons.h"
 #include "ui/StatusPanel.h"
 #include "ui/Surfaces.h"
@@ -269,6 +269,7 @@ void ActionAssociationArea::sendActionAssociation(AssociationCommand command) {
         associationFields(m_record, m_associationOpen ? m_review : std::nullopt, command, actionId);
     const QString request = newRequestId();
     const QString identity = m_identity;
+    const QString subject = feedbackSubject(m_model);
     m_associationRequest = request;
     m_associationInFlight = true;
     associationFeedback(associationSavingText(copy));
@@ -280,15 +281,15 @@ void ActionAssociationArea::sendActionAssociation(AssociationCommand command) {
     });
     const QPointer<ActionAssociationArea> self(this);
     m_context.commands.send(associationAction(command), false, std::nullopt, fields,
-                            [self, request, identity](bool ok, const std::optional<QString>& message) {
+                            [self, request, identity, subject](bool ok, const std::optional<QString>& message) {
                                 if (self) {
-                                    self->associationAnswered(request, identity, ok, message);
+                                    self->associationAnswered(request, identity, subject, ok, message);
                                 }
                             });
 }
 
-void ActionAssociationArea::associationAnswered(const QString& request, const QString& identity, bool ok,
-                                                const std::optional<QString>& message) {
+void ActionAssociationArea::associationAnswered(const QString& request, const QString& identity, const QString& subject,
+                                                bool ok, const std::optional<QString>& message) {
     if (m_associationRequest != request || m_identity != identity) {
         return; // another request, or the user has moved on to another record
     }
@@ -296,7 +297,7 @@ void ActionAssociationArea::associationAnswered(const QString& request, const QS
     m_associationInFlight = false;
     if (ok) {
         endAssociationPanel();
-        Q_EMIT actionMessageChanged(associationUpdatedText(m_context.copy));
+        Q_EMIT feedbackChanged(subject, associationUpdatedText(m_context.copy), false);
     } else {
         associationFeedback(associationFailedText(message, m_context.copy));
     }
@@ -389,11 +390,15 @@ void ActionAssociationArea::saveDeadlineDecision() {
     if (!preview && !m_context.link.connected) {
         return;
     }
-    if (!m_deadlineDraftRequest) {
+    // A retry of the same choice for the same reminder keeps its id; the host answers a repeated id as it did.
+    const QJsonObject reminder = deadlineReminderTag(m_deadlineSnapshot);
+    if (!m_deadlineDraftRequest || m_deadlineDraftReminder != reminder) {
         m_deadlineDraftRequest = newRequestId();
+        m_deadlineDraftReminder = reminder;
     }
     const QString request = *m_deadlineDraftRequest;
     if (preview) {
+        m_deadlineDraftRequest.reset();
         const QJsonObject next = previewDeadline(objectAt(m_record, u"actionDeadline"), request, m_deadlineChoice);
         writeDrawnRecords(QStringLiteral("actionDeadline"), next);
         m_record.insert(QStringLiteral("actionDeadline"), next);
@@ -430,6 +435,7 @@ void ActionAssociationArea::deadlineAnswered(const QString& request, const QStri
     m_deadlineInFlight = false;
     setDeadlineSaving(false);
     if (ok) {
+        m_deadlineDraftRequest.reset(); // saved: the next decision is a new request
         endDeadlineReview();
     } else {
         deadlineFeedback(deadlineFailedText(message, m_context.copy));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sessions/ActionAssociation.h"
-#include "sessions/AssociationPanel.h"
-#include "sessions/DeadlineReviewSheet.h"
+#include "sessions/association/ActionAssociation.h"
+#include "sessions/association/AssociationPanel.h"
+#include "sessions/association/DeadlineReviewSheet.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -53,8 +53,8 @@ public:
     void setWaitingNoticeInterval(std::chrono::milliseconds interval) { m_waitingNoticeInterval = interval; }
 
 Q_SIGNALS:
-    // The run's action message line (shared with the run controls).
-    void actionMessageChanged(const QString& text);
+    // The Sessions home's feedback line about `subject` (the selection the change was made for).
+    void feedbackChanged(const QString& subject, const QString& text, bool failure);
     // The user needs to sign in first: the connection settings should show.
     void connectionSettingsRequested();
 
@@ -62,7 +62,7 @@ private:
     void renderActionDeadline(const QJsonObject& record);
     void applyAssociationControls(const AssociationPresentation& p);
     void sendActionAssociation(AssociationCommand command);
-    void associationAnswered(const QString& request, const QString& identity, bool ok,
+    void associationAnswered(const QString& request, const QString& identity, const QString& subject, bool ok,
                              const std::optional<QString>& message);
     void deadlineAnswered(const QString& request, const QString& identity, bool ok,
                           const std::optional<QString>& message);
@@ -90,6 +90,7 @@ private:
     QJsonObject m_deadlineSnapshot;
     QString m_deadlineChoice;
     std::optional<QString> m_deadlineDraftRequest;
+    QJsonObject m_deadlineDraftReminder; // the reminder's key and revision the draft request answers
     std::optional<QString> m_deadlineRequest;
     bool m_deadlineInFlight = false;
 

@@ -1,4 +1,4 @@
-#include "sessions/ActionDeadline.h"
+#include "sessions/association/ActionDeadline.h"
 
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
@@ -182,6 +182,12 @@ QJsonObject deadlineFields(const QJsonObject& record, const QJsonObject& snapsho
         {QStringLiteral("requestId"), requestId},
         {QStringLiteral("choice"), choice},
     };
+}
+
+QJsonObject deadlineReminderTag(const QJsonObject& snapshot) {
+    const QJsonObject reminder = objectAt(snapshot, u"reminder");
+    return {{QStringLiteral("key"), valueOrNull(reminder, u"key")},
+            {QStringLiteral("revision"), valueOrNull(reminder, u"revision")}};
 }
 
 bool deadlineSavable(const QJsonObject& record, const QJsonObject& snapshot, const QString& choice) {

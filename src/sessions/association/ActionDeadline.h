@@ -53,6 +53,9 @@ DeadlineReview deadlineReview(const QJsonObject& deadline, const Copy& copy);
 QJsonObject deadlineFields(const QJsonObject& record, const QJsonObject& snapshot, const QString& requestId,
                            const QString& choice);
 
+// The reminder a decision answers, as its "key" and "revision": a request id belongs to one of them.
+QJsonObject deadlineReminderTag(const QJsonObject& snapshot);
+
 // Whether a decision can be saved: a choice, a task and a reminder to answer.
 bool deadlineSavable(const QJsonObject& record, const QJsonObject& snapshot, const QString& choice);
 

@@ -1,4 +1,4 @@
-#include "sessions/AssociationPanel.h"
+#include "sessions/association/AssociationPanel.h"
 
 #include "ui/Copy.h"
 #include "ui/FlatButtons.h"

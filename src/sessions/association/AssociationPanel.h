@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/ActionAssociation.h"
+#include "sessions/association/ActionAssociation.h"
 
 #include <QList>
 

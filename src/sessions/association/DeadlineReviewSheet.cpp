@@ -1,4 +1,4 @@
-#include "sessions/DeadlineReviewSheet.h"
+#include "sessions/association/DeadlineReviewSheet.h"
 
 #include "ui/Copy.h"
 #include "ui/FlatButtons.h"

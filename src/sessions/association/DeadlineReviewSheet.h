@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/ActionDeadline.h"
+#include "sessions/association/ActionDeadline.h"
 
 #include <QList>
 

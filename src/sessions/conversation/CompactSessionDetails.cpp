@@ -1,6 +1,6 @@
-#include "sessions/CompactSessionDetails.h"
+#include "sessions/conversation/CompactSessionDetails.h"
 
-#include "sessions/SessionAnalysis.h"
+#include "sessions/conversation/SessionAnalysis.h"
 #include "ui/FlatButtons.h"
 #include "ui/ThemedLabel.h"
 #include "ui/ViewFactory.h"

@@ -1,9 +1,9 @@
-#include "sessions/SessionAnalysis.h"
+#include "sessions/conversation/SessionAnalysis.h"
 
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
-#include "sessions/SessionPresentation.h"
-#include "sessions/SessionRecords.h"
+#include "sessions/conversation/SessionPresentation.h"
+#include "sessions/records/SessionRecords.h"
 
 #include <QJsonArray>
 

@@ -1,10 +1,10 @@
 // The analysis area of the conversation view: what the service established about the latest finished turn, the
 // evidence behind it and the way back to the conversation.
-#include "sessions/SessionsController.h"
+#include "sessions/conversation/SessionsController.h"
 
 #include "context/AppContext.h"
-#include "sessions/SessionAnalysis.h"
-#include "sessions/SessionPresentation.h"
+#include "sessions/conversation/SessionAnalysis.h"
+#include "sessions/conversation/SessionPresentation.h"
 #include "ui/Surfaces.h"
 #include "ui/ThemedLabel.h"
 #include "ui/ViewFactory.h"

@@ -1,10 +1,10 @@
 // The context area of a selected conversation (auto-continue and the provider's own goal) and the four toggles
 // of the conversation view.
-#include "sessions/SessionsController.h"
+#include "sessions/conversation/SessionsController.h"
 
 #include "context/AppContext.h"
 #include "model/RecordIdentity.h"
-#include "sessions/SessionPresentation.h"
+#include "sessions/conversation/SessionPresentation.h"
 #include "ui/ThemedLabel.h"
 #include "ui/ToggleSwitch.h"
 

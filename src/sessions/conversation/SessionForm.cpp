@@ -1,4 +1,4 @@
-#include "sessions/SessionForm.h"
+#include "sessions/conversation/SessionForm.h"
 
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/SessionRecords.h"
+#include "sessions/records/SessionRecords.h"
 #include "ui/Copy.h"
 
 #include <QHash>

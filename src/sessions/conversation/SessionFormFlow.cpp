@@ -1,12 +1,12 @@
 // The supervision form: drafts kept per conversation, the auto-continue switch with its change in flight, and
 // the two commands of the form (an analysis, a manual goal). Preview mode pretends and sends nothing.
-#include "sessions/SessionsController.h"
+#include "sessions/conversation/SessionsController.h"
 
 #include "context/AppContext.h"
 #include "model/RecordIdentity.h"
 #include "platform/Platform.h"
-#include "sessions/SessionRecords.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/SupervisionModel.h"
+#include "sessions/records/SessionRecords.h"
 #include "ui/ThemedLabel.h"
 #include "ui/ToggleSwitch.h"
 

@@ -1,7 +1,7 @@
 // The conversation pane's views: built once, named, with their fixed texts; everything else is drawn later.
-#include "sessions/SessionPaneViews.h"
+#include "sessions/conversation/SessionPaneViews.h"
 
-#include "sessions/SessionForm.h"
+#include "sessions/conversation/SessionForm.h"
 #include "ui/Builders.h"
 #include "ui/Copy.h"
 #include "ui/FlatButtons.h"

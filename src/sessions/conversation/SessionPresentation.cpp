@@ -1,9 +1,9 @@
-#include "sessions/SessionPresentation.h"
+#include "sessions/conversation/SessionPresentation.h"
 
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
 #include "model/Timestamps.h"
-#include "sessions/SessionRecords.h"
+#include "sessions/records/SessionRecords.h"
 
 #include <QTimeZone>
 

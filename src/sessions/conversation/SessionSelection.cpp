@@ -1,113 +1,113 @@
-// The selected conversation in the Sessions home: the empty state, a managed conversation drawn as its run, the
-// placeholder of a binding whose run does not exist yet, and the conversation view.
-#include "sessions/SessionsController.h"
+// The selection of the Sessions home and what it shows: one rule for every way a conversation or run is chosen,
+// one value for the pane, drawn by the home; the conversation pane and the components below follow that value.
+#include "sessions/conversation/SessionsController.h"
 
 #include "context/AppContext.h"
 #include "model/RecordIdentity.h"
-#include "sessions/ActionAssociationArea.h"
-#include "sessions/RunPresenter.h"
-#include "sessions/SessionPresentation.h"
-#include "sessions/SessionRecords.h"
-#include "sessions/SupervisionHome.h"
-#include "sessions/SupervisionModel.h"
-#include "sessions/UnderstandingPanel.h"
+#include "sessions/association/ActionAssociationArea.h"
+#include "sessions/conversation/SessionPresentation.h"
+#include "sessions/home/HomePresentation.h"
+#include "sessions/home/HomeSelection.h"
+#include "sessions/home/RunPresenter.h"
+#include "sessions/home/SupervisionHome.h"
+#include "sessions/home/SupervisionModel.h"
+#include "sessions/records/SessionRecords.h"
+#include "sessions/understanding/UnderstandingPanel.h"
 #include "ui/ThemedLabel.h"
 
 #include <QPushButton>
 
+void SessionsController::applySelection(const HomeSelection& chosen) {
+    const HomeSelection next = homeSelection(m_model.sessionCandidates, m_model.deliveryRuns, chosen);
+    if (next.conversation != m_model.selectedSessionIdentity || next.run != m_model.selectedDeliveryIdentity) {
+        m_feedback = {}; // the line spoke of what was shown before
+    }
+    m_model.selectedSessionIdentity = next.conversation;
+    m_model.selectedDeliveryIdentity = next.run;
+}
+
+// After a snapshot: a conversation that left the list gives way to the list's first row; a run chosen on its own
+// stays while it is listed.
+void SessionsController::reconcileSelection() {
+    HomeSelection kept{m_model.selectedSessionIdentity, m_model.selectedDeliveryIdentity};
+    if (!kept.conversation.isEmpty() && !candidateIndexOf(kept.conversation)) {
+        kept = {};
+    }
+    applySelection(kept);
+}
+
+void SessionsController::renderWaiting() {
+    m_notice = HomeLinkNotice::waiting;
+    presentSelectedSession();
+}
+
+void SessionsController::renderDisconnected(const QString& message) {
+    m_notice = HomeLinkNotice::disconnected;
+    m_disconnectedMessage = message;
+}
+
 void SessionsController::renderSelectedSession() {
-    m_presentedRun.clear(); // someone else drew the home meanwhile (waiting, stale, disconnected)
+    presentSelectedSession();
+}
+
+void SessionsController::showFeedback(const QString& subject, const QString& text, bool failure) {
+    if (subject != feedbackSubject(m_model)) {
+        return; // a late result about a conversation or run the user has left
+    }
+    m_feedback = {subject, text, failure};
     presentSelectedSession();
 }
 
 // Each view is written once per call, so a snapshot that changes nothing repaints nothing.
 void SessionsController::presentSelectedSession() {
-    const std::optional<qsizetype> index = selectedCandidateIndex();
-    if (!index) {
-        renderEmptySession();
-        return;
+    const std::optional<QJsonObject> conversation = selectedConversation(m_model);
+    const std::optional<QJsonObject> run = selectedRun(m_model);
+    QString mirrored = m_model.selectedDeliveryIdentity;
+    if (!run && conversation) {
+        // A conversation shown as itself: the picker still names the run it has, if any.
+        const std::optional<QJsonObject> own = matchingSessionRun(*conversation, m_model.deliveryRuns);
+        mirrored = own ? deliveryIdentity(*own) : QString();
     }
-    const QJsonObject record = m_model.sessionCandidates.at(*index);
-    const QString identity = sessionIdentity(record);
-    renderSessionContext(record);
-    m_home.setSessionHeader(sessionDisplayTitle(record), providerDisplayName(record));
+    m_runs.mirrorRunSelection(mirrored);
 
-    const SessionPanePresentation pane = sessionPanePresentation(record, m_model.deliveryRuns, m_context.copy);
-    if (pane.kind == SessionPaneKind::run && pane.run) {
-        // The run area draws the whole headline area, its attention styling and the way back; what another
-        // view left there goes first, but only once, so that a heartbeat repaints nothing.
-        const QString runIdentity = deliveryIdentity(*pane.run);
-        if (m_presentedRun != runIdentity) {
-            m_home.clearHeadlineArea();
-            m_presentedRun = runIdentity;
-        }
-        m_model.selectedSessionIdentity = identity;
-        m_pane.sessionForm->hide();
-        m_home.setSessionStatusHidden(true);
-        m_home.setHeadlineMaximumLines(pane.headlineLines);
-        m_runs.selectDeliveryRun(runIdentity);
-        m_runs.renderSelectedDeliveryRun();
-        if (pane.takeover) {
-            m_home.setHeadline(pane.headline, pane.headlineLines);
-            m_home.setBadge(pane.badge);
-            m_home.setBadgeHidden(false);
-            m_home.setAttention(pane.attention);
-            m_home.setNext(pane.next);
-            m_home.setDeliveryPrimaryHidden(true);
-        }
-        return;
+    HomeInput input;
+    input.notice = m_notice;
+    input.disconnectedMessage = m_disconnectedMessage;
+    input.fixtureMode = m_context.link.fixtureMode;
+    input.reachable = reachable();
+    input.listEmpty = m_model.sessionCandidates.isEmpty();
+    input.discoveryMessage = m_sessionDiscoveryMessage;
+    input.runs = m_model.deliveryRuns;
+    input.conversation = conversation;
+    input.run = run;
+    if (run) {
+        input.runView = m_runs.presentRun(*run);
     }
+    input.manualOpen = m_sessionManualOpen;
+    if (m_feedback.subject == feedbackSubject(m_model)) {
+        input.feedback = m_feedback.text;
+        input.feedbackFailure = m_feedback.failure;
+    }
+    const HomeView view = supervisionHomeView(input, m_context.copy);
+    m_home.apply(view);
 
-    m_presentedRun.clear();
-    m_home.hideOriginalSessionButton();
-    m_understanding.hide();
-    m_association.renderActionAssociation(record);
-    m_runs.hideRunControls();
-    m_home.setDeliveryPrimaryHidden(true);
-    m_home.setBadgeHidden(false);
-    m_home.setProgress(QString());
-    if (pane.kind == SessionPaneKind::placeholder) {
-        m_pane.sessionForm->hide();
-        m_home.setSessionStatusHidden(true);
-        m_home.setHeadline(pane.headline, pane.headlineLines);
-        m_home.setBadge(pane.badge);
-        m_home.setGoal(pane.goal.value_or(QString()));
-        m_home.setSummary(QString());
-        m_home.setAttention(pane.attention);
-        m_home.setNext(pane.next);
+    // The components the value hides are not drawn.
+    if (view.contextRowVisible && conversation) {
+        renderSessionContext(*conversation);
     } else {
-        renderConversationView(record);
+        m_pane.sessionContext->hide();
     }
-    m_model.selectedSessionIdentity = identity;
-    m_home.styleAttention(false);
-}
-
-void SessionsController::renderEmptySession() {
-    m_presentedRun.clear();
-    m_home.hideOriginalSessionButton();
-    m_home.setSessionStatusHidden(true);
-    m_home.setAttention(QString());
-    m_home.styleAttention(false);
-    m_pane.sessionContext->hide();
-    m_pane.sessionForm->hide();
-    m_understanding.hide();
-    m_association.renderActionAssociation({});
-    m_runs.hideRunControls();
-    m_home.setProgress(QString());
-    m_home.setDeliveryPrimaryHidden(true);
-    m_model.selectedSessionIdentity.clear();
-    const SessionEmptyState empty = sessionEmptyState(m_sessionDiscoveryMessage, m_context.copy);
-    m_home.setSessionHeader(empty.title, QString());
-    if (!m_context.link.connected) {
-        // Without a status the list says nothing about this machine: the waiting or disconnected texts stay.
-        return;
+    if (view.conversationFormVisible && conversation) {
+        renderConversationView(*conversation);
+    } else {
+        m_pane.sessionForm->hide();
     }
-    m_home.setHeadline(empty.headline, 3);
-    m_home.setBadge(empty.badge);
-    m_home.setBadgeHidden(false);
-    m_home.setGoal(QString());
-    m_home.setSummary(QString());
-    m_home.setNext(empty.next);
+    if (view.understandingVisible && run) {
+        m_understanding.renderUnderstanding(*run);
+    } else {
+        m_understanding.hide();
+    }
+    m_association.renderActionAssociation(run ? *run : conversation.value_or(QJsonObject()));
 }
 
 void SessionsController::renderConversationView(const QJsonObject& record) {
@@ -115,22 +115,11 @@ void SessionsController::renderConversationView(const QJsonObject& record) {
     if (m_sessionDraftIdentity != identity) {
         resetFormFor(identity);
     }
-    m_home.setGoal(QString());
-    m_home.setSummary(QString());
-    m_home.setAttention(QString());
-    m_home.setNext(QString());
-    m_home.setHeadline(QString(), 1);
-    m_home.setBadge(bindingMode(record) == u"monitor" ? m_context.copy.text("監視中", "Monitoring")
-                                                      : m_context.copy.text("利用可能", "Available"));
-    m_home.setBadgeHidden(true);
-
     m_pane.sessionForm->show();
     renderSessionAnalysis(record);
 
     const SessionConversationPresentation view =
         sessionConversationPresentation(record, m_sessionManualOpen, reachable(), m_context.copy);
-    m_home.setSessionStatus(view.eyeline, view.needsYou);
-    m_home.setSessionStatusHidden(false);
     m_pane.sessionManualToggle->setText(view.manualToggleTitle);
     m_pane.sessionManualToggle->setHidden(!view.manualToggleVisible);
     m_pane.sessionCapabilityNote->setText(view.capabilityNote);

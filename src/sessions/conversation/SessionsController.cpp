@@ -1,18 +1,19 @@
 // The conversations of each snapshot: the list with its groups and search, and the selection that survives both.
-#include "sessions/SessionsController.h"
+#include "sessions/conversation/SessionsController.h"
 
 #include "context/AppContext.h"
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "overview/OverviewDecisions.h"
-#include "sessions/OriginalNavigation.h"
-#include "sessions/RunPresenter.h"
-#include "sessions/SessionList.h"
-#include "sessions/SessionListModel.h"
-#include "sessions/SessionRecords.h"
-#include "sessions/SessionRowDelegate.h"
-#include "sessions/SupervisionHome.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/HomeSelection.h"
+#include "sessions/home/RunPresenter.h"
+#include "sessions/home/SupervisionHome.h"
+#include "sessions/home/SupervisionModel.h"
+#include "sessions/list/SessionList.h"
+#include "sessions/list/SessionListModel.h"
+#include "sessions/list/SessionRowDelegate.h"
+#include "sessions/original/OriginalNavigation.h"
+#include "sessions/records/SessionRecords.h"
 #include "ui/Copy.h"
 #include "ui/SearchField.h"
 #include "ui/Surfaces.h"
@@ -151,8 +152,24 @@ void SessionsController::selectSession(const QString& identity) {
         return;
     }
     saveSessionDraft();
-    m_model.selectedSessionIdentity = identity;
-    if (m_sessionSearch && !m_sessionSearch->text().isEmpty()) {
+    applySelection({identity, {}});
+    revealSelection();
+    presentSelectedSession();
+}
+
+void SessionsController::selectRun(const QString& runIdentity) {
+    if (!m_sessionListModel ||
+        homeSelection(m_model.sessionCandidates, m_model.deliveryRuns, {{}, runIdentity}).run.isEmpty()) {
+        return; // not listed
+    }
+    saveSessionDraft();
+    applySelection({{}, runIdentity});
+    revealSelection();
+    presentSelectedSession();
+}
+
+void SessionsController::revealSelection() {
+    if (m_sessionSearch && !m_sessionSearch->text().isEmpty() && !m_model.selectedSessionIdentity.isEmpty()) {
         const QSignalBlocker quiet(m_sessionSearch);
         m_sessionSearch->clear();
         rebuildSessionList();
@@ -163,23 +180,6 @@ void SessionsController::selectSession(const QString& identity) {
     if (!rows.isEmpty()) {
         m_deliveryTable->scrollTo(rows.first(), QAbstractItemView::EnsureVisible);
     }
-    m_home.setDeliveryActionMessage(QString());
-    presentSelectedSession();
-}
-
-void SessionsController::selectRun(const QString& runIdentity) {
-    for (const QJsonObject& run : m_model.deliveryRuns) {
-        if (deliveryIdentity(run) != runIdentity) {
-            continue;
-        }
-        if (const QString conversation = sessionIdentity(run); candidateIndexOf(conversation)) {
-            selectSession(conversation);
-            return;
-        }
-        m_runs.selectDeliveryRun(runIdentity);
-        m_runs.renderSelectedDeliveryRun();
-        return;
-    }
 }
 
 bool SessionsController::reachable() const {
@@ -187,6 +187,7 @@ bool SessionsController::reachable() const {
 }
 
 void SessionsController::renderSessionSupervision(const QJsonObject& status) {
+    m_notice = HomeLinkNotice::none;
     const QJsonObject sessionSupervision = objectAt(status, u"sessionSupervision");
     m_sessionDiscoveryMessage = sessionDiscoveryMessageOf(sessionSupervision, m_context.copy);
     if (m_context.link.fixtureMode && m_model.selectedSessionIdentity.isEmpty()) {
@@ -222,7 +223,7 @@ void SessionsController::takeSessionRecords(const QList<QJsonObject>& records) {
     m_model.sessionCandidates = records;
     m_listCurrent = false; // set again by a snapshot that matches what the list shows
     m_pendingSessionAutoContinue = reconcilePendingAutoContinue(m_pendingSessionAutoContinue, records);
-    m_home.setStartManagedHidden(!records.isEmpty());
+    reconcileSelection();
     rebuildSessionList();
     reloadSessionTable();
     Q_EMIT homeSelectionRequested();
@@ -280,17 +281,23 @@ void SessionsController::reloadSessionTable() {
     for (const SessionListEntry& entry : m_sessionListModel->entries()) {
         rows.append(entry.row);
     }
-    const std::optional<qsizetype> row =
-        sessionRowToSelect(rows, m_model.sessionCandidates, m_model.selectedSessionIdentity);
+    // A run shown on its own has no row; otherwise the selected conversation's, else the first.
+    const bool runAlone = m_model.selectedSessionIdentity.isEmpty() && !m_model.selectedDeliveryIdentity.isEmpty();
+    const qsizetype row =
+        runAlone ? -1
+                 : sessionRowToSelect(rows, m_model.sessionCandidates, m_model.selectedSessionIdentity).value_or(-1);
     QItemSelectionModel* selection = m_deliveryTable->selectionModel();
-    const QModelIndex target = row ? m_sessionListModel->index(static_cast<int>(*row)) : QModelIndex();
+    const QModelIndex target = row >= 0 ? m_sessionListModel->index(static_cast<int>(row)) : QModelIndex();
+    const QString selected = selectedIdentityAt(row);
+    if (!runAlone && selected != m_model.selectedSessionIdentity) {
+        applySelection({selected, {}}); // the remembered one is gone or hidden by the search
+    }
     if (target.isValid() && selection->isSelected(target) && selection->selectedIndexes().size() == 1) {
-        m_selectedRowIdentity = selectedIdentityAt(*row);
+        m_selectedRowIdentity = selected;
         return;
     }
     // Another conversation than before (the first one, a preset, one that replaced a vanished one) is brought into
     // view; the same one moving to another group leaves the scroll position to the user.
-    const QString selected = target.isValid() && row ? selectedIdentityAt(*row) : QString();
     const int scrolled = m_deliveryTable->verticalScrollBar()->value();
     m_refreshingSessionList = true;
     if (target.isValid()) {
@@ -321,7 +328,7 @@ void SessionsController::sessionSelectionChanged() {
     }
     m_selectedRowIdentity = sessionIdentity(m_model.sessionCandidates.at(*index));
     saveSessionDraft();
-    m_home.setDeliveryActionMessage(QString());
+    applySelection({m_selectedRowIdentity, {}});
     presentSelectedSession();
 }
 

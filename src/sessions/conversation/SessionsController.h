@@ -1,9 +1,10 @@
 #pragma once
 
-#include "sessions/SessionAnalysis.h"
-#include "sessions/SessionForm.h"
-#include "sessions/SessionPaneViews.h"
-#include "sessions/SessionRowCache.h"
+#include "sessions/conversation/SessionAnalysis.h"
+#include "sessions/conversation/SessionForm.h"
+#include "sessions/conversation/SessionPaneViews.h"
+#include "sessions/home/HomePresentation.h"
+#include "sessions/list/SessionRowCache.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -24,11 +25,13 @@ class SessionListModel;
 class SupervisionHome;
 class UnderstandingPanel;
 struct AppContext;
+struct HomeSelection;
 struct SupervisionModel;
 
-// The conversations: the sidebar's search field and session list, and the presentation of the selected
-// conversation in the Sessions home (a managed one through the run area) with its context row, analysis area and
-// supervision form. Drafts, pending auto-continue changes and the open sections live here, in memory only.
+// The conversations and the Sessions home: the sidebar's search field and session list, the home's selection (the
+// model's two identities, set by one rule however they are chosen), its feedback line, and the value the home draws
+// (a run's part through the run area) with the conversation's context row, analysis area and supervision form.
+// Drafts, pending auto-continue changes and the open sections live here, in memory only.
 class SessionsController final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SessionsController)
@@ -47,14 +50,22 @@ public:
 
     // A snapshot: the conversations (or stand-ins for the runs), the list and the selected conversation.
     void renderSessionSupervision(const QJsonObject& status);
-    // Presents the selected row; also after the link changed (stale, disconnected), when every view is redrawn.
+    // Presents the selection; also after the link changed (stale, disconnected), when every view is redrawn.
     void renderSelectedSession();
+    // The service is starting: the headline area says so until a snapshot arrives.
+    void renderWaiting();
+    // No status can be had: said while nothing is selected, from the next presentation on.
+    void renderDisconnected(const QString& message);
+    // Progress or a result of a command about `subject` (a run or conversation identity) for the feedback line;
+    // dropped when the user has moved on to another selection.
+    void showFeedback(const QString& subject, const QString& text, bool failure);
     // Preview: the conversation to present first.
     void presetSelection(const QString& identity);
     // A notification asks for this conversation: its row becomes the selection and is scrolled into view (a search
     // that hides it is cleared). Unknown identities change nothing.
     void selectSession(const QString& identity);
-    // The same for a run: its conversation's row when the list has one, else the run itself in the run pane.
+    // The same for a run (a notification, the settings sheet's picker): its conversation's row when the list has
+    // one, else no row and the run under its own name.
     void selectRun(const QString& runIdentity);
 
     // What the user does.
@@ -90,10 +101,12 @@ private:
     QString selectedIdentityAt(qsizetype row) const;
     bool reachable() const;
 
-    // The selected conversation.
+    // The selection.
+    void applySelection(const HomeSelection& chosen);
+    void reconcileSelection();
+    // Brings the selection's row into view, clearing a search that hides it.
+    void revealSelection();
     void presentSelectedSession();
-    void renderEmptySession();
-    void renderSessionPlaceholder(const QJsonObject& record);
     void renderConversationView(const QJsonObject& record);
     void renderSessionContext(const QJsonObject& record);
     void renderSessionAnalysis(const QJsonObject& record);
@@ -133,7 +146,10 @@ private:
     bool m_sessionManualOpen = false;
     bool m_sessionAdvancedOpen = false;
     QList<SessionDetailEntry> m_shownAnalysisDetails;
-    QString m_presentedRun; // the run last drawn through the run area; empty after any other view
+    // The Sessions home's own state beside the selection.
+    HomeLinkNotice m_notice = HomeLinkNotice::none;
+    QString m_disconnectedMessage;
+    HomeFeedback m_feedback;
     QString m_lastPreviewSessionAction;
     QJsonObject m_lastPreviewSessionFields;
 

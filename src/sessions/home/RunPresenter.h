@@ -1,8 +1,11 @@
 #pragma once
 
+#include "sessions/home/HomeView.h"
+
+#include <QJsonObject>
 #include <QString>
 
-// How the conversation view reaches the run area: a managed conversation is drawn as its run.
+// How the Sessions home reaches the run area: a selected run is presented through it.
 class RunPresenter {
 public:
     RunPresenter() = default;
@@ -10,10 +13,9 @@ public:
     RunPresenter(const RunPresenter&) = delete;
     RunPresenter& operator=(const RunPresenter&) = delete;
 
-    // The run picker selects the run with this identity ("provider|session|taskId"), when it lists one.
-    virtual void selectDeliveryRun(const QString& identity) = 0;
-    // Draws the selected run into the Sessions home.
-    virtual void renderSelectedDeliveryRun() = 0;
-    // Hides the run controls and groups (a conversation without a managed run is shown).
-    virtual void hideRunControls() = 0;
+    // The run's part of the Sessions home (lines, badge, primary button, controls, the way back); the run area
+    // draws the details sections it owns on the way.
+    virtual HomeView presentRun(const QJsonObject& run) = 0;
+    // The settings sheet's run picker shows this run; empty: no item.
+    virtual void mirrorRunSelection(const QString& runIdentity) = 0;
 };

@@ -1,7 +1,6 @@
-// What the Sessions home shows when there is nothing to present, and the setters the areas draw through.
-#include "sessions/SupervisionHome.h"
+// The one writer of the Sessions home's views: a `HomeView` drawn view by view.
+#include "sessions/home/SupervisionHome.h"
 
-#include "sessions/OriginalConversation.h"
 #include "ui/Builders.h"
 #include "ui/Copy.h"
 #include "ui/FlatButtons.h"
@@ -14,190 +13,135 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QSignalBlocker>
 
-void SupervisionHome::renderWaiting() {
-    m_deliveryControls->hide();
-    m_deliveryStateBadge->show();
-    m_deliveryHeadline->setText(m_copy.text("管理中の作業を確認中…", "Checking managed work…"));
-    m_deliveryHeadline->show();
-    m_deliveryGoal->clear();
-    m_deliveryProgress->clear();
-    m_deliveryState->setText(m_copy.text("接続中…", "Connecting…"));
-    m_deliveryAttention->hide();
-    m_deliveryNext->setText(m_copy.text("サービスから状態を取得しています。", "Waiting for service status."));
-    m_deliveryNext->show();
-    setDeliveryPrimaryHidden(true);
+namespace {
+
+// Host text is never read as markup (the labels are built as plain text); a hidden line keeps its text.
+void showLine(QLabel* label, const HomeLine& line) {
+    label->setText(line.text);
+    label->setVisible(line.visible);
 }
 
-void SupervisionHome::renderDisconnected(const QString& message) {
-    m_deliveryStateBadge->show();
-    m_deliveryHeadline->setText(m_copy.text("状態を取得できません", "Status unavailable"));
-    m_deliveryHeadline->show();
-    m_deliveryGoal->clear();
-    m_deliveryState->setText(m_copy.text("未接続", "Disconnected"));
-    m_deliveryNext->setText(message);
-    m_deliveryNext->show();
-    m_deliveryAttention->hide();
-    setDeliveryPrimaryHidden(true);
+void showButton(QPushButton* button, const HomeButton& state) {
+    button->setEnabled(state.enabled);
+    button->setVisible(state.visible);
 }
 
-void SupervisionHome::clearHeadlineArea() {
-    m_deliveryStateBadge->hide();
-    for (QLabel* text : {m_deliveryHeadline, m_deliveryGoal, m_deliveryProgress, m_deliverySummary, m_deliveryNext}) {
-        text->clear();
-        text->hide();
+} // namespace
+
+void SupervisionHome::apply(const HomeView& view) {
+    if (m_applied && *m_applied == view) {
+        return; // a snapshot that changes nothing repaints nothing
     }
-    m_deliveryAttention->hide();
-    setDeliveryPrimaryHidden(true);
+    m_sessionHeaderTitle->setText(view.headerTitle);
+    m_sessionHeaderTitle->setToolTip(view.headerTitle);
+    m_sessionHeaderProvider->setText(view.headerProvider);
+    m_deliveryPreviewBadge->setVisible(view.previewBadgeVisible);
+    applyHeadlineArea(view);
+    // The run controls first: the primary row reads whether a run is presented.
+    applyRunControls(view.controls);
+    applyPrimaryRow(view);
+    m_startManagedButton->setVisible(view.startManagedVisible);
+    showLine(m_deliveryActionMessage, view.feedback);
+    if (auto* feedback = qobject_cast<ThemedLabel*>(m_deliveryActionMessage)) {
+        feedback->setColor(view.feedbackFailure ? Theme::attentionInk : Theme::secondary);
+    }
+    m_applied = view;
 }
 
-void SupervisionHome::setDeliveryPrimaryHidden(bool hidden) {
-    m_deliveryPrimary->setHidden(hidden);
-    m_deliveryPrimaryRow->setHidden(hidden && m_originalSessionButton->isHidden());
+void SupervisionHome::applyHeadlineArea(const HomeView& view) {
+    m_deliveryState->setText(view.stateBadge);
+    m_deliveryStateBadge->setVisible(view.stateBadgeVisible);
+    if (view.sessionStatusVisible) {
+        m_sessionEyeline->setText(view.sessionEyeline);
+        if (auto* ink = qobject_cast<ThemedLabel*>(m_sessionEyeline)) {
+            ink->setColor(view.sessionNeedsYou ? Theme::attentionInk : Theme::secondary);
+        }
+        if (auto* badge = qobject_cast<RoundedBox*>(m_sessionStatusBadge)) {
+            badge->setColors(view.sessionNeedsYou ? Theme::attentionFill : Theme::surface,
+                             view.sessionNeedsYou ? Theme::attentionBorder : Theme::border);
+        }
+    }
+    m_sessionStatusBadge->setVisible(view.sessionStatusVisible);
+    if (auto* headline = qobject_cast<ThemedLabel*>(m_deliveryHeadline)) {
+        headline->setMaximumLines(view.headlineLines);
+    }
+    showLine(m_deliveryHeadline, view.headline);
+    showLine(m_deliveryGoal, view.goal);
+    showLine(m_deliveryProgress, view.progress);
+    showLine(m_deliverySummary, view.summary);
+    showLine(m_deliveryAttention, view.attention);
+    showLine(m_deliveryNext, view.next);
+    styleAttention(view.attentionStyle);
 }
 
-void SupervisionHome::setRunControlsHidden(bool hidden) {
-    m_deliveryControls->setHidden(hidden);
+// The primary button and the way back describe a run: without one they only hide.
+void SupervisionHome::applyPrimaryRow(const HomeView& view) {
+    if (view.controls.visible) {
+        m_deliveryPrimary->setText(view.primary.title);
+        m_deliveryPrimary->setEnabled(view.primary.enabled);
+        tintPrimaryTitle(m_deliveryPrimary, view.primaryAttention);
+        m_deliveryPrimary->updateGeometry();
+        m_originalSessionButton->setText(view.original.title);
+        m_originalSessionButton->setToolTip(view.originalToolTip);
+        m_originalSessionButton->updateGeometry();
+    }
+    m_deliveryPrimary->setVisible(view.primary.visible);
+    m_originalSessionButton->setVisible(view.original.visible);
+    m_deliveryPrimaryRow->setVisible(view.primary.visible || view.original.visible);
 }
 
-void SupervisionHome::setDetailsOpen(bool open) {
-    m_deliveryDetailsGroup->setVisible(open);
-    m_deliveryDetailsToggle->setText(open ? m_copy.text("詳細を閉じる", "Hide details")
-                                          : m_copy.text("詳細", "Details"));
+void SupervisionHome::applyRunControls(const RunControlsView& controls) {
+    m_deliveryDetailsGroup->setVisible(controls.visible && controls.detailsOpen);
+    m_deliveryDetailsToggle->setText(controls.visible && controls.detailsOpen
+                                         ? m_copy.text("詳細を閉じる", "Hide details")
+                                         : m_copy.text("詳細", "Details"));
     m_deliveryDetailsToggle->adjustSize();
-}
-
-void SupervisionHome::setSettingsOpen(bool open) {
-    m_deliverySettingsGroup->setVisible(open);
-    m_deliverySettingsToggle->setText(open ? m_copy.text("設定を閉じる", "Hide settings")
-                                           : m_copy.text("設定", "Settings"));
+    m_deliverySettingsGroup->setVisible(controls.visible && controls.settingsOpen);
+    m_deliverySettingsToggle->setText(controls.visible && controls.settingsOpen
+                                          ? m_copy.text("設定を閉じる", "Hide settings")
+                                          : m_copy.text("設定", "Settings"));
     m_deliverySettingsToggle->adjustSize();
-}
-
-void SupervisionHome::setPreviewBadgeVisible(bool visible) {
-    m_deliveryPreviewBadge->setVisible(visible);
-}
-
-void SupervisionHome::setRunHeadline(const QString& text) {
-    m_deliveryHeadline->setText(text);
-    m_deliveryHeadline->show();
-}
-
-void SupervisionHome::setStateBadge(const QString& text) {
-    m_deliveryState->setText(text);
-    m_deliveryStateBadge->show();
-}
-
-void SupervisionHome::setGoal(const QString& text, bool visible) {
-    m_deliveryGoal->setText(text);
-    m_deliveryGoal->setVisible(visible);
-}
-
-void SupervisionHome::setProgress(const QString& text, bool visible) {
-    m_deliveryProgress->setText(text);
-    m_deliveryProgress->setVisible(visible);
-}
-
-void SupervisionHome::setSummary(const QString& text, bool visible) {
-    m_deliverySummary->setText(text);
-    m_deliverySummary->setVisible(visible);
-}
-
-void SupervisionHome::setAttention(const QString& text, bool visible) {
-    m_deliveryAttention->setText(text);
-    m_deliveryAttention->setVisible(visible);
-}
-
-void SupervisionHome::setNext(const QString& text, bool visible) {
-    m_deliveryNext->setText(text);
-    m_deliveryNext->setVisible(visible);
-}
-
-bool SupervisionHome::nextHidden() const {
-    return m_deliveryNext->isHidden();
-}
-
-void SupervisionHome::setDeliveryPrimary(const QString& title, bool enabled, bool attention) {
-    m_deliveryPrimary->setText(title);
-    m_deliveryPrimary->setEnabled(enabled);
-    tintPrimaryTitle(m_deliveryPrimary, attention);
-    m_deliveryPrimary->updateGeometry();
-}
-
-bool SupervisionHome::deliveryPrimaryHidden() const {
-    return m_deliveryPrimary->isHidden();
-}
-
-void SupervisionHome::setOriginalNavigation(const OriginalNavigationButton& button) {
-    m_originalSessionButton->setText(button.title);
-    m_originalSessionButton->setToolTip(button.toolTip);
-    m_originalSessionButton->setVisible(button.visible);
-    m_originalSessionButton->updateGeometry();
-    m_deliveryPrimaryRow->setHidden(m_deliveryPrimary->isHidden() && m_originalSessionButton->isHidden());
-}
-
-void SupervisionHome::hideOriginalSessionButton() {
-    m_originalSessionButton->hide();
-    setDeliveryPrimaryHidden(m_deliveryPrimary->isHidden());
-}
-
-void SupervisionHome::setActionMessage(const QString& text) {
-    m_deliveryActionMessage->setText(text);
-}
-
-QString SupervisionHome::actionMessage() const {
-    return m_deliveryActionMessage->text();
-}
-
-QPushButton* SupervisionHome::runControlButton(RunControl control) const {
-    switch (control) {
-    case RunControl::primary:
-        return m_deliveryPrimary;
-    case RunControl::pause:
-        return m_deliveryPause;
-    case RunControl::resume:
-        return m_deliveryResume;
-    case RunControl::approve:
-        return m_deliveryApprove;
-    case RunControl::reject:
-        return m_deliveryReject;
-    case RunControl::replan:
-        return m_deliveryReplan;
-    case RunControl::stop:
-        return m_deliveryStop;
-    case RunControl::policyApply:
-        return m_deliveryPolicyApply;
-    case RunControl::verify:
-        return m_deliveryVerify;
-    case RunControl::detailsToggle:
-        return m_deliveryDetailsToggle;
-    case RunControl::settingsToggle:
-        return m_deliverySettingsToggle;
+    m_deliveryControls->setVisible(controls.visible);
+    if (!controls.visible) {
+        return;
     }
-    return nullptr;
-}
-
-void SupervisionHome::setRunControl(RunControl control, bool enabled, bool visible) {
-    QPushButton* button = runControlButton(control);
-    button->setEnabled(enabled);
-    button->setVisible(visible);
-}
-
-void SupervisionHome::setRunControlEnabled(RunControl control, bool enabled) {
-    runControlButton(control)->setEnabled(enabled);
-}
-
-void SupervisionHome::setReplanTint(bool attention) {
+    showButton(m_deliveryVerify, controls.verify);
+    showButton(m_deliveryPause, controls.pause);
+    showButton(m_deliveryResume, controls.resume);
+    m_deliveryApprove->setEnabled(controls.approveEnabled);
+    showButton(m_deliveryReject, controls.reject);
+    showButton(m_deliveryReplan, controls.replan);
+    showButton(m_deliveryStop, controls.stop);
     if (auto* replan = qobject_cast<FlatOutlineButton*>(m_deliveryReplan)) {
-        replan->setTint(attention ? Theme::attentionInk : Theme::secondary);
+        replan->setTint(controls.replanAttention ? Theme::attentionInk : Theme::secondary);
     }
-}
-
-void SupervisionHome::setPolicyControls(bool pickerEnabled, const std::optional<QString>& selection,
-                                        bool applyEnabled) {
-    m_deliveryPolicyPicker->setEnabled(pickerEnabled);
-    m_deliveryPolicyPicker->setCurrentIndex(selection ? m_deliveryPolicyPicker->findData(*selection) : -1);
-    m_deliveryPolicyApply->setEnabled(applyEnabled);
+    m_deliveryPolicyPicker->setEnabled(controls.policyPickerEnabled);
+    m_deliveryPolicyPicker->setCurrentIndex(
+        controls.policySelection ? m_deliveryPolicyPicker->findData(*controls.policySelection) : -1);
+    m_deliveryPolicyApply->setEnabled(controls.policyApplyEnabled);
+    {
+        const QSignalBlocker quiet(m_deliveryCriterionPicker);
+        QStringList shown;
+        for (int item = 0; item < m_deliveryCriterionPicker->count(); ++item) {
+            shown.append(m_deliveryCriterionPicker->itemText(item));
+        }
+        if (shown != controls.criteria) {
+            m_deliveryCriterionPicker->clear();
+            m_deliveryCriterionPicker->addItems(controls.criteria);
+        }
+        const bool inRange = controls.criterionIndex >= 0 && controls.criterionIndex < controls.criteria.size();
+        m_deliveryCriterionPicker->setCurrentIndex(inRange ? static_cast<int>(controls.criterionIndex) : -1);
+        m_deliveryCriterionPicker->setVisible(controls.criterionPickerVisible);
+    }
+    m_deliveryTabButtons->setVisible(controls.detailsTabsVisible);
+    for (qsizetype tab = 0; tab < m_deliveryTabs.size(); ++tab) {
+        if (auto* button = qobject_cast<DetailsTabButton*>(m_deliveryTabs.at(tab))) {
+            const int index = controls.detailsTab;
+            button->setSelected(tab == index || (tab == 0 && (index < 1 || index > 2)));
+        }
+    }
 }
 
 std::optional<QString> SupervisionHome::pickedPolicy() const {
@@ -207,28 +151,8 @@ std::optional<QString> SupervisionHome::pickedPolicy() const {
     return m_deliveryPolicyPicker->currentData().toString();
 }
 
-void SupervisionHome::setCriteria(const QStringList& titles, qsizetype index, bool visible) {
-    const QSignalBlocker quiet(m_deliveryCriterionPicker);
-    m_deliveryCriterionPicker->clear();
-    m_deliveryCriterionPicker->addItems(titles);
-    m_deliveryCriterionPicker->setCurrentIndex(index >= 0 && index < titles.size() ? static_cast<int>(index) : -1);
-    m_deliveryCriterionPicker->setVisible(visible);
-}
-
 qsizetype SupervisionHome::criterionIndex() const {
     return m_deliveryCriterionPicker->currentIndex();
-}
-
-void SupervisionHome::setDetailsTab(int index) {
-    for (qsizetype tab = 0; tab < m_deliveryTabs.size(); ++tab) {
-        if (auto* button = qobject_cast<DetailsTabButton*>(m_deliveryTabs.at(tab))) {
-            button->setSelected(tab == index || (tab == 0 && (index < 1 || index > 2)));
-        }
-    }
-}
-
-void SupervisionHome::setDetailsTabsVisible(bool visible) {
-    m_deliveryTabButtons->setVisible(visible);
 }
 
 void SupervisionHome::setAppearanceIsDark(bool dark) {
@@ -251,100 +175,4 @@ void SupervisionHome::styleAttention(bool active) {
     if (auto* state = qobject_cast<ThemedLabel*>(m_deliveryState)) {
         state->setColor(active ? Theme::attentionInk : Theme::secondary);
     }
-}
-
-namespace {
-
-// Host text is never read as markup; an empty line takes no room.
-void showLine(QLabel* label, const QString& text) {
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->setHidden(text.isEmpty());
-}
-
-} // namespace
-
-void SupervisionHome::setSessionHeader(const QString& title, const QString& provider) {
-    m_sessionHeaderTitle->setTextFormat(Qt::PlainText);
-    m_sessionHeaderTitle->setText(title);
-    m_sessionHeaderTitle->setToolTip(title);
-    m_sessionHeaderProvider->setTextFormat(Qt::PlainText);
-    m_sessionHeaderProvider->setText(provider);
-}
-
-void SupervisionHome::setHeadline(const QString& text, int maximumLines) {
-    setHeadlineMaximumLines(maximumLines);
-    showLine(m_deliveryHeadline, text);
-}
-
-void SupervisionHome::setHeadlineMaximumLines(int lines) {
-    if (auto* headline = qobject_cast<ThemedLabel*>(m_deliveryHeadline)) {
-        headline->setMaximumLines(lines);
-    }
-}
-
-void SupervisionHome::setGoal(const QString& text) {
-    showLine(m_deliveryGoal, text);
-}
-
-void SupervisionHome::setProgress(const QString& text) {
-    showLine(m_deliveryProgress, text);
-}
-
-void SupervisionHome::setSummary(const QString& text) {
-    showLine(m_deliverySummary, text);
-}
-
-void SupervisionHome::setAttention(const QString& text) {
-    showLine(m_deliveryAttention, text);
-    m_deliveryAttentionSurface->setHidden(text.isEmpty());
-}
-
-void SupervisionHome::setNext(const QString& text) {
-    showLine(m_deliveryNext, text);
-}
-
-void SupervisionHome::setDeliveryActionMessage(const QString& text) {
-    showLine(m_deliveryActionMessage, text);
-}
-
-void SupervisionHome::setBadge(const QString& text) {
-    m_deliveryState->setTextFormat(Qt::PlainText);
-    m_deliveryState->setText(text);
-}
-
-void SupervisionHome::setBadgeHidden(bool hidden) {
-    m_deliveryStateBadge->setHidden(hidden);
-}
-
-void SupervisionHome::setSessionStatus(const QString& eyeline, bool needsYou) {
-    m_sessionEyeline->setTextFormat(Qt::PlainText);
-    m_sessionEyeline->setText(eyeline);
-    if (auto* ink = qobject_cast<ThemedLabel*>(m_sessionEyeline)) {
-        ink->setColor(needsYou ? Theme::attentionInk : Theme::secondary);
-    }
-    if (auto* badge = qobject_cast<RoundedBox*>(m_sessionStatusBadge)) {
-        badge->setColors(needsYou ? Theme::attentionFill : Theme::surface,
-                         needsYou ? Theme::attentionBorder : Theme::border);
-    }
-}
-
-void SupervisionHome::setSessionStatusHidden(bool hidden) {
-    m_sessionStatusBadge->setHidden(hidden);
-}
-
-void SupervisionHome::setOriginalSessionButton(bool visible, const QString& title, const QString& toolTip) {
-    m_originalSessionButton->setText(title);
-    m_originalSessionButton->setToolTip(toolTip);
-    m_originalSessionButton->setHidden(!visible);
-    m_originalSessionButton->updateGeometry();
-    mirrorPrimaryRow();
-}
-
-void SupervisionHome::mirrorPrimaryRow() {
-    setDeliveryPrimaryHidden(m_deliveryPrimary->isHidden());
-}
-
-void SupervisionHome::setStartManagedHidden(bool hidden) {
-    m_startManagedButton->setHidden(hidden);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sessions/home/HomeView.h"
+
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -13,12 +15,12 @@ class QPushButton;
 class QWidget;
 class SymbolButton;
 struct Copy;
-struct OriginalNavigationButton;
 
 // The Sessions home, built once into the content area: a header with the appearance toggle, the headline area the
 // conversation view and the run share (badges, headline, goal, progress, summary, attention, next step, primary
-// row, action message), the run controls and groups, and the conversation pane. The conversation and run areas
-// draw into it through these setters and views.
+// row, feedback line), the run controls and groups, and the conversation pane. It draws one `HomeView` at a time;
+// the components below it (details sections, understanding panel, Action association, conversation pane) draw
+// into the places it gives them.
 class SupervisionHome final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SupervisionHome)
@@ -43,87 +45,24 @@ public:
     // Builds the views into the content area's `home`; once, at launch.
     void build(QWidget* home);
 
-    // Before the first snapshot, and when no status can be had.
-    void renderWaiting();
-    void renderDisconnected(const QString& message);
-    // The headline area without a conversation or run to present.
-    void clearHeadlineArea();
-    // The attention line as a tinted banner (with the state badge in the attention colours) or as plain text.
-    void styleAttention(bool active);
-    // The primary button hidden or shown; its row stays while the original-conversation button is shown.
-    void setDeliveryPrimaryHidden(bool hidden);
-    void setDetailsOpen(bool open);
-    void setSettingsOpen(bool open);
-    void setRunControlsHidden(bool hidden);
+    // Draws `view`: the only writer of the pane's header, headline area, primary row, run controls and feedback
+    // line. Views the value hides keep what they last showed and are not written; an unchanged value writes
+    // nothing.
+    void apply(const HomeView& view);
 
-    // The headline area, line by line. Host text is shown as plain text.
-    void setPreviewBadgeVisible(bool visible);
-    // The run's headline, in as many lines as the headline may use now.
-    void setRunHeadline(const QString& text);
-    void setStateBadge(const QString& text);
-    void setGoal(const QString& text, bool visible);
-    void setProgress(const QString& text, bool visible);
-    void setSummary(const QString& text, bool visible);
-    void setAttention(const QString& text, bool visible);
-    void setNext(const QString& text, bool visible);
-    bool nextHidden() const;
-    // The primary button's title, whether it may be pressed, and its attention look.
-    void setDeliveryPrimary(const QString& title, bool enabled, bool attention);
-    bool deliveryPrimaryHidden() const;
-    // The button that leads back to the original conversation; the primary row follows it.
-    void setOriginalNavigation(const OriginalNavigationButton& button);
-    void hideOriginalSessionButton();
-    void setActionMessage(const QString& text);
-    QString actionMessage() const;
-
-    // Run controls.
-    void setRunControl(RunControl control, bool enabled, bool visible);
-    void setRunControlEnabled(RunControl control, bool enabled);
-    // Replan is tinted with the attention ink while it may be pressed.
-    void setReplanTint(bool attention);
-    // The policy picker selects `selection` (no item when absent or unknown).
-    void setPolicyControls(bool pickerEnabled, const std::optional<QString>& selection, bool applyEnabled);
-    // The value behind the policy picker's selected item; absent when nothing is selected.
+    // What the user picked in the pane's own pickers: the value behind the policy picker's item (absent when none
+    // is selected) and the criterion picker's index.
     std::optional<QString> pickedPolicy() const;
-    void setCriteria(const QStringList& titles, qsizetype index, bool visible);
     qsizetype criterionIndex() const;
 
-    // The details group: its tab strip, the selected tab and the body the sections are drawn into.
-    void setDetailsTab(int index);
-    void setDetailsTabsVisible(bool visible);
+    // Where the run area draws the details sections.
     QWidget* deliveryDetailsBody() const { return m_deliveryDetailsBody; }
     // Where the understanding panel and the Action association area are built, below the run controls.
     QWidget* runCompanions() const { return m_runCompanions; }
+    // Where the conversation pane is built.
+    QWidget* sessionPane() const { return m_sessionPane; }
     // The toggle shows the appearance one click switches to.
     void setAppearanceIsDark(bool dark);
-
-    // The header: the conversation's title (also its tool tip) and its provider.
-    void setSessionHeader(const QString& title, const QString& provider);
-    // The lines of the headline area, as plain text; each line is hidden while empty. The headline wraps to at
-    // most `maximumLines` lines.
-    void setHeadline(const QString& text, int maximumLines = 1);
-    // How many lines the headline may take, whoever writes its text.
-    void setHeadlineMaximumLines(int lines);
-    void setGoal(const QString& text);
-    void setProgress(const QString& text);
-    void setSummary(const QString& text);
-    void setAttention(const QString& text);
-    void setNext(const QString& text);
-    void setDeliveryActionMessage(const QString& text);
-    // The state badge's text, shown or hidden on its own.
-    void setBadge(const QString& text);
-    void setBadgeHidden(bool hidden);
-    // The conversation view's badge: its status, in the attention colours when the user is needed.
-    void setSessionStatus(const QString& eyeline, bool needsYou);
-    void setSessionStatusHidden(bool hidden);
-    // The button to the original conversation; the primary row stays while it or the primary button shows.
-    void setOriginalSessionButton(bool visible, const QString& title, const QString& toolTip);
-    // The primary row follows the primary button again (after another area changed either of them).
-    void mirrorPrimaryRow();
-    // "Provider setup": offered while the service lists no conversation at all.
-    void setStartManagedHidden(bool hidden);
-
-    QWidget* sessionPane() const { return m_sessionPane; }
 
 Q_SIGNALS:
     void appearanceToggleRequested();
@@ -137,7 +76,12 @@ Q_SIGNALS:
     void deliverySetupRequested();
 
 private:
-    QPushButton* runControlButton(RunControl control) const;
+    void applyHeadlineArea(const HomeView& view);
+    void applyPrimaryRow(const HomeView& view);
+    void applyRunControls(const RunControlsView& controls);
+    void styleAttention(bool active);
+
+    std::optional<HomeView> m_applied;
 
     const Copy& m_copy;
     QLabel* m_sessionHeaderTitle = nullptr;

@@ -1,7 +1,7 @@
 // The Sessions home: a header with the appearance toggle, the headline area shared by the conversation view and
-// the Dozadavi Zaro run, the run controls and groups, and the conversation pane. The session and delivery pages
-// fill these views; here they are only built, empty or with their first titles.
-#include "sessions/SupervisionHome.h"
+// the Dozadavi Zaro run, the run controls and groups, and the conversation pane. Here they are only built, empty or
+// with their first titles; `apply` draws them.
+#include "sessions/home/SupervisionHome.h"
 
 #include "ui/Builders.h"
 #include "ui/Copy.h"
@@ -162,8 +162,9 @@ void SupervisionHome::build(QWidget* home) {
     m_deliveryActionMessage = line(themedLabel(document, "deliveryActionMessage", Theme::secondary, 12), 10);
     body->addWidget(m_deliveryActionMessage);
     // These lines carry host text: never read as markup.
-    for (QLabel* text : {m_deliveryHeadline, m_deliveryGoal, m_deliveryProgress, m_deliverySummary, m_deliveryAttention,
-                         m_deliveryNext, m_deliveryState, m_deliveryActionMessage}) {
+    for (QLabel* text : {m_sessionHeaderTitle, m_sessionHeaderProvider, m_sessionEyeline, m_deliveryHeadline,
+                         m_deliveryGoal, m_deliveryProgress, m_deliverySummary, m_deliveryAttention, m_deliveryNext,
+                         m_deliveryState, m_deliveryActionMessage}) {
         text->setTextFormat(Qt::PlainText);
     }
 
@@ -296,7 +297,9 @@ void SupervisionHome::build(QWidget* home) {
         tabRow->addWidget(button);
     }
     tabRow->addStretch(1);
-    setDetailsTab(0);
+    if (auto* first = qobject_cast<DetailsTabButton*>(m_deliveryTabs.value(0))) {
+        first->setSelected(true);
+    }
     m_deliveryDetailsBody = settingsStack({}, 14);
     m_deliveryDetailsBody->setObjectName(QStringLiteral("deliveryDetailsBody"));
     details->addWidget(m_deliveryTabButtons);

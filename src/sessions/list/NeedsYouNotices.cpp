@@ -1,10 +1,10 @@
-#include "sessions/NeedsYouNotices.h"
+#include "sessions/list/NeedsYouNotices.h"
 
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
-#include "sessions/SessionList.h"
-#include "sessions/SessionRecords.h"
+#include "sessions/list/SessionList.h"
+#include "sessions/records/SessionRecords.h"
 
 #include <QSet>
 

@@ -1,8 +1,8 @@
-#include "sessions/NeedsYouNotifier.h"
+#include "sessions/list/NeedsYouNotifier.h"
 
 #include "context/AppContext.h"
 #include "platform/Platform.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/SupervisionModel.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/NeedsYouNotices.h"
+#include "sessions/list/NeedsYouNotices.h"
 
 #include <QObject>
 

@@ -1,8 +1,8 @@
-#include "sessions/SessionList.h"
+#include "sessions/list/SessionList.h"
 
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
-#include "sessions/SessionRecords.h"
+#include "sessions/records/SessionRecords.h"
 
 #include <array>
 

@@ -1,9 +1,10 @@
-#include "sessions/SessionListModel.h"
+#include "sessions/list/SessionListModel.h"
 
 SessionListModel::SessionListModel(QObject* parent) : KeyedRowsModel(parent) {}
 
 void SessionListModel::setEntries(QList<SessionListEntry> entries) {
-    replaceRows(m_entries, std::move(entries), [](const SessionListEntry& entry) -> const QString& { return entry.key; });
+    replaceRows(m_entries, std::move(entries),
+                [](const SessionListEntry& entry) -> const QString& { return entry.key; });
 }
 
 int SessionListModel::rowCount(const QModelIndex& parent) const {

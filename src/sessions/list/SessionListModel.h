@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/SessionList.h"
+#include "sessions/list/SessionList.h"
 
 #include "ui/KeyedRowsModel.h"
 

@@ -1,7 +1,7 @@
-#include "sessions/SessionRowCache.h"
+#include "sessions/list/SessionRowCache.h"
 
 #include "model/RecordIdentity.h"
-#include "sessions/SessionRecords.h"
+#include "sessions/records/SessionRecords.h"
 
 const QList<SessionRowFacts>& SessionRowCache::factsFor(const QList<QJsonObject>& records,
                                                         const QList<QJsonObject>& runs, const Copy& copy) {

@@ -1,6 +1,6 @@
-#include "sessions/SessionRowDelegate.h"
+#include "sessions/list/SessionRowDelegate.h"
 
-#include "sessions/SessionListModel.h"
+#include "sessions/list/SessionListModel.h"
 #include "ui/Surfaces.h"
 #include "ui/TaskRowView.h"
 #include "ui/Theme.h"

@@ -1,9 +1,11 @@
-#include "sessions/OriginalConversation.h"
+#include "sessions/original/OriginalConversation.h"
 
 #include "model/LinkAddress.h"
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
+
+#include <QRegularExpression>
 
 namespace {
 
@@ -25,6 +27,13 @@ bool isUuid(const QString& text) {
         }
     }
     return true;
+}
+
+// The id as sent, whole: for a conversation found by hand it is the only key. Line breaks would forge lines.
+QString sessionIdOnOneLine(QString session) {
+    session.replace(QRegularExpression(QStringLiteral("[\\r\\n\\x{2028}\\x{2029}\\x{85}\\v\\f]+")),
+                    QStringLiteral(" "));
+    return session.trimmed();
 }
 
 } // namespace
@@ -64,26 +73,15 @@ OriginalNavigationButton originalNavigationButton(const std::optional<QJsonObjec
     return button;
 }
 
-std::optional<QJsonObject> originalConversationRecord(const QList<QJsonObject>& sessions,
-                                                      const QString& selectedSessionIdentity,
-                                                      const QList<QJsonObject>& runs,
-                                                      const QString& selectedDeliveryIdentity) {
-    for (const QJsonObject& session : sessions) {
-        if (sessionIdentity(session) != selectedSessionIdentity) {
-            continue;
-        }
-        const QString mode = bindingMode(session);
+std::optional<QJsonObject> originalConversationRecord(const std::optional<QJsonObject>& conversation,
+                                                      const std::optional<QJsonObject>& run) {
+    if (conversation) {
+        const QString mode = bindingMode(*conversation);
         if (mode != u"managed" && mode != u"pending_takeover" && mode != u"standard_loop") {
-            return session;
-        }
-        break;
-    }
-    for (const QJsonObject& run : runs) {
-        if (deliveryIdentity(run) == selectedDeliveryIdentity) {
-            return run;
+            return conversation;
         }
     }
-    return std::nullopt;
+    return run;
 }
 
 OriginalConversationOpening originalConversationOpening(const std::optional<QJsonObject>& record, bool fixtureMode,
@@ -120,7 +118,7 @@ OriginalConversationOpening originalConversationOpening(const std::optional<QJso
     opening.alert = {claude ? copy.text("元の Claude 会話に戻る", "Return to the original Claude conversation")
                             : copy.text("元の会話を開けません", "Could not open the original conversation"),
                      explanation + QStringLiteral("\n\n") + copy.text("会話 ID: ", "Session ID: ") +
-                         safeMessage(session, kShortTextLimit).value_or(QString()),
+                         sessionIdOnOneLine(*session),
                      close};
     return opening;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/SessionRecords.h"
+#include "sessions/records/SessionRecords.h"
 #include "ui/Copy.h"
 
 #include <QJsonObject>
@@ -28,10 +28,8 @@ OriginalNavigationButton originalNavigationButton(const std::optional<QJsonObjec
                                                   const Copy& copy);
 
 // The record the button opens: the selected conversation unless it is managed, else the selected run.
-std::optional<QJsonObject> originalConversationRecord(const QList<QJsonObject>& sessions,
-                                                      const QString& selectedSessionIdentity,
-                                                      const QList<QJsonObject>& runs,
-                                                      const QString& selectedDeliveryIdentity);
+std::optional<QJsonObject> originalConversationRecord(const std::optional<QJsonObject>& conversation,
+                                                      const std::optional<QJsonObject>& run);
 
 struct OriginalConversationOpening {
     enum class Step {

@@ -1,27 +1,20 @@
-#include "sessions/OriginalNavigation.h"
+#include "sessions/original/OriginalNavigation.h"
 
 #include "context/AppContext.h"
 #include "platform/Platform.h"
-#include "sessions/OriginalConversation.h"
-#include "sessions/SupervisionHome.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/HomeSelection.h"
+#include "sessions/home/SupervisionHome.h"
+#include "sessions/original/OriginalConversation.h"
 
 OriginalNavigation::OriginalNavigation(AppContext& context, const SupervisionModel& model, SupervisionHome& home,
                                        QObject* parent)
-    : QObject(parent), m_context(context), m_model(model), m_home(home) {
-    connect(&m_home, &SupervisionHome::originalSessionRequested, this, &OriginalNavigation::openOriginalSession);
-}
-
-void OriginalNavigation::showOriginalNavigation(const std::optional<QJsonObject>& record) {
-    const OriginalNavigationButton button =
-        originalNavigationButton(record, m_context.link.fixtureMode, m_context.copy);
-    m_home.setOriginalSessionButton(button.visible, button.title, button.toolTip);
+    : QObject(parent), m_context(context), m_model(model) {
+    connect(&home, &SupervisionHome::originalSessionRequested, this, &OriginalNavigation::openOriginalSession);
 }
 
 void OriginalNavigation::openOriginalSession() {
     const std::optional<QJsonObject> record =
-        originalConversationRecord(m_model.sessionCandidates, m_model.selectedSessionIdentity, m_model.deliveryRuns,
-                                   m_model.selectedDeliveryIdentity);
+        originalConversationRecord(selectedConversation(m_model), selectedRun(m_model));
     const OriginalConversationOpening opening =
         originalConversationOpening(record, m_context.link.fixtureMode, m_context.copy);
     if (opening.step == OriginalConversationOpening::Step::nothing) {

@@ -9,9 +9,9 @@ class SupervisionHome;
 struct AppContext;
 struct SupervisionModel;
 
-// The way back to the original conversation, shared by the conversation view and the run pane: the run pane's
-// button and what pressing either button does. Only a verified Codex thread link is ever opened; anything else
-// is explained in an alert. Opening approves and resumes nothing.
+// The way back to the original conversation, shared by the conversation view and the run pane: what pressing
+// either button does. Only a verified Codex thread link is ever opened; anything else is explained in an
+// alert. Opening approves and resumes nothing.
 class OriginalNavigation final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(OriginalNavigation)
@@ -21,13 +21,10 @@ public:
     OriginalNavigation(AppContext& context, const SupervisionModel& model, SupervisionHome& home,
                        QObject* parent = nullptr);
 
-    // The run pane's button for the shown run or conversation; absent for the empty state, which hides it.
-    void showOriginalNavigation(const std::optional<QJsonObject>& record);
     // Opens the selected conversation (unless it is managed) or else the selected run's conversation.
     void openOriginalSession();
 
 private:
     AppContext& m_context;
     const SupervisionModel& m_model;
-    SupervisionHome& m_home;
 };

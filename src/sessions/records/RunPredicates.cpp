@@ -1,4 +1,4 @@
-#include "sessions/RunPredicates.h"
+#include "sessions/records/RunPredicates.h"
 
 #include "model/SnapshotReading.h"
 

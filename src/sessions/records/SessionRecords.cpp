@@ -1,4 +1,4 @@
-#include "sessions/SessionRecords.h"
+#include "sessions/records/SessionRecords.h"
 
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
@@ -212,32 +212,61 @@ std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy&
     return std::nullopt;
 }
 
+namespace {
+
+// "provider" and "session" as one key that tells a missing value from an empty one.
+QString conversationKey(const QJsonObject& record) {
+    QString key;
+    for (const char16_t* name : {u"provider", u"session"}) {
+        const std::optional<QString> value = stringAt(record, name);
+        key += value ? QString::number(value->size()) + u':' + *value : QStringLiteral("-");
+        key += u'|';
+    }
+    return key;
+}
+
+} // namespace
+
 std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs) {
-    const QString provider = stringAt(session, u"provider").value_or(QString());
-    const QString id = stringAt(session, u"session").value_or(QString());
+    const QString key = conversationKey(session);
     for (const QJsonObject& run : runs) {
-        if (stringAt(run, u"provider") == provider && stringAt(run, u"session") == id) {
+        if (conversationKey(run) == key) {
             return run;
         }
     }
     return std::nullopt;
 }
 
+qsizetype runSessionIndex(const QList<QJsonObject>& sessions, const QJsonObject& run) {
+    const QString key = conversationKey(run);
+    for (qsizetype index = 0; index < sessions.size(); ++index) {
+        if (conversationKey(sessions.at(index)) == key) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+std::optional<QJsonObject> presentedSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs) {
+    const QString mode = bindingMode(session);
+    if (mode != u"managed" && mode != u"pending_takeover") {
+        return std::nullopt;
+    }
+    return matchingSessionRun(session, runs);
+}
+
 SessionRunIndex::SessionRunIndex(const QList<QJsonObject>& runs) : m_runs(runs) {
     m_first.reserve(runs.size());
     for (qsizetype index = 0; index < runs.size(); ++index) {
-        const std::optional<QString> provider = stringAt(runs.at(index), u"provider");
-        const std::optional<QString> session = stringAt(runs.at(index), u"session");
-        const std::pair<QString, QString> key(provider.value_or(QString()), session.value_or(QString()));
-        if (provider && session && !m_first.contains(key)) {
+        const QString key = conversationKey(runs.at(index));
+        if (!m_first.contains(key)) {
             m_first.insert(key, index);
         }
     }
 }
 
 std::optional<QJsonObject> SessionRunIndex::find(const QJsonObject& session) const {
-    const auto found = m_first.constFind(std::pair(stringAt(session, u"provider").value_or(QString()),
-                                                   stringAt(session, u"session").value_or(QString())));
+    const auto found = m_first.constFind(conversationKey(session));
     if (found == m_first.constEnd()) {
         return std::nullopt;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/RunPredicates.h"
+#include "sessions/records/RunPredicates.h"
 #include "ui/Copy.h"
 
 #include <QHash>
@@ -60,9 +60,14 @@ bool sessionNeedsUser(const QJsonObject& session);
 // "Handoff needed" or "Awaiting result" for a run with an approved manual Codex action; absent otherwise.
 std::optional<QString> approvedHandoffStatus(const QJsonObject& run, const Copy& copy);
 
-// The first run whose "provider" and "session" are strings equal to the record's (a record's missing values
-// count as empty strings; a run without them belongs to no conversation).
+// A run belongs to a conversation when their "provider" and "session" are equal as optional strings: both
+// missing counts as equal, one missing as different.
+// The first run of the conversation; absent when none.
 std::optional<QJsonObject> matchingSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs);
+// The first conversation of the run; -1 when none.
+qsizetype runSessionIndex(const QList<QJsonObject>& sessions, const QJsonObject& run);
+// The run the pane presents for a conversation: its run while it is managed or waiting for a takeover.
+std::optional<QJsonObject> presentedSessionRun(const QJsonObject& session, const QList<QJsonObject>& runs);
 
 // The same matching for many conversations at once: the runs keyed by their "provider" and "session", the first
 // run of each conversation kept.
@@ -73,7 +78,7 @@ public:
 
 private:
     QList<QJsonObject> m_runs;
-    QHash<std::pair<QString, QString>, qsizetype> m_first;
+    QHash<QString, qsizetype> m_first;
 };
 
 // "Claude Code" for "claude", otherwise the provider capitalised ("codex" shows "Codex"), masked.

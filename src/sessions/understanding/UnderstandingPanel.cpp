@@ -1,12 +1,12 @@
 // The understanding panel of a managed run: its goal, the snippets it rests on, the work reported done and still
 // to do, the next step, and the clarification question with its answer field.
-#include "sessions/UnderstandingPanel.h"
+#include "sessions/understanding/UnderstandingPanel.h"
 
 #include "context/AppContext.h"
-#include "delivery/DeliveryRecords.h"
 #include "model/RecordIdentity.h"
-#include "sessions/SupervisionModel.h"
-#include "sessions/Understanding.h"
+#include "sessions/home/HomeSelection.h"
+#include "sessions/records/SessionRecords.h"
+#include "sessions/understanding/Understanding.h"
 #include "ui/Builders.h"
 #include "ui/FlatButtons.h"
 #include "ui/Surfaces.h"
@@ -275,7 +275,7 @@ void UnderstandingPanel::renderUnderstanding(const QJsonObject& run) {
         m_answer->clear();
     }
     m_answerRow->setVisible(p.answerRowVisible);
-    m_answerButton->setEnabled(p.answerEnabled);
+    m_answerButton->setEnabled(p.answerEnabled && (m_answerInFlight.isEmpty() || m_answerInFlight != p.answerIdentity));
 }
 
 void UnderstandingPanel::answerSessionQuestion() {
@@ -284,33 +284,29 @@ void UnderstandingPanel::answerSessionQuestion() {
         return;
     }
     // The run the panel was drawn for: the one the pane presents.
-    QJsonObject run;
-    for (const QJsonObject& candidate : m_model.deliveryRuns) {
-        if (!m_model.selectedDeliveryIdentity.isEmpty() &&
-            deliveryIdentity(candidate) == m_model.selectedDeliveryIdentity) {
-            run = candidate;
-            break;
-        }
-    }
+    const QJsonObject run = selectedRun(m_model).value_or(QJsonObject());
+    const QString subject = deliveryIdentity(run);
     const SessionAnswer answer =
         sessionAnswer(run, m_answer->text(), m_context.link.fixtureMode, m_context.link.connected, copy);
     if (answer.outcome == SessionAnswer::Outcome::ignored) {
         return;
     }
     if (answer.outcome == SessionAnswer::Outcome::refused) {
-        Q_EMIT actionMessageChanged(answer.message);
+        Q_EMIT feedbackChanged(subject, answer.message, true);
         return;
     }
     m_answerButton->setEnabled(false);
-    Q_EMIT actionMessageChanged(sessionAnswerSendingText(copy));
+    m_answerInFlight = m_answerQuestionIdentity;
+    Q_EMIT feedbackChanged(subject, sessionAnswerSendingText(copy), false);
     const QPointer<UnderstandingPanel> self(this);
     m_context.commands.send(QStringLiteral("session_answer"), false, std::nullopt, answer.fields,
-                            [self](bool ok, const std::optional<QString>& message) {
+                            [self, subject](bool ok, const std::optional<QString>& message) {
                                 if (!self) {
                                     return;
                                 }
-                                Q_EMIT self->actionMessageChanged(
-                                    sessionAnswerResultText(ok, message, self->m_context.copy));
+                                self->m_answerInFlight.clear();
+                                Q_EMIT self->feedbackChanged(
+                                    subject, sessionAnswerResultText(ok, message, self->m_context.copy), !ok);
                                 self->m_context.commands.send(QStringLiteral("refresh"));
                             });
 }

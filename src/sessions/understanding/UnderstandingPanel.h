@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/Understanding.h"
+#include "sessions/understanding/Understanding.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -32,8 +32,8 @@ public:
     void answerSessionQuestion();
 
 Q_SIGNALS:
-    // The run pane's feedback line should read `text`.
-    void actionMessageChanged(const QString& text);
+    // The feedback line about `subject` (the run answered) should read `text`.
+    void feedbackChanged(const QString& subject, const QString& text, bool failure);
 
 private:
     QWidget* buildProgressGroup(QWidget* parent);
@@ -49,6 +49,8 @@ private:
     QStringList m_shownRemaining;
     // The run's task and question the answer field belongs to; another one empties the field.
     QString m_answerQuestionIdentity;
+    // The question whose answer is on its way; its button stays disabled until the result.
+    QString m_answerInFlight;
 
     QWidget* m_progressGroup = nullptr;
     QWidget* m_progressItems = nullptr;
