@@ -1,6 +1,5 @@
 #include "delivery/DeliveryRecords.h"
 
-#include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
 #include "tasks/TaskStates.h"
@@ -44,18 +43,6 @@ QStringList deliveryPickerTitles(const QList<QJsonObject>& runs) {
         titles.append(deliveryPickerTitle(run));
     }
     return titles;
-}
-
-qsizetype deliveryRunToSelect(const QList<QJsonObject>& runs, const QString& identity) {
-    if (runs.isEmpty()) {
-        return -1;
-    }
-    for (qsizetype index = 0; index < runs.size(); ++index) {
-        if (deliveryIdentity(runs.at(index)) == identity) {
-            return index;
-        }
-    }
-    return 0;
 }
 
 QString deliveryStateName(const QString& state, const Copy& copy) {

@@ -16,8 +16,6 @@
 // Picker item: provider, " · ", then the objective on one line (masked, at most 100 characters), else "taskId".
 QString deliveryPickerTitle(const QJsonObject& run);
 QStringList deliveryPickerTitles(const QList<QJsonObject>& runs);
-// The run to select after a rebuild: the first whose identity is `identity`, else 0; -1 for an empty list.
-qsizetype deliveryRunToSelect(const QList<QJsonObject>& runs, const QString& identity);
 
 // The state badge word of a run; a state outside the vocabulary shows its derived name.
 QString deliveryStateName(const QString& state, const Copy& copy);
