@@ -264,17 +264,6 @@ private Q_SLOTS:
         QCOMPARE(pane.model.selectedDeliveryIdentity, QStringLiteral("codex|s2|t1"));
     }
 
-    void choosingARunClearsTheFeedbackLine() {
-        RunPane pane;
-        pane.show({run(R"({"state":"active"})"), other("s2", R"({"state":"active"})")});
-        pane.sessions.showFeedback(pane.model.selectedDeliveryIdentity,
-                                   QStringLiteral("Action accepted. Refreshing status."), false);
-        pane.refresh(pane.model.deliveryRuns);
-        QCOMPARE(pane.text("deliveryActionMessage"), QStringLiteral("Action accepted. Refreshing status."));
-        pane.pick(1);
-        QCOMPARE(pane.text("deliveryActionMessage"), QString());
-    }
-
     void conversationTurnTakesOver() {
         RunPane pane;
         pane.conversations = {
