@@ -7,7 +7,7 @@
 #include "BenchApp.h"
 #include "BenchRecords.h"
 #include "host/HostLink.h"
-#include "sessions/SessionsController.h"
+#include "sessions/conversation/SessionsController.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -170,6 +170,8 @@ test('a deadline decision is applied once per requestId', () => {
   assert.equal(host.run('session_deadline_decide', deadlineFields()).ok, true, 'a retry is answered again');
   assert.deepEqual(sessionOf(host, S.exports).actionDeadline, decided, 'but not applied twice');
   assert.match(host.run('session_deadline_decide', deadlineFields({ choice: 'reduce_scope' })).message, /different decision/);
+  const newReminder = deadlineFields({ reminderKey: 'act_stream_exports:overdue', expectedDecisionRevision: 1 });
+  assert.match(host.run('session_deadline_decide', newReminder).message, /another reminder/);
   const next = host.run('session_deadline_decide', deadlineFields({ requestId: 'req-2', choice: 'reduce_scope', expectedDecisionRevision: 1 }));
   assert.equal(next.ok, true);
   assert.equal(sessionOf(host, S.exports).actionDeadline.decision.revision, 2);

@@ -8,12 +8,12 @@
 #include "host/HostLink.h"
 #include "overview/OverviewController.h"
 #include "platform/Platform.h"
-#include "sessions/ActionAssociationArea.h"
-#include "sessions/NeedsYouNotifier.h"
-#include "sessions/OriginalNavigation.h"
-#include "sessions/SessionsController.h"
-#include "sessions/SupervisionHome.h"
-#include "sessions/UnderstandingPanel.h"
+#include "sessions/association/ActionAssociationArea.h"
+#include "sessions/conversation/SessionsController.h"
+#include "sessions/home/SupervisionHome.h"
+#include "sessions/list/NeedsYouNotifier.h"
+#include "sessions/original/OriginalNavigation.h"
+#include "sessions/understanding/UnderstandingPanel.h"
 #include "tasks/TasksController.h"
 #include "ui/ConnectionButton.h"
 #include "ui/WindowShell.h"
@@ -43,8 +43,7 @@ AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
     m_understanding = std::make_unique<UnderstandingPanel>(m_context, m_supervision);
     m_association = std::make_unique<ActionAssociationArea>(m_context, m_supervision);
     m_original = std::make_unique<OriginalNavigation>(m_context, m_supervision, *m_home);
-    m_delivery =
-        std::make_unique<DeliveryController>(m_context, m_supervision, *m_home, *m_understanding, *m_association);
+    m_delivery = std::make_unique<DeliveryController>(m_context, m_supervision, *m_home);
     m_sessions = std::make_unique<SessionsController>(m_context, m_supervision, *m_home, *m_delivery, *m_understanding,
                                                       *m_association, *m_original);
     m_notifier = std::make_unique<NeedsYouNotifier>(m_context, m_supervision);
@@ -52,6 +51,8 @@ AppDelegate::AppDelegate(std::unique_ptr<Platform> platform, QObject* parent)
 }
 
 AppDelegate::~AppDelegate() {
+    // Commands still waiting complete (as failed) while the areas that sent them exist.
+    m_link->abandonCommands();
     delete m_automationOutput.data();
 }
 
@@ -105,14 +106,13 @@ void AppDelegate::wireAreas() {
             self->showNotified(key);
         }
     });
-    connect(m_delivery.get(), &DeliveryController::deliverySetupRequested, this, [this] {
-        m_overview->selectSettingsTab(1); // Dozadavi Zaro
-        m_overview->showStatusPanel();
-    });
-    connect(m_understanding.get(), &UnderstandingPanel::actionMessageChanged, m_home.get(),
-            &SupervisionHome::setActionMessage);
-    connect(m_association.get(), &ActionAssociationArea::actionMessageChanged, m_home.get(),
-            &SupervisionHome::setActionMessage);
+    // The selection and the feedback line are the Sessions home's; the run area and the components ask for them.
+    SessionsController* sessions = m_sessions.get();
+    connect(m_delivery.get(), &DeliveryController::runChosen, sessions, &SessionsController::selectRun);
+    connect(m_delivery.get(), &DeliveryController::homeChanged, sessions, &SessionsController::renderSelectedSession);
+    connect(m_delivery.get(), &DeliveryController::feedbackChanged, sessions, &SessionsController::showFeedback);
+    connect(m_understanding.get(), &UnderstandingPanel::feedbackChanged, sessions, &SessionsController::showFeedback);
+    connect(m_association.get(), &ActionAssociationArea::feedbackChanged, sessions, &SessionsController::showFeedback);
     connect(m_association.get(), &ActionAssociationArea::connectionSettingsRequested, this, [this] {
         m_overview->selectSettingsTab(0);
         m_overview->showStatusPanel();

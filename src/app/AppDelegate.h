@@ -2,7 +2,7 @@
 
 #include "context/AppContext.h"
 #include "context/LinkState.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/SupervisionModel.h"
 #include "ui/Copy.h"
 
 #include <QDateTime>

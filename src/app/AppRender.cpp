@@ -12,9 +12,8 @@
 #include "overview/OverviewController.h"
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
-#include "sessions/NeedsYouNotifier.h"
-#include "sessions/SessionsController.h"
-#include "sessions/SupervisionHome.h"
+#include "sessions/conversation/SessionsController.h"
+#include "sessions/list/NeedsYouNotifier.h"
 #include "tasks/TasksController.h"
 #include "ui/Theme.h"
 #include "ui/WindowShell.h"
@@ -85,7 +84,7 @@ void AppDelegate::mirrorScreen() {
 
 void AppDelegate::renderWaiting() {
     m_screenShowsStatus = false;
-    m_home->renderWaiting();
+    m_sessions->renderWaiting();
     m_overview->renderWaiting();
     m_shell->setCaption(m_copy.text("状態を確認中…", "Checking status…"));
     m_update->renderWaiting();
@@ -108,7 +107,7 @@ void AppDelegate::renderStale(const QString& message) {
 
 void AppDelegate::renderDisconnected(const QString& message) {
     m_screenShowsStatus = false;
-    m_home->renderDisconnected(message);
+    m_sessions->renderDisconnected(message);
     m_link->markDisconnected();
     m_tasks->forgetRunningTasks();
     m_overview->renderDisconnected(message);

@@ -3,14 +3,15 @@
 #include "delivery/DeliveryController.h"
 
 #include "context/AppContext.h"
+#include "model/RecordIdentity.h"
 #include "platform/Platform.h"
-#include "sessions/OriginalConversation.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/HomeSelection.h"
+#include "sessions/original/OriginalConversation.h"
 
 #include <QPointer>
 
 void DeliveryController::deliveryAction(const QString& action, bool approval) {
-    const std::optional<QJsonObject> run = presentedRun();
+    const std::optional<QJsonObject> run = selectedRun(m_model);
     if (!run) {
         return;
     }
@@ -19,16 +20,11 @@ void DeliveryController::deliveryAction(const QString& action, bool approval) {
     if (!command || (command->confirmation && !confirm(*command->confirmation))) {
         return;
     }
-    setActionButtonsEnabled(false);
-    sendDeliveryCommand(*command, DeliveryRequest::action);
+    sendDeliveryCommand(deliveryIdentity(*run), *command, DeliveryRequest::action);
 }
 
 void DeliveryController::performPrimaryDeliveryAction() {
-    if (m_primaryAction == DeliveryPrimaryAction::showDeliverySetup) {
-        showDeliverySetup();
-        return;
-    }
-    const std::optional<QJsonObject> run = presentedRun();
+    const std::optional<QJsonObject> run = selectedRun(m_model);
     if (!run) {
         return;
     }
@@ -61,7 +57,7 @@ void DeliveryController::performPrimaryDeliveryAction() {
 }
 
 void DeliveryController::applyDeliveryPolicy() {
-    const std::optional<QJsonObject> run = presentedRun();
+    const std::optional<QJsonObject> run = selectedRun(m_model);
     if (!run) {
         return;
     }
@@ -69,12 +65,11 @@ void DeliveryController::applyDeliveryPolicy() {
     if (!command) {
         return;
     }
-    m_home.setRunControlEnabled(SupervisionHome::RunControl::policyApply, false);
-    sendDeliveryCommand(*command, DeliveryRequest::policy);
+    sendDeliveryCommand(deliveryIdentity(*run), *command, DeliveryRequest::policy);
 }
 
 void DeliveryController::verifyDelivery() {
-    const std::optional<QJsonObject> run = presentedRun();
+    const std::optional<QJsonObject> run = selectedRun(m_model);
     if (!run) {
         return;
     }
@@ -83,8 +78,7 @@ void DeliveryController::verifyDelivery() {
     if (!command || !confirm(*command->confirmation)) {
         return;
     }
-    m_home.setRunControlEnabled(SupervisionHome::RunControl::verify, false);
-    sendDeliveryCommand(*command, DeliveryRequest::verify);
+    sendDeliveryCommand(deliveryIdentity(*run), *command, DeliveryRequest::verify);
 }
 
 void DeliveryController::confirmDependencyReady(const QJsonObject& run) {
@@ -108,7 +102,7 @@ void DeliveryController::confirmDependencyReady(const QJsonObject& run) {
         return;
     }
     if (m_context.link.fixtureMode) {
-        m_home.setActionMessage(dependencySampleText(m_context.copy));
+        Q_EMIT feedbackChanged(deliveryIdentity(run), dependencySampleText(m_context.copy), false);
         return;
     }
     if (!m_context.link.connected) {
@@ -118,8 +112,7 @@ void DeliveryController::confirmDependencyReady(const QJsonObject& run) {
     if (!command) {
         return;
     }
-    m_home.setRunControlEnabled(SupervisionHome::RunControl::primary, false);
-    sendDeliveryCommand(*command, DeliveryRequest::dependency);
+    sendDeliveryCommand(deliveryIdentity(run), *command, DeliveryRequest::dependency);
 }
 
 bool DeliveryController::confirm(const DeliveryAlert& alert) {
@@ -131,38 +124,62 @@ bool DeliveryController::confirm(const DeliveryAlert& alert) {
     return m_context.platform.runAlert(request, m_context.window).button == 1;
 }
 
-void DeliveryController::setActionButtonsEnabled(bool enabled) {
-    using Control = SupervisionHome::RunControl;
-    for (Control control :
-         {Control::pause, Control::resume, Control::approve, Control::reject, Control::replan, Control::stop}) {
-        m_home.setRunControlEnabled(control, enabled);
+void DeliveryController::mark(QHash<QString, RunCommandsInFlight>& table, const QString& run, DeliveryRequest request,
+                              bool on) {
+    RunCommandsInFlight& flags = table[run];
+    switch (request) {
+    case DeliveryRequest::action:
+        flags.actions = on;
+        break;
+    case DeliveryRequest::policy:
+        flags.policy = on;
+        break;
+    case DeliveryRequest::verify:
+        flags.verify = on;
+        break;
+    case DeliveryRequest::dependency:
+        flags.dependency = on;
+        break;
+    }
+    if (!flags.any()) {
+        table.remove(run);
     }
 }
 
-void DeliveryController::sendDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request) {
+// The buttons of a command stay disabled until the status after its result redraws the run; the feedback line shows
+// its progress and result (the Sessions home drops a result about a run the user has left).
+void DeliveryController::sendDeliveryCommand(const QString& run, const DeliveryCommand& command,
+                                             DeliveryRequest request) {
+    mark(m_inFlight, run, request, true);
     if (const std::optional<QString> sending = deliverySendingText(request, m_context.copy)) {
-        m_home.setActionMessage(*sending);
+        Q_EMIT feedbackChanged(run, *sending, false);
     }
+    Q_EMIT homeChanged();
     const QPointer<DeliveryController> self(this);
     m_context.commands.send(command.action, false, std::nullopt, command.fields,
-                            [self, command, request](bool ok, const std::optional<QString>& message) {
+                            [self, run, command, request](bool ok, const std::optional<QString>& message) {
                                 if (self) {
-                                    self->finishDeliveryCommand(command, request, ok, message);
+                                    self->finishDeliveryCommand(run, command, request, ok, message);
                                 }
                             });
 }
 
-void DeliveryController::finishDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request, bool ok,
+void DeliveryController::finishDeliveryCommand(const QString& run, const DeliveryCommand& command,
+                                               DeliveryRequest request, bool ok,
                                                const std::optional<QString>& message) {
-    m_home.setActionMessage(deliveryResultText(request, ok, message, m_context.copy));
+    mark(m_inFlight, run, request, false);
+    mark(m_answered, run, request, true);
+    QString result = deliveryResultText(request, ok, message, m_context.copy);
     // The conversation opens only for the run still presented: a result that arrives after the user moved on must
     // not pull them into another conversation.
     if (ok && command.handoff && m_model.selectedDeliveryIdentity == command.requestKey) {
         const std::optional<QUrl> link =
             exactCodexThreadURL(command.handoffTarget, command.fields.value(u"session").toString());
         if (!link || !m_context.platform.openUrl(*link)) {
-            m_home.setActionMessage(deliveryHandoffManualText(m_context.copy));
+            result = deliveryHandoffManualText(m_context.copy);
         }
     }
+    Q_EMIT feedbackChanged(run, result, !ok);
+    Q_EMIT homeChanged();
     m_context.commands.send(QStringLiteral("refresh"));
 }

@@ -1,25 +1,22 @@
-// The run list of each snapshot: the picker's titles, the selection kept by identity, and the ways a run gets
-// chosen (the picker, or the conversation view presenting a managed conversation).
+// The run list of each snapshot, the picker that mirrors the selected run, and the buttons of the run's controls.
 #include "delivery/DeliveryController.h"
 
 #include "context/AppContext.h"
 #include "delivery/DeliveryRecords.h"
 #include "model/RecordIdentity.h"
-#include "sessions/SessionRecords.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/SupervisionModel.h"
+#include "sessions/records/SessionRecords.h"
 #include "ui/ViewFactory.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>
 
 DeliveryController::DeliveryController(AppContext& context, SupervisionModel& model, SupervisionHome& home,
-                                       UnderstandingPanel& understanding, ActionAssociationArea& association,
                                        QObject* parent)
-    : QObject(parent), m_context(context), m_model(model), m_home(home), m_understanding(understanding),
-      m_association(association) {
+    : QObject(parent), m_context(context), m_model(model), m_home(home) {
     connect(&m_home, &SupervisionHome::runControlClicked, this, &DeliveryController::controlClicked);
     connect(&m_home, &SupervisionHome::deliveryDetailsTabChosen, this, &DeliveryController::selectDeliveryDetails);
-    connect(&m_home, &SupervisionHome::deliveryPolicyChosen, this, &DeliveryController::renderSelectedDeliveryRun);
+    connect(&m_home, &SupervisionHome::deliveryPolicyChosen, this, &DeliveryController::homeChanged);
 }
 
 QComboBox* DeliveryController::buildPicker() {
@@ -27,12 +24,16 @@ QComboBox* DeliveryController::buildPicker() {
     m_deliveryPicker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_deliveryPicker->setMinimumContentsLength(24);
     m_deliveryPicker->hide(); // shown by the run list once there are runs
-    connect(m_deliveryPicker, &QComboBox::activated, this, [this] { selectDeliveryRun(); });
+    connect(m_deliveryPicker, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < m_model.deliveryRuns.size()) {
+            Q_EMIT runChosen(deliveryIdentity(m_model.deliveryRuns.at(index)));
+        }
+    });
     return m_deliveryPicker;
 }
 
 void DeliveryController::renderDeliveryRuns(const QJsonArray& runs) {
-    const QString remembered = m_model.selectedDeliveryIdentity;
+    m_answered.clear(); // a fresh status: what the answered commands changed is in it
     m_model.deliveryRuns.clear();
     m_model.deliveryRuns.reserve(runs.size());
     for (const QJsonValue& run : runs) {
@@ -51,51 +52,29 @@ void DeliveryController::renderDeliveryRuns(const QJsonArray& runs) {
         return;
     }
     m_deliveryPicker->addItems(deliveryPickerTitles(m_model.deliveryRuns));
-    m_deliveryPicker->setCurrentIndex(static_cast<int>(deliveryRunToSelect(m_model.deliveryRuns, remembered)));
+    mirrorRunSelection(m_mirroredRun);
     m_deliveryPicker->show();
 }
 
-void DeliveryController::selectDeliveryRun() {
-    m_home.setActionMessage(QString());
-    renderSelectedDeliveryRun();
-}
-
-void DeliveryController::selectDeliveryRun(const QString& identity) {
+void DeliveryController::mirrorRunSelection(const QString& runIdentity) {
+    m_mirroredRun = runIdentity;
     if (!m_deliveryPicker) {
         return;
     }
-    for (qsizetype index = 0; index < m_model.deliveryRuns.size(); ++index) {
-        if (deliveryIdentity(m_model.deliveryRuns.at(index)) == identity) {
-            const QSignalBlocker quiet(m_deliveryPicker);
-            m_deliveryPicker->setCurrentIndex(static_cast<int>(index));
-            return;
+    int index = -1;
+    for (qsizetype candidate = 0; candidate < m_model.deliveryRuns.size() && !runIdentity.isEmpty(); ++candidate) {
+        if (deliveryIdentity(m_model.deliveryRuns.at(candidate)) == runIdentity) {
+            index = static_cast<int>(candidate);
+            break;
         }
     }
-}
-
-void DeliveryController::hideRunControls() {
-    // Only the views: the run's disclosures open again as they were if the same run comes back.
-    m_home.setRunControlsHidden(true);
-    m_home.setDetailsOpen(false);
-    m_home.setSettingsOpen(false);
+    const QSignalBlocker quiet(m_deliveryPicker);
+    m_deliveryPicker->setCurrentIndex(index);
 }
 
 void DeliveryController::openDetails() {
     m_memory.detailsOpen = true;
     m_openDetailsForFirstRun = true;
-    m_home.setDetailsOpen(true);
-}
-
-std::optional<QJsonObject> DeliveryController::presentedRun() const {
-    if (m_model.selectedDeliveryIdentity.isEmpty()) {
-        return std::nullopt;
-    }
-    for (const QJsonObject& run : m_model.deliveryRuns) {
-        if (deliveryIdentity(run) == m_model.selectedDeliveryIdentity) {
-            return run;
-        }
-    }
-    return std::nullopt;
 }
 
 std::optional<RunSessionFacts> DeliveryController::sessionFacts(const QJsonObject& run) const {

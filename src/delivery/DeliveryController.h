@@ -1,10 +1,12 @@
 #pragma once
 
 #include "delivery/DeliveryCommands.h"
+#include "delivery/RunHomeView.h"
 #include "delivery/RunPresentation.h"
-#include "sessions/RunPresenter.h"
-#include "sessions/SupervisionHome.h"
+#include "sessions/home/RunPresenter.h"
+#include "sessions/home/SupervisionHome.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
@@ -13,32 +15,26 @@
 
 class QComboBox;
 class QWidget;
-class ActionAssociationArea;
-class UnderstandingPanel;
 struct AppContext;
 struct SupervisionModel;
 
-// Managed Dozadavi Zaro runs: the run picker of the settings sheet, the selected run's presentation in the
-// Sessions home, its details and its actions.
+// Managed Dozadavi Zaro runs: the run picker of the settings sheet (a mirror of the selection), the selected run's
+// part of the Sessions home, its details and its actions. The selection and the feedback line belong to the
+// Sessions home; this area asks for them by signals.
 class DeliveryController final : public QObject, public RunPresenter {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(DeliveryController)
 
 public:
-    DeliveryController(AppContext& context, SupervisionModel& model, SupervisionHome& home,
-                       UnderstandingPanel& understanding, ActionAssociationArea& association,
-                       QObject* parent = nullptr);
+    DeliveryController(AppContext& context, SupervisionModel& model, SupervisionHome& home, QObject* parent = nullptr);
 
     // The run picker; hidden until there are runs.
     QComboBox* buildPicker();
 
-    // The run list of a snapshot: picker titles and the selection kept by identity.
+    // The run list of a snapshot, and the picker's titles.
     void renderDeliveryRuns(const QJsonArray& runs);
-    // The picker's own action: a run chosen by the user.
-    void selectDeliveryRun();
-    void selectDeliveryRun(const QString& identity) override;
-    void renderSelectedDeliveryRun() override;
-    void hideRunControls() override;
+    HomeView presentRun(const QJsonObject& run) override;
+    void mirrorRunSelection(const QString& runIdentity) override;
     // Preview: start with the details group open.
     void openDetails();
     bool detailsOpen() const { return m_memory.detailsOpen; }
@@ -47,7 +43,6 @@ public:
     void toggleDeliveryDetails();
     void toggleDeliverySettings();
     void selectDeliveryDetails(int tab);
-    void showDeliverySetup();
 
     // Commands about the presented run.
     void deliveryAction(const QString& action, bool approval);
@@ -57,44 +52,44 @@ public:
     void confirmDependencyReady(const QJsonObject& run);
 
 Q_SIGNALS:
-    // The settings sheet, opened on its Dozadavi Zaro tab.
-    void deliverySetupRequested();
+    // The user chose a run in the picker; the Sessions home selects it (and its conversation).
+    void runChosen(const QString& runIdentity);
+    // The run's part of the Sessions home changed (a disclosure, a tab, a picked policy, a command in flight).
+    void homeChanged();
+    // A command about `subject` (a run identity) reports progress or its result on the feedback line.
+    void feedbackChanged(const QString& subject, const QString& text, bool failure);
     // The compact summary's button to the original conversation was pressed.
     void originalSessionRequested();
 
 private:
     void controlClicked(SupervisionHome::RunControl control);
-    // The run the pane presents (the last one drawn); absent in the empty state or when it left the list.
-    std::optional<QJsonObject> presentedRun() const;
     std::optional<RunSessionFacts> sessionFacts(const QJsonObject& run) const;
     bool turnRunning(const QJsonObject& run) const;
-    void applyRunPresentation(const QJsonObject& run, const std::optional<RunSessionFacts>& session,
-                              const RunPresentation& p);
-    void applyEmptyPresentation(const RunPresentation& p);
-    void applyCommonPresentation(const RunPresentation& p);
     void renderDeliveryDetails(const QJsonObject& run);
     // A run of an auto-continue conversation: the details body holds the conversation's compact summary instead.
     void showCompactSessionDetails(const QJsonObject& session, const QJsonObject& run);
     void clearDetailsBody();
     // Whether the details body already shows `key` (what it was built from); if not, it is noted as shown.
     bool detailsBodyShows(const QJsonObject& key);
-    void setActionButtonsEnabled(bool enabled);
     bool confirm(const DeliveryAlert& alert);
-    void sendDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request);
-    void finishDeliveryCommand(const DeliveryCommand& command, DeliveryRequest request, bool ok,
+    void sendDeliveryCommand(const QString& run, const DeliveryCommand& command, DeliveryRequest request);
+    void finishDeliveryCommand(const QString& run, const DeliveryCommand& command, DeliveryRequest request, bool ok,
                                const std::optional<QString>& message);
+    static void mark(QHash<QString, RunCommandsInFlight>& table, const QString& run, DeliveryRequest request, bool on);
 
     AppContext& m_context;
     SupervisionModel& m_model;
-    QJsonObject m_detailsBodyKey; // what the details body was last built from; empty: nothing
     SupervisionHome& m_home;
-    UnderstandingPanel& m_understanding;
-    ActionAssociationArea& m_association;
+    QJsonObject m_detailsBodyKey; // what the details body was last built from; empty: nothing
     QComboBox* m_deliveryPicker = nullptr;
-    // What the pane remembers between renders; its selected identity mirrors the model's.
+    QString m_mirroredRun; // the run the picker shows
+    // What the pane remembers between renders: the run presented last, its disclosures and pickers.
     RunPaneMemory m_memory;
     int m_deliveryDetailsIndex = 0;
-    DeliveryPrimaryAction m_primaryAction = DeliveryPrimaryAction::showDeliverySetup;
+    // By run identity: commands sent and not answered yet, and answered ones whose run has not been redrawn from a
+    // fresh status yet; the buttons of both stay disabled.
+    QHash<QString, RunCommandsInFlight> m_inFlight;
+    QHash<QString, RunCommandsInFlight> m_answered;
     // Preview: the first run presented keeps the details open instead of closing them as a change of run.
     bool m_openDetailsForFirstRun = false;
 };

@@ -1,6 +1,5 @@
 #include "delivery/DeliveryRecords.h"
 
-#include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
 #include "tasks/TaskStates.h"
@@ -44,18 +43,6 @@ QStringList deliveryPickerTitles(const QList<QJsonObject>& runs) {
         titles.append(deliveryPickerTitle(run));
     }
     return titles;
-}
-
-qsizetype deliveryRunToSelect(const QList<QJsonObject>& runs, const QString& identity) {
-    if (runs.isEmpty()) {
-        return -1;
-    }
-    for (qsizetype index = 0; index < runs.size(); ++index) {
-        if (deliveryIdentity(runs.at(index)) == identity) {
-            return index;
-        }
-    }
-    return 0;
 }
 
 QString deliveryStateName(const QString& state, const Copy& copy) {
@@ -145,22 +132,6 @@ QList<PendingCriterion> pendingManualCriteria(const QJsonObject& run) {
         }
     }
     return criteria;
-}
-
-qsizetype runSessionIndex(const QList<QJsonObject>& sessions, const QJsonObject& run) {
-    const std::optional<QString> provider = stringAt(run, u"provider");
-    const std::optional<QString> session = stringAt(run, u"session");
-    if (!provider || !session) {
-        return -1;
-    }
-    for (qsizetype index = 0; index < sessions.size(); ++index) {
-        const QJsonObject& record = sessions.at(index);
-        if (stringAt(record, u"provider").value_or(QString()) == *provider &&
-            stringAt(record, u"session").value_or(QString()) == *session) {
-            return index;
-        }
-    }
-    return -1;
 }
 
 QString deliveryDetailsToggleTitle(bool open, const Copy& copy) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sessions/RunPredicates.h"
+#include "sessions/records/RunPredicates.h"
 #include "ui/Copy.h"
 
 #include <QJsonObject>
@@ -16,8 +16,6 @@
 // Picker item: provider, " · ", then the objective on one line (masked, at most 100 characters), else "taskId".
 QString deliveryPickerTitle(const QJsonObject& run);
 QStringList deliveryPickerTitles(const QList<QJsonObject>& runs);
-// The run to select after a rebuild: the first whose identity is `identity`, else 0; -1 for an empty list.
-qsizetype deliveryRunToSelect(const QList<QJsonObject>& runs, const QString& identity);
 
 // The state badge word of a run; a state outside the vocabulary shows its derived name.
 QString deliveryStateName(const QString& state, const Copy& copy);
@@ -53,9 +51,6 @@ struct PendingCriterion {
     friend bool operator==(const PendingCriterion&, const PendingCriterion&) = default;
 };
 QList<PendingCriterion> pendingManualCriteria(const QJsonObject& run);
-
-// The first conversation with the run's provider and session id (both must be strings on the run); -1 if none.
-qsizetype runSessionIndex(const QList<QJsonObject>& sessions, const QJsonObject& run);
 
 // Disclosure and tab titles of the run pane.
 QString deliveryDetailsToggleTitle(bool open, const Copy& copy);

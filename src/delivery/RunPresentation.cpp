@@ -4,7 +4,7 @@
 #include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "model/TextSafety.h"
-#include "sessions/Understanding.h"
+#include "sessions/understanding/Understanding.h"
 
 namespace {
 
@@ -213,32 +213,5 @@ RunPresentation deliveryRunPresentation(const RunPresentationInput& input, const
                 !attention && stringAt(session.record, u"autoContinueStatus") != u"unavailable";
         }
     }
-    return p;
-}
-
-RunPresentation emptyDeliveryRunPresentation(const RunPaneMemory& memory, bool fixtureMode, const Copy& copy) {
-    RunPresentation p;
-    p.empty = true;
-    p.previewBadgeVisible = fixtureMode;
-    p.memory = memory;
-    p.memory.selectedIdentity.clear();
-    p.memory.criteria.clear();
-    p.memory.criterionIndex = -1;
-    p.clearDetails = true;
-    p.clearActionMessage = true;
-    p.headline = copy.text("次の管理タスクを始める", "Start your next managed task");
-    p.badge = copy.text("準備完了", "Ready when you are");
-    p.next = copy.text("Codex または Claude Code の会話で Dozadavi Zaro を使ってタスクを開始してください。",
-                       "Start a task with Dozadavi Zaro in your Codex or Claude Code conversation.");
-    p.nextVisible = true;
-    // The last run's summary and attention look must not linger under the invitation.
-    p.summary.clear();
-    p.summaryVisible = false;
-    p.attentionStyle = false;
-    p.policySelection = memory.pickedPolicy;
-    p.primaryAction = DeliveryPrimaryAction::showDeliverySetup;
-    p.primaryTitle = copy.text("プロバイダー設定", "Provider setup");
-    p.primaryEnabled = true;
-    p.primaryVisible = true;
     return p;
 }

@@ -49,10 +49,7 @@ struct ButtonState {
     bool visible = false;
 };
 
-enum class DeliveryPrimaryAction { performPrimaryDeliveryAction, showDeliverySetup };
-
 struct RunPresentation {
-    bool empty = false;      // no run selected: the empty state
     int situation = 0;       // the row of the situation chain that matched (1-15); 0 in the empty state
     bool runChanged = false; // another run than last time; the disclosures were closed
     RunPaneMemory memory;    // to keep for the next render
@@ -76,7 +73,6 @@ struct RunPresentation {
     QString next;
     bool nextVisible = false;
 
-    DeliveryPrimaryAction primaryAction = DeliveryPrimaryAction::performPrimaryDeliveryAction;
     QString primaryTitle;
     bool primaryEnabled = false;
     bool primaryVisible = false;   // a disabled primary button is never shown
@@ -102,12 +98,8 @@ struct RunPresentation {
 
     bool detailsGroupVisible = false;
     bool settingsGroupVisible = false;
-    bool clearDetails = false;              // empty state: the details body is emptied
-    bool clearActionMessage = false;        // empty state: the feedback line is emptied
     bool compactSessionDetails = false;     // the details body shows the conversation's compact summary instead
     bool hideOriginalSessionButton = false; // hide it after showOriginalNavigation, and let the row follow
 };
 
 RunPresentation deliveryRunPresentation(const RunPresentationInput& input, const Copy& copy);
-// No valid selection: the invitation to start a managed task, with every run control off.
-RunPresentation emptyDeliveryRunPresentation(const RunPaneMemory& memory, bool fixtureMode, const Copy& copy);

@@ -45,6 +45,8 @@ public:
     void send(const QString& action, bool force, const std::optional<QString>& taskKey, const QJsonObject& fields,
               Completion completion) override;
     qsizetype pendingCount() const { return m_pending.size(); }
+    // The app is leaving while the areas still exist: every waiting command fails once, later ones at once.
+    void abandonCommands();
     // Bytes of an unfinished frame held by the decoder.
     qsizetype bufferedBytes() const { return m_frames.pendingSize(); }
 
@@ -117,4 +119,5 @@ private:
     qint64 m_bytesWritten = 0;
     QPointer<QTimer> m_writeTimer;
     QString m_taskDetailId; // the one task detail request that may wait; a newer one supersedes it
+    bool m_abandoned = false;
 };

@@ -19,7 +19,7 @@ constexpr qint64 kWriteBufferLimit = 1024 * 1024;
 
 void HostLink::send(const QString& action, bool force, const std::optional<QString>& taskKey, const QJsonObject& fields,
                     Completion completion) {
-    if (m_state.fixtureMode || !m_input || !m_process || !hostIsRunning()) {
+    if (m_abandoned || m_state.fixtureMode || !m_input || !m_process || !hostIsRunning()) {
         if (completion) {
             completion(false, std::nullopt);
         }
@@ -28,6 +28,10 @@ void HostLink::send(const QString& action, bool force, const std::optional<QStri
     const QString id = newCommandId();
     const std::optional<QByteArray> line = commandLine(commandEnvelope(id, action, force, taskKey, fields));
     if (!line) {
+        // Refused (a non-finite number cannot be written): it still completes, or its buttons would wait for ever.
+        if (completion) {
+            completion(false, std::nullopt);
+        }
         return;
     }
     if (action == u"refresh") {
@@ -53,6 +57,11 @@ void HostLink::send(const QString& action, bool force, const std::optional<QStri
         m_pending.fail(id);
         hostEnded(-1);
     }
+}
+
+void HostLink::abandonCommands() {
+    m_abandoned = true;
+    m_pending.failAll();
 }
 
 QString HostLink::silentServiceText() const {

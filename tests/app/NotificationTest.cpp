@@ -2,7 +2,7 @@
 // and a click brings the window back.
 #include "Harness.h"
 #include "TestRegistry.h"
-#include "sessions/NeedsYouNotifier.h"
+#include "sessions/list/NeedsYouNotifier.h"
 
 #include <QAbstractButton>
 #include <QJsonDocument>

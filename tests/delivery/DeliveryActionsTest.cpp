@@ -158,9 +158,35 @@ private Q_SLOTS:
         QVERIFY(pane.enabled("deliveryReplan"));
     }
 
+    // After a click on a conversation, an action on its run shows its progress and then its result (the host's
+    // words when refused); a result about a run the user has left does not reach the new selection's line.
+    void feedbackLineAfterChoosingAConversation() {
+        RunPane pane;
+        QJsonObject second = run(kPaused);
+        second.insert(QStringLiteral("session"), QStringLiteral("s2"));
+        second.insert(QStringLiteral("objective"), QStringLiteral("Fix the tests"));
+        pane.show({run(kPaused), second}, -1);
+        pane.selectConversation(QStringLiteral("Fix the tests"));
+        pane.click("deliveryReplan");
+        QCOMPARE(pane.text("deliveryActionMessage"), QStringLiteral("Sending action…"));
+        QVERIFY(pane.visible("deliveryActionMessage"));
+        pane.area.commands.complete(0, false, QStringLiteral("This run cannot be replanned now."));
+        QCOMPARE(pane.text("deliveryActionMessage"), QStringLiteral("This run cannot be replanned now."));
+        QVERIFY(pane.visible("deliveryActionMessage"));
+
+        pane.refresh(pane.model.deliveryRuns); // a snapshot keeps the line
+        QCOMPARE(pane.text("deliveryActionMessage"), QStringLiteral("This run cannot be replanned now."));
+        pane.click("deliveryReplan");
+        pane.selectConversation(QStringLiteral("Ship the docs"));
+        QCOMPARE(pane.text("deliveryActionMessage"), QString());
+        pane.area.commands.complete(2, true);
+        QCOMPARE(pane.text("deliveryActionMessage"), QString());
+        QCOMPARE(pane.model.selectedDeliveryIdentity, QStringLiteral("codex|s1|t1"));
+    }
+
     void resumeIsRefusedWhileTheTurnRuns() {
         RunPane pane;
-        pane.model.sessionCandidates = {runRecord(R"({"provider":"codex","session":"s1","isRunning":true})")};
+        pane.conversations = {runRecord(R"({"provider":"codex","session":"s1","isRunning":true})")};
         pane.show({run(kPaused)});
         pane.delivery.deliveryAction(QStringLiteral("delivery_resume"), false);
         QVERIFY(pane.area.commands.commands.isEmpty());
@@ -302,7 +328,8 @@ private Q_SLOTS:
         const QString accepted = "Action accepted. Refreshing status.";
         const QString manual = "Handoff recorded. Open the original conversation in Codex manually.";
         QTest::newRow("verified link") << handoffRun(threadLink()) << false << true << accepted;
-        QTest::newRow("another run is shown") << handoffRun(threadLink()) << true << false << accepted;
+        // Nor does its result reach the line of the run shown now.
+        QTest::newRow("another run is shown") << handoffRun(threadLink()) << true << false << QString();
         QTest::newRow("unverified link") << handoffRun(threadLink(), false) << false << false << manual;
     }
     void handoff() {

@@ -10,10 +10,6 @@ QJsonObject json(const QByteArray& text) {
     return QJsonDocument::fromJson(text).object();
 }
 
-QJsonObject runOf(const char* provider, const char* session, const char* taskId) {
-    return {{"provider", provider}, {"session", session}, {"taskId", taskId}};
-}
-
 } // namespace
 
 class DeliveryRecordsTest final : public QObject {
@@ -42,35 +38,6 @@ private Q_SLOTS:
     void pickerTitles() {
         QFETCH(QJsonObject, run);
         QTEST(deliveryPickerTitle(run), "title");
-    }
-
-    // The selection follows the run's identity, not its position.
-    void runToSelect_data() {
-        QTest::addColumn<QList<QJsonObject>>("runs");
-        QTest::addColumn<QString>("identity");
-        QTest::addColumn<qsizetype>("index");
-        const QJsonObject a = runOf("codex", "a", "1"), b = runOf("codex", "b", "2"), c = runOf("claude", "c", "3");
-        QTest::newRow("kept after reordering") << QList<QJsonObject>{c, b} << "codex|b|2" << qsizetype(1);
-        QTest::newRow("gone: the first") << QList<QJsonObject>{c, a} << "codex|b|2" << qsizetype(0);
-        QTest::newRow("nothing selected") << QList<QJsonObject>{a, b} << "" << qsizetype(0);
-        QTest::newRow("duplicates: the first") << QList<QJsonObject>{c, b, b} << "codex|b|2" << qsizetype(1);
-        QTest::newRow("empty") << QList<QJsonObject>{} << "codex|b|2" << qsizetype(-1);
-    }
-
-    void runToSelect() {
-        QFETCH(QList<QJsonObject>, runs);
-        QFETCH(QString, identity);
-        QTEST(deliveryRunToSelect(runs, identity), "index");
-    }
-
-    void runSession() {
-        const QList<QJsonObject> sessions{json(R"({"provider":"codex"})"),
-                                          json(R"({"provider":"codex","session":"s1"})"),
-                                          json(R"({"provider":"codex","session":"s1","title":"second"})")};
-        QCOMPARE(runSessionIndex(sessions, runOf("codex", "s1", "t")), 1);
-        QCOMPARE(runSessionIndex(sessions, runOf("claude", "s1", "t")), -1);
-        // A run without a session id matches no conversation, not the one without an id either.
-        QCOMPARE(runSessionIndex(sessions, json(R"({"provider":"codex"})")), -1);
     }
 };
 

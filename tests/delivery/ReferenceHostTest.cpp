@@ -33,10 +33,9 @@ class ReferenceHostTest final : public HarnessTest {
         return {};
     }
 
-    // The run presented as the conversation view presents a managed conversation.
+    // The run chosen, as a notification or the run picker chooses it.
     void present(const char* identity) {
-        app().delivery().selectDeliveryRun(QString::fromLatin1(identity));
-        app().delivery().renderSelectedDeliveryRun();
+        app().sessions().selectRun(QString::fromLatin1(identity));
         QCOMPARE(app().supervision().selectedDeliveryIdentity, QString::fromLatin1(identity));
     }
 

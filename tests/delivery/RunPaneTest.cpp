@@ -161,7 +161,7 @@ private Q_SLOTS:
     // rebuilds them.
     void unchangedRunKeepsItsDetailViews() {
         RunPane pane;
-        pane.model.sessionCandidates = {runRecord(R"({"provider":"codex","session":"s1","autoContinue":true,
+        pane.conversations = {runRecord(R"({"provider":"codex","session":"s1","autoContinue":true,
             "analysis":{"state":"continue","reason":"Two checks open","nextAction":"Run CI"}})")};
         const auto detailSection = [&pane] {
             return QPointer<QWidget>(pane.view<QWidget>("deliveryDetailSection"));
@@ -244,36 +244,29 @@ private Q_SLOTS:
         QCOMPARE(picker->itemText(1), QStringLiteral("claude · t9"));
     }
 
-    void choosingARunClearsTheFeedbackLine() {
+    // The run picked in the settings sheet is the selection: its conversation in the list and in the header, also
+    // after the next snapshot; a run without a conversation in the list is named in the header instead.
+    void pickingARunSelectsItsConversation() {
         RunPane pane;
-        pane.show({run(R"({"state":"active"})"), other("s2", R"({"state":"active"})")});
-        pane.home.setActionMessage(QStringLiteral("Action accepted. Refreshing status."));
-        pane.refresh(pane.model.deliveryRuns);
-        QCOMPARE(pane.text("deliveryActionMessage"), QStringLiteral("Action accepted. Refreshing status."));
+        pane.show({run(R"({"state":"active"})"), other("s2", R"({"state":"active","objective":"Fix the tests"})")}, -1);
+        QCOMPARE(pane.selectedConversation(), QStringLiteral("Ship the docs"));
         pane.pick(1);
-        QCOMPARE(pane.text("deliveryActionMessage"), QString());
-    }
+        pane.refresh(pane.model.deliveryRuns);
+        QCOMPARE(pane.selectedConversation(), QStringLiteral("Fix the tests"));
+        QCOMPARE(pane.text("sessionHeaderTitle"), QStringLiteral("Fix the tests"));
+        QCOMPARE(pane.view<QComboBox>("deliveryPicker")->currentIndex(), 1);
 
-    void emptyStateInvitesToStart() {
-        RunPane pane;
-        QSignalSpy setup(&pane.delivery, &DeliveryController::deliverySetupRequested);
-        pane.show({run(R"({"state":"blocked","canReject":true,"pendingApproval":{"id":"a1"}})")});
-        pane.home.setActionMessage(QStringLiteral("old"));
-        pane.show({}, -1);
-        QCOMPARE(pane.text("deliveryHeadline"), QStringLiteral("Start your next managed task"));
-        QVERIFY(!pane.visible("deliveryControls") && !pane.visible("deliverySummary"));
-        QCOMPARE(pane.text("deliveryActionMessage"), QString());
-        QCOMPARE(pane.model.selectedDeliveryIdentity, QString());
-        QVERIFY(!pane.view<SolidActionButton>("deliveryPrimary")->attention());
-        QCOMPARE(pane.text("deliveryPrimary"), QStringLiteral("Provider setup"));
-        pane.click("deliveryPrimary");
-        QCOMPARE(setup.size(), 1);
-        QVERIFY(pane.area.commands.commands.isEmpty());
+        pane.conversations = {runRecord(R"({"provider":"codex","session":"s1","title":"Ship the docs"})")};
+        pane.refresh(pane.model.deliveryRuns);
+        pane.pick(1);
+        QCOMPARE(pane.selectedConversation(), QString());
+        QCOMPARE(pane.text("sessionHeaderTitle"), QStringLiteral("Fix the tests"));
+        QCOMPARE(pane.model.selectedDeliveryIdentity, QStringLiteral("codex|s2|t1"));
     }
 
     void conversationTurnTakesOver() {
         RunPane pane;
-        pane.model.sessionCandidates = {
+        pane.conversations = {
             runRecord(R"({"provider":"codex","session":"s1","isRunning":true,"autoContinue":false})")};
         QSignalSpy original(&pane.delivery, &DeliveryController::originalSessionRequested);
         pane.show({run(R"({"state":"paused","canResume":true,"objective":"Ship it"})")});

@@ -347,21 +347,6 @@ private Q_SLOTS:
         QVERIFY(p.primaryVisible && !p.hideOriginalSessionButton);
     }
 
-    void emptyState() {
-        RunPaneMemory memory;
-        memory.selectedIdentity = "codex|s1|t1";
-        memory.criteria = {{"c1", "x"}};
-        memory.criterionIndex = 0;
-        const RunPresentation p = emptyDeliveryRunPresentation(memory, false, english);
-        QCOMPARE(p.headline, QStringLiteral("Start your next managed task"));
-        QCOMPARE(p.badge, QStringLiteral("Ready when you are"));
-        QCOMPARE(p.primaryTitle, QStringLiteral("Provider setup"));
-        QVERIFY(p.primaryEnabled && p.primaryVisible && p.nextVisible && !p.summaryVisible && !p.attentionStyle);
-        QCOMPARE(p.primaryAction, DeliveryPrimaryAction::showDeliverySetup);
-        QVERIFY(p.memory.selectedIdentity.isEmpty() && p.memory.criteria.isEmpty() && !p.controlsVisible);
-        QVERIFY(p.clearDetails && p.clearActionMessage && !p.verify.visible && !p.policyPickerEnabled);
-    }
-
     void languageAndPreviewTexts() {
         const RunPresentation p = deliveryRunPresentation({run(kDependency), {}, {}, true, false}, Copy{true});
         QCOMPARE(p.headline, QStringLiteral("外部の依存条件を待機中"));

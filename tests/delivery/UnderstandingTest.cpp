@@ -1,4 +1,4 @@
-#include "sessions/Understanding.h"
+#include "sessions/understanding/Understanding.h"
 #include "TestRegistry.h"
 
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 #include "ReferenceHost.h"
 #include "TestRegistry.h"
 #include "model/RecordIdentity.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/home/SupervisionModel.h"
 #include "ui/StatusRow.h"
 #include "ui/ThemedLabel.h"
 

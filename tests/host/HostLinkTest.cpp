@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 struct CompletionCall {
@@ -186,35 +188,55 @@ private Q_SLOTS:
         QVERIFY(!app.link().hostStartedAt());
     }
 
-    // Without a running host, and in preview even with one, a command fails at once and nothing is written.
-    void sendFailsAtOnceWithoutAHostOrInPreview_data() {
+    // Every command completes exactly once, whichever way it ends.
+    void everyCommandCompletesOnce_data() {
+        QTest::addColumn<QString>("script");
         QTest::addColumn<bool>("started");
-        QTest::newRow("no host") << false;
-        QTest::newRow("preview") << true;
+        QTest::addColumn<bool>("preview");
+        QTest::addColumn<QJsonObject>("fields");
+        QTest::addColumn<QString>("ending"); // what happens around the send
+        QTest::addColumn<bool>("ok");
+        const QJsonObject none;
+        QTest::newRow("answered") << "answer" << true << false << none << "" << true;
+        QTest::newRow("host ended") << "no-results" << true << false << none << "kill" << false;
+        QTest::newRow("line refused") << "no-results" << true << false
+                                      << QJsonObject{{"n", std::numeric_limits<double>::infinity()}} << "" << false;
+        QTest::newRow("write failed") << "no-results" << true << false << none << "input closed" << false;
+        QTest::newRow("app leaving") << "no-results" << true << false << none << "abandon" << false;
+        QTest::newRow("no host") << "no-results" << false << false << none << "" << false;
+        QTest::newRow("preview") << "no-results" << true << true << none << "" << false;
     }
 
-    void sendFailsAtOnceWithoutAHostOrInPreview() {
+    void everyCommandCompletesOnce() {
+        QFETCH(QString, script);
         QFETCH(bool, started);
-        ScriptedLink host;
+        QFETCH(bool, preview);
+        QFETCH(QJsonObject, fields);
+        QFETCH(QString, ending);
+        QFETCH(bool, ok);
+        ScriptedLink host(script);
         QVERIFY(!started || host.start());
-        host.state.fixtureMode = started;
-        QList<CompletionCall> calls;
-        host.link.send(QStringLiteral("refresh"), false, std::nullopt, {},
-                       [&calls](bool ok, const std::optional<QString>& message) {
-                           calls.append({ok, message});
-                       });
-        QCOMPARE(calls.size(), 1);
-        QVERIFY(!calls.first().ok && !calls.first().message);
-        QCOMPARE(host.link.pendingCount(), 0);
-        if (started) {
-            host.state.fixtureMode = false;
-            host.link.send(QStringLiteral("ping"), false, std::nullopt, {},
-                           [&calls](bool ok, const std::optional<QString>& message) {
-                               calls.append({ok, message});
-                           });
-            QTRY_COMPARE(calls.size(), 2);
-            QCOMPARE(host.received().size(), 1); // the ping alone
+        host.state.fixtureMode = preview;
+        if (ending == u"input closed") {
+            host.link.closeInput();
         }
+        QList<CompletionCall> calls;
+        host.link.send(QStringLiteral("ping"), false, std::nullopt, fields,
+                       [&calls](bool answered, const std::optional<QString>& message) {
+                           calls.append({answered, message});
+                       });
+        if (ending == u"kill") {
+            QSignalSpy ended(&host.link, &HostLink::ended);
+            host.link.process()->kill();
+            QVERIFY(ended.wait(10000));
+        } else if (ending == u"abandon") {
+            host.link.abandonCommands();
+        }
+        QTRY_COMPARE(calls.size(), 1);
+        QCOMPARE(calls.first().ok, ok);
+        QCOMPARE(host.link.pendingCount(), 0);
+        QTest::qWait(50); // nothing completes it a second time
+        QCOMPARE(calls.size(), 1);
     }
 
     // Two commands back to back: two lines, two ids, each result reaches its own completion. Quit ends the host.

@@ -1,9 +1,9 @@
 // The record decisions of the Action link and its deadline: the association line, which controls may act, what a
 // change sends, and what the deadline box says.
-#include "sessions/ActionAssociation.h"
+#include "sessions/association/ActionAssociation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
-#include "sessions/ActionDeadline.h"
+#include "sessions/association/ActionDeadline.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -4,8 +4,8 @@
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "host/CommandEnvelope.h"
-#include "sessions/ActionAssociationArea.h"
-#include "sessions/SupervisionModel.h"
+#include "sessions/association/ActionAssociationArea.h"
+#include "sessions/home/SupervisionModel.h"
 
 #include <QComboBox>
 #include <QJsonDocument>
@@ -128,7 +128,7 @@ private Q_SLOTS:
     void answers() {
         QFETCH(bool, ok);
         QFETCH(QString, message);
-        QSignalSpy messages(&h().area, &ActionAssociationArea::actionMessageChanged);
+        QSignalSpy messages(&h().area, &ActionAssociationArea::feedbackChanged);
         h().area.renderActionAssociation(linked());
         h().click("actionAssociationToggle");
         h().click("actionAssociationRefresh");
@@ -147,12 +147,12 @@ private Q_SLOTS:
         QFETCH(QString, actionMessage);
         QCOMPARE(messages.size(), actionMessage.isEmpty() ? 0 : 1);
         if (!actionMessage.isEmpty()) {
-            QCOMPARE(messages.at(0).at(0).toString(), actionMessage);
+            QCOMPARE(messages.at(0).at(1).toString(), actionMessage);
         }
     }
 
     void lateAnswerForAnotherConversationIsIgnored() {
-        QSignalSpy messages(&h().area, &ActionAssociationArea::actionMessageChanged);
+        QSignalSpy messages(&h().area, &ActionAssociationArea::feedbackChanged);
         h().area.renderActionAssociation(linked());
         h().click("actionAssociationToggle");
         h().click("actionAssociationUnlink");
@@ -331,6 +331,16 @@ private Q_SLOTS:
         QVERIFY(sent().at(2).fields.value(u"requestId") != first.value(u"requestId"));
         h().harness.commands.complete(2, true);
         QVERIFY(!h().area.deadlineOpen());
+
+        // Saved: the next reminder's decision is a new request, even with the same choice preselected.
+        QString overdue = QString::fromUtf8(kDeadline).replace(QStringLiteral("a:due"), QStringLiteral("a:overdue"));
+        overdue.replace(QStringLiteral(R"("status":"due")"),
+                        QStringLiteral(R"("status":"overdue","decision":{"choice":"reduce_scope","revision":1})"));
+        h().area.renderActionAssociation(linked("1", QStringLiteral("s1"), overdue));
+        h().click("actionDeadlineReview");
+        h().click("deadlineSave");
+        QCOMPARE(sent().at(3).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
+        QVERIFY(sent().at(3).fields.value(u"requestId") != sent().at(2).fields.value(u"requestId"));
     }
 
     void deadlineAnswerForAnotherRecordIsIgnored() {

@@ -1,4 +1,4 @@
-#include "sessions/NeedsYouNotices.h"
+#include "sessions/list/NeedsYouNotices.h"
 #include "TestRegistry.h"
 
 #include <QJsonArray>

@@ -1,6 +1,7 @@
-#include "sessions/OriginalConversation.h"
+#include "sessions/original/OriginalConversation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
+#include "sessions/home/HomeSelection.h"
 
 #include <QTest>
 
@@ -126,8 +127,9 @@ private Q_SLOTS:
             {"provider":"codex","session":"m","title":"session m","binding":{"mode":"managed"}}])");
         const QList<QJsonObject> runs =
             jsonObjects(R"([{"provider":"claude","session":"r","taskId":"t","title":"run r"}])");
+        SupervisionModel model{sessions, runs, selectedSession, selectedRun};
         const std::optional<QJsonObject> record =
-            originalConversationRecord(sessions, selectedSession, runs, selectedRun);
+            originalConversationRecord(selectedConversation(model), ::selectedRun(model));
         QCOMPARE(record.value_or(QJsonObject()).value(u"title").toString(), chosen);
     }
 
@@ -157,11 +159,13 @@ private Q_SLOTS:
             "Return to the original Claude window. VODU will not start a second CLI process. This does not approve "
             "or resume anything.\n\nSession ID: " +
                 kUuid);
-        add("opaque 60-character id",
-            QString::fromUtf8(R"({"provider":"claude","session":"%1"})").arg(QString(60, QLatin1Char('x'))), false,
+        // The id is the user's only key to the conversation: whole, on one line.
+        add("opaque 250-character id on one line",
+            QString::fromUtf8(R"({"provider":"claude","session":"%1\n%1"})").arg(QString(125, QLatin1Char('x'))), false,
             Step::open, false, "Return to the original Claude conversation",
             "Return to the original Claude window. VODU will not start a second CLI process. This does not approve "
-            "or resume anything.\n\nSession ID: •••");
+            "or resume anything.\n\nSession ID: " +
+                QString(125, QLatin1Char('x')) + u' ' + QString(125, QLatin1Char('x')));
         add("preview", verified, true, Step::preview, false, "Sample conversation",
             "Preview only. No conversation will open and no approval will be sent.");
         add("session missing", R"({"provider":"codex","session":5})", false, Step::nothing, false, "", "");

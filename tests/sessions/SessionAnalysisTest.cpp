@@ -1,4 +1,4 @@
-#include "sessions/SessionAnalysis.h"
+#include "sessions/conversation/SessionAnalysis.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 

@@ -1,8 +1,8 @@
-#include "sessions/SessionList.h"
+#include "sessions/list/SessionList.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "model/RecordIdentity.h"
-#include "sessions/SessionRowCache.h"
+#include "sessions/list/SessionRowCache.h"
 
 #include <QTest>
 
@@ -92,9 +92,13 @@ private Q_SLOTS:
         add("standard loop", R"({"binding":{"mode":"standard_loop"}})", "[]", 2, 2, "Dozadavi Zaro", Tone::neutral);
         add("run of another conversation", managed, R"([{"provider":"codex","session":"s2","needsAttention":true}])", 1,
             1, "In progress", Tone::neutral);
-        add("run without a provider", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])", 2, 2,
-            "Not analyzed", Tone::neutral);
-        add("no identity on either side", "{}", R"([{"needsAttention":true}])", 2, 2, "Not analyzed", Tone::neutral);
+        // "provider" and "session" compare as optional strings: missing on both sides is equal, on one side not.
+        add("provider missing on both sides", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])", 0,
+            0, "Not analyzed", Tone::warning);
+        add("no identity on either side", R"({"title":"no identity"})", R"([{"needsAttention":true}])", 0, 0,
+            "Not analyzed", Tone::warning);
+        add("empty ids are not missing ones", R"({"title":"no identity"})",
+            R"([{"provider":"","session":"","needsAttention":true}])", 2, 2, "Not analyzed", Tone::neutral);
         add("run session of another type", managed, R"([{"provider":"codex","session":["s1"],"needsAttention":true}])",
             1, 1, "In progress", Tone::neutral);
         add("first matching run decides", managed, R"([{"provider":"codex","session":"s1","state":"active"},

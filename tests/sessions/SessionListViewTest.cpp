@@ -170,15 +170,6 @@ private Q_SLOTS:
                  QStringLiteral("Codex: Discovery unavailable\nClaude Code: ••• expired"));
     }
 
-    void withoutAHostTheEmptyListKeepsTheDisconnectedTexts() {
-        area().render(QStringLiteral("[]"));
-        area().home.renderDisconnected(QStringLiteral("Service connection ended"));
-        area().harness.link.connected = false;
-        area().sessions.renderSelectedSession();
-        QCOMPARE(area().view<QLabel>("deliveryHeadline")->text(), QStringLiteral("Status unavailable"));
-        QCOMPARE(area().view<QLabel>("deliveryNext")->text(), QStringLiteral("Service connection ended"));
-    }
-
     // A heartbeat repeats the last snapshot: the list is not rebuilt, the selection and the scroll position stay.
     void anIdenticalSnapshotRebuildsNothing() {
         const QString many = sixtyConversations();

@@ -4,9 +4,10 @@
 #include "SessionJson.h"
 #include "SessionsArea.h"
 #include "TestRegistry.h"
-#include "sessions/CompactSessionDetails.h"
+#include "sessions/conversation/CompactSessionDetails.h"
 #include "ui/ToggleSwitch.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -31,64 +32,35 @@ private Q_SLOTS:
     void init() { m_area = std::make_unique<SessionsArea>(); }
     void cleanup() { m_area.reset(); }
 
-    // Which view a binding gets, and that its lines reach the shared headline area (every binding's texts are
-    // checked on the presentation value).
+    // Which view a binding gets: the run presented through the run area, or the conversation's own form (the
+    // texts of each are checked on the presentation value).
     void views_data() {
         QTest::addColumn<QString>("record");
-        QTest::addColumn<QString>("runs");
-        QTest::addColumn<QString>("drawnRun"); // the run the run area was asked to draw; empty: none
-        QTest::addColumn<QString>("headline");
-        QTest::addColumn<QString>("badge");
-        QTest::addColumn<QString>("attention");
-        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("drawnRun"); // the run the run area was asked to present; empty: none
         QTest::addColumn<bool>("form");
-        const char* run = R"([{"provider":"codex","session":"s1","taskId":"t1","state":"active"}])";
-        QTest::newRow("managed with its run")
-            << R"({"provider":"codex","session":"s1","binding":{"mode":"managed"}})" << run << "codex|s1|t1"
-            << ""
-            << ""
-            << ""
-            << "" << false;
+        QTest::newRow("managed with its run") << R"({"provider":"codex","session":"s1","binding":{"mode":"managed"}})"
+                                              << "codex|s1|t1" << false;
         QTest::newRow("takeover over its run")
-            << R"({"provider":"codex","session":"s1","binding":{"mode":"pending_takeover"},"reason":"Busy"})" << run
-            << "codex|s1|t1"
-            << "Waiting to take over this session"
-            << "Pending takeover"
-            << "Busy"
-            << "No second writer will start while the original session is busy." << false;
-        QTest::newRow("conversation") << R"({"provider":"codex","session":"s1","binding":{"mode":"monitor"}})" << run
-                                      << ""
-                                      << ""
-                                      << "Monitoring"
-                                      << ""
+            << R"({"provider":"codex","session":"s1","binding":{"mode":"pending_takeover"}})"
+            << "codex|s1|t1" << false;
+        QTest::newRow("conversation") << R"({"provider":"codex","session":"s1","binding":{"mode":"monitor"}})"
                                       << "" << true;
     }
 
     void views() {
         QFETCH(QString, record);
-        QFETCH(QString, runs);
         QFETCH(QString, drawnRun);
-        QFETCH(QString, headline);
-        QFETCH(QString, badge);
-        QFETCH(QString, attention);
-        QFETCH(QString, next);
         QFETCH(bool, form);
-        area().render(QLatin1Char('[') + record + QLatin1Char(']'), runs);
-        QCOMPARE(area().runs.selected, drawnRun.isEmpty() ? QStringList() : QStringList(drawnRun));
-        QCOMPARE(area().runs.renders, drawnRun.isEmpty() ? 0 : 1);
+        area().render(QLatin1Char('[') + record + QLatin1Char(']'),
+                      R"([{"provider":"codex","session":"s1","taskId":"t1","state":"active"}])");
+        QCOMPARE(area().runs.presented, drawnRun.isEmpty() ? QStringList() : QStringList(drawnRun));
+        QCOMPARE(area().runs.mirrored, QStringLiteral("codex|s1|t1"));
         QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|s1"));
+        QCOMPARE(area().model.selectedDeliveryIdentity, drawnRun);
         QCOMPARE(shown("sessionForm"), form);
         QCOMPARE(shown("sessionStatusBadge"), form);
+        QCOMPARE(shown("deliveryControls"), !form);
         QVERIFY(shown("sessionContext"));
-        if (drawnRun.isEmpty() || !headline.isEmpty()) {
-            QCOMPARE(text("deliveryHeadline"), headline);
-            QCOMPARE(shown("deliveryHeadline"), !headline.isEmpty());
-            QCOMPARE(text("deliveryState"), badge);
-            QCOMPARE(shown("deliveryStateBadge"), !form);
-            QCOMPARE(text("deliveryAttention"), attention);
-            QCOMPARE(shown("deliveryAttention"), !attention.isEmpty());
-            QCOMPARE(text("deliveryNext"), next);
-        }
     }
 
     void conversationView() {
@@ -112,8 +84,7 @@ private Q_SLOTS:
         QCOMPARE(area().view<QPushButton>("sessionAnalysisOriginal")->text(), QStringLiteral("Open in Claude"));
         QVERIFY(shown("sessionAnalysisOriginal"));
         QVERIFY(!shown("sessionAction"));
-        QVERIFY(!shown("deliveryHeadline") && !shown("deliveryStateBadge"));
-        QCOMPARE(area().runs.hides, 1);
+        QVERIFY(!shown("deliveryHeadline") && !shown("deliveryStateBadge") && !shown("deliveryControls"));
 
         // Details open and close with the toggle; the goal's quote is not repeated.
         QVERIFY(!shown("sessionAnalysisDetails"));
@@ -237,26 +208,99 @@ private Q_SLOTS:
         area().original.openOriginalSession();
         QCOMPARE(area().harness.platform.alerts.value(0).message,
                  QStringLiteral("Return to the original Claude conversation"));
-        area().original.showOriginalNavigation(jsonObject(R"({"provider":"claude",
-            "originalSessionTarget":{"kind":"manual"}})"));
-        QCOMPARE(area().view<QPushButton>("originalSessionButton")->text(), QStringLiteral("Return to Claude"));
-        QVERIFY(shown("originalSessionButton") && shown("deliveryPrimaryRow"));
-        area().original.showOriginalNavigation(std::nullopt);
-        QVERIFY(!shown("originalSessionButton") && !shown("deliveryPrimaryRow"));
     }
 
-    // The lines of the headline area keep their gaps once shown, empty or not (the goal line under the headline).
-    void headlineLinesKeepTheirGaps() {
+    // The home draws each field of its value into its own view (the values themselves are decided and checked on
+    // the presentation function); a component the value hides is only hidden.
+    void homeDrawsEachFieldOfItsValue() {
         const Copy copy;
         SupervisionHome home(copy);
         QWidget window;
         home.build(&window);
         window.show();
-        QCoreApplication::processEvents();
-        home.setHeadline(QStringLiteral("Waiting to take over this session"));
-        home.setGoal(QStringLiteral("Session: Fix the build"));
+        HomeView value;
+        value.headerTitle = QStringLiteral("Title");
+        value.headerProvider = QStringLiteral("Codex");
+        value.previewBadgeVisible = true;
+        value.stateBadge = QStringLiteral("Badge");
+        value.stateBadgeVisible = true;
+        value.sessionEyeline = QStringLiteral("Eyeline");
+        value.sessionStatusVisible = true;
+        value.headline = {QStringLiteral("Headline"), true};
+        value.goal = {QStringLiteral("Goal"), true};
+        value.progress = {QStringLiteral("Progress"), false};
+        value.summary = {QStringLiteral("Summary"), true};
+        value.attention = {QStringLiteral("Attention"), true};
+        value.next = {QStringLiteral("Next"), true};
+        value.primary = {QStringLiteral("Primary"), false, true};
+        value.original = {QStringLiteral("Open"), true, true};
+        value.originalToolTip = QStringLiteral("Tip");
+        value.startManagedVisible = true;
+        value.controls.visible = true;
+        value.controls.reject = {{}, true, true};
+        value.controls.replan = {{}, false, true};
+        value.controls.stop = {{}, true, false};
+        value.controls.verify = {{}, true, true};
+        value.controls.approveEnabled = true;
+        value.controls.policyPickerEnabled = true;
+        value.controls.policySelection = QStringLiteral("strict");
+        value.controls.criteria = {QStringLiteral("c1"), QStringLiteral("c2")};
+        value.controls.criterionIndex = 1;
+        value.controls.criterionPickerVisible = true;
+        value.controls.detailsOpen = true;
+        value.controls.detailsTabsVisible = false;
+        value.feedback = {QStringLiteral("Sending action…"), true};
+        home.apply(value);
+        const auto text = [&window](const char* name) {
+            if (auto* label = view<QLabel>(&window, name)) {
+                return label->text();
+            }
+            return view<QAbstractButton>(&window, name)->text();
+        };
+        const auto shownIn = [&window](const char* name) {
+            return view<QWidget>(&window, name)->isVisibleTo(&window);
+        };
+        const auto enabled = [&window](const char* name) {
+            return view<QWidget>(&window, name)->isEnabled();
+        };
+        QCOMPARE(text("sessionHeaderTitle"), QStringLiteral("Title"));
+        QCOMPARE(view<QLabel>(&window, "sessionHeaderTitle")->toolTip(), QStringLiteral("Title"));
+        QCOMPARE(text("sessionHeaderProvider"), QStringLiteral("Codex"));
+        QVERIFY(shownIn("deliveryPreviewBadge") && shownIn("deliveryStateBadge") && shownIn("sessionStatusBadge"));
+        QCOMPARE(text("deliveryState"), QStringLiteral("Badge"));
+        QCOMPARE(text("sessionEyeline"), QStringLiteral("Eyeline"));
+        for (const char* name : {"deliveryHeadline", "deliveryGoal", "deliverySummary", "deliveryAttention",
+                                 "deliveryNext", "deliveryActionMessage"}) {
+            QVERIFY2(shownIn(name), name);
+        }
+        QCOMPARE(text("deliveryHeadline") + text("deliveryGoal") + text("deliveryProgress") + text("deliverySummary") +
+                     text("deliveryAttention") + text("deliveryNext") + text("deliveryActionMessage"),
+                 QStringLiteral("HeadlineGoalProgressSummaryAttentionNextSending action…"));
+        QVERIFY(!shownIn("deliveryProgress"));
+        QCOMPARE(text("deliveryPrimary"), QStringLiteral("Primary"));
+        QVERIFY(shownIn("deliveryPrimary") && !enabled("deliveryPrimary"));
+        QCOMPARE(text("originalSessionButton"), QStringLiteral("Open"));
+        QCOMPARE(view<QWidget>(&window, "originalSessionButton")->toolTip(), QStringLiteral("Tip"));
+        QVERIFY(shownIn("startManagedButton") && shownIn("deliveryControls"));
+        QVERIFY(shownIn("deliveryReject") && enabled("deliveryReject"));
+        QVERIFY(shownIn("deliveryReplan") && !enabled("deliveryReplan"));
+        QVERIFY(!shownIn("deliveryStop") && enabled("deliveryApprove") && shownIn("deliveryVerify"));
+        QCOMPARE(view<QComboBox>(&window, "deliveryPolicyPicker")->currentData().toString(), QStringLiteral("strict"));
+        QCOMPARE(view<QComboBox>(&window, "deliveryCriterionPicker")->currentText(), QStringLiteral("c2"));
+        QVERIFY(shownIn("deliveryDetailsGroup") && !shownIn("deliveryTabButtons"));
+        QCOMPARE(text("deliveryDetailsToggle"), QStringLiteral("Hide details"));
+        // Lines keep their gaps above them.
         QCOMPARE(view<QLabel>(&window, "deliveryGoal")->contentsMargins().top(), 8);
         QCOMPARE(view<QLabel>(&window, "deliveryHeadline")->contentsMargins().top(), 14);
+
+        // Without a run the controls and the primary row only hide, keeping what they showed.
+        HomeView plain;
+        plain.headline = {QStringLiteral("Headline"), false};
+        home.apply(plain);
+        QVERIFY(!shownIn("deliveryControls") && !shownIn("deliveryPrimaryRow") && !shownIn("deliveryActionMessage"));
+        QVERIFY(!shownIn("deliveryDetailsGroup") && !shownIn("sessionStatusBadge") && !shownIn("startManagedButton"));
+        QCOMPARE(text("deliveryPrimary"), QStringLiteral("Primary"));
+        QVERIFY(!shownIn("deliveryHeadline"));
     }
 
     // A run of an auto-continue conversation shows a short summary; its last section leads back to the conversation.

@@ -1,4 +1,4 @@
-#include "sessions/SessionPresentation.h"
+#include "sessions/conversation/SessionPresentation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 

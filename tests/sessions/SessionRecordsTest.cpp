@@ -1,4 +1,4 @@
-#include "sessions/SessionRecords.h"
+#include "sessions/records/SessionRecords.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 
@@ -185,7 +185,9 @@ private Q_SLOTS:
         add("first of two runs", R"({"provider":"codex","session":"s1"})", "first");
         add("other provider", R"({"provider":"claude","session":"s1"})", "claude");
         add("no run", R"({"provider":"codex","session":"s9"})", "");
-        add("record without ids matches a run with empty ids", "{}", "empty");
+        add("record without ids matches a run without ids", "{}", "no ids");
+        add("record with empty ids matches a run with empty ids", R"({"provider":"","session":""})", "empty");
+        add("a missing provider matches only a missing one", R"({"session":"s1"})", "no provider");
         add("case matters", R"({"provider":"Codex","session":"s1"})", "");
     }
 
@@ -197,7 +199,8 @@ private Q_SLOTS:
             {"provider":"codex","session":"s1","taskId":"first"},
             {"provider":"codex","session":"s1","taskId":"second"},
             {"provider":"claude","session":"s1","taskId":"claude"},
-            {"provider":"","session":"","taskId":"empty"}
+            {"provider":"","session":"","taskId":"empty"},
+            {"taskId":"no ids"}
         ])");
         const QJsonObject session = jsonObject(record);
         const auto taskOf = [](const std::optional<QJsonObject>& run) {

@@ -1,26 +1,34 @@
 #pragma once
 
 #include "AreaHarness.h"
-#include "sessions/ActionAssociationArea.h"
-#include "sessions/OriginalNavigation.h"
-#include "sessions/RunPresenter.h"
-#include "sessions/SessionsController.h"
-#include "sessions/SupervisionHome.h"
-#include "sessions/SupervisionModel.h"
-#include "sessions/UnderstandingPanel.h"
+#include "model/RecordIdentity.h"
+#include "sessions/association/ActionAssociationArea.h"
+#include "sessions/conversation/SessionsController.h"
+#include "sessions/home/RunPresenter.h"
+#include "sessions/home/SupervisionHome.h"
+#include "sessions/home/SupervisionModel.h"
+#include "sessions/original/OriginalNavigation.h"
+#include "sessions/understanding/UnderstandingPanel.h"
 
 #include <QStringList>
 
-// The run area as the conversation view sees it: what it was asked to select and draw.
+// The run area as the Sessions home sees it: the runs it was asked to present (drawn as "Run <identity>" with its
+// controls) and the run its picker mirrors.
 class RecordingRunPresenter final : public RunPresenter {
 public:
-    void selectDeliveryRun(const QString& identity) override { selected.append(identity); }
-    void renderSelectedDeliveryRun() override { ++renders; }
-    void hideRunControls() override { ++hides; }
+    HomeView presentRun(const QJsonObject& run) override {
+        presented.append(deliveryIdentity(run));
+        HomeView view;
+        view.headline = {QStringLiteral("Run ") + presented.last(), true};
+        view.stateBadgeVisible = true;
+        view.controls.visible = true;
+        view.understandingVisible = true;
+        return view;
+    }
+    void mirrorRunSelection(const QString& runIdentity) override { mirrored = runIdentity; }
 
-    QStringList selected;
-    int renders = 0;
-    int hides = 0;
+    QStringList presented;
+    QString mirrored;
 };
 
 // The conversation area on its own: the sidebar's search field and list, the Sessions home with the conversation

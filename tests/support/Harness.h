@@ -7,7 +7,7 @@
 #include "host/ConflictStopFlow.h"
 #include "host/HostLink.h"
 #include "overview/OverviewController.h"
-#include "sessions/SessionsController.h"
+#include "sessions/conversation/SessionsController.h"
 #include "tasks/TasksController.h"
 #include "update/UpdateController.h"
 

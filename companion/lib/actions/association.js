@@ -127,8 +127,11 @@ const handlers = {
     const requestId = text(cmd, 'requestId', { max: 200 });
     const choiceId = text(cmd, 'choice', { max: 100 });
     // A retried request that was already applied is answered again, never applied twice.
+    // A known id that arrives for another reminder is a new decision under an old id: answering it ok would drop it.
+    const reminderOf = { key: revision(cmd, 'reminderKey'), revision: revision(cmd, 'reminderRevision') };
     const applied = state.appliedRequests.get(requestId);
     if (applied) {
+      if (applied.key === key && !sameValue(applied.reminder, reminderOf)) refuse('This request was already used for another reminder.');
       if (applied.key === key && applied.choice === choiceId) return undefined;
       refuse('This request was already used for a different decision.');
     }
@@ -145,7 +148,7 @@ const handlers = {
     if (!option) refuse('That choice is not offered for this deadline.');
     const decision = { id: requestId, choice: choiceId, revision: nextRevision(object(deadline.decision).revision), decidedAt: state.nowIso() };
     for (const record of records) record.actionDeadline = { ...clone(deadline), status: 'decided', decision };
-    state.appliedRequests.set(requestId, { key, choice: choiceId });
+    state.appliedRequests.set(requestId, { key, choice: choiceId, reminder: reminderOf });
     const run = records.find((r) => state.runs().includes(r));
     if (run) recordDecision(state, run, { summary: `Deadline plan: ${option.title || choiceId}`, result: 'decided' });
     state.changed();
