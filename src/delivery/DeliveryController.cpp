@@ -23,6 +23,7 @@ QComboBox* DeliveryController::buildPicker() {
     m_deliveryPicker = named(new QComboBox(), "deliveryPicker");
     m_deliveryPicker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_deliveryPicker->setMinimumContentsLength(24);
+    m_deliveryPicker->setAccessibleName(m_context.copy.text("Dozadavi Zaro の実行", "Dozadavi Zaro run"));
     m_deliveryPicker->hide(); // shown by the run list once there are runs
     connect(m_deliveryPicker, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index < m_model.deliveryRuns.size()) {

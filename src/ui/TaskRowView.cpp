@@ -1,5 +1,7 @@
 #include "ui/TaskRowView.h"
 
+#include "ui/ControlPainting.h"
+
 #include "ui/Theme.h"
 
 #include <QAbstractItemView>
@@ -16,6 +18,12 @@ void TaskRowView::paintSelection(QPainter* painter, const QRect& row, const QWid
     painter->restore();
 }
 
+void TaskRowView::paintFocus(QPainter* painter, const QStyleOptionViewItem& option) {
+    if (option.state.testFlag(QStyle::State_HasFocus) && option.widget && option.widget->hasFocus()) {
+        drawFocusRing(*painter, option.widget, QRectF(option.rect).adjusted(0, 2, 0, -2), 6);
+    }
+}
+
 void TaskRowView::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QStyleOptionViewItem plain = option;
     initStyleOption(&plain, index);
@@ -23,6 +31,7 @@ void TaskRowView::paint(QPainter* painter, const QStyleOptionViewItem& option, c
     if (selected) {
         paintSelection(painter, option.rect, option.widget);
     }
+    paintFocus(painter, option);
     plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
     plain.backgroundBrush = Qt::NoBrush;
     plain.palette.setColor(QPalette::Text, Theme::text.resolve(option.widget));

@@ -15,4 +15,6 @@ public:
 
     // The selection background of one row, for views that paint rows themselves.
     static void paintSelection(QPainter* painter, const QRect& row, const QWidget* view);
+    // The keyboard's place in the list: a ring around the current row while the list has the keyboard focus.
+    static void paintFocus(QPainter* painter, const QStyleOptionViewItem& option);
 };

@@ -136,6 +136,8 @@ private Q_SLOTS:
         QTest::newRow("provider") << QStringLiteral("Claude") << false
                                   << QStringLiteral("Supervising · 1,2;Conversations · 1,3");
         QTest::newRow("Japanese title") << QStringLiteral("CSV出力") << false << QStringLiteral("Needs you · 1,1");
+        QTest::newRow("full-width letters typed")
+            << QStringLiteral("ｃｓｖ出力") << false << QStringLiteral("Needs you · 1,1");
         QTest::newRow("ideographic spaces around the query")
             << QStringLiteral("\u3000請求書\u3000") << false << QStringLiteral("Needs you · 1,1");
         QTest::newRow("Japanese headings")

@@ -15,6 +15,7 @@
 #include "sessions/original/OriginalNavigation.h"
 #include "sessions/records/SessionRecords.h"
 #include "ui/Copy.h"
+#include "ui/ListKeys.h"
 #include "ui/SearchField.h"
 #include "ui/Surfaces.h"
 #include "ui/ToggleSwitch.h"
@@ -70,6 +71,7 @@ QWidget* SessionsController::buildSearchField(QWidget* parent) {
     auto* search = named(new SearchField(parent), "sessionSearch");
     search->setPlaceholderText(m_context.copy.text("会話を検索", "Search sessions"));
     search->setAccessibleName(search->placeholderText());
+    search->setClearButtonName(m_context.copy.text("検索をクリア", "Clear search"));
     connect(search, &QLineEdit::textChanged, this, &SessionsController::searchSessionList);
     m_sessionSearch = search;
     if (m_deliveryTable) {
@@ -84,6 +86,7 @@ QWidget* SessionsController::buildSessionList(QWidget* parent) {
     column->setContentsMargins(0, 0, 0, 0);
     m_sessionListModel = new SessionListModel(this);
     m_deliveryTable = named(new QTableView(m_deliveryListScroll), "deliveryTable");
+    useListKeys(m_deliveryTable);
     m_deliveryTable->setProperty("columnIdentifier", QStringLiteral("delivery"));
     m_deliveryTable->setModel(m_sessionListModel);
     m_deliveryTable->setItemDelegate(new SessionRowDelegate(m_deliveryTable));

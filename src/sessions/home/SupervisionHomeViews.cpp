@@ -178,6 +178,7 @@ void SupervisionHome::build(QWidget* home) {
     m_deliveryCriterionPicker = named(new QComboBox(m_deliveryControls), "deliveryCriterionPicker");
     m_deliveryCriterionPicker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_deliveryCriterionPicker->setMinimumContentsLength(16);
+    m_deliveryCriterionPicker->setAccessibleName(m_copy.text("検証する条件", "Criterion to verify"));
     m_deliveryCriterionPicker->hide();
     m_deliveryVerify = named(new FlatOutlineButton(m_copy.text("検証済みにする", "Mark verified"), m_deliveryControls),
                              "deliveryVerify");
@@ -244,6 +245,8 @@ void SupervisionHome::build(QWidget* home) {
     policyLabel->setText(m_copy.text("自律性", "Autonomy policy"));
     policyLabel->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     m_deliveryPolicyPicker = named(new QComboBox(settings), "deliveryPolicyPicker");
+    m_deliveryPolicyPicker->setAccessibleName(policyLabel->text());
+    policyLabel->setBuddy(m_deliveryPolicyPicker);
     m_deliveryPolicyPicker->addItem(m_copy.text("自律", "Autonomous"), QStringLiteral("autonomous"));
     m_deliveryPolicyPicker->addItem(m_copy.text("バランス", "Balanced"), QStringLiteral("balanced"));
     m_deliveryPolicyPicker->addItem(m_copy.text("厳格", "Strict"), QStringLiteral("strict"));

@@ -1,6 +1,7 @@
 #include "sessions/list/SessionList.h"
 
 #include "model/RecordIdentity.h"
+#include "model/SearchText.h"
 #include "model/SnapshotReading.h"
 #include "sessions/records/SessionRecords.h"
 
@@ -92,12 +93,7 @@ QString sessionSearchText(const QJsonObject& session) {
 }
 
 bool sessionMatchesSearch(const QJsonObject& session, const QString& query, const QLocale& locale) {
-    const QString needle = query.trimmed();
-    if (needle.isEmpty()) {
-        return true;
-    }
-    // The locale lowers first (a Turkish "I" is not an "i"); folding then catches what lowering leaves apart.
-    return locale.toLower(sessionSearchText(session)).contains(locale.toLower(needle), Qt::CaseInsensitive);
+    return searchMatches(sessionSearchText(session), query, locale);
 }
 
 QList<SessionListRow> sessionListRows(const QList<QJsonObject>& records, const QList<QJsonObject>& runs,

@@ -89,6 +89,7 @@ void SessionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     if (option.state & QStyle::State_Selected) {
         TaskRowView::paintSelection(painter, option.rect, view);
     }
+    TaskRowView::paintFocus(painter, option);
     if (index.data(SessionListModel::HeadingRole).toBool()) {
         paintHeading(painter, QRectF(option.rect), index, view);
     } else {
