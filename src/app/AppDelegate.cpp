@@ -95,6 +95,13 @@ void AppDelegate::wireAreas() {
     m_overview->setNotificationsEnabled(m_notifier->isEnabled());
     connect(m_overview.get(), &OverviewController::notificationsChosen, m_notifier.get(),
             &NeedsYouNotifier::setEnabled);
+    // Seen in the window: its notification has done its work.
+    connect(m_sessions.get(), &SessionsController::selectionChanged, this,
+            [this](const QString& conversation, const QString& run) {
+                if (window() && window()->isVisible()) {
+                    m_notifier->noteOpened(conversation, run);
+                }
+            });
     connect(m_notifier.get(), &NeedsYouNotifier::undelivered, this, [this](const QString& title, const QString& body) {
         if (!m_overview->showTrayMessage(title, body)) {
             platform().requestAttention(window());

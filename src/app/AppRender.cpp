@@ -178,6 +178,8 @@ void AppDelegate::showNotified(const QString& key) {
     } else if (key.startsWith(u"run:")) {
         m_sessions->selectRun(key.mid(4));
     }
+    // Shown now, whether or not the selection had to change for it.
+    m_notifier->noteOpened(m_supervision.selectedSessionIdentity, m_supervision.selectedDeliveryIdentity);
 }
 
 void AppDelegate::loadFixture(const QString& path) {

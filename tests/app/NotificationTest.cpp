@@ -36,8 +36,30 @@ private Q_SLOTS:
         QCOMPARE(fake().notifications.first().title, QStringLiteral("Ship it"));
         QCOMPARE(fake().notifications.first().body, QStringLiteral("Approve the deploy"));
         app().render(snapshot(kReasonChanged));
+        QCOMPARE(fake().notifications.size(), 1); // a change within the minute waits
+        fake().clock = fake().clock.addSecs(61);
+        app().render(snapshot(kReasonChanged));
         QCOMPARE(fake().notifications.size(), 2);
         QCOMPARE(fake().notifications.at(1).key, fake().notifications.at(0).key); // replaces it
+    }
+
+    // A notification goes when its run no longer needs the user, and when the user opens it in the window.
+    void withdrawnWhenAnsweredOrOpened() {
+        app().render(snapshot("[]"));
+        app().render(snapshot(kOneRun));
+        const QString key = fake().notifications.value(0).key;
+        QVERIFY(!key.isEmpty());
+        app().render(snapshot("[]"));
+        QCOMPARE(fake().withdrawnNotifications, (QStringList{key, QStringLiteral("summary")}));
+
+        fake().clock = fake().clock.addSecs(61);
+        app().render(snapshot(kOneRun));
+        QCOMPARE(fake().notifications.size(), 2);
+        fake().withdrawnNotifications.clear();
+        app().showWindow();
+        QVERIFY(fake().notificationHandler);
+        fake().notificationHandler(key); // the user opens it from the notification
+        QVERIFY(fake().withdrawnNotifications.contains(key));
     }
 
     void startUpGivesOneSummary() {

@@ -19,11 +19,16 @@
 
 void SessionsController::applySelection(const HomeSelection& chosen) {
     const HomeSelection next = homeSelection(m_model.sessionCandidates, m_model.deliveryRuns, chosen);
-    if (next.conversation != m_model.selectedSessionIdentity || next.run != m_model.selectedDeliveryIdentity) {
+    const bool changed =
+        next.conversation != m_model.selectedSessionIdentity || next.run != m_model.selectedDeliveryIdentity;
+    if (changed) {
         m_feedback = {}; // the line spoke of what was shown before
     }
     m_model.selectedSessionIdentity = next.conversation;
     m_model.selectedDeliveryIdentity = next.run;
+    if (changed) {
+        Q_EMIT selectionChanged(next.conversation, next.run);
+    }
 }
 
 // After a snapshot: a conversation that left the list gives way to the list's first row; a run chosen on its own

@@ -88,6 +88,8 @@ public:
 Q_SIGNALS:
     // The page switch and the sidebar caption follow the new list.
     void homeSelectionRequested();
+    // Another conversation or run is shown in the Sessions home.
+    void selectionChanged(const QString& conversation, const QString& run);
 
 private:
     // The list.

@@ -48,25 +48,56 @@ QList<NeedsYouNotice> needsYouNotices(const QList<QJsonObject>& sessions, const 
     return notices;
 }
 
-NoticePlan planNotices(const QHash<QString, QString>& notified, const QList<NeedsYouNotice>& now, bool startUp,
-                       const Copy& copy) {
+namespace {
+
+QString waitingSummary(qsizetype waiting, const Copy& copy) {
+    const QString count = QString::number(waiting);
+    return copy.text(count + QStringLiteral(" 件の会話があなたを待っています"),
+                     waiting == 1 ? QStringLiteral("1 conversation is waiting for you")
+                                  : count + QStringLiteral(" conversations are waiting for you"));
+}
+
+} // namespace
+
+NoticePlan planNotices(const NoticeHistory& history, const QList<NeedsYouNotice>& now, bool startUp,
+                       const QDateTime& at, const Copy& copy) {
     NoticePlan plan;
-    for (const NeedsYouNotice& notice : now) {
-        if (plan.notified.contains(notice.key)) {
-            continue; // one notice per conversation or run
-        }
-        plan.notified.insert(notice.key, notice.reason);
-        const auto told = notified.constFind(notice.key);
-        if (!startUp && (told == notified.constEnd() || told.value() != notice.reason)) {
-            plan.show.append(notice);
+    for (auto shown = history.lastShownAt.cbegin(); shown != history.lastShownAt.cend(); ++shown) {
+        if (shown.value().msecsTo(at) < kNoticeRepeatMs) {
+            plan.history.lastShownAt.insert(shown.key(), shown.value());
         }
     }
-    if (startUp && !plan.notified.isEmpty()) {
-        const QString count = QString::number(plan.notified.size());
-        plan.summary =
-            copy.text(count + QStringLiteral(" 件の会話があなたを待っています"),
-                      plan.notified.size() == 1 ? QStringLiteral("1 conversation is waiting for you")
-                                                : count + QStringLiteral(" conversations are waiting for you"));
+    QList<NeedsYouNotice> fresh;
+    QSet<QString> waiting;
+    for (const NeedsYouNotice& notice : now) {
+        if (waiting.contains(notice.key)) {
+            continue; // one notice per conversation or run
+        }
+        waiting.insert(notice.key);
+        const auto told = history.notified.constFind(notice.key);
+        const bool news = told == history.notified.constEnd() || told.value() != notice.reason;
+        if (!news || startUp) {
+            plan.history.notified.insert(notice.key, notice.reason);
+        } else if (!plan.history.lastShownAt.contains(notice.key)) {
+            fresh.append(notice);
+            plan.history.notified.insert(notice.key, notice.reason);
+            plan.history.lastShownAt.insert(notice.key, at);
+        } else if (told != history.notified.constEnd()) {
+            plan.history.notified.insert(notice.key, told.value()); // told again once the minute is over
+        }
+    }
+    for (auto told = history.notified.cbegin(); told != history.notified.cend(); ++told) {
+        if (!waiting.contains(told.key())) {
+            plan.withdraw.append(told.key());
+        }
+    }
+    if (waiting.isEmpty() && !history.notified.isEmpty()) {
+        plan.withdraw.append(QStringLiteral("summary"));
+    }
+    if ((startUp && !waiting.isEmpty()) || fresh.size() > kNoticeBurst) {
+        plan.summary = waitingSummary(waiting.size(), copy);
+    } else {
+        plan.show = fresh;
     }
     return plan;
 }

@@ -2,6 +2,7 @@
 
 #include "ui/Copy.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
@@ -23,13 +24,26 @@ struct NeedsYouNotice {
 QList<NeedsYouNotice> needsYouNotices(const QList<QJsonObject>& sessions, const QList<QJsonObject>& runs,
                                       const Copy& copy);
 
-struct NoticePlan {
-    QList<NeedsYouNotice> show;       // each shown, replacing the one with its key
-    std::optional<QString> summary;   // start-up only: one line for what was already waiting
-    QHash<QString, QString> notified; // key -> reason: what has been told, for the next snapshot
+// What has been told so far.
+struct NoticeHistory {
+    QHash<QString, QString> notified;      // key -> reason: told and still waiting
+    QHash<QString, QDateTime> lastShownAt; // key -> when its last notification went out, within the last minute
 };
 
-// The notices of one snapshot against what was already told: a new key or a changed reason is shown; one that
-// left and comes back is shown again. At start-up nothing is shown one by one; a summary counts what waits.
-NoticePlan planNotices(const QHash<QString, QString>& notified, const QList<NeedsYouNotice>& now, bool startUp,
-                       const Copy& copy);
+struct NoticePlan {
+    QList<NeedsYouNotice> show;     // each shown, replacing the one with its key
+    std::optional<QString> summary; // one line for what waits: at start-up, or for a burst of many at once
+    QStringList withdraw;           // keys told before that wait no more, "summary" once nothing waits
+    NoticeHistory history;          // for the next snapshot
+};
+
+// A burst of more new notices than this in one snapshot is told as one summary.
+constexpr int kNoticeBurst = 3;
+// One conversation gets at most one new notification within this time; a change inside it is told after.
+constexpr qint64 kNoticeRepeatMs = 60 * 1000;
+
+// The notices of one snapshot against what was already told: a new key or a changed reason is shown, unless its
+// last notification is less than a minute old (it is told at a later snapshot); one that left is withdrawn and is
+// shown again when it comes back. At start-up, and for a burst, a summary counts what waits instead.
+NoticePlan planNotices(const NoticeHistory& history, const QList<NeedsYouNotice>& now, bool startUp,
+                       const QDateTime& at, const Copy& copy);

@@ -26,10 +26,13 @@ void NeedsYouNotifier::noteSnapshot() {
         return;
     }
     const NoticePlan plan =
-        planNotices(m_notified, needsYouNotices(m_model.sessionCandidates, m_model.deliveryRuns, m_context.copy),
-                    m_startUp, m_context.copy);
+        planNotices(m_history, needsYouNotices(m_model.sessionCandidates, m_model.deliveryRuns, m_context.copy),
+                    m_startUp, m_context.platform.now(), m_context.copy);
     m_startUp = false;
-    m_notified = plan.notified;
+    m_history = plan.history;
+    for (const QString& key : plan.withdraw) {
+        m_context.platform.withdrawNotification(key);
+    }
     if (!m_enabled) {
         return;
     }
@@ -38,6 +41,14 @@ void NeedsYouNotifier::noteSnapshot() {
     }
     for (const NeedsYouNotice& notice : plan.show) {
         show(notice.key, notice.title, notice.reason);
+    }
+}
+
+void NeedsYouNotifier::noteOpened(const QString& conversation, const QString& run) {
+    for (const QString& key : {QStringLiteral("session:") + conversation, QStringLiteral("run:") + run}) {
+        if (m_history.notified.contains(key)) {
+            m_context.platform.withdrawNotification(key);
+        }
     }
 }
 

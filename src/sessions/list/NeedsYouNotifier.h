@@ -19,6 +19,8 @@ public:
 
     // After the conversations and runs of a snapshot were taken.
     void noteSnapshot();
+    // The user opened this conversation or run in the window: its notification has done its work.
+    void noteOpened(const QString& conversation, const QString& run);
     // The user's choice, kept for the next start.
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
@@ -32,7 +34,7 @@ private:
 
     AppContext& m_context;
     const SupervisionModel& m_model;
-    QHash<QString, QString> m_notified;
+    NoticeHistory m_history;
     bool m_startUp = true;
     bool m_enabled = true;
 };
