@@ -4,6 +4,7 @@ const path = require('node:path');
 const { readEnds, isRecord } = require('./lines');
 const { contentText, timeOf, str } = require('./text');
 const { processStart } = require('./proc');
+const { readSmallFile } = require('./files');
 
 // Claude Code: <root>/projects/<folder>/<session-id>.jsonl. The folder name encodes the working directory
 // lossily, so it is never decoded: "cwd" comes from the lines. Subagents (agent-*.jsonl, <id>/subagents/,
@@ -205,7 +206,8 @@ function liveProcesses(io, root, cache) {
     try {
       const stat = io.statSync(file);
       if (!entry || entry.mtimeMs !== stat.mtimeMs || entry.size !== stat.size) {
-        entry = { mtimeMs: stat.mtimeMs, size: stat.size, record: stat.size <= 65536 ? JSON.parse(io.readFileSync(file, 'utf8')) : null };
+        const text = readSmallFile(io, file, 65536);
+        entry = { mtimeMs: stat.mtimeMs, size: stat.size, record: text === null ? null : JSON.parse(text) };
         cache.set(file, entry);
       }
     } catch {

@@ -3,6 +3,7 @@
 const path = require('node:path');
 const { readEnds, isRecord } = require('./lines');
 const { contentText, timeOf, str } = require('./text');
+const { openRegular } = require('./files');
 
 // Codex: <root>/sessions/YYYY/MM/DD/rollout-<local time>-<thread-uuid>.jsonl, older ones possibly .jsonl.zst.
 // Current lines are {"timestamp", "type", "payload"}; the oldest files start with a bare {"id", "timestamp",
@@ -196,7 +197,7 @@ function readNames(io, root, cache) {
   let start = cache.offset === 0 ? Math.max(0, stat.size - INDEX_MAX_BYTES) : cache.offset;
   let fd;
   try {
-    fd = io.openSync(file, 'r');
+    ({ fd } = openRegular(io, file));
     const buffer = Buffer.allocUnsafe(stat.size - start);
     const read = io.readSync(fd, buffer, 0, buffer.length, start);
     let from = 0;

@@ -9,7 +9,12 @@ const { FileIndex } = require('./tree');
 const { Watches } = require('./watch');
 const { recordsIn } = require('./lines');
 const { openWriters } = require('./proc');
-const { verdict, sessionRecord } = require('./judge');
+const { verdict, withHook, sessionRecord } = require('./judge');
+const { HookEvidence, listen } = require('./relay');
+const { HookSetup } = require('./hooksetup');
+const { HookFileError } = require('./hookfiles');
+const { refuse } = require('../fields');
+const { unreadableKind } = require('./files');
 const tools = require('./tools');
 const { discoveryWanted, homeOf } = require('./wanted');
 
@@ -35,9 +40,9 @@ function describeError(error) {
 class Discovery {
   constructor({
     env = process.env, io = fs, now = Date.now, log = () => {}, onChange = () => {}, limit = DEFAULT_LIMIT, pollMs = DEFAULT_POLL_MS,
-    watch = true, probe = true,
+    watch = true, probe = true, voduHome = null, baseDir = path.join(__dirname, '..', '..'),
   } = {}) {
-    Object.assign(this, { env, io, now, log, onChange, limit, pollMs, watch, probe });
+    Object.assign(this, { env, io, now, log, onChange, limit, pollMs, watch, probe, voduHome });
     const home = homeOf(env);
     this.providers = PROVIDERS.map((def) => {
       const { root, base } = def.locate(env, home);
@@ -52,8 +57,14 @@ class Discovery {
         skipped: 0,
         names: { names: new Map(), offset: 0 },
         lives: new Map(),
+        unreadable: new Map(),
       };
     });
+    this.evidence = new HookEvidence({ now });
+    this.relay = null;
+    this.hooks = voduHome
+      ? new HookSetup({ env, home: voduHome, baseDir, roots: Object.fromEntries(this.providers.map((p) => [p.def.name, p.root])), io, log, onChange: () => this.safely(() => this.publish()) })
+      : null;
     this.writers = null;
     this.writersAt = -Infinity;
     this.codexLinks = false;
@@ -67,7 +78,7 @@ class Discovery {
     this.linkTimer = null;
     this.stopped = false;
     this.starting = false;
-    this.published = { sessions: '', providers: '', versions: '' };
+    this.published = { sessions: '', providers: '', versions: '', hooks: '' };
     this.result = { sessions: [], providers: {}, versions: {} };
     this.watches = new Watches({ io, max: MAX_WATCHES, now, onEvent: (dir, name) => this.onEvent(dir, name) });
   }
@@ -82,6 +93,7 @@ class Discovery {
     this.pollTimer = setInterval(() => this.safely(() => this.scan(false)), this.pollMs);
     this.pollTimer.unref();
     if (this.probe) this.startProbes();
+    if (this.voduHome) this.relay = listen(this.voduHome, (provider, event) => this.safely(() => this.onHook(provider, event)), this.log);
     return this.result;
   }
 
@@ -101,6 +113,7 @@ class Discovery {
     clearInterval(this.linkTimer);
     clearTimeout(this.eventTimer);
     this.watches.close();
+    if (this.relay) this.relay.close();
     tools.stopAll();
   }
 
@@ -140,6 +153,44 @@ class Discovery {
     if (changed.size > 0) p.ranked = null;
   }
 
+  // A hook event: its conversation's state changes now, and the transcript it names is looked at at once
+  // (its folder may be one no watch covers).
+  onHook(provider, event) {
+    if (this.stopped) return;
+    const hinted = this.evidence.accept(provider, event);
+    if (this.hooks && this.evidence.seenAt[provider]) this.hooks.observed(provider);
+    const p = this.providers.find((candidate) => candidate.def.name === provider);
+    if (p && hinted && path.isAbsolute(hinted) && hinted.startsWith(p.base + path.sep)) {
+      const dir = path.dirname(hinted);
+      if (p.index.dirs.has(dir)) this.invalidate(p, p.index.touch(dir, path.basename(hinted)));
+      else this.invalidate(p, p.index.sweep(false));
+    }
+    this.publish();
+  }
+
+  // Actions the host answers from discovery: the relay hooks in the providers' own files.
+  actions() {
+    const setup = (work) => () => {
+      if (!this.hooks) refuse('Hooks cannot be set up without an installation home.');
+      try {
+        return work(this.hooks);
+      } catch (error) {
+        if (error instanceof HookFileError) refuse(error.message);
+        throw error;
+      }
+    };
+    return {
+      install_plugins: setup((hooks) => {
+        hooks.apply(true);
+      }),
+      remove_plugins: setup((hooks) => {
+        hooks.apply(false);
+      }),
+      codex_hooks: setup((hooks) => ({ message: hooks.open('codex') })),
+      claude_hooks: setup((hooks) => ({ message: hooks.open('claude') })),
+    };
+  }
+
   onEvent(dir, name) {
     const names = this.pendingEvents.get(dir) || new Set();
     names.add(name);
@@ -163,6 +214,8 @@ class Discovery {
           const before = p.index.dirs.size;
           for (const name of names.size > 8 || names.has(null) ? [null] : names) this.invalidate(p, p.index.touch(dir, name));
           folders = folders || p.index.dirs.size !== before;
+        } else if (dir === p.root && (name === 'settings.json' || name === 'hooks.json')) {
+          if (this.hooks) this.hooks.refresh();
         } else if (dir === p.root || dir === p.base) {
           this.invalidate(p, p.index.sweep(false));
           folders = true;
@@ -194,6 +247,7 @@ class Discovery {
     const examined = new Set();
     let skipped = 0;
     let decompressing = 0;
+    p.unreadable.clear();
     for (const [file, entry] of p.ranked) {
       if (selected.length + decompressing >= this.limit) break;
       examined.add(file);
@@ -201,6 +255,7 @@ class Discovery {
       if (!info) decompressing += entry.compressed ? 1 : 0;
       else if (info.status === 'ok') selected.push({ file, entry, info });
       else if (info.status === 'mismatch' || info.status === 'unreadable') skipped += 1;
+      if (info && info.status === 'unreadable') p.unreadable.set(file, info.why);
     }
     // Without a decompressor every compressed transcript is skipped, listed or not.
     if (!this.zstd) for (const entry of p.index.files.values()) if (entry.compressed) skipped += 1;
@@ -229,7 +284,7 @@ class Discovery {
       info = p.def.parse(this.io, file, entry.id, grown);
     } catch (error) {
       if (error.code === 'ENOENT') return null;
-      info = { status: 'unreadable', size: entry.size, mtimeMs: entry.mtimeMs };
+      info = { status: 'unreadable', why: unreadableKind(error), size: entry.size, mtimeMs: entry.mtimeMs };
     }
     entry.size = info.size;
     entry.mtimeMs = info.mtimeMs;
@@ -308,7 +363,7 @@ class Discovery {
       const error = p.index.error;
       if (error) providers[p.def.name] = { discovery: 'unavailable', reason: `${p.def.label} conversations in ${p.base} cannot be read: ${describeError(error)}.` };
       else if (!this.io.existsSync(p.root)) providers[p.def.name] = { discovery: 'not_found' };
-      else providers[p.def.name] = { discovery: 'available', found: p.selected.length, ...(p.skipped ? { skipped: p.skipped } : {}) };
+      else providers[p.def.name] = { discovery: 'available', found: p.selected.length, ...(p.skipped ? { skipped: p.skipped } : {}), ...this.unreadableNote(p) };
     }
     this.refreshWriters(now);
     const sessions = [];
@@ -316,19 +371,35 @@ class Discovery {
       const titles = p.def === claude ? this.claudeSummaries(p) : p.names.names;
       for (const { file, entry, info } of p.selected) {
         const quietMs = Math.max(0, now - entry.mtimeMs);
-        const judged = verdict(p.def.name, info.turn, { ...this.liveness(p, file, info, quietMs), quietMs });
+        const live = this.liveness(p, file, info, quietMs);
+        const judged = withHook(verdict(p.def.name, info.turn, { ...live, quietMs }), this.evidence.of(p.def.name, info.id), { live: live.live, lastAt: info.lastAt });
         sessions.push(sessionRecord(p.def.name, info, { title: p.def.titleOf(info, titles), judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
       }
     }
     sessions.sort((a, b) => (a.lastActivityAt < b.lastActivityAt ? 1 : a.lastActivityAt > b.lastActivityAt ? -1 : 0));
-    return { sessions: sessions.slice(0, this.limit), providers, versions: this.versions };
+    return { sessions: sessions.slice(0, this.limit), providers, versions: this.versions, ...(this.hooks ? { hooks: this.hooks.snapshot() } : {}) };
+  }
+
+  // Files and folders left out because they could not be read or are no regular file: counted, and the first
+  // few named by their folder (file names are long ids the app would mask).
+  unreadableNote(p) {
+    const items = [
+      ...[...p.index.unreadable].map(([dir, why]) => `${path.relative(p.base, dir)} (${why})`),
+      ...[...p.index.irregular].map((file) => [file, 'not a regular file']).concat([...p.unreadable])
+        .map(([file, why]) => `a transcript in ${path.relative(p.base, path.dirname(file)) || '.'} (${why})`),
+    ];
+    if (items.length === 0) return {};
+    const shown = items.slice(0, 3).join('; ') + (items.length > 3 ? `; ${items.length - 3} more` : '');
+    return { unreadable: items.length, reason: `${items.length} left out: ${shown}.` };
   }
 
   // Tells the host only when what it reports changed.
   publish() {
     if (this.stopped) return;
     const result = this.build();
-    const texts = { sessions: JSON.stringify(result.sessions), providers: JSON.stringify(result.providers), versions: JSON.stringify(result.versions) };
+    const texts = {
+      sessions: JSON.stringify(result.sessions), providers: JSON.stringify(result.providers), versions: JSON.stringify(result.versions), hooks: JSON.stringify(result.hooks),
+    };
     this.result = result;
     if (Object.keys(texts).every((key) => texts[key] === this.published[key])) return;
     this.published = texts;

@@ -1,6 +1,7 @@
 'use strict';
 
 const path = require('node:path');
+const { unreadableKind } = require('./files');
 
 // The transcript files of one provider with their size and modification time. A sweep re-reads only the
 // folders whose modification time moved, and stats the files that can plausibly change: every file on a
@@ -20,7 +21,8 @@ class FileIndex {
     this.cursor = 0;
     this.error = null;
     this.missing = false;
-    this.unreadable = new Set();
+    this.unreadable = new Map(); // folder -> why it could not be read
+    this.irregular = new Set(); // transcript names that are not regular files (FIFO, device, link)
     this.fresh = new Set();
   }
 
@@ -98,7 +100,7 @@ class FileIndex {
     } catch (error) {
       if (level === 0) throw error;
       this.dropDir(dir, changed);
-      this.unreadable.add(dir);
+      this.unreadable.set(dir, unreadableKind(error));
       return false;
     }
     this.unreadable.delete(dir);
@@ -108,11 +110,15 @@ class FileIndex {
       for (const e of entries) if (e.isDirectory() && this.acceptDir(e.name, level + 1)) children.add(path.join(dir, e.name));
       if (previous) for (const sub of previous.children) if (!children.has(sub)) this.dropDir(sub, changed);
     } else {
+      for (const file of this.irregular) if (path.dirname(file) === dir) this.irregular.delete(file);
       for (const e of entries) {
-        if (!e.isFile()) continue;
         const id = this.fileId(e.name);
         if (!id) continue;
         const file = path.join(dir, e.name);
+        if (!e.isFile()) {
+          this.irregular.add(file);
+          continue;
+        }
         children.add(file);
         if (!this.files.has(file)) {
           this.files.set(file, { dir, ...id, size: -1, mtimeMs: -1 });
@@ -167,6 +173,8 @@ class FileIndex {
   dropDir(dir, changed) {
     const known = this.dirs.get(dir);
     this.dirs.delete(dir);
+    this.unreadable.delete(dir);
+    for (const file of this.irregular) if (path.dirname(file) === dir) this.irregular.delete(file);
     if (!known) return;
     for (const child of known.children) {
       if (this.dirs.has(child)) this.dropDir(child, changed);
@@ -178,6 +186,8 @@ class FileIndex {
     for (const file of this.files.keys()) changed.add(file);
     this.files.clear();
     this.fresh.clear();
+    this.irregular.clear();
+    this.unreadable.clear();
     this.dirs.clear();
     this.order = null;
   }

@@ -1,0 +1,127 @@
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const net = require('node:net');
+const path = require('node:path');
+const { startHost, tempDir } = require('./support');
+const { claude: c, codex: x, uuid } = require('./transcripts');
+const { applyHooks, installedState } = require('../lib/discovery/hookfiles');
+const { socketPath } = require('../lib/discovery/relay');
+
+// A bundle-shaped launcher stand-in: the relay's entries are recognised by its path.
+function bundle() {
+  const dir = tempDir();
+  const launcher = path.join(dir, 'VODU.app', 'Contents', 'MacOS', 'vodu');
+  fs.mkdirSync(path.dirname(launcher), { recursive: true });
+  fs.writeFileSync(launcher, '#!/bin/sh\nexit 0\n', { mode: 0o755 });
+  return { launcher, home: path.join(dir, 'home'), roots: { claude: path.join(dir, 'claude'), codex: path.join(dir, 'codex') } };
+}
+
+const userClaude = `{
+    "model": "opus",
+    "permissions": { "allow": ["Bash(npm test)"] },
+    "hooks": {
+        "Stop": [{ "matcher": "", "hooks": [{ "type": "command", "command": "notify-send done" }] }]
+    },
+    "statusLine": { "type": "command", "command": "~/bin/status" }
+}
+`;
+const userCodex = '{\n  "hooks": {\n    "PreToolUse": [\n      {\n        "matcher": "shell",\n        "hooks": [\n          {\n            "type": "command",\n            "command": "audit.sh"\n          }\n        ]\n      }\n    ]\n  }\n}\n';
+
+test('installing and removing the relay keeps the user\'s files; files Codex would refuse are left alone', () => {
+  const cases = [
+    ['claude', 'settings.json', userClaude, 'changed'],
+    ['codex', 'hooks.json', JSON.stringify(JSON.parse(userCodex), null, 2) + '\n', 'changed'],
+    ['claude', 'settings.json', null, 'changed'],
+    ['codex', 'hooks.json', '{"hooks": {}, "theme": "dark"}', /unknown key "theme"/],
+    ['claude', 'settings.json', '{"hooks": ', /not valid JSON/],
+    ['claude', 'settings.json', '{"hooks": {"Stop": {}}}', /expected shape/],
+  ];
+  for (const [provider, name, original, expected] of cases) {
+    const where = bundle();
+    const file = path.join(where.roots[provider], name);
+    fs.mkdirSync(path.dirname(file), { recursive: true });
+    if (original !== null) fs.writeFileSync(file, original);
+    const install = () => applyHooks(fs, provider, where.roots, { ...where, install: true });
+    if (expected instanceof RegExp) {
+      assert.throws(install, expected, name);
+      assert.equal(fs.readFileSync(file, 'utf8'), original, `${provider}: a refused file is untouched`);
+      continue;
+    }
+    assert.equal(install(), expected);
+    const installed = JSON.parse(fs.readFileSync(file, 'utf8'));
+    assert.equal(installedState(fs, provider, where.roots, where), 'prepared');
+    const relays = Object.values(installed.hooks).flat().flatMap((g) => g.hooks).filter((h) => h.command.includes('--hook-relay'));
+    assert.ok(relays.length >= 7 && relays.every((h) => h.command.startsWith('test -x ') && h.command.endsWith('; exit 0')), provider);
+    if (original !== null) {
+      assert.equal(fs.readFileSync(`${file}.vodu-backup`, 'utf8'), original, 'the previous file is kept beside it');
+      const kept = JSON.parse(original);
+      for (const [key, value] of Object.entries(kept)) if (key !== 'hooks') assert.deepEqual(installed[key], value);
+      for (const [event, groups] of Object.entries(kept.hooks)) assert.deepEqual(installed.hooks[event].slice(0, groups.length), groups, 'user entries come first, unchanged');
+    }
+    const before = fs.statSync(file).mtimeMs;
+    assert.equal(install(), 'unchanged', 'a second press changes nothing');
+    assert.equal(fs.statSync(file).mtimeMs, before);
+    // A moved app: its old entries are replaced, not added to.
+    const moved = { ...where, launcher: where.launcher.replace('VODU.app', 'Other.app') };
+    assert.equal(installedState(fs, provider, where.roots, moved), 'stale');
+    assert.equal(applyHooks(fs, provider, where.roots, { ...moved, install: false }), 'changed');
+    assert.equal(installedState(fs, provider, where.roots, where), 'missing');
+    assert.equal(fs.readFileSync(file, 'utf8'), original === null ? '{}\n' : original, 'removal restores the file');
+  }
+});
+
+// One hook event as the relay hands it over.
+function relay(home, provider, event) {
+  return new Promise((resolve) => {
+    const socket = net.connect(socketPath(home), () => socket.end(`${provider}\n${JSON.stringify(event)}`));
+    socket.on('close', resolve);
+    socket.on('error', resolve);
+  });
+}
+
+test('hook events make a conversation need the user until the next event, and prove the hooks run', async () => {
+  const where = bundle();
+  const claudeId = uuid(31);
+  const codexId = uuid(32);
+  c.write(where.roots.claude, claudeId, [c.user('Deploy it'), c.tool('t1', 'Bash')], { ageMs: 0 });
+  x.write(where.roots.codex, codexId, [x.meta(codexId), x.ask('Plan the release'), x.started()], { ageMs: 0 });
+  const host = startHost({
+    home: where.home,
+    env: { CLAUDE_CONFIG_DIR: where.roots.claude, CODEX_HOME: where.roots.codex, VODU_HOST_DISCOVERY: 'on', VODU_HOOK_RELAY: where.launcher },
+  });
+  const hooksOf = (m) => m.type === 'status' && m.status.deliveryHooks.providers;
+  await host.waitFor((m) => hooksOf(m) && m.status.deliveryHooks.providers.claude.state === 'missing');
+  host.send({ id: 'i', action: 'install_plugins' });
+  assert.equal((await host.result('i')).ok, true);
+  const prepared = await host.waitFor((m) => hooksOf(m) && m.status.deliveryHooks.providers.codex.state === 'prepared');
+  assert.deepEqual(prepared.status.pluginSetup, { state: 'ready', refreshPending: true });
+
+  const waits = [
+    ['claude', claudeId, { hook_event_name: 'PermissionRequest', tool_name: 'Bash' }, /permission to use Bash/],
+    ['claude', claudeId, { hook_event_name: 'PreToolUse', tool_name: 'AskUserQuestion' }, /asked a question/],
+    ['claude', claudeId, { hook_event_name: 'PreToolUse', tool_name: 'ExitPlanMode' }, /proposed a plan/],
+    ['codex', codexId, { hook_event_name: 'PermissionRequest', tool_name: 'shell' }, /approval to use shell/],
+    ['codex', codexId, { hook_event_name: 'PreToolUse', tool_name: 'request_user_input' }, /asked a question/],
+  ];
+  const record = (m, id) => m.status.sessionSupervision.sessions.find((s) => s.session === id);
+  for (const [provider, id, event, reason] of waits) {
+    const sent = Date.now();
+    await relay(where.home, provider, { session_id: id, cwd: '/w', ...event });
+    const asking = await host.waitFor((m) => m.type === 'status' && record(m, id) && record(m, id).analysis.state === 'needs_user' && reason.test(record(m, id).analysis.reason));
+    assert.ok(Date.now() - sent < 1000, `${provider} ${event.tool_name}: shown within a second`);
+    assert.equal(asking.status.deliveryHooks.providers[provider].state, 'observed');
+    await relay(where.home, provider, { session_id: id, hook_event_name: 'PostToolUse', tool_name: event.tool_name });
+    await host.waitFor((m) => m.type === 'status' && record(m, id) && record(m, id).analysis.state !== 'needs_user' && record(m, id).isRunning);
+  }
+
+  host.send({ id: 'r', action: 'remove_plugins' });
+  assert.equal((await host.result('r')).ok, true);
+  const removed = await host.waitFor((m) => hooksOf(m) && m.status.deliveryHooks.providers.codex.state === 'missing' && m.status.deliveryHooks.providers.claude.state === 'missing');
+  assert.equal(removed.status.pluginSetup.state, 'not_prepared');
+  host.send({ id: 'o', action: 'claude_hooks' });
+  assert.match((await host.result('o')).message, /settings\.json/, 'without a desktop the answer says where to look');
+  assert.equal(await host.stop(), 0);
+});
