@@ -142,13 +142,20 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
   const scenario = loadStatusSource(env, baseDir, Date.now(), log, writer, discovering);
 
   let statusQueued = false;
+  let statusText = null; // the status as last serialised, without its time: a heartbeat only adds the time
   function emitStatus() {
     clearTimeout(heartbeat);
     if (closing || faults.silent) return;
-    writer.write({ type: 'status', status: state.snapshot() });
+    if (statusText === null) {
+      const { sampledAt, ...rest } = state.snapshot();
+      statusText = JSON.stringify(rest);
+    }
+    const time = `"sampledAt":${JSON.stringify(state.nowIso())}}`;
+    writer.writeLine(`{"type":"status","status":${statusText.length > 2 ? `${statusText.slice(0, -1)},${time}` : `{${time}`}}`, 'status');
     heartbeat = setTimeout(emitStatus, heartbeatMs);
   }
   function scheduleStatus() {
+    statusText = null;
     if (statusQueued) return;
     statusQueued = true;
     setImmediate(() => {

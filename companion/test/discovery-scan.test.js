@@ -4,6 +4,7 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const { execFileSync } = require('node:child_process');
 const { tempDir } = require('./support');
 const { claude: c, codex: x, uuid, age } = require('./transcripts');
 const { Discovery, discoveryWanted } = require('../lib/discovery');
@@ -119,4 +120,26 @@ test('a change reaches the records through the folder watch well within a second
   } finally {
     discovery.stop();
   }
+});
+
+test('a FIFO, a link to a device or an unreadable file in place of a transcript never blocks, and is counted', () => {
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  const files = [0, 1, 2, 3].map((i) => c.write(root, uuid(i), done, { folder: `-home-dev-p${i}`, ageMs: 5000 }));
+  const hidden = path.join(root, 'projects', '-home-dev-hidden');
+  fs.mkdirSync(hidden);
+  const { io } = guardedFs([files[2], hidden]);
+  const discovery = new Discovery({ env: roots(dir), io, probe: false, watch: false });
+  discovery.start();
+  fs.rmSync(files[0]);
+  execFileSync('mkfifo', [files[0]]);
+  fs.rmSync(files[1]);
+  fs.symlinkSync('/dev/zero', files[1]);
+  fs.appendFileSync(files[2], '\n');
+  discovery.scan(false);
+  const { sessions, providers } = discovery.result;
+  discovery.stop();
+  assert.deepEqual(sessions.map((s) => s.session), [uuid(3)]);
+  assert.equal(providers.claude.unreadable, 4);
+  assert.match(providers.claude.reason, /^4 left out: -home-dev-hidden \(permission denied\); a transcript in -home-dev-p\d \(not a regular file\); .*; 1 more\.$/);
 });

@@ -5,12 +5,13 @@ const os = require('node:os');
 const path = require('node:path');
 const claude = require('./claude');
 const codex = require('./codex');
-const { FileIndex } = require('./tree');
+const { FileIndex, RECENT_MS } = require('./tree');
 const { Watches } = require('./watch');
 const { recordsIn } = require('./lines');
 const { openWriters } = require('./proc');
 const { verdict, withHook, sessionRecord } = require('./judge');
 const { HookEvidence, listen } = require('./relay');
+const { HistoryHints } = require('./hints');
 const { HookSetup } = require('./hooksetup');
 const { HookFileError } = require('./hookfiles');
 const { refuse } = require('../fields');
@@ -23,13 +24,20 @@ const { discoveryWanted, homeOf } = require('./wanted');
 
 const PROVIDERS = [codex, claude];
 const DEFAULT_LIMIT = 100;
-const DEFAULT_POLL_MS = 1000;
+const DEFAULT_POLL_MS = 10000; // the safety sweep; watches and hook events carry changes
+const JUDGE_MS = 1000;
+const HINT_MS = 3000;
+const HINT_RETRY_MS = 200;
+const RENAME_SCAN_BYTES = 8 * 1024 * 1024; // per turn of the event loop, so the host keeps answering
+const RENAME_SCAN_GAP_MS = 5; // verdicts that depend on time are looked at again while a conversation is active
 const EVENT_DELAY_MS = 30;
 const WRITER_SCAN_MS = 3000;
 const LIVE_WINDOW_MS = 24 * 60 * 60 * 1000;
 const WRITER_GRACE_MS = 60 * 1000;
 const LINK_CHECK_MS = 10 * 60 * 1000;
-const MAX_WATCHES = 256;
+const FRESH_WINDOW_MS = 10 * 60 * 1000; // the longest a verdict waits on the clock
+const MAX_WATCHES = 1280;
+const MAX_LEAF_WATCHES = 1024;
 
 function describeError(error) {
   if (error.code === 'EACCES' || error.code === 'EPERM') return 'permission denied';
@@ -58,6 +66,9 @@ class Discovery {
         names: { names: new Map(), offset: 0 },
         lives: new Map(),
         unreadable: new Map(),
+        history: new HistoryHints(io, root),
+        hinted: new Map(),
+        renames: new Map(),
       };
     });
     this.evidence = new HookEvidence({ now });
@@ -76,6 +87,11 @@ class Discovery {
     this.eventTimer = null;
     this.pollTimer = null;
     this.linkTimer = null;
+    this.judgeTimer = null;
+    this.hintTimer = null;
+    this.renameTimer = null;
+    this.warm = false;
+    this.watchesDue = false;
     this.stopped = false;
     this.starting = false;
     this.published = { sessions: '', providers: '', versions: '', hooks: '' };
@@ -92,6 +108,10 @@ class Discovery {
     if (this.watch) this.syncWatches();
     this.pollTimer = setInterval(() => this.safely(() => this.scan(false)), this.pollMs);
     this.pollTimer.unref();
+    this.judgeTimer = setInterval(() => {
+      if (this.warm) this.safely(() => this.publish());
+    }, JUDGE_MS);
+    this.judgeTimer.unref();
     if (this.probe) this.startProbes();
     if (this.voduHome) this.relay = listen(this.voduHome, (provider, event) => this.safely(() => this.onHook(provider, event)), this.log);
     return this.result;
@@ -110,8 +130,11 @@ class Discovery {
   stop() {
     this.stopped = true;
     clearInterval(this.pollTimer);
+    clearInterval(this.judgeTimer);
     clearInterval(this.linkTimer);
     clearTimeout(this.eventTimer);
+    clearTimeout(this.hintTimer);
+    clearTimeout(this.renameTimer);
     this.watches.close();
     if (this.relay) this.relay.close();
     tools.stopAll();
@@ -145,12 +168,14 @@ class Discovery {
       this.invalidate(p, changed);
       folders = folders || p.index.dirs.size !== before;
     }
-    if (folders && this.watch) this.syncWatches();
+    if ((folders || this.watchesDue) && this.watch) this.syncWatches();
     this.publish();
   }
 
   invalidate(p, changed) {
-    if (changed.size > 0) p.ranked = null;
+    if (changed.size === 0) return;
+    p.ranked = null;
+    if (this.watch && [...changed].some((file) => !this.watches.active.has(path.dirname(file)) && p.index.files.has(file))) this.watchesDue = true;
   }
 
   // A hook event: its conversation's state changes now, and the transcript it names is looked at at once
@@ -165,6 +190,7 @@ class Discovery {
       if (p.index.dirs.has(dir)) this.invalidate(p, p.index.touch(dir, path.basename(hinted)));
       else this.invalidate(p, p.index.sweep(false));
     }
+    if (this.watchesDue && this.watch) this.syncWatches();
     this.publish();
   }
 
@@ -214,6 +240,9 @@ class Discovery {
           const before = p.index.dirs.size;
           for (const name of names.size > 8 || names.has(null) ? [null] : names) this.invalidate(p, p.index.touch(dir, name));
           folders = folders || p.index.dirs.size !== before;
+        } else if (dir === p.root && name === 'history.jsonl') {
+          for (const hint of p.history.read()) p.hinted.set(hint.id, { ...hint, until: this.now() + HINT_MS });
+          this.followHints(p);
         } else if (dir === p.root && (name === 'settings.json' || name === 'hooks.json')) {
           if (this.hooks) this.hooks.refresh();
         } else if (dir === p.root || dir === p.base) {
@@ -222,15 +251,91 @@ class Discovery {
         }
       }
     }
-    if (folders && this.watch) this.syncWatches();
+    if ((folders || this.watchesDue) && this.watch) this.syncWatches();
     this.publish();
   }
 
+  // Looks at the transcripts of the conversations the history named; one not written yet is looked for again
+  // for a few seconds.
+  followHints(p) {
+    for (const [id, hint] of p.hinted) {
+      const file = this.fileOf(p, id);
+      if (file) {
+        this.invalidate(p, p.index.touch(path.dirname(file), path.basename(file)));
+        p.hinted.delete(id);
+        continue;
+      }
+      const folder = hint.cwd && p.def.folderOf ? path.join(p.base, p.def.folderOf(hint.cwd)) : null;
+      if (folder && p.index.dirs.has(folder)) this.invalidate(p, p.index.touch(folder, null));
+      if (this.fileOf(p, id) || this.now() > hint.until) p.hinted.delete(id);
+    }
+    if (p.hinted.size > 0 && !this.hintTimer) {
+      this.hintTimer = setTimeout(() => {
+        this.hintTimer = null;
+        this.safely(() => {
+          for (const q of this.providers) if (q.hinted.size > 0) this.followHints(q);
+          if (this.watchesDue && this.watch) this.syncWatches();
+          this.publish();
+        });
+      }, HINT_RETRY_MS);
+      this.hintTimer.unref();
+    }
+  }
+
+  // Codex renames anywhere in a listed rollout: each file is scanned once in the background, and again only
+  // for what it grew by; a file that shrank or was replaced is scanned from the start.
+  renameOf(p, file, entry) {
+    let known = p.renames.get(file);
+    if (known && entry.size < known.to) known = undefined;
+    if (!known) p.renames.set(file, (known = { to: 0, mtimeMs: -1, name: undefined }));
+    if (known.to < entry.size && !this.renameTimer) this.renameTimer = setTimeout(() => this.safely(() => this.scanRenames()), RENAME_SCAN_GAP_MS);
+    return known.name;
+  }
+
+  scanRenames() {
+    this.renameTimer = null;
+    if (this.stopped) return;
+    let budget = RENAME_SCAN_BYTES;
+    let found = false;
+    for (const p of this.providers) {
+      if (!p.def.scanRenames) continue;
+      const listed = new Set(p.selected.map(({ file }) => file));
+      for (const file of p.renames.keys()) if (!listed.has(file)) p.renames.delete(file);
+      for (const [file, known] of p.renames) {
+        if (budget <= 0) break;
+        const entry = p.index.files.get(file);
+        if (!entry || known.to >= entry.size) continue;
+        try {
+          const result = p.def.scanRenames(this.io, file, known.to, budget);
+          budget -= result.to - known.to;
+          if (result.name && result.name !== known.name) found = true;
+          Object.assign(known, { to: result.to, mtimeMs: result.mtimeMs, name: result.name || known.name });
+        } catch {
+          known.to = entry.size; // unreadable now: the next change of the file tries again
+        }
+      }
+    }
+    if (found) this.publish();
+    const more = this.providers.some((p) => [...p.renames].some(([file, known]) => {
+      const entry = p.index.files.get(file);
+      return entry && known.to < entry.size;
+    }));
+    if (more && !this.renameTimer) this.renameTimer = setTimeout(() => this.safely(() => this.scanRenames()), RENAME_SCAN_GAP_MS);
+  }
+
+  fileOf(p, id) {
+    for (const [file, entry] of p.index.files) if (entry.id === id) return file;
+    return null;
+  }
+
   // Most useful first: the provider folders and every folder above the transcripts, then the transcript
-  // folders of both providers by their last change.
+  // folders written in the last day, newest first. Older folders are left to the sweep, the hints of the
+  // providers' history files and the hook events, so a tree of any size costs a bounded number of watches.
   syncWatches() {
+    this.watchesDue = false;
+    const now = this.now();
     const folders = this.providers.flatMap((p) => p.index.folders());
-    const leaves = folders.filter(([, , upper]) => !upper).sort((a, b) => b[1] - a[1]);
+    const leaves = folders.filter(([, changed, upper]) => !upper && now - changed < RECENT_MS).sort((a, b) => b[1] - a[1]).slice(0, MAX_LEAF_WATCHES);
     const dirs = [
       ...this.providers.flatMap((p) => [p.root, path.join(p.root, 'sessions')]).filter((dir) => this.io.existsSync(dir)),
       ...folders.filter(([, , upper]) => upper).map(([dir]) => dir),
@@ -373,9 +478,12 @@ class Discovery {
         const quietMs = Math.max(0, now - entry.mtimeMs);
         const live = this.liveness(p, file, info, quietMs);
         const judged = withHook(verdict(p.def.name, info.turn, { ...live, quietMs }), this.evidence.of(p.def.name, info.id), { live: live.live, lastAt: info.lastAt });
-        sessions.push(sessionRecord(p.def.name, info, { title: p.def.titleOf(info, titles), judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
+        const scanned = p.def.scanRenames ? this.renameOf(p, file, entry) : undefined;
+        const title = p.def.titleOf(scanned && !info.threadName ? { ...info, threadName: scanned } : info, titles);
+        sessions.push(sessionRecord(p.def.name, info, { title, judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
       }
     }
+    this.warm = sessions.some((s) => s.isRunning || s.analysis.state === 'needs_user' || now - Date.parse(s.lastActivityAt) < FRESH_WINDOW_MS);
     sessions.sort((a, b) => (a.lastActivityAt < b.lastActivityAt ? 1 : a.lastActivityAt > b.lastActivityAt ? -1 : 0));
     return { sessions: sessions.slice(0, this.limit), providers, versions: this.versions, ...(this.hooks ? { hooks: this.hooks.snapshot() } : {}) };
   }

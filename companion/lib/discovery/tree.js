@@ -3,14 +3,17 @@
 const path = require('node:path');
 const { unreadableKind } = require('./files');
 
-// The transcript files of one provider with their size and modification time. A sweep re-reads only the
-// folders whose modification time moved, and stats the files that can plausibly change: every file on a
-// full sweep; otherwise the recently written ones plus a rotating slice of the rest, so that a change the
-// folder watch missed is still found within a bounded number of sweeps.
+// The transcript files of one provider with their size and modification time. Folder watches carry the
+// changes; a sweep is the safety net. A full one reads everything. Otherwise it looks at the folders and
+// files that can plausibly change (written in the last day) and at a rotating share of the rest, so a change
+// no watch saw is found within ROUNDS sweeps (an empty, old folder within EMPTY_ROUNDS), and an idle tree of
+// any size costs a bounded share of its size per sweep.
 
 const HOT_MS = 60 * 60 * 1000;
+const RECENT_MS = 24 * 60 * 60 * 1000;
 const SETTLE_MS = 2000; // a folder changed this recently may change again within the same timestamp tick
-const COLD_SLICE = 400;
+const ROUNDS = 60;
+const EMPTY_ROUNDS = 360;
 
 class FileIndex {
   constructor({ io, base, depth, acceptDir, fileId, now = Date.now }) {
@@ -24,6 +27,8 @@ class FileIndex {
     this.unreadable = new Map(); // folder -> why it could not be read
     this.irregular = new Set(); // transcript names that are not regular files (FIFO, device, link)
     this.fresh = new Set();
+    this.round = 0;
+    this.buckets = 0;
   }
 
   // Returns the paths of files added, changed or removed. Throws nothing: a base folder that cannot be read
@@ -48,6 +53,7 @@ class FileIndex {
       if (full || entry.size < 0 || entry.mtimeMs >= now - HOT_MS) this.statFile(file, entry, changed);
     }
     if (!full) this.statColdSlice(now, changed);
+    this.round += 1;
     return changed;
   }
 
@@ -89,7 +95,18 @@ class FileIndex {
       if (!this.list(dir, level, stat.mtimeMs, changed)) return;
       known = this.dirs.get(dir);
     }
-    if (level < this.depth) for (const sub of known.children) this.visit(sub, level + 1, mode === 'full' ? 'full' : 'changed', now, changed);
+    if (level >= this.depth) return;
+    for (const sub of known.children) {
+      if (mode !== 'full' && level + 1 === this.depth && !this.due(this.dirs.get(sub), now)) continue;
+      this.visit(sub, level + 1, mode === 'full' ? 'full' : 'changed', now, changed);
+    }
+  }
+
+  // Whether a sweep that is not full looks at this transcript folder now.
+  due(known, now) {
+    if (!known || now - Math.max(known.mtimeMs, known.lastWrite) < RECENT_MS) return true;
+    const period = known.children.size === 0 ? EMPTY_ROUNDS : ROUNDS;
+    return known.bucket % period === this.round % period;
   }
 
   // Re-reads one folder; false when it cannot be read (it is then left out and counted).
@@ -128,7 +145,7 @@ class FileIndex {
       }
       if (previous) for (const file of previous.children) if (!children.has(file)) this.dropFile(file, changed);
     }
-    this.dirs.set(dir, { level, mtimeMs, children });
+    this.dirs.set(dir, { level, mtimeMs, children, lastWrite: previous ? previous.lastWrite : -Infinity, bucket: previous ? previous.bucket : this.buckets++ });
     return true;
   }
 
@@ -144,6 +161,8 @@ class FileIndex {
     this.fresh.delete(file);
     entry.size = stat.size;
     entry.mtimeMs = stat.mtimeMs;
+    const folder = this.dirs.get(entry.dir);
+    if (folder && stat.mtimeMs > folder.lastWrite) folder.lastWrite = stat.mtimeMs;
     changed.add(file);
   }
 
@@ -152,7 +171,7 @@ class FileIndex {
       this.order = [...this.files.keys()];
       this.cursor = 0;
     }
-    const count = Math.min(COLD_SLICE, this.order.length);
+    const count = Math.min(Math.ceil(this.order.length / ROUNDS), this.order.length);
     for (let i = 0; i < count; i += 1) {
       if (this.cursor >= this.order.length) this.cursor = 0;
       const file = this.order[this.cursor];
@@ -192,10 +211,10 @@ class FileIndex {
     this.order = null;
   }
 
-  // Folders as [path, modification time, above the transcripts].
+  // Folders as [path, last change (its own or its newest transcript's), above the transcripts].
   folders() {
-    return [...this.dirs].map(([dir, known]) => [dir, known.mtimeMs, known.level < this.depth]);
+    return [...this.dirs].map(([dir, known]) => [dir, Math.max(known.mtimeMs, known.lastWrite), known.level < this.depth]);
   }
 }
 
-module.exports = { FileIndex, HOT_MS };
+module.exports = { FileIndex, HOT_MS, RECENT_MS };
