@@ -17,7 +17,7 @@ const ZSTD = findOnPath('zstd', process.env);
 async function discover(root, { path: searchPath = '', expect = 0 } = {}) {
   const discovery = new Discovery({ env: { PATH: searchPath, CODEX_HOME: root, CLAUDE_CONFIG_DIR: path.join(root, 'no-claude') }, probe: false, watch: false });
   discovery.start();
-  for (let waited = 0; (discovery.result.sessions.length < expect || discovery.renameTimer) && waited < 5000; waited += 20) await new Promise((r) => setTimeout(r, 20));
+  for (let waited = 0; (discovery.result.sessions.length < expect || discovery.renames.timer) && waited < 5000; waited += 20) await new Promise((r) => setTimeout(r, 20));
   discovery.stop();
   return discovery.result;
 }

@@ -156,6 +156,12 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
         named(new FlatOutlineButton(m_context.copy.text("プラグインをインストール／更新", "Install / update plugins")),
               "pluginSetupButton");
     connect(m_pluginSetupButton, &QPushButton::clicked, this, [this] { installPlugins(); });
+    // Takes out exactly the entries the setup added to the providers' hook files.
+    m_pluginRemoveButton =
+        named(new FlatOutlineButton(m_context.copy.text("hooks を削除", "Remove hooks")), "pluginRemoveButton");
+    m_pluginRemoveButton->setEnabled(false);
+    connect(m_pluginRemoveButton, &QPushButton::clicked, this,
+            [this] { runAction(m_context, QStringLiteral("remove_plugins")); });
     auto* hooksNote = themedLabel(nullptr, "hooksNote", Theme::secondary, 12);
     hooksNote->setText(m_context.copy.text("各アプリで VODU を有効にし、/hooks で許可してください。",
                                            "Enable VODU in each app, then review its permissions in /hooks."));
@@ -174,7 +180,7 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
     m_hookLabel->setText(m_context.copy.text("まだ開始されていません。", "No Dozadavi Zaro started yet."));
     addTab("deliveryTab", {deliveryPicker,
                            settingsCard(m_context.copy.text("1. プラグインを準備", "1. Prepare plugins"),
-                                        {m_pluginSetupLabel, buttonRow({m_pluginSetupButton})}),
+                                        {m_pluginSetupLabel, buttonRow({m_pluginSetupButton, m_pluginRemoveButton})}),
                            settingsCard(m_context.copy.text("2. hooks を確認・許可", "2. Review and allow hooks"),
                                         {hooksNote, m_codexHookLabel, m_claudeHookLabel,
                                          buttonRow({codexHooks, claudeHooks}), m_hookLabel})});

@@ -12,6 +12,7 @@ const { openWriters } = require('./proc');
 const { verdict, withHook, sessionRecord } = require('./judge');
 const { HookEvidence, listen } = require('./relay');
 const { HistoryHints } = require('./hints');
+const { RenameScans } = require('./renames');
 const { HookSetup } = require('./hooksetup');
 const { HookFileError } = require('./hookfiles');
 const { refuse } = require('../fields');
@@ -25,11 +26,9 @@ const { discoveryWanted, homeOf } = require('./wanted');
 const PROVIDERS = [codex, claude];
 const DEFAULT_LIMIT = 100;
 const DEFAULT_POLL_MS = 10000; // the safety sweep; watches and hook events carry changes
-const JUDGE_MS = 1000;
+const JUDGE_MS = 1000; // verdicts that depend on time are looked at again while a conversation is active
 const HINT_MS = 3000;
 const HINT_RETRY_MS = 200;
-const RENAME_SCAN_BYTES = 8 * 1024 * 1024; // per turn of the event loop, so the host keeps answering
-const RENAME_SCAN_GAP_MS = 5; // verdicts that depend on time are looked at again while a conversation is active
 const EVENT_DELAY_MS = 30;
 const WRITER_SCAN_MS = 3000;
 const LIVE_WINDOW_MS = 24 * 60 * 60 * 1000;
@@ -89,7 +88,7 @@ class Discovery {
     this.linkTimer = null;
     this.judgeTimer = null;
     this.hintTimer = null;
-    this.renameTimer = null;
+    this.renames = new RenameScans({ io, providers: this.providers, safely: (work) => this.safely(work), onFound: () => this.publish() });
     this.warm = false;
     this.watchesDue = false;
     this.stopped = false;
@@ -134,7 +133,7 @@ class Discovery {
     clearInterval(this.linkTimer);
     clearTimeout(this.eventTimer);
     clearTimeout(this.hintTimer);
-    clearTimeout(this.renameTimer);
+    this.renames.stop();
     this.watches.close();
     if (this.relay) this.relay.close();
     tools.stopAll();
@@ -162,14 +161,18 @@ class Discovery {
   scan(full) {
     if (this.stopped) return;
     let folders = false;
+    let files = false;
     for (const p of this.providers) {
       const before = p.index.dirs.size;
       const changed = p.index.sweep(full);
       this.invalidate(p, changed);
       folders = folders || p.index.dirs.size !== before;
+      files = files || changed.size > 0;
     }
     if ((folders || this.watchesDue) && this.watch) this.syncWatches();
-    this.publish();
+    const hooks = this.hooks ? this.hooks.refresh() : false;
+    // An idle tree where the sweep found nothing new has nothing to judge again.
+    if (full || folders || files || hooks || this.warm) this.publish();
   }
 
   invalidate(p, changed) {
@@ -280,47 +283,6 @@ class Discovery {
       }, HINT_RETRY_MS);
       this.hintTimer.unref();
     }
-  }
-
-  // Codex renames anywhere in a listed rollout: each file is scanned once in the background, and again only
-  // for what it grew by; a file that shrank or was replaced is scanned from the start.
-  renameOf(p, file, entry) {
-    let known = p.renames.get(file);
-    if (known && entry.size < known.to) known = undefined;
-    if (!known) p.renames.set(file, (known = { to: 0, mtimeMs: -1, name: undefined }));
-    if (known.to < entry.size && !this.renameTimer) this.renameTimer = setTimeout(() => this.safely(() => this.scanRenames()), RENAME_SCAN_GAP_MS);
-    return known.name;
-  }
-
-  scanRenames() {
-    this.renameTimer = null;
-    if (this.stopped) return;
-    let budget = RENAME_SCAN_BYTES;
-    let found = false;
-    for (const p of this.providers) {
-      if (!p.def.scanRenames) continue;
-      const listed = new Set(p.selected.map(({ file }) => file));
-      for (const file of p.renames.keys()) if (!listed.has(file)) p.renames.delete(file);
-      for (const [file, known] of p.renames) {
-        if (budget <= 0) break;
-        const entry = p.index.files.get(file);
-        if (!entry || known.to >= entry.size) continue;
-        try {
-          const result = p.def.scanRenames(this.io, file, known.to, budget);
-          budget -= result.to - known.to;
-          if (result.name && result.name !== known.name) found = true;
-          Object.assign(known, { to: result.to, mtimeMs: result.mtimeMs, name: result.name || known.name });
-        } catch {
-          known.to = entry.size; // unreadable now: the next change of the file tries again
-        }
-      }
-    }
-    if (found) this.publish();
-    const more = this.providers.some((p) => [...p.renames].some(([file, known]) => {
-      const entry = p.index.files.get(file);
-      return entry && known.to < entry.size;
-    }));
-    if (more && !this.renameTimer) this.renameTimer = setTimeout(() => this.safely(() => this.scanRenames()), RENAME_SCAN_GAP_MS);
   }
 
   fileOf(p, id) {
@@ -478,7 +440,7 @@ class Discovery {
         const quietMs = Math.max(0, now - entry.mtimeMs);
         const live = this.liveness(p, file, info, quietMs);
         const judged = withHook(verdict(p.def.name, info.turn, { ...live, quietMs }), this.evidence.of(p.def.name, info.id), { live: live.live, lastAt: info.lastAt });
-        const scanned = p.def.scanRenames ? this.renameOf(p, file, entry) : undefined;
+        const scanned = p.def.scanRenames ? this.renames.nameOf(p, file, entry) : undefined;
         const title = p.def.titleOf(scanned && !info.threadName ? { ...info, threadName: scanned } : info, titles);
         sessions.push(sessionRecord(p.def.name, info, { title, judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
       }
