@@ -12,7 +12,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { execFileSync } = require('node:child_process');
-const { startHost, sleep } = require('./support');
+const { startHost, hostPid, sleep } = require('./support');
 
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'vodu-hazards-'));
 const root = path.join(dir, 'claude');
@@ -51,15 +51,24 @@ async function main() {
     fs.rmSync(file);
     swap(file);
     await sleep(300); // let the watch and the read happen
+    const answered = host.next((m) => m.type === 'result' && m.id === `r${index}`, 5000);
+    const statused = host.status(() => true, 5000);
     const asked = Date.now();
     host.send({ id: `r${index}`, action: 'refresh' });
-    const answer = await host.next((m) => m.type === 'result' && m.id === `r${index}`, 5000);
-    const status = await host.status(() => true, 5000);
+    const answer = await answered;
+    const status = await statused;
     const claude = status.message.status.sessionSupervision.providers.claude;
     console.log(`${name}: answered in ${answer.at - asked} ms; listed ${status.message.status.sessionSupervision.sessions.length};`
       + ` discovery line: ${JSON.stringify(claude.reason || '')}`);
   }
   console.log(`exit after end of input: ${await host.stop()} ms`);
+  // A second host on the same hazardous tree, ended by SIGTERM.
+  const again = startHost({ CLAUDE_CONFIG_DIR: root, CODEX_HOME: path.join(dir, 'codex') }, { user: asNobody ? 'nobody' : undefined });
+  await again.status(() => true, 20000);
+  const signalled = Date.now();
+  process.kill(hostPid(again.child), 'SIGTERM');
+  console.log(`exit after SIGTERM: ${(await again.exited) - signalled} ms`);
+  await again.stop();
 }
 
 main().then(() => fs.rmSync(dir, { recursive: true, force: true }), (error) => {

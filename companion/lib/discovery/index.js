@@ -291,13 +291,15 @@ class Discovery {
   }
 
   // Most useful first: the provider folders and every folder above the transcripts, then the transcript
-  // folders written in the last day, newest first. Older folders are left to the sweep, the hints of the
-  // providers' history files and the hook events, so a tree of any size costs a bounded number of watches.
+  // folders written in the last day, then the others that hold transcripts, newest first, up to a bound.
+  // Empty folders and whatever is past the bound are left to the sweep, the hints of the providers' history
+  // files and the hook events, so a tree of any size costs a bounded number of watches.
   syncWatches() {
     this.watchesDue = false;
     const now = this.now();
     const folders = this.providers.flatMap((p) => p.index.folders());
-    const leaves = folders.filter(([, changed, upper]) => !upper && now - changed < RECENT_MS).sort((a, b) => b[1] - a[1]).slice(0, MAX_LEAF_WATCHES);
+    const leaves = folders.filter(([, changed, upper, entries]) => !upper && (entries > 0 || now - changed < RECENT_MS))
+      .sort((a, b) => b[1] - a[1]).slice(0, MAX_LEAF_WATCHES);
     const dirs = [
       ...this.providers.flatMap((p) => [p.root, path.join(p.root, 'sessions')]).filter((dir) => this.io.existsSync(dir)),
       ...folders.filter(([, , upper]) => upper).map(([dir]) => dir),

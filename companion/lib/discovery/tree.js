@@ -104,8 +104,10 @@ class FileIndex {
 
   // Whether a sweep that is not full looks at this transcript folder now.
   due(known, now) {
-    if (!known || now - Math.max(known.mtimeMs, known.lastWrite) < RECENT_MS) return true;
-    const period = known.children.size === 0 ? EMPTY_ROUNDS : ROUNDS;
+    if (!known) return true;
+    const empty = known.children.size === 0;
+    if (!empty && now - Math.max(known.mtimeMs, known.lastWrite) < RECENT_MS) return true;
+    const period = empty ? EMPTY_ROUNDS : ROUNDS;
     return known.bucket % period === this.round % period;
   }
 
@@ -211,9 +213,9 @@ class FileIndex {
     this.order = null;
   }
 
-  // Folders as [path, last change (its own or its newest transcript's), above the transcripts].
+  // Folders as [path, last change (its own or its newest transcript's), above the transcripts, entries].
   folders() {
-    return [...this.dirs].map(([dir, known]) => [dir, Math.max(known.mtimeMs, known.lastWrite), known.level < this.depth]);
+    return [...this.dirs].map(([dir, known]) => [dir, Math.max(known.mtimeMs, known.lastWrite), known.level < this.depth, known.children.size]);
   }
 }
 
