@@ -125,3 +125,28 @@ test('hook events make a conversation need the user until the next event, and pr
   assert.match((await host.result('o')).message, /settings\.json/, 'without a desktop the answer says where to look');
   assert.equal(await host.stop(), 0);
 });
+
+test('hook evidence against the transcript and the clock', () => {
+  const { withHook } = require('../lib/discovery/judge');
+  const { stateAfter } = require('../lib/discovery/relay');
+  const T = 1e12;
+  const H = 3600 * 1000;
+  const transcript = { running: true, asks: null };
+  const hook = (provider, event, at) => ({ ...stateAfter(provider, event), at });
+  const permission = hook('claude', { hook_event_name: 'PermissionRequest', tool_name: 'Bash' }, T);
+  const cases = [
+    ['a wait holds however long nobody answers', permission, { live: 'unknown', lastAt: T - 5000, now: T + 5 * H }, { running: false, asks: 'permission' }],
+    ['a line written after the wait ends it', permission, { live: 'alive', lastAt: T + 10000, now: T + 11000 }, transcript],
+    ['the process gone ends it', permission, { live: 'gone', lastAt: T, now: T + 1000 }, transcript],
+    ['a reminder keeps waiting', hook('claude', { hook_event_name: 'Notification', notification_type: 'permission_prompt' }, T), { live: 'unknown', lastAt: T, now: T }, { running: false, asks: 'permission' }],
+    ['an idle reminder is no need', hook('claude', { hook_event_name: 'Notification', notification_type: 'idle_prompt' }, T), { live: 'unknown', lastAt: 0, now: T }, transcript],
+    ['a Codex question', hook('codex', { hook_event_name: 'PreToolUse', tool_name: 'request_user_input' }, T), { live: 'alive', lastAt: T, now: T }, { running: false, asks: 'question' }],
+    ['the end of the conversation', hook('codex', { hook_event_name: 'SessionEnd' }, T), { live: 'unknown', lastAt: T, now: T }, { running: false, asks: null }],
+    ['a prompt runs the turn', hook('claude', { hook_event_name: 'UserPromptSubmit' }, T), { live: 'unknown', lastAt: T - 1000, now: T + 60000 }, { running: true, asks: null }],
+    ['a turn silent past the transcript window goes back to the transcript', hook('claude', { hook_event_name: 'UserPromptSubmit' }, T), { live: 'unknown', lastAt: T, now: T + H }, transcript],
+  ];
+  for (const [name, state, context, expected] of cases) {
+    const judged = withHook(transcript, state.running === undefined ? undefined : state, context);
+    assert.deepEqual({ running: judged.running, asks: judged.asks }, expected, name);
+  }
+});

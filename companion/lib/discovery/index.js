@@ -27,6 +27,7 @@ const PROVIDERS = [codex, claude];
 const DEFAULT_LIMIT = 100;
 const DEFAULT_POLL_MS = 10000; // the safety sweep; watches and hook events carry changes
 const JUDGE_MS = 1000; // verdicts that depend on time are looked at again while a conversation is active
+const WAIT_JUDGE_TICKS = 30;
 const HINT_MS = 3000;
 const HINT_RETRY_MS = 200;
 const EVENT_DELAY_MS = 30;
@@ -107,8 +108,12 @@ class Discovery {
     if (this.watch) this.syncWatches();
     this.pollTimer = setInterval(() => this.safely(() => this.scan(false)), this.pollMs);
     this.pollTimer.unref();
+    // Every second while a turn runs or was just written; every WAIT_JUDGE_TICKS while only a wait is open
+    // (its end comes with an event, or with its process gone).
+    let ticks = 0;
     this.judgeTimer = setInterval(() => {
-      if (this.warm) this.safely(() => this.publish());
+      ticks += 1;
+      if (this.warm === 'hot' || (this.warm === 'waiting' && ticks % WAIT_JUDGE_TICKS === 0)) this.safely(() => this.publish());
     }, JUDGE_MS);
     this.judgeTimer.unref();
     if (this.probe) this.startProbes();
@@ -441,13 +446,14 @@ class Discovery {
       for (const { file, entry, info } of p.selected) {
         const quietMs = Math.max(0, now - entry.mtimeMs);
         const live = this.liveness(p, file, info, quietMs);
-        const judged = withHook(verdict(p.def.name, info.turn, { ...live, quietMs }), this.evidence.of(p.def.name, info.id), { live: live.live, lastAt: info.lastAt });
+        const judged = withHook(verdict(p.def.name, info.turn, { ...live, quietMs }), this.evidence.of(p.def.name, info.id), { live: live.live, lastAt: info.lastAt, now });
         const scanned = p.def.scanRenames ? this.renames.nameOf(p, file, entry) : undefined;
         const title = p.def.titleOf(scanned && !info.threadName ? { ...info, threadName: scanned } : info, titles);
         sessions.push(sessionRecord(p.def.name, info, { title, judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
       }
     }
-    this.warm = sessions.some((s) => s.isRunning || s.analysis.state === 'needs_user' || now - Date.parse(s.lastActivityAt) < FRESH_WINDOW_MS);
+    const hot = sessions.some((s) => s.isRunning || now - Date.parse(s.lastActivityAt) < FRESH_WINDOW_MS);
+    this.warm = hot ? 'hot' : sessions.some((s) => s.analysis.state === 'needs_user') ? 'waiting' : false;
     sessions.sort((a, b) => (a.lastActivityAt < b.lastActivityAt ? 1 : a.lastActivityAt > b.lastActivityAt ? -1 : 0));
     return { sessions: sessions.slice(0, this.limit), providers, versions: this.versions, ...(this.hooks ? { hooks: this.hooks.snapshot() } : {}) };
   }

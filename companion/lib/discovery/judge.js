@@ -58,12 +58,15 @@ function verdict(provider, turn, { live, status, quietMs }) {
 }
 
 // Hook evidence outranks the transcript: what the last hook event said holds until the transcript moves past
-// it, another event arrives, or the conversation's process is known to be gone. No clock clears a wait.
-function withHook(judged, hook, { live, lastAt }) {
+// it, another event arrives, or the conversation's process is known to be gone. No clock clears a wait; a turn
+// said to run with nothing written for as long as a transcript is trusted goes back to the transcript's word
+// (a process that died mid-turn sends no stop).
+function withHook(judged, hook, { live, lastAt, now }) {
   if (!hook || live === 'gone') return judged;
   if (hook.ended) return { running: false, asks: null };
   if (lastAt > hook.at + HOOK_MARGIN_MS) return judged;
   if (hook.asks) return { running: false, asks: hook.asks, tool: hook.tool, fromHook: true };
+  if (hook.running && live !== 'alive' && now - hook.at > FRESH_TURN_MS) return judged;
   return { running: hook.running, asks: null };
 }
 
