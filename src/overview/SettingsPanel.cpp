@@ -270,9 +270,10 @@ void OverviewController::installPlugins() {
     m_pluginSetupButton->setEnabled(false);
     m_pluginSetupLabel->setText(m_context.copy.text("プラグインを準備中…", "Preparing plugins…"));
     const QPointer<OverviewController> self(this);
-    // The outcome is told in the setup label, not the footer.
+    // The outcome is told in the setup label; why it failed (a hook file left alone, say) in the footer.
     m_context.commands.send(
-        QStringLiteral("install_plugins"), false, std::nullopt, {}, [self](bool ok, const std::optional<QString>&) {
+        QStringLiteral("install_plugins"), false, std::nullopt, {},
+        [self](bool ok, const std::optional<QString>& message) {
             if (!self) {
                 return;
             }
@@ -280,6 +281,9 @@ void OverviewController::installPlugins() {
             if (!ok) {
                 self->m_pluginSetupLabel->setText(self->m_context.copy.text(
                     "準備を完了できませんでした。もう一度お試しください。", "Setup could not finish. Try again."));
+                if (message) {
+                    self->m_context.feedback.setFooterText(*message);
+                }
             }
         });
 }

@@ -27,7 +27,9 @@ class FileIndex {
     this.unreadable = new Map(); // folder -> why it could not be read
     this.irregular = new Set(); // transcript names that are not regular files (FIFO, device, link)
     this.fresh = new Set();
-    this.round = 0;
+    this.leafOrder = null;
+    this.leafCursor = 0;
+    this.passes = 0;
     this.buckets = 0;
   }
 
@@ -49,12 +51,42 @@ class FileIndex {
       this.error = this.missing ? null : error;
       return changed;
     }
+    const active = new Set();
     for (const [file, entry] of this.files) {
       if (full || entry.size < 0 || entry.mtimeMs >= now - HOT_MS) this.statFile(file, entry, changed);
+      if (entry.mtimeMs >= now - RECENT_MS) active.add(entry.dir);
     }
-    if (!full) this.statColdSlice(now, changed);
-    this.round += 1;
+    if (!full) {
+      this.sweepLeaves(active, now, changed);
+      this.statColdSlice(now, changed);
+    }
     return changed;
+  }
+
+  // The transcript folders written in the last day, and a rotating share of the others: all of them within
+  // ROUNDS sweeps, an empty one only on every (EMPTY_ROUNDS / ROUNDS)th pass. Costs the share, not the tree.
+  sweepLeaves(active, now, changed) {
+    if (!this.leafOrder) {
+      this.leafOrder = [];
+      for (const [dir, known] of this.dirs) if (known.level === this.depth) this.leafOrder.push(dir);
+    }
+    const due = new Set(active);
+    const count = Math.ceil(this.leafOrder.length / ROUNDS);
+    const emptyPasses = EMPTY_ROUNDS / ROUNDS;
+    for (let i = 0; i < count; i += 1) {
+      if (this.leafCursor >= this.leafOrder.length) {
+        this.leafCursor = 0;
+        this.passes += 1;
+      }
+      const dir = this.leafOrder[this.leafCursor];
+      this.leafCursor += 1;
+      const known = this.dirs.get(dir);
+      if (known && (known.children.size > 0 || (known.bucket + this.passes) % emptyPasses === 0)) due.add(dir);
+    }
+    for (const dir of due) {
+      const known = this.dirs.get(dir);
+      if (known) this.visit(dir, known.level, 'changed', now, changed);
+    }
   }
 
   // A watch event: `name` (null: anything) changed inside `dir`.
@@ -91,24 +123,20 @@ class FileIndex {
       return;
     }
     let known = this.dirs.get(dir);
-    if (!known || mode !== 'changed' || known.mtimeMs !== stat.mtimeMs || now - stat.mtimeMs < SETTLE_MS) {
+    const relisted = !known || mode !== 'changed' || known.mtimeMs !== stat.mtimeMs || now - stat.mtimeMs < SETTLE_MS;
+    if (relisted) {
       if (!this.list(dir, level, stat.mtimeMs, changed)) return;
       known = this.dirs.get(dir);
     }
     if (level >= this.depth) return;
+    // Below a folder that is not re-read in full, transcript folders already known are the leaf sweep's: only
+    // a folder just listed can have new ones.
+    const leaves = mode !== 'full' && level + 1 === this.depth;
+    if (leaves && !relisted) return;
     for (const sub of known.children) {
-      if (mode !== 'full' && level + 1 === this.depth && !this.due(this.dirs.get(sub), now)) continue;
+      if (leaves && this.dirs.has(sub)) continue;
       this.visit(sub, level + 1, mode === 'full' ? 'full' : 'changed', now, changed);
     }
-  }
-
-  // Whether a sweep that is not full looks at this transcript folder now.
-  due(known, now) {
-    if (!known) return true;
-    const empty = known.children.size === 0;
-    if (!empty && now - Math.max(known.mtimeMs, known.lastWrite) < RECENT_MS) return true;
-    const period = empty ? EMPTY_ROUNDS : ROUNDS;
-    return known.bucket % period === this.round % period;
   }
 
   // Re-reads one folder; false when it cannot be read (it is then left out and counted).
@@ -147,6 +175,7 @@ class FileIndex {
       }
       if (previous) for (const file of previous.children) if (!children.has(file)) this.dropFile(file, changed);
     }
+    if (!previous && level === this.depth) this.leafOrder = null;
     this.dirs.set(dir, { level, mtimeMs, children, lastWrite: previous ? previous.lastWrite : -Infinity, bucket: previous ? previous.bucket : this.buckets++ });
     return true;
   }
@@ -194,6 +223,7 @@ class FileIndex {
   dropDir(dir, changed) {
     const known = this.dirs.get(dir);
     this.dirs.delete(dir);
+    if (known && known.level === this.depth) this.leafOrder = null;
     this.unreadable.delete(dir);
     for (const file of this.irregular) if (path.dirname(file) === dir) this.irregular.delete(file);
     if (!known) return;
@@ -211,6 +241,7 @@ class FileIndex {
     this.unreadable.clear();
     this.dirs.clear();
     this.order = null;
+    this.leafOrder = null;
   }
 
   // Folders as [path, last change (its own or its newest transcript's), above the transcripts, entries].
