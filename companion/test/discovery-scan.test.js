@@ -143,3 +143,25 @@ test('a FIFO, a link to a device or an unreadable file in place of a transcript 
   assert.equal(providers.claude.unreadable, 4);
   assert.match(providers.claude.reason, /^4 left out: -home-dev-hidden \(permission denied\); a transcript in -home-dev-p\d \(not a regular file\); .*; 1 more\.$/);
 });
+
+test('without events, the sweep still finds a change in an old folder and a new transcript in an empty one', () => {
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  const DAY = 24 * 3600 * 1000;
+  const files = [0, 1, 2].map((i) => c.write(root, uuid(i), done, { folder: `-home-dev-old${i}`, ageMs: 3 * DAY }));
+  fs.mkdirSync(path.join(root, 'projects', '-home-dev-empty'));
+  const discovery = new Discovery({ env: roots(dir), probe: false, watch: false });
+  discovery.start();
+  fs.appendFileSync(files[1], `${JSON.stringify({ ...c.title('Picked up again'), sessionId: uuid(1) })}\n`);
+  c.write(root, uuid(9), done, { folder: '-home-dev-empty', ageMs: 0 });
+  const sweepsUntil = (predicate) => {
+    for (let sweeps = 1; sweeps <= 400; sweeps += 1) {
+      discovery.scan(false);
+      if (predicate(discovery.result.sessions)) return sweeps;
+    }
+    return Infinity;
+  };
+  assert.ok(sweepsUntil((sessions) => sessions.some((s) => s.title === 'Picked up again')) <= 60, 'within the ten-minute round');
+  assert.ok(sweepsUntil((sessions) => sessions.some((s) => s.session === uuid(9))) <= 360, 'within the hourly round of empty folders');
+  discovery.stop();
+});

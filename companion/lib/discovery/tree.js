@@ -13,6 +13,7 @@ const HOT_MS = 60 * 60 * 1000;
 const RECENT_MS = 24 * 60 * 60 * 1000;
 const SETTLE_MS = 2000; // a folder changed this recently may change again within the same timestamp tick
 const ROUNDS = 60;
+const NO_CHILDREN = Object.freeze(new Set()); // shared by every empty folder: a large tree of them stays small
 const EMPTY_ROUNDS = 360;
 
 class FileIndex {
@@ -176,7 +177,7 @@ class FileIndex {
       if (previous) for (const file of previous.children) if (!children.has(file)) this.dropFile(file, changed);
     }
     if (!previous && level === this.depth) this.leafOrder = null;
-    this.dirs.set(dir, { level, mtimeMs, children, lastWrite: previous ? previous.lastWrite : -Infinity, bucket: previous ? previous.bucket : this.buckets++ });
+    this.dirs.set(dir, { level, mtimeMs, children: children.size > 0 ? children : NO_CHILDREN, lastWrite: previous ? previous.lastWrite : -Infinity, bucket: previous ? previous.bucket : this.buckets++ });
     return true;
   }
 
