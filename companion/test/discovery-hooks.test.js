@@ -150,3 +150,32 @@ test('hook evidence against the transcript and the clock', () => {
     assert.deepEqual({ running: judged.running, asks: judged.asks }, expected, name);
   }
 });
+
+// The launcher's relay mode, when the app has been built (scripts/test.sh builds it before these tests).
+const LAUNCHER = path.join(process.env.VODU_BUILD_DIR || path.join(__dirname, '..', '..', 'build'), 'VODU.app', 'Contents', 'MacOS', 'vodu');
+
+test('the relay hands events over, and exits 0 silently and at once when nobody listens', { skip: !fs.existsSync(LAUNCHER) && 'the app is not built' }, async () => {
+  const { listen } = require('../lib/discovery/relay');
+  const { spawnSync } = require('node:child_process');
+  const home = tempDir();
+  const received = [];
+  const relayRun = (provider, input) => {
+    const started = Date.now();
+    const run = spawnSync(LAUNCHER, ['--hook-relay', provider, home], { input, encoding: 'utf8' });
+    return { code: run.status, output: run.stdout + run.stderr, ms: Date.now() - started };
+  };
+  const down = relayRun('claude', JSON.stringify({ session_id: 's', hook_event_name: 'Stop' }));
+  assert.deepEqual([down.code, down.output], [0, ''], 'no service');
+  assert.ok(down.ms < 300, `no service costs ${down.ms} ms`);
+
+  const server = listen(home, (provider, event) => received.push([provider, event.hook_event_name, event.tool_name]));
+  try {
+    const big = JSON.stringify({ session_id: 's', hook_event_name: 'PreToolUse', tool_name: 'ExitPlanMode', tool_input: { plan: 'p'.repeat(2 * 1024 * 1024) } });
+    const runs = [['claude', JSON.stringify({ session_id: 's', hook_event_name: 'PermissionRequest', tool_name: 'Bash' })], ['codex', big], ['other', '{}'], ['claude', '']];
+    for (const [provider, input] of runs) assert.deepEqual(Object.values(relayRun(provider, input)).slice(0, 2), [0, ''], provider);
+    for (let waited = 0; received.length < 2 && waited < 2000; waited += 20) await new Promise((r) => setTimeout(r, 20));
+    assert.deepEqual(received, [['claude', 'PermissionRequest', 'Bash'], ['codex', 'PreToolUse', 'ExitPlanMode']], 'an input over the cap is read for its leading fields');
+  } finally {
+    server.close();
+  }
+});
