@@ -117,6 +117,13 @@ test('hook events make a conversation need the user until the next event, and pr
     await host.waitFor((m) => m.type === 'status' && record(m, id) && record(m, id).analysis.state !== 'needs_user' && record(m, id).isRunning);
   }
 
+  // The user takes Claude Code's entries out by hand: the row follows the file.
+  const settings = path.join(where.roots.claude, 'settings.json');
+  const edited = fs.readFileSync(settings, 'utf8');
+  fs.writeFileSync(settings, '{}\n');
+  await host.waitFor((m) => hooksOf(m) && m.status.deliveryHooks.providers.claude.state === 'missing');
+  fs.writeFileSync(settings, edited);
+
   host.send({ id: 'r', action: 'remove_plugins' });
   assert.equal((await host.result('r')).ok, true);
   const removed = await host.waitFor((m) => hooksOf(m) && m.status.deliveryHooks.providers.codex.state === 'missing' && m.status.deliveryHooks.providers.claude.state === 'missing');

@@ -165,3 +165,23 @@ test('without events, the sweep still finds a change in an old folder and a new 
   assert.ok(sweepsUntil((sessions) => sessions.some((s) => s.session === uuid(9))) <= 360, 'within the hourly round of empty folders');
   discovery.stop();
 });
+
+test('a prompt typed in a conversation whose folder no watch covers is seen through the history line', async () => {
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  const file = c.write(root, uuid(1), done, { folder: '-home-dev-far', ageMs: 30 * 24 * 3600 * 1000 });
+  fs.writeFileSync(path.join(root, 'history.jsonl'), '');
+  const changes = [];
+  const discovery = new Discovery({ env: roots(dir), pollMs: 600000, probe: false, onChange: (r) => changes.push(r) });
+  discovery.start();
+  discovery.watches.drop(path.dirname(file), true); // as if past the bound
+  try {
+    const written = Date.now();
+    fs.appendFileSync(path.join(root, 'history.jsonl'), `${JSON.stringify({ display: 'More', project: '/home/dev/far', sessionId: uuid(1) })}\n`);
+    fs.appendFileSync(file, `${JSON.stringify({ ...c.tool('q1', 'AskUserQuestion'), sessionId: uuid(1), timestamp: new Date().toISOString() })}\n`);
+    while (!changes.some((r) => r.sessions.some((s) => s.analysis.state === 'needs_user')) && Date.now() - written < 1000) await new Promise((r) => setTimeout(r, 10));
+    assert.ok(Date.now() - written < 1000, 'seen within a second');
+  } finally {
+    discovery.stop();
+  }
+});

@@ -248,14 +248,18 @@ class Discovery {
           const before = p.index.dirs.size;
           for (const name of names.size > 8 || names.has(null) ? [null] : names) this.invalidate(p, p.index.touch(dir, name));
           folders = folders || p.index.dirs.size !== before;
-        } else if (dir === p.root && name === 'history.jsonl') {
-          for (const hint of p.history.read()) p.hinted.set(hint.id, { ...hint, until: this.now() + HINT_MS });
-          this.followHints(p);
-        } else if (dir === p.root && (name === 'settings.json' || name === 'hooks.json')) {
-          if (this.hooks) this.hooks.refresh();
         } else if (dir === p.root || dir === p.base) {
-          this.invalidate(p, p.index.sweep(false));
-          folders = true;
+          // In the provider's own folder: a prompt typed (history), a hook file edited, or anything else.
+          const rest = new Set(names);
+          if (dir === p.root && rest.delete('history.jsonl')) {
+            for (const hint of p.history.read()) p.hinted.set(hint.id, { ...hint, until: this.now() + HINT_MS });
+            this.followHints(p);
+          }
+          if (dir === p.root && (rest.delete('settings.json') | rest.delete('hooks.json')) && this.hooks) this.hooks.refresh();
+          if (rest.size > 0 || dir === p.base) {
+            this.invalidate(p, p.index.sweep(false));
+            folders = true;
+          }
         }
       }
     }
