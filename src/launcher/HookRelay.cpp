@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -26,29 +25,30 @@ int millisecondsLeft(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-// Standard input up to its end, the cap or the deadline.
+// Standard input up to its end, the cap or the deadline. Each read waits in poll() first, so the descriptor
+// (shared with whoever started the relay, a terminal even) keeps its own flags.
 std::string readInput(Clock::time_point deadline) {
     std::string input;
     char buffer[65536];
-    const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
-    if (flags >= 0) {
-        ::fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK);
-    }
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n > 0) {
-            if (input.size() < kMaxEventBytes) {
-                input.append(buffer, std::min(static_cast<size_t>(n), kMaxEventBytes - input.size()));
-            }
+        pollfd readable{STDIN_FILENO, POLLIN, 0};
+        const int timeout = millisecondsLeft(deadline);
+        const int ready = timeout == 0 ? 0 : ::poll(&readable, 1, timeout);
+        if (ready < 0 && errno == EINTR) {
             continue;
         }
-        if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        if (ready <= 0) {
             break;
         }
-        pollfd waiting{STDIN_FILENO, POLLIN, 0};
-        const int timeout = millisecondsLeft(deadline);
-        if (timeout == 0 || ::poll(&waiting, 1, timeout) <= 0) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
             break;
+        }
+        if (input.size() < kMaxEventBytes) {
+            input.append(buffer, std::min(static_cast<size_t>(n), kMaxEventBytes - input.size()));
         }
     }
     return input;
