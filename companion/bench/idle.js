@@ -50,6 +50,10 @@ async function main() {
   let start = Date.now();
   build();
   console.log(`tree: ${transcripts} transcripts, ${empty} empty folders, built in ${((Date.now() - start) / 1000).toFixed(1)} s`);
+  // Input closed while the first scan runs: the host must still leave within a second.
+  const early = startHost({ CLAUDE_CONFIG_DIR: claude, CODEX_HOME: codex });
+  await sleep(300);
+  console.log(`input closed 300 ms after spawn, during the first scan: exited ${await early.stop()} ms later`);
   const host = startHost({ CLAUDE_CONFIG_DIR: claude, CODEX_HOME: codex });
   try {
     const first = await host.status(() => true, 60000);

@@ -185,3 +185,15 @@ test('a prompt typed in a conversation whose folder no watch covers is seen thro
     discovery.stop();
   }
 });
+
+test('a first scan out of time leaves the rest of the folders to slices', () => {
+  const { FileIndex } = require('../lib/discovery/tree');
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  for (let i = 0; i < 5; i += 1) c.write(root, uuid(i), done, { folder: `-home-dev-p${i}` });
+  const index = new FileIndex({ io: fs, base: path.join(root, 'projects'), depth: 1, acceptDir: () => true, fileId: (name) => (name.endsWith('.jsonl') ? { id: name } : null) });
+  index.sweep(true, -1);
+  assert.deepEqual([index.files.size, index.deferred.length], [0, 5]);
+  const found = index.drain(Infinity);
+  assert.deepEqual([found.size, index.files.size, index.deferred.length], [5, 5, 0]);
+});

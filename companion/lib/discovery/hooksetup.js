@@ -6,6 +6,7 @@ const { spawn } = require('node:child_process');
 const { applyHooks, installedState, relayCommand, hookFile, HookFileError } = require('./hookfiles');
 const { readSmallFile } = require('./files');
 const tools = require('./tools');
+const { refuse } = require('../fields');
 
 // The relay hooks as the user sees them: what "install_plugins" and "remove_plugins" write, what the hook
 // buttons open, and each provider's hook state for the snapshot: "missing" (not installed), "prepared"
@@ -131,4 +132,27 @@ class HookSetup {
   }
 }
 
-module.exports = { HookSetup, findLauncher };
+// The actions, answered with the user's message when a file is left alone.
+function hookActions(setup) {
+  const run = (work) => () => {
+    if (!setup) refuse('Hooks cannot be set up without an installation home.');
+    try {
+      return work(setup);
+    } catch (error) {
+      if (error instanceof HookFileError) refuse(error.message);
+      throw error;
+    }
+  };
+  return {
+    install_plugins: run((hooks) => {
+      hooks.apply(true);
+    }),
+    remove_plugins: run((hooks) => {
+      hooks.apply(false);
+    }),
+    codex_hooks: run((hooks) => ({ message: hooks.open('codex') })),
+    claude_hooks: run((hooks) => ({ message: hooks.open('claude') })),
+  };
+}
+
+module.exports = { HookSetup, hookActions, findLauncher };

@@ -13,9 +13,7 @@ const { verdict, withHook, sessionRecord } = require('./judge');
 const { HookEvidence, listen } = require('./relay');
 const { HistoryHints } = require('./hints');
 const { RenameScans } = require('./renames');
-const { HookSetup } = require('./hooksetup');
-const { HookFileError } = require('./hookfiles');
-const { refuse } = require('../fields');
+const { HookSetup, hookActions } = require('./hooksetup');
 const { unreadableKind } = require('./files');
 const tools = require('./tools');
 const { discoveryWanted, homeOf } = require('./wanted');
@@ -29,6 +27,8 @@ const DEFAULT_POLL_MS = 10000; // the safety sweep; watches and hook events carr
 const JUDGE_MS = 1000; // verdicts that depend on time are looked at again while a conversation is active
 const WAIT_JUDGE_TICKS = 30;
 const HINT_MS = 3000;
+const FIRST_SCAN_BUDGET_MS = 500; // past this, the first scan goes on in slices of DRAIN_SLICE_MS
+const DRAIN_SLICE_MS = 50;
 const HINT_RETRY_MS = 200;
 const EVENT_DELAY_MS = 30;
 const WRITER_SCAN_MS = 3000;
@@ -89,6 +89,7 @@ class Discovery {
     this.linkTimer = null;
     this.judgeTimer = null;
     this.hintTimer = null;
+    this.drainTimer = null;
     this.renames = new RenameScans({ io, providers: this.providers, safely: (work) => this.safely(work), onFound: () => this.publish() });
     this.warm = false;
     this.watchesDue = false;
@@ -103,8 +104,9 @@ class Discovery {
   start() {
     this.zstd = tools.findOnPath('zstd', this.env);
     this.starting = true;
-    this.scan(true);
+    this.scan(true, FIRST_SCAN_BUDGET_MS);
     this.starting = false;
+    this.drainLater();
     if (this.watch) this.syncWatches();
     this.pollTimer = setInterval(() => this.safely(() => this.scan(false)), this.pollMs);
     this.pollTimer.unref();
@@ -138,6 +140,7 @@ class Discovery {
     clearInterval(this.linkTimer);
     clearTimeout(this.eventTimer);
     clearTimeout(this.hintTimer);
+    clearTimeout(this.drainTimer);
     this.renames.stop();
     this.watches.close();
     if (this.relay) this.relay.close();
@@ -163,13 +166,13 @@ class Discovery {
   }
 
   // One sweep of both providers (every file on a full one), then the records are rebuilt and published.
-  scan(full) {
+  scan(full, budgetMs = Infinity) {
     if (this.stopped) return;
     let folders = false;
     let files = false;
     for (const p of this.providers) {
       const before = p.index.dirs.size;
-      const changed = p.index.sweep(full);
+      const changed = p.index.sweep(full, budgetMs);
       this.invalidate(p, changed);
       folders = folders || p.index.dirs.size !== before;
       files = files || changed.size > 0;
@@ -178,6 +181,20 @@ class Discovery {
     const hooks = this.hooks ? this.hooks.refresh() : false;
     // An idle tree where the sweep found nothing new has nothing to judge again.
     if (full || folders || files || hooks || this.warm) this.publish();
+  }
+
+  // The rest of a first scan that ran out of time, a slice per turn of the event loop so input and signals
+  // are answered in between; the records are published once it is done.
+  drainLater() {
+    if (this.stopped || !this.providers.some((p) => p.index.deferred.length > 0)) return;
+    this.drainTimer = setTimeout(() => this.safely(() => {
+      for (const p of this.providers) if (p.index.deferred.length > 0) this.invalidate(p, p.index.drain(DRAIN_SLICE_MS));
+      if (this.providers.some((p) => p.index.deferred.length > 0)) this.drainLater();
+      else {
+        if (this.watch) this.syncWatches();
+        this.publish();
+      }
+    }), 0);
   }
 
   invalidate(p, changed) {
@@ -204,25 +221,7 @@ class Discovery {
 
   // Actions the host answers from discovery: the relay hooks in the providers' own files.
   actions() {
-    const setup = (work) => () => {
-      if (!this.hooks) refuse('Hooks cannot be set up without an installation home.');
-      try {
-        return work(this.hooks);
-      } catch (error) {
-        if (error instanceof HookFileError) refuse(error.message);
-        throw error;
-      }
-    };
-    return {
-      install_plugins: setup((hooks) => {
-        hooks.apply(true);
-      }),
-      remove_plugins: setup((hooks) => {
-        hooks.apply(false);
-      }),
-      codex_hooks: setup((hooks) => ({ message: hooks.open('codex') })),
-      claude_hooks: setup((hooks) => ({ message: hooks.open('claude') })),
-    };
+    return hookActions(this.hooks);
   }
 
   onEvent(dir, name) {

@@ -1,6 +1,7 @@
 'use strict';
 
 const path = require('node:path');
+const { performance } = require('node:perf_hooks');
 const { unreadableKind } = require('./files');
 
 // The transcript files of one provider with their size and modification time. Folder watches carry the
@@ -30,16 +31,20 @@ class FileIndex {
     this.fresh = new Set();
     this.leafOrder = null;
     this.leafCursor = 0;
+    this.deferUntil = Infinity; // past this moment a sweep leaves transcript folders to drain()
+    this.deferred = [];
     this.passes = 0;
     this.buckets = 0;
   }
 
   // Returns the paths of files added, changed or removed. Throws nothing: a base folder that cannot be read
-  // is left in `error` and the index is emptied.
-  sweep(full = false) {
+  // is left in `error` and the index is emptied. Transcript folders not reached within `budgetMs` wait in
+  // `deferred` for drain(), so a huge tree never holds the service for long.
+  sweep(full = false, budgetMs = Infinity) {
     const changed = new Set();
     const now = this.now();
     let stat;
+    this.deferUntil = performance.now() + budgetMs;
     try {
       stat = this.io.statSync(this.base);
       if (!stat.isDirectory()) throw Object.assign(new Error('not a folder'), { code: 'ENOTDIR' });
@@ -51,6 +56,8 @@ class FileIndex {
       this.missing = error.code === 'ENOENT';
       this.error = this.missing ? null : error;
       return changed;
+    } finally {
+      this.deferUntil = Infinity;
     }
     const active = new Set();
     for (const [file, entry] of this.files) {
@@ -136,8 +143,22 @@ class FileIndex {
     if (leaves && !relisted) return;
     for (const sub of known.children) {
       if (leaves && this.dirs.has(sub)) continue;
-      this.visit(sub, level + 1, mode === 'full' ? 'full' : 'changed', now, changed);
+      if (level + 1 === this.depth && performance.now() > this.deferUntil) this.deferred.push(sub);
+      else this.visit(sub, level + 1, mode === 'full' ? 'full' : 'changed', now, changed);
     }
+  }
+
+  // Lists deferred transcript folders for up to `budgetMs`; returns the files found or changed.
+  drain(budgetMs) {
+    const changed = new Set();
+    const until = performance.now() + budgetMs;
+    const now = this.now();
+    while (this.deferred.length > 0 && performance.now() < until) {
+      const dir = this.deferred.pop();
+      if (!this.dirs.has(dir)) this.visit(dir, this.depth, 'full', now, changed);
+    }
+    for (const file of this.fresh) this.statFile(file, this.files.get(file), changed);
+    return changed;
   }
 
   // Re-reads one folder; false when it cannot be read (it is then left out and counted).
@@ -243,6 +264,7 @@ class FileIndex {
     this.dirs.clear();
     this.order = null;
     this.leafOrder = null;
+    this.deferred = [];
   }
 
   // Folders as [path, last change (its own or its newest transcript's), above the transcripts, entries].
