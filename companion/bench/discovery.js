@@ -11,8 +11,8 @@
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { spawn } = require('node:child_process');
 const { Discovery } = require('../lib/discovery');
+const { startHost } = require('./support');
 
 const PER_PROVIDER = 5000;
 const FOLDERS = 100;
@@ -168,30 +168,11 @@ function rss(pid) {
 
 // The real host on the same tree (the stale live-process records of the first 20 conversations included).
 async function measureHost() {
-  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'vodu-bench-home-'));
-  const started = Date.now();
-  const child = spawn(process.execPath, [path.join(__dirname, '..', 'desktop-host.js')], { env: { ...env, VODU_HOME: home, VODU_HOST_HEARTBEAT_MS: '5000' }, stdio: ['pipe', 'pipe', 'ignore'] });
-  let buffer = '';
-  const waiters = [];
-  child.stdout.on('data', (chunk) => {
-    buffer += chunk;
-    let newline;
-    while ((newline = buffer.indexOf('\n')) !== -1) {
-      const message = JSON.parse(buffer.slice(0, newline));
-      buffer = buffer.slice(newline + 1);
-      if (message.type === 'status') for (const w of [...waiters]) if (w.test(message.status)) { waiters.splice(waiters.indexOf(w), 1); w.resolve(Date.now()); }
-    }
-  });
-  const next = (test) => new Promise((resolve, reject) => {
-    waiters.push({ test, resolve });
-    setTimeout(() => reject(new Error('no matching status within 10 s')), 10000).unref();
-  });
+  const host = startHost({ ...env, VODU_HOST_HEARTBEAT_MS: '5000' });
   try {
-    return await trials(child, next, started);
+    return await trials(host.child, (test) => host.status(test).then(({ at }) => at), host.started);
   } finally {
-    child.stdin.end();
-    await new Promise((r) => { if (child.exitCode !== null) r(); else child.on('exit', r); });
-    fs.rmSync(home, { recursive: true, force: true });
+    await host.stop();
   }
 }
 

@@ -26,8 +26,14 @@ class FrameWriter {
       this.log(`dropped an unserialisable ${message && message.type} frame: ${error.message}`);
       return false;
     }
+    return this.writeLine(line, message.type);
+  }
+
+  // A frame already serialised.
+  writeLine(line, type) {
+    if (this.closed) return false;
     if (Buffer.byteLength(line) > MAX_FRAME_BYTES) {
-      this.log(`dropped a ${message.type} frame over ${MAX_FRAME_BYTES} bytes`);
+      this.log(`dropped a ${type} frame over ${MAX_FRAME_BYTES} bytes`);
       return false;
     }
     this.out.write(line + '\n');

@@ -21,11 +21,11 @@ const NOT_HERE = 'Not available here: this service only lists the conversations 
 
 // The actions are loaded with the first command, after the first status is out.
 let loadedRegistry = null;
-function actionRegistry(discovering) {
+function actionRegistry(discovering, discovery) {
   if (!loadedRegistry) {
     const registry = require('./actions');
     loadedRegistry = discovering
-      ? buildRegistry(registry, Object.fromEntries(SIMULATED.map((name) => [name, () => refuse(NOT_HERE)])))
+      ? buildRegistry(registry, Object.fromEntries(SIMULATED.map((name) => [name, () => refuse(NOT_HERE)])), discovery ? discovery.actions() : {})
       : registry;
   }
   return loadedRegistry;
@@ -71,10 +71,14 @@ function loadStatusSource(env, baseDir, now, log, writer, discovering) {
   return scenario;
 }
 
-function applyDiscovery(status, { sessions, providers, versions }) {
+function applyDiscovery(status, { sessions, providers, versions, hooks }) {
   status.sessionSupervision.sessions = sessions;
   status.sessionSupervision.providers = providers;
   status.providers = { ...versions };
+  if (hooks) {
+    status.deliveryHooks.providers = hooks.providers;
+    status.pluginSetup = hooks.pluginSetup;
+  }
 }
 
 function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
@@ -138,13 +142,20 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
   const scenario = loadStatusSource(env, baseDir, Date.now(), log, writer, discovering);
 
   let statusQueued = false;
+  let statusText = null; // the status as last serialised, without its time: a heartbeat only adds the time
   function emitStatus() {
     clearTimeout(heartbeat);
     if (closing || faults.silent) return;
-    writer.write({ type: 'status', status: state.snapshot() });
+    if (statusText === null) {
+      const { sampledAt, ...rest } = state.snapshot();
+      statusText = JSON.stringify(rest);
+    }
+    const time = `"sampledAt":${JSON.stringify(state.nowIso())}}`;
+    writer.writeLine(`{"type":"status","status":${statusText.length > 2 ? `${statusText.slice(0, -1)},${time}` : `{${time}`}}`, 'status');
     heartbeat = setTimeout(emitStatus, heartbeatMs);
   }
   function scheduleStatus() {
+    statusText = null;
     if (statusQueued) return;
     statusQueued = true;
     setImmediate(() => {
@@ -159,6 +170,8 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
     discovery = new Discovery({
       env,
       log,
+      voduHome: lock ? home : null,
+      baseDir,
       onChange: (found) => {
         applyDiscovery(state.status, found);
         state.changed();
@@ -193,7 +206,7 @@ function runHost({ env, entryPath, baseDir, stdin, stdout, stderr, exit }) {
     shutdown: finish,
     sendTaskDetail: (taskKey, task) => writer.write({ type: 'task_detail', taskKey, task }),
   };
-  const handleLine = createDispatcher({ registry: () => actionRegistry(discovering), context, reply, log });
+  const handleLine = createDispatcher({ registry: () => actionRegistry(discovering, discovery), context, reply, log });
   const reader = new LineReader(MAX_FRAME_BYTES, (line) => {
     if (!closing) handleLine(line);
   }, () => log('skipped an input line over the size cap'));

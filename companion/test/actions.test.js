@@ -94,6 +94,7 @@ test('each action moves the state the way a user expects', () => {
     ['claude_login', {}, null, (h) => [h.status.providers.claude.state], ['ready']],
     ['claude_hooks', {}, (s) => { s.status.pluginSetup = {}; }, (h) => [h.status.pluginSetup.state, h.status.deliveryHooks.providers.claude.state], ['ready', 'observed']],
     ['install_plugins', {}, null, (h) => [h.status.pluginSetup.state, h.status.pluginSetup.refreshPending], ['ready', true]],
+    ['remove_plugins', {}, null, (h) => [h.status.pluginSetup.state, h.status.deliveryHooks.providers.codex.state], [undefined, 'missing']],
     ['check_update', {}, null, (h) => [h.status.update.state, h.status.update.latestVersion], ['available', '0.2.0']],
     ['update', {}, null, (h) => [h.status.update.state, h.status.update.available], ['installed', false]],
     ['quit', { force: true }, null, (h) => h.sent, [{ type: 'exit' }]],

@@ -50,6 +50,14 @@ test('Claude Code conversations: titles and turn state from the transcript', () 
     ['open turn nobody wrote to for an hour', [c.user('Run the tests'), c.tool('t1')], { ageMs: 60 * MIN }, { title: 'Run the tests', running: false, asks: null }],
     ['answered tool call, model still working', [c.user('Go'), c.tool('t1'), c.result('t1')], {}, { title: 'Go', running: true, asks: null }],
     ['pending question', [c.user('Plan the move'), c.tool('q1', 'AskUserQuestion')], { ageMs: 20 * MIN }, { title: 'Plan the move', running: false, asks: ASKS.question }],
+    ['a question nobody answered for two hours still waits', [c.user('Plan the move'), c.tool('q1', 'AskUserQuestion')], { ageMs: 120 * MIN }, { title: 'Plan the move', running: false, asks: ASKS.question }],
+    ['begun with a slash command: the command typed, not its expansion', [
+      c.user('<command-message>orchestrator is running…</command-message>\n<command-name>/orchestrator</command-name>\n<command-args>create TODO app</command-args>'),
+      c.user('You are the orchestrator. Expanded instructions follow.'), c.reply('ok', 'end_turn')],
+    {}, { title: '/orchestrator create TODO app', running: false, asks: null }],
+    ['a first line too long to read is skipped, not the conversation', [
+      JSON.stringify({ type: 'user', message: { role: 'user', content: 'x'.repeat(9 * 1024 * 1024) } }), c.user('After the pasted log'), c.reply('ok'), c.end()],
+    {}, { title: 'After the pasted log', running: false, asks: null }],
     ['pending plan approval', [c.user('Plan the move'), c.tool('p1', 'ExitPlanMode')], {}, { title: 'Plan the move', running: false, asks: ASKS.plan }],
     ['question already answered', [c.user('Plan'), c.tool('q1', 'AskUserQuestion'), c.result('q1'), c.reply('Thanks'), c.end()], {}, { title: 'Plan', running: false, asks: null }],
     ['interrupted by the user', [c.user('Go'), c.tool('t1'), c.user('[Request interrupted by user for tool use]')], {}, { title: 'Go', running: false, asks: null }],

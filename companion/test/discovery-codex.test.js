@@ -17,7 +17,7 @@ const ZSTD = findOnPath('zstd', process.env);
 async function discover(root, { path: searchPath = '', expect = 0 } = {}) {
   const discovery = new Discovery({ env: { PATH: searchPath, CODEX_HOME: root, CLAUDE_CONFIG_DIR: path.join(root, 'no-claude') }, probe: false, watch: false });
   discovery.start();
-  for (let waited = 0; discovery.result.sessions.length < expect && waited < 5000; waited += 20) await new Promise((r) => setTimeout(r, 20));
+  for (let waited = 0; (discovery.result.sessions.length < expect || discovery.renames.timer) && waited < 5000; waited += 20) await new Promise((r) => setTimeout(r, 20));
   discovery.stop();
   return discovery.result;
 }
@@ -35,6 +35,8 @@ test('Codex threads: names, first requests and turn state', async () => {
     ['index name, last entry winning', (id) => [x.meta(id), x.env(), x.ask('Add paging'), x.started(), x.agent('Done'), x.complete()], {},
       { title: 'Final name', cwd: API, running: false, asks: null }],
     ['name set inside the rollout', (id) => [x.meta(id), x.ask('Add paging'), x.started(), x.rename('Paging work'), x.complete()], {}, { title: 'Paging work', cwd: API, running: false, asks: null }],
+    ['a rename far from both ends of the rollout', (id) => [x.meta(id), x.ask('Add paging'), x.agent('a'.repeat(700000)), x.rename('Renamed long ago'), ...Array(40).fill(x.agent('b'.repeat(2000))), x.started(), x.complete()], {},
+      { title: 'Renamed long ago', cwd: API, running: false, asks: null }],
     ['injected instructions are not the request', (id) => [x.meta(id), x.said('# AGENTS.md instructions for /home/dev/api\n\nUse tabs.'), x.said('<user_instructions>be nice</user_instructions>'), x.env(), x.said('Fix the flaky test'), x.ask('Fix the flaky test'), x.started(), x.complete()], {},
       { title: 'Fix the flaky test', cwd: API, running: false, asks: null }],
     ['turn started, no end, fresh', (id) => [x.meta(id), x.ask('Migrate'), x.started(), x.agent('Working on it')], {}, { title: 'Migrate', cwd: API, running: true, asks: null }],

@@ -4,6 +4,7 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const { execFileSync } = require('node:child_process');
 const { tempDir } = require('./support');
 const { claude: c, codex: x, uuid, age } = require('./transcripts');
 const { Discovery, discoveryWanted } = require('../lib/discovery');
@@ -119,4 +120,80 @@ test('a change reaches the records through the folder watch well within a second
   } finally {
     discovery.stop();
   }
+});
+
+test('a FIFO, a link to a device or an unreadable file in place of a transcript never blocks, and is counted', () => {
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  const files = [0, 1, 2, 3].map((i) => c.write(root, uuid(i), done, { folder: `-home-dev-p${i}`, ageMs: 5000 }));
+  const hidden = path.join(root, 'projects', '-home-dev-hidden');
+  fs.mkdirSync(hidden);
+  const { io } = guardedFs([files[2], hidden]);
+  const discovery = new Discovery({ env: roots(dir), io, probe: false, watch: false });
+  discovery.start();
+  fs.rmSync(files[0]);
+  execFileSync('mkfifo', [files[0]]);
+  fs.rmSync(files[1]);
+  fs.symlinkSync('/dev/zero', files[1]);
+  fs.appendFileSync(files[2], '\n');
+  discovery.scan(false);
+  const { sessions, providers } = discovery.result;
+  discovery.stop();
+  assert.deepEqual(sessions.map((s) => s.session), [uuid(3)]);
+  assert.equal(providers.claude.unreadable, 4);
+  assert.match(providers.claude.reason, /^4 left out: -home-dev-hidden \(permission denied\); a transcript in -home-dev-p\d \(not a regular file\); .*; 1 more\.$/);
+});
+
+test('without events, the sweep still finds a change in an old folder and a new transcript in an empty one', () => {
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  const DAY = 24 * 3600 * 1000;
+  const files = [0, 1, 2].map((i) => c.write(root, uuid(i), done, { folder: `-home-dev-old${i}`, ageMs: 3 * DAY }));
+  fs.mkdirSync(path.join(root, 'projects', '-home-dev-empty'));
+  const discovery = new Discovery({ env: roots(dir), probe: false, watch: false });
+  discovery.start();
+  fs.appendFileSync(files[1], `${JSON.stringify({ ...c.title('Picked up again'), sessionId: uuid(1) })}\n`);
+  c.write(root, uuid(9), done, { folder: '-home-dev-empty', ageMs: 0 });
+  const sweepsUntil = (predicate) => {
+    for (let sweeps = 1; sweeps <= 400; sweeps += 1) {
+      discovery.scan(false);
+      if (predicate(discovery.result.sessions)) return sweeps;
+    }
+    return Infinity;
+  };
+  assert.ok(sweepsUntil((sessions) => sessions.some((s) => s.title === 'Picked up again')) <= 60, 'within the ten-minute round');
+  assert.ok(sweepsUntil((sessions) => sessions.some((s) => s.session === uuid(9))) <= 360, 'within the hourly round of empty folders');
+  discovery.stop();
+});
+
+test('a prompt typed in a conversation whose folder no watch covers is seen through the history line', async () => {
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  const file = c.write(root, uuid(1), done, { folder: '-home-dev-far', ageMs: 30 * 24 * 3600 * 1000 });
+  fs.writeFileSync(path.join(root, 'history.jsonl'), '');
+  const changes = [];
+  const discovery = new Discovery({ env: roots(dir), pollMs: 600000, probe: false, onChange: (r) => changes.push(r) });
+  discovery.start();
+  discovery.watches.drop(path.dirname(file), true); // as if past the bound
+  try {
+    const written = Date.now();
+    fs.appendFileSync(path.join(root, 'history.jsonl'), `${JSON.stringify({ display: 'More', project: '/home/dev/far', sessionId: uuid(1) })}\n`);
+    fs.appendFileSync(file, `${JSON.stringify({ ...c.tool('q1', 'AskUserQuestion'), sessionId: uuid(1), timestamp: new Date().toISOString() })}\n`);
+    while (!changes.some((r) => r.sessions.some((s) => s.analysis.state === 'needs_user')) && Date.now() - written < 1000) await new Promise((r) => setTimeout(r, 10));
+    assert.ok(Date.now() - written < 1000, 'seen within a second');
+  } finally {
+    discovery.stop();
+  }
+});
+
+test('a first scan out of time leaves the rest of the folders to slices', () => {
+  const { FileIndex } = require('../lib/discovery/tree');
+  const dir = tempDir();
+  const root = path.join(dir, 'claude');
+  for (let i = 0; i < 5; i += 1) c.write(root, uuid(i), done, { folder: `-home-dev-p${i}` });
+  const index = new FileIndex({ io: fs, base: path.join(root, 'projects'), depth: 1, acceptDir: () => true, fileId: (name) => (name.endsWith('.jsonl') ? { id: name } : null) });
+  index.sweep(true, -1);
+  assert.deepEqual([index.files.size, index.deferred.length], [0, 5]);
+  const found = index.drain(Infinity);
+  assert.deepEqual([found.size, index.files.size, index.deferred.length], [5, 5, 0]);
 });

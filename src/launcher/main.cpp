@@ -1,6 +1,8 @@
 // Contents/MacOS/vodu: starts the local service for the desktop app by replacing itself with the bundled runtime
-// (no shell in between, so the service is up sooner), or hands the installer step of an update to its script.
-// Deliberately without Qt: it only finds its bundle and execs.
+// (no shell in between, so the service is up sooner), hands the installer step of an update to its script, or
+// relays a provider's hook event to the service. Deliberately without Qt: it only finds its bundle and execs.
+#include "HookRelay.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -45,6 +47,9 @@ int execute(const std::string& program, std::vector<std::string> arguments) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--hook-relay") {
+        return relayHookEvent(argc > 2 ? argv[2] : nullptr, argc > 3 ? argv[3] : nullptr);
+    }
     if (command != "--desktop-host" && command != "--install-selected-desktop") {
         std::fprintf(stderr, "usage: vodu --desktop-host | vodu --install-selected-desktop PID\n");
         return 2;

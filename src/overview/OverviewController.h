@@ -109,6 +109,7 @@ private:
     StatusRow* m_claudeRow = nullptr;
     QLabel* m_pluginSetupLabel = nullptr;
     QPushButton* m_pluginSetupButton = nullptr;
+    QPushButton* m_pluginRemoveButton = nullptr;
     QLabel* m_codexHookLabel = nullptr;
     QLabel* m_claudeHookLabel = nullptr;
     QLabel* m_hookLabel = nullptr;

@@ -77,15 +77,34 @@ std::optional<QString> latestRunsText(const QList<QJsonObject>& runs) {
     return lines.join(QStringLiteral("\n\n"));
 }
 
+QString hookRowText(const QJsonObject& hookProvider, const Copy& copy) {
+    const QString state = stringAt(hookProvider, u"state").value_or(QString());
+    if (state == u"observed") {
+        return copy.text("実行履歴あり · /hooks で状態を確認", "Previously observed · verify in /hooks");
+    }
+    if (state == u"missing") {
+        return copy.text("未設定 · 「プラグインをインストール／更新」で設定",
+                         "Not set up · use Install / update plugins");
+    }
+    return copy.text("未検出 · /hooks で確認・有効化", "Not observed · review and enable in /hooks");
+}
+
 QString sessionDiscoveryMessageOf(const QJsonObject& sessionSupervision, const Copy& copy) {
     const QJsonObject providers = objectAt(sessionSupervision, u"providers");
     QStringList lines;
     for (const ProviderEntry& provider : kProviders) {
         const QJsonObject record = objectAt(providers, QString::fromLatin1(provider.key));
-        if (stringAt(record, u"discovery") == QStringLiteral("unavailable")) {
+        const QString discovery = stringAt(record, u"discovery").value_or(QString());
+        const qint64 unreadable = integerAt(record, u"unreadable");
+        if (discovery == u"unavailable") {
             lines.append(QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
                          safeMessage(stringAt(record, u"reason"), kShortTextLimit)
                              .value_or(copy.text("会話を検出できません", "Discovery unavailable")));
+        } else if (discovery == u"available" && unreadable > 0) {
+            lines.append(QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
+                         safeMessage(stringAt(record, u"reason"), kShortTextLimit)
+                             .value_or(copy.text(QStringLiteral("%1 件を読み取れませんでした").arg(unreadable),
+                                                 QStringLiteral("%1 could not be read").arg(unreadable))));
         }
     }
     return lines.join(QLatin1Char('\n'));

@@ -38,7 +38,12 @@ QString hookAttentionKeyOf(const QList<QJsonObject>& runs);
 // there are none.
 std::optional<QString> latestRunsText(const QList<QJsonObject>& runs);
 
-// One line per provider whose conversation discovery is unavailable; empty when discovery works.
+// A provider's hook row after its name: seen running, installed but not seen yet, or not installed ("missing",
+// which only a service that installs hooks itself reports).
+QString hookRowText(const QJsonObject& hookProvider, const Copy& copy);
+
+// One line per provider whose conversation discovery is unavailable, or that left files or folders out because
+// they could not be read; empty when discovery works.
 QString sessionDiscoveryMessageOf(const QJsonObject& sessionSupervision, const Copy& copy);
 
 // The per-provider object: "providers".key, else the top-level key, else empty.

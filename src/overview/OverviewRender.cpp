@@ -35,6 +35,7 @@ void OverviewController::renderSetupAndHooks(const QJsonObject& status) {
     const QJsonObject pluginSetup = objectAt(status, u"pluginSetup");
     const QString setupState = stateAt(pluginSetup);
     m_pluginSetupButton->setEnabled(!preview && setupState != u"installing");
+    m_pluginRemoveButton->setEnabled(!preview && setupState == u"ready");
     if (setupState == u"installing") {
         m_pluginSetupLabel->setText(m_context.copy.text("プラグインを準備中…", "Preparing plugins…"));
     } else if (setupState == u"ready") {
@@ -65,13 +66,9 @@ void OverviewController::renderSetupAndHooks(const QJsonObject& status) {
         QLabel* const hookLabels[] = {m_codexHookLabel, m_claudeHookLabel};
         for (int index = 0; index < 2; ++index) {
             const ProviderEntry& provider = kProviders[index];
-            const bool observed = stringAt(objectAt(hookProviders, QString::fromLatin1(provider.key)), u"state") ==
-                                  QStringLiteral("observed");
-            hookLabels[index]->setText(QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
-                                       (observed ? m_context.copy.text("実行履歴あり · /hooks で状態を確認",
-                                                                       "Previously observed · verify in /hooks")
-                                                 : m_context.copy.text("未検出 · /hooks で確認・有効化",
-                                                                       "Not observed · review and enable in /hooks")));
+            hookLabels[index]->setText(
+                QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
+                hookRowText(objectAt(hookProviders, QString::fromLatin1(provider.key)), m_context.copy));
         }
         const QList<QJsonObject> runObjects = objectsAt(hooks, u"runs");
         m_hookLabel->setText(

@@ -162,6 +162,12 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
         named(new FlatOutlineButton(m_context.copy.text("プラグインをインストール／更新", "Install / update plugins")),
               "pluginSetupButton");
     connect(m_pluginSetupButton, &QPushButton::clicked, this, [this] { installPlugins(); });
+    // Takes out exactly the entries the setup added to the providers' hook files.
+    m_pluginRemoveButton =
+        named(new FlatOutlineButton(m_context.copy.text("hooks を削除", "Remove hooks")), "pluginRemoveButton");
+    m_pluginRemoveButton->setEnabled(false);
+    connect(m_pluginRemoveButton, &QPushButton::clicked, this,
+            [this] { runAction(m_context, QStringLiteral("remove_plugins")); });
     auto* hooksNote = themedLabel(nullptr, "hooksNote", Theme::secondary, 12);
     hooksNote->setText(m_context.copy.text("各アプリで VODU を有効にし、/hooks で許可してください。",
                                            "Enable VODU in each app, then review its permissions in /hooks."));
@@ -180,7 +186,7 @@ void OverviewController::buildStatusPanel(QWidget* window, QWidget* deliveryPick
     m_hookLabel->setText(m_context.copy.text("まだ開始されていません。", "No Dozadavi Zaro started yet."));
     addTab("deliveryTab", {deliveryPicker,
                            settingsCard(m_context.copy.text("1. プラグインを準備", "1. Prepare plugins"),
-                                        {m_pluginSetupLabel, buttonRow({m_pluginSetupButton})}),
+                                        {m_pluginSetupLabel, buttonRow({m_pluginSetupButton, m_pluginRemoveButton})}),
                            settingsCard(m_context.copy.text("2. hooks を確認・許可", "2. Review and allow hooks"),
                                         {hooksNote, m_codexHookLabel, m_claudeHookLabel,
                                          buttonRow({codexHooks, claudeHooks}), m_hookLabel})});
@@ -270,9 +276,10 @@ void OverviewController::installPlugins() {
     m_pluginSetupButton->setEnabled(false);
     m_pluginSetupLabel->setText(m_context.copy.text("プラグインを準備中…", "Preparing plugins…"));
     const QPointer<OverviewController> self(this);
-    // The outcome is told in the setup label, not the footer.
+    // The outcome is told in the setup label; why it failed (a hook file left alone, say) in the footer.
     m_context.commands.send(
-        QStringLiteral("install_plugins"), false, std::nullopt, {}, [self](bool ok, const std::optional<QString>&) {
+        QStringLiteral("install_plugins"), false, std::nullopt, {},
+        [self](bool ok, const std::optional<QString>& message) {
             if (!self) {
                 return;
             }
@@ -280,6 +287,9 @@ void OverviewController::installPlugins() {
             if (!ok) {
                 self->m_pluginSetupLabel->setText(self->m_context.copy.text(
                     "準備を完了できませんでした。もう一度お試しください。", "Setup could not finish. Try again."));
+                if (message) {
+                    self->m_context.feedback.setFooterText(*message);
+                }
             }
         });
 }

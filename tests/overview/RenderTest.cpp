@@ -7,6 +7,7 @@
 #include "ui/ThemedLabel.h"
 
 #include <QAction>
+#include <QJsonDocument>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -78,6 +79,32 @@ private Q_SLOTS:
         QVERIFY(area().summary() != QStringLiteral("Sessions · Needs attention"));
         area().render(kAttentionRuns);
         QCOMPARE(platform().attentionRequests, 2);
+    }
+
+    void hookRowsFollowTheHookState() {
+        area().render(R"({"deliveryHooks":{"providers":{"codex":{"state":"missing"},"claude":{"state":"prepared"}}}})");
+        QCOMPARE(area().label("codexHookLabel")->text(),
+                 QStringLiteral("Codex: Not set up · use Install / update plugins"));
+        QCOMPARE(area().label("claudeHookLabel")->text(),
+                 QStringLiteral("Claude Code: Not observed · review and enable in /hooks"));
+        area().render(R"({"deliveryHooks":{"providers":{"codex":{"state":"observed"},"claude":{"state":7}}}})");
+        QCOMPARE(area().label("codexHookLabel")->text(),
+                 QStringLiteral("Codex: Previously observed · verify in /hooks"));
+        QCOMPARE(area().label("claudeHookLabel")->text(),
+                 QStringLiteral("Claude Code: Not observed · review and enable in /hooks"));
+    }
+
+    // A provider line for discovery that failed, and for discovery that left files out (named by the service).
+    void discoveryLines() {
+        const auto lines = [](const char* providers) {
+            return sessionDiscoveryMessageOf(
+                QJsonDocument::fromJson(QByteArray(R"({"providers":)") + providers + "}").object(), Copy{});
+        };
+        QCOMPARE(lines(R"({"codex":{"discovery":"available","found":3,"unreadable":2,"reason":"2 left out: a, b"},
+                          "claude":{"discovery":"unavailable"}})"),
+                 QStringLiteral("Codex: 2 left out: a, b\nClaude Code: Discovery unavailable"));
+        QCOMPARE(lines(R"({"codex":{"discovery":"available","unreadable":1},"claude":{"discovery":"available"}})"),
+                 QStringLiteral("Codex: 1 could not be read"));
     }
 
     void threeRunsShowTheFirstTwoMasked() {
@@ -217,6 +244,9 @@ private Q_SLOTS:
         area().render(R"({"pluginSetup":{"state":"error","refreshPending":true}})"); // pending counts only when ready
         QCOMPARE(area().label("pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
         QVERIFY(area().button("pluginSetupButton")->isEnabled());
+        QVERIFY(!area().button("pluginRemoveButton")->isEnabled()); // nothing installed to remove
+        area().render(R"({"pluginSetup":{"state":"ready"}})");
+        QVERIFY(area().button("pluginRemoveButton")->isEnabled());
         area().render(R"({"pluginSetup":{"state":"installing"}})");
         QVERIFY(!area().button("pluginSetupButton")->isEnabled());
         area().render(R"({"pluginSetup":{"state":"Ready"}})"); // unknown: the initial hint

@@ -140,7 +140,8 @@ private Q_SLOTS:
         commands().complete(0, false, QStringLiteral("install_plugins refused"));
         QVERIFY(area().button("pluginSetupButton")->isEnabled());
         QCOMPARE(area().label("pluginSetupLabel")->text(), QStringLiteral("Setup could not finish. Try again."));
-        QVERIFY(area().feedback.texts.isEmpty()); // told in the setup card, not the footer
+        // The card says it failed; the footer says why (a hook file the service left alone, say).
+        QCOMPARE(area().feedback.texts, QStringList{QStringLiteral("install_plugins refused")});
         area().render(R"({"pluginSetup":{"state":"ready"}})");
         QVERIFY(area().label("pluginSetupLabel")->text().startsWith(QStringLiteral("Plugin files are ready.")));
 

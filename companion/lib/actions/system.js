@@ -93,6 +93,15 @@ const handlers = {
     prepareFiles(state);
   },
 
+  // The plug-in files and hooks are gone until prepared again.
+  remove_plugins: (cmd, { state }) => {
+    if (state.status.pluginSetup.state === 'installing') refuse('Plugin files are being prepared; try again in a moment.');
+    state.status.pluginSetup = {};
+    const hooks = state.status.deliveryHooks.providers;
+    for (const name of ['codex', 'claude']) hooks[name] = { ...object(hooks[name]), state: 'missing' };
+    state.changed();
+  },
+
   check_update: (cmd, { state }) => {
     if (UPDATE_BUSY.has(object(state.status.update).state)) refuse('An update is already in progress.');
     state.status.update = { state: 'checking' };

@@ -4,6 +4,7 @@ const path = require('node:path');
 const { readEnds, isRecord } = require('./lines');
 const { contentText, timeOf, str } = require('./text');
 const { processStart } = require('./proc');
+const { readSmallFile } = require('./files');
 
 // Claude Code: <root>/projects/<folder>/<session-id>.jsonl. The folder name encodes the working directory
 // lossily, so it is never decoded: "cwd" comes from the lines. Subagents (agent-*.jsonl, <id>/subagents/,
@@ -16,6 +17,17 @@ const INJECTED = /^(<(command-name|command-message|command-args|local-command-[a
 const INTERRUPTED = /^\[Request interrupted by user/;
 const SKIPPED_PARTS = (text) => text.startsWith('<system-reminder>') || text.startsWith('<ide_');
 const KEPT_UUIDS = 32;
+// Commands that only change the session itself: a conversation begun with one is titled by what follows.
+const HOUSEKEEPING = new Set(['clear', 'compact', 'resume', 'continue', 'model', 'config', 'login', 'logout', 'status', 'help', 'cost', 'exit',
+  'hooks', 'permissions', 'doctor', 'context', 'usage', 'statusline', 'ide', 'mcp', 'agents', 'add-dir', 'vim', 'theme', 'export', 'rewind', 'memory']);
+
+// "/name args" of a slash command line, or null (also for housekeeping commands).
+function slashCommand(words) {
+  const name = /<command-name>\s*\/?([^<\s]+)\s*<\/command-name>/.exec(words);
+  if (!name || HOUSEKEEPING.has(name[1].toLowerCase())) return null;
+  const args = /<command-args>([^<]*)<\/command-args>/.exec(words);
+  return `/${name[1]}${args && args[1].trim() ? ` ${args[1].trim()}` : ''}`;
+}
 
 function locate(env, home) {
   const root = env.CLAUDE_CONFIG_DIR ? path.resolve(env.CLAUDE_CONFIG_DIR) : path.join(home, '.claude');
@@ -127,7 +139,9 @@ function headReader(id, into) {
     if (typeof line.uuid === 'string' && into.uuids.length < KEPT_UUIDS) into.uuids.push(line.uuid);
     if (line.type === 'user' && into.firstRequest === undefined) {
       const words = userWords(line);
-      if (words !== null && !INJECTED.test(words) && !INTERRUPTED.test(words)) into.firstRequest = words.slice(0, 4096);
+      const command = words === null ? null : slashCommand(words);
+      if (command) into.firstRequest = command.slice(0, 4096);
+      else if (words !== null && !INJECTED.test(words) && !INTERRUPTED.test(words)) into.firstRequest = words.slice(0, 4096);
     }
     into.headDone = into.confirmed && Boolean(into.cwd) && into.firstRequest !== undefined;
     return into.headDone;
@@ -205,7 +219,8 @@ function liveProcesses(io, root, cache) {
     try {
       const stat = io.statSync(file);
       if (!entry || entry.mtimeMs !== stat.mtimeMs || entry.size !== stat.size) {
-        entry = { mtimeMs: stat.mtimeMs, size: stat.size, record: stat.size <= 65536 ? JSON.parse(io.readFileSync(file, 'utf8')) : null };
+        const text = readSmallFile(io, file, 65536);
+        entry = { mtimeMs: stat.mtimeMs, size: stat.size, record: text === null ? null : JSON.parse(text) };
         cache.set(file, entry);
       }
     } catch {
@@ -228,7 +243,12 @@ function liveProcesses(io, root, cache) {
   return bySession;
 }
 
+// The folder a working directory's transcripts most likely sit in, for a hint only: the scheme changed
+// between versions and long paths are cut, so a miss is normal and the sweep finds the file later.
+const folderOf = (cwd) => cwd.replace(/[^A-Za-z0-9]/g, '-');
+
 module.exports = {
+  folderOf,
   name: 'claude',
   label: 'Claude Code',
   locate,

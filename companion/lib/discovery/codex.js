@@ -3,6 +3,7 @@
 const path = require('node:path');
 const { readEnds, isRecord } = require('./lines');
 const { contentText, timeOf, str } = require('./text');
+const { openRegular } = require('./files');
 
 // Codex: <root>/sessions/YYYY/MM/DD/rollout-<local time>-<thread-uuid>.jsonl, older ones possibly .jsonl.zst.
 // Current lines are {"timestamp", "type", "payload"}; the oldest files start with a bare {"id", "timestamp",
@@ -172,6 +173,49 @@ function parseRecords(id, headRecords, tailRecords, size, mtimeMs) {
   return finish(id, head, tail.result(), null, size, mtimeMs);
 }
 
+// A rename can stand anywhere in a rollout, far from the head and tail that are read. This scans `[from, up
+// to budget bytes)` for rename records; returns how far it got and the last name found (undefined if none).
+const RENAME_MARK = Buffer.from('"thread_name_updated"');
+const SCAN_CHUNK_BYTES = 1024 * 1024;
+
+function scanRenames(io, file, from, budget) {
+  const { fd, stat } = openRegular(io, file);
+  let name;
+  let position = from;
+  try {
+    const end = Math.min(stat.size, from + budget);
+    const buffer = Buffer.allocUnsafe(SCAN_CHUNK_BYTES + RENAME_MARK.length);
+    while (position < end) {
+      const n = io.readSync(fd, buffer, 0, Math.min(buffer.length, end - position + RENAME_MARK.length), position);
+      if (n === 0) break;
+      for (let at = buffer.indexOf(RENAME_MARK); at !== -1 && at < n; at = buffer.indexOf(RENAME_MARK, at + 1)) {
+        const found = renameAround(io, fd, position + at);
+        if (found) name = found;
+      }
+      position += Math.min(n, SCAN_CHUNK_BYTES);
+    }
+    return { to: Math.min(position, stat.size), size: stat.size, mtimeMs: stat.mtimeMs, name };
+  } finally {
+    io.closeSync(fd);
+  }
+}
+
+// The rename record on the line around `at`, read from a small window (rename lines are short).
+function renameAround(io, fd, at) {
+  const start = Math.max(0, at - 4096);
+  const window = Buffer.allocUnsafe(8192);
+  const n = io.readSync(fd, window, 0, window.length, start);
+  const lineStart = window.lastIndexOf(10, at - start) + 1;
+  const lineEnd = window.indexOf(10, at - start);
+  if (lineEnd === -1 || lineEnd > n) return undefined;
+  try {
+    const e = unwrap(JSON.parse(window.subarray(lineStart, lineEnd).toString('utf8')), false);
+    return e && e.kind === 'event_msg' && e.p.type === 'thread_name_updated' ? str(e.p.thread_name) : undefined;
+  } catch {
+    return undefined;
+  }
+}
+
 function titleOf(info, names) {
   return names.get(info.id) || info.threadName || info.firstRequest;
 }
@@ -196,7 +240,7 @@ function readNames(io, root, cache) {
   let start = cache.offset === 0 ? Math.max(0, stat.size - INDEX_MAX_BYTES) : cache.offset;
   let fd;
   try {
-    fd = io.openSync(file, 'r');
+    ({ fd } = openRegular(io, file));
     const buffer = Buffer.allocUnsafe(stat.size - start);
     const read = io.readSync(fd, buffer, 0, buffer.length, start);
     let from = 0;
@@ -235,6 +279,7 @@ module.exports = {
   fileId,
   parse,
   parseRecords,
+  scanRenames,
   titleOf,
   readNames,
 };

@@ -5,11 +5,16 @@ const os = require('node:os');
 const path = require('node:path');
 const claude = require('./claude');
 const codex = require('./codex');
-const { FileIndex } = require('./tree');
+const { FileIndex, RECENT_MS } = require('./tree');
 const { Watches } = require('./watch');
 const { recordsIn } = require('./lines');
 const { openWriters } = require('./proc');
-const { verdict, sessionRecord } = require('./judge');
+const { verdict, withHook, sessionRecord } = require('./judge');
+const { HookEvidence, listen } = require('./relay');
+const { HistoryHints } = require('./hints');
+const { RenameScans } = require('./renames');
+const { HookSetup, hookActions } = require('./hooksetup');
+const { unreadableKind } = require('./files');
 const tools = require('./tools');
 const { discoveryWanted, homeOf } = require('./wanted');
 
@@ -18,13 +23,21 @@ const { discoveryWanted, homeOf } = require('./wanted');
 
 const PROVIDERS = [codex, claude];
 const DEFAULT_LIMIT = 100;
-const DEFAULT_POLL_MS = 1000;
+const DEFAULT_POLL_MS = 10000; // the safety sweep; watches and hook events carry changes
+const JUDGE_MS = 1000; // verdicts that depend on time are looked at again while a conversation is active
+const WAIT_JUDGE_TICKS = 30;
+const HINT_MS = 3000;
+const FIRST_SCAN_BUDGET_MS = 500; // past this, the first scan goes on in slices of DRAIN_SLICE_MS
+const DRAIN_SLICE_MS = 50;
+const HINT_RETRY_MS = 200;
 const EVENT_DELAY_MS = 30;
 const WRITER_SCAN_MS = 3000;
 const LIVE_WINDOW_MS = 24 * 60 * 60 * 1000;
 const WRITER_GRACE_MS = 60 * 1000;
 const LINK_CHECK_MS = 10 * 60 * 1000;
-const MAX_WATCHES = 256;
+const FRESH_WINDOW_MS = 10 * 60 * 1000; // the longest a verdict waits on the clock
+const MAX_WATCHES = 1280;
+const MAX_LEAF_WATCHES = 1024;
 
 function describeError(error) {
   if (error.code === 'EACCES' || error.code === 'EPERM') return 'permission denied';
@@ -35,9 +48,9 @@ function describeError(error) {
 class Discovery {
   constructor({
     env = process.env, io = fs, now = Date.now, log = () => {}, onChange = () => {}, limit = DEFAULT_LIMIT, pollMs = DEFAULT_POLL_MS,
-    watch = true, probe = true,
+    watch = true, probe = true, voduHome = null, baseDir = path.join(__dirname, '..', '..'),
   } = {}) {
-    Object.assign(this, { env, io, now, log, onChange, limit, pollMs, watch, probe });
+    Object.assign(this, { env, io, now, log, onChange, limit, pollMs, watch, probe, voduHome });
     const home = homeOf(env);
     this.providers = PROVIDERS.map((def) => {
       const { root, base } = def.locate(env, home);
@@ -52,8 +65,17 @@ class Discovery {
         skipped: 0,
         names: { names: new Map(), offset: 0 },
         lives: new Map(),
+        unreadable: new Map(),
+        history: new HistoryHints(io, root),
+        hinted: new Map(),
+        renames: new Map(),
       };
     });
+    this.evidence = new HookEvidence({ now });
+    this.relay = null;
+    this.hooks = voduHome
+      ? new HookSetup({ env, home: voduHome, baseDir, roots: Object.fromEntries(this.providers.map((p) => [p.def.name, p.root])), io, log, onChange: () => this.safely(() => this.publish()) })
+      : null;
     this.writers = null;
     this.writersAt = -Infinity;
     this.codexLinks = false;
@@ -65,9 +87,15 @@ class Discovery {
     this.eventTimer = null;
     this.pollTimer = null;
     this.linkTimer = null;
+    this.judgeTimer = null;
+    this.hintTimer = null;
+    this.drainTimer = null;
+    this.renames = new RenameScans({ io, providers: this.providers, safely: (work) => this.safely(work), onFound: () => this.publish() });
+    this.warm = false;
+    this.watchesDue = false;
     this.stopped = false;
     this.starting = false;
-    this.published = { sessions: '', providers: '', versions: '' };
+    this.published = { sessions: '', providers: '', versions: '', hooks: '' };
     this.result = { sessions: [], providers: {}, versions: {} };
     this.watches = new Watches({ io, max: MAX_WATCHES, now, onEvent: (dir, name) => this.onEvent(dir, name) });
   }
@@ -76,12 +104,22 @@ class Discovery {
   start() {
     this.zstd = tools.findOnPath('zstd', this.env);
     this.starting = true;
-    this.scan(true);
+    this.scan(true, FIRST_SCAN_BUDGET_MS);
     this.starting = false;
+    this.drainLater();
     if (this.watch) this.syncWatches();
     this.pollTimer = setInterval(() => this.safely(() => this.scan(false)), this.pollMs);
     this.pollTimer.unref();
+    // Every second while a turn runs or was just written; every WAIT_JUDGE_TICKS while only a wait is open
+    // (its end comes with an event, or with its process gone).
+    let ticks = 0;
+    this.judgeTimer = setInterval(() => {
+      ticks += 1;
+      if (this.warm === 'hot' || (this.warm === 'waiting' && ticks % WAIT_JUDGE_TICKS === 0)) this.safely(() => this.publish());
+    }, JUDGE_MS);
+    this.judgeTimer.unref();
     if (this.probe) this.startProbes();
+    if (this.voduHome) this.relay = listen(this.voduHome, (provider, event) => this.safely(() => this.onHook(provider, event)), this.log);
     return this.result;
   }
 
@@ -98,9 +136,14 @@ class Discovery {
   stop() {
     this.stopped = true;
     clearInterval(this.pollTimer);
+    clearInterval(this.judgeTimer);
     clearInterval(this.linkTimer);
     clearTimeout(this.eventTimer);
+    clearTimeout(this.hintTimer);
+    clearTimeout(this.drainTimer);
+    this.renames.stop();
     this.watches.close();
+    if (this.relay) this.relay.close();
     tools.stopAll();
   }
 
@@ -123,21 +166,62 @@ class Discovery {
   }
 
   // One sweep of both providers (every file on a full one), then the records are rebuilt and published.
-  scan(full) {
+  scan(full, budgetMs = Infinity) {
     if (this.stopped) return;
     let folders = false;
+    let files = false;
     for (const p of this.providers) {
       const before = p.index.dirs.size;
-      const changed = p.index.sweep(full);
+      const changed = p.index.sweep(full, budgetMs);
       this.invalidate(p, changed);
       folders = folders || p.index.dirs.size !== before;
+      files = files || changed.size > 0;
     }
-    if (folders && this.watch) this.syncWatches();
-    this.publish();
+    if ((folders || this.watchesDue) && this.watch) this.syncWatches();
+    const hooks = this.hooks ? this.hooks.refresh() : false;
+    // An idle tree where the sweep found nothing new has nothing to judge again.
+    if (full || folders || files || hooks || this.warm) this.publish();
+  }
+
+  // The rest of a first scan that ran out of time, a slice per turn of the event loop so input and signals
+  // are answered in between; the records are published once it is done.
+  drainLater() {
+    if (this.stopped || !this.providers.some((p) => p.index.deferred.length > 0)) return;
+    this.drainTimer = setTimeout(() => this.safely(() => {
+      for (const p of this.providers) if (p.index.deferred.length > 0) this.invalidate(p, p.index.drain(DRAIN_SLICE_MS));
+      if (this.providers.some((p) => p.index.deferred.length > 0)) this.drainLater();
+      else {
+        if (this.watch) this.syncWatches();
+        this.publish();
+      }
+    }), 0);
   }
 
   invalidate(p, changed) {
-    if (changed.size > 0) p.ranked = null;
+    if (changed.size === 0) return;
+    p.ranked = null;
+    if (this.watch && [...changed].some((file) => !this.watches.active.has(path.dirname(file)) && p.index.files.has(file))) this.watchesDue = true;
+  }
+
+  // A hook event: its conversation's state changes now, and the transcript it names is looked at at once
+  // (its folder may be one no watch covers).
+  onHook(provider, event) {
+    if (this.stopped) return;
+    const hinted = this.evidence.accept(provider, event);
+    if (this.hooks && this.evidence.seenAt[provider]) this.hooks.observed(provider);
+    const p = this.providers.find((candidate) => candidate.def.name === provider);
+    if (p && hinted && path.isAbsolute(hinted) && hinted.startsWith(p.base + path.sep)) {
+      const dir = path.dirname(hinted);
+      if (p.index.dirs.has(dir)) this.invalidate(p, p.index.touch(dir, path.basename(hinted)));
+      else this.invalidate(p, p.index.sweep(false));
+    }
+    if (this.watchesDue && this.watch) this.syncWatches();
+    this.publish();
+  }
+
+  // Actions the host answers from discovery: the relay hooks in the providers' own files.
+  actions() {
+    return hookActions(this.hooks);
   }
 
   onEvent(dir, name) {
@@ -164,20 +248,66 @@ class Discovery {
           for (const name of names.size > 8 || names.has(null) ? [null] : names) this.invalidate(p, p.index.touch(dir, name));
           folders = folders || p.index.dirs.size !== before;
         } else if (dir === p.root || dir === p.base) {
-          this.invalidate(p, p.index.sweep(false));
-          folders = true;
+          // In the provider's own folder: a prompt typed (history), a hook file edited, or anything else.
+          const rest = new Set(names);
+          if (dir === p.root && rest.delete('history.jsonl')) {
+            for (const hint of p.history.read()) p.hinted.set(hint.id, { ...hint, until: this.now() + HINT_MS });
+            this.followHints(p);
+          }
+          if (dir === p.root && (rest.delete('settings.json') | rest.delete('hooks.json')) && this.hooks) this.hooks.refresh();
+          if (rest.size > 0 || dir === p.base) {
+            this.invalidate(p, p.index.sweep(false));
+            folders = true;
+          }
         }
       }
     }
-    if (folders && this.watch) this.syncWatches();
+    if ((folders || this.watchesDue) && this.watch) this.syncWatches();
     this.publish();
   }
 
+  // Looks at the transcripts of the conversations the history named; one not written yet is looked for again
+  // for a few seconds.
+  followHints(p) {
+    for (const [id, hint] of p.hinted) {
+      const file = this.fileOf(p, id);
+      if (file) {
+        this.invalidate(p, p.index.touch(path.dirname(file), path.basename(file)));
+        p.hinted.delete(id);
+        continue;
+      }
+      const folder = hint.cwd && p.def.folderOf ? path.join(p.base, p.def.folderOf(hint.cwd)) : null;
+      if (folder && p.index.dirs.has(folder)) this.invalidate(p, p.index.touch(folder, null));
+      if (this.fileOf(p, id) || this.now() > hint.until) p.hinted.delete(id);
+    }
+    if (p.hinted.size > 0 && !this.hintTimer) {
+      this.hintTimer = setTimeout(() => {
+        this.hintTimer = null;
+        this.safely(() => {
+          for (const q of this.providers) if (q.hinted.size > 0) this.followHints(q);
+          if (this.watchesDue && this.watch) this.syncWatches();
+          this.publish();
+        });
+      }, HINT_RETRY_MS);
+      this.hintTimer.unref();
+    }
+  }
+
+  fileOf(p, id) {
+    for (const [file, entry] of p.index.files) if (entry.id === id) return file;
+    return null;
+  }
+
   // Most useful first: the provider folders and every folder above the transcripts, then the transcript
-  // folders of both providers by their last change.
+  // folders written in the last day, then the others that hold transcripts, newest first, up to a bound.
+  // Empty folders and whatever is past the bound are left to the sweep, the hints of the providers' history
+  // files and the hook events, so a tree of any size costs a bounded number of watches.
   syncWatches() {
+    this.watchesDue = false;
+    const now = this.now();
     const folders = this.providers.flatMap((p) => p.index.folders());
-    const leaves = folders.filter(([, , upper]) => !upper).sort((a, b) => b[1] - a[1]);
+    const leaves = folders.filter(([, changed, upper, entries]) => !upper && (entries > 0 || now - changed < RECENT_MS))
+      .sort((a, b) => b[1] - a[1]).slice(0, MAX_LEAF_WATCHES);
     const dirs = [
       ...this.providers.flatMap((p) => [p.root, path.join(p.root, 'sessions')]).filter((dir) => this.io.existsSync(dir)),
       ...folders.filter(([, , upper]) => upper).map(([dir]) => dir),
@@ -194,6 +324,7 @@ class Discovery {
     const examined = new Set();
     let skipped = 0;
     let decompressing = 0;
+    p.unreadable.clear();
     for (const [file, entry] of p.ranked) {
       if (selected.length + decompressing >= this.limit) break;
       examined.add(file);
@@ -201,6 +332,7 @@ class Discovery {
       if (!info) decompressing += entry.compressed ? 1 : 0;
       else if (info.status === 'ok') selected.push({ file, entry, info });
       else if (info.status === 'mismatch' || info.status === 'unreadable') skipped += 1;
+      if (info && info.status === 'unreadable') p.unreadable.set(file, info.why);
     }
     // Without a decompressor every compressed transcript is skipped, listed or not.
     if (!this.zstd) for (const entry of p.index.files.values()) if (entry.compressed) skipped += 1;
@@ -229,7 +361,7 @@ class Discovery {
       info = p.def.parse(this.io, file, entry.id, grown);
     } catch (error) {
       if (error.code === 'ENOENT') return null;
-      info = { status: 'unreadable', size: entry.size, mtimeMs: entry.mtimeMs };
+      info = { status: 'unreadable', why: unreadableKind(error), size: entry.size, mtimeMs: entry.mtimeMs };
     }
     entry.size = info.size;
     entry.mtimeMs = info.mtimeMs;
@@ -308,7 +440,7 @@ class Discovery {
       const error = p.index.error;
       if (error) providers[p.def.name] = { discovery: 'unavailable', reason: `${p.def.label} conversations in ${p.base} cannot be read: ${describeError(error)}.` };
       else if (!this.io.existsSync(p.root)) providers[p.def.name] = { discovery: 'not_found' };
-      else providers[p.def.name] = { discovery: 'available', found: p.selected.length, ...(p.skipped ? { skipped: p.skipped } : {}) };
+      else providers[p.def.name] = { discovery: 'available', found: p.selected.length, ...(p.skipped ? { skipped: p.skipped } : {}), ...this.unreadableNote(p) };
     }
     this.refreshWriters(now);
     const sessions = [];
@@ -316,19 +448,39 @@ class Discovery {
       const titles = p.def === claude ? this.claudeSummaries(p) : p.names.names;
       for (const { file, entry, info } of p.selected) {
         const quietMs = Math.max(0, now - entry.mtimeMs);
-        const judged = verdict(p.def.name, info.turn, { ...this.liveness(p, file, info, quietMs), quietMs });
-        sessions.push(sessionRecord(p.def.name, info, { title: p.def.titleOf(info, titles), judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
+        const live = this.liveness(p, file, info, quietMs);
+        const judged = withHook(verdict(p.def.name, info.turn, { ...live, quietMs }), this.evidence.of(p.def.name, info.id), { live: live.live, lastAt: info.lastAt, now });
+        const scanned = p.def.scanRenames ? this.renames.nameOf(p, file, entry) : undefined;
+        const title = p.def.titleOf(scanned && !info.threadName ? { ...info, threadName: scanned } : info, titles);
+        sessions.push(sessionRecord(p.def.name, info, { title, judged, mtimeMs: entry.mtimeMs, codexLinks: this.codexLinks }));
       }
     }
+    const hot = sessions.some((s) => s.isRunning || now - Date.parse(s.lastActivityAt) < FRESH_WINDOW_MS);
+    this.warm = hot ? 'hot' : sessions.some((s) => s.analysis.state === 'needs_user') ? 'waiting' : false;
     sessions.sort((a, b) => (a.lastActivityAt < b.lastActivityAt ? 1 : a.lastActivityAt > b.lastActivityAt ? -1 : 0));
-    return { sessions: sessions.slice(0, this.limit), providers, versions: this.versions };
+    return { sessions: sessions.slice(0, this.limit), providers, versions: this.versions, ...(this.hooks ? { hooks: this.hooks.snapshot() } : {}) };
+  }
+
+  // Files and folders left out because they could not be read or are no regular file: counted, and the first
+  // few named by their folder (file names are long ids the app would mask).
+  unreadableNote(p) {
+    const items = [
+      ...[...p.index.unreadable].map(([dir, why]) => `${path.relative(p.base, dir)} (${why})`),
+      ...[...p.index.irregular].map((file) => [file, 'not a regular file']).concat([...p.unreadable])
+        .map(([file, why]) => `a transcript in ${path.relative(p.base, path.dirname(file)) || '.'} (${why})`),
+    ];
+    if (items.length === 0) return {};
+    const shown = items.slice(0, 3).join('; ') + (items.length > 3 ? `; ${items.length - 3} more` : '');
+    return { unreadable: items.length, reason: `${items.length} left out: ${shown}.` };
   }
 
   // Tells the host only when what it reports changed.
   publish() {
     if (this.stopped) return;
     const result = this.build();
-    const texts = { sessions: JSON.stringify(result.sessions), providers: JSON.stringify(result.providers), versions: JSON.stringify(result.versions) };
+    const texts = {
+      sessions: JSON.stringify(result.sessions), providers: JSON.stringify(result.providers), versions: JSON.stringify(result.versions), hooks: JSON.stringify(result.hooks),
+    };
     this.result = result;
     if (Object.keys(texts).every((key) => texts[key] === this.published[key])) return;
     this.published = texts;

@@ -9,6 +9,10 @@ const HEAD_BUDGET_BYTES = 512 * 1024;
 const TAIL_MAX_WINDOW_BYTES = 1024 * 1024;
 const SALVAGE_MAX_BYTES = 1024 * 1024;
 const SALVAGE_TRIES = 64;
+// How far the head reader scans for the end of an over-long line before it gives the head up.
+const SKIP_SCAN_MAX_BYTES = 64 * 1024 * 1024;
+
+const { openRegular } = require('./files');
 
 const isRecord = (value) => Boolean(value) && typeof value === 'object' && !Array.isArray(value);
 
@@ -77,12 +81,14 @@ function recordsIn(buffer, from, startsFile) {
 }
 
 // Calls visit(record) for each record from the start of the file until it returns true. Stops starting new
-// lines past the budget; a line begun inside it is finished up to the line cap.
+// lines past the budget; a line begun inside it is finished up to the line cap. A line over the cap (a pasted
+// image, say) is skipped without counting against the budget, so the lines after it are still read.
 function readHead(io, fd, size, visit) {
   let position = 0;
   let parts = [];
   let partBytes = 0;
   let skipping = false;
+  let skipped = 0;
   let firstLine = true;
   const emit = (buffer) => {
     const record = buffer.length <= MAX_LINE_BYTES ? parseLine(buffer, firstLine) : null;
@@ -90,7 +96,8 @@ function readHead(io, fd, size, visit) {
     return record ? visit(record) === true : false;
   };
   while (position < size) {
-    if (position >= HEAD_BUDGET_BYTES && (partBytes === 0 || skipping)) return;
+    if (position - skipped >= HEAD_BUDGET_BYTES && (partBytes === 0 || skipping)) return;
+    if (skipped > SKIP_SCAN_MAX_BYTES) return;
     const chunk = readAt(io, fd, position, Math.min(CHUNK_BYTES, size - position));
     if (chunk.length === 0) break;
     position += chunk.length;
@@ -98,10 +105,12 @@ function readHead(io, fd, size, visit) {
     while (start < chunk.length) {
       const newline = chunk.indexOf(10, start);
       const end = newline === -1 ? chunk.length : newline;
-      if (!skipping) {
+      if (skipping) skipped += end - start + (newline === -1 ? 0 : 1);
+      else {
         parts.push(chunk.subarray(start, end));
         partBytes += end - start;
         if (partBytes > MAX_LINE_BYTES) {
+          skipped += partBytes;
           parts = [];
           partBytes = 0;
           skipping = true;
@@ -137,9 +146,9 @@ function readTail(io, fd, size, window = CHUNK_BYTES) {
 // Head and tail of one file through one descriptor. `wants` decides after each tail read whether the tail said
 // enough about the state; if not, the window grows (up to 1 MiB) and the tail is read again.
 function readEnds(io, file, { head, tail, headNeeded = true }) {
-  const fd = io.openSync(file, 'r');
+  const { fd, stat } = openRegular(io, file);
   try {
-    const { size, mtimeMs } = io.fstatSync(fd);
+    const { size, mtimeMs } = stat;
     if (size <= 2 * CHUNK_BYTES) {
       const records = recordsIn(readAt(io, fd, 0, size), 0, true);
       if (headNeeded) for (const record of records) if (head(record) === true) break;
