@@ -52,7 +52,9 @@ public:
     void renderStale(const QString& message);
     void renderDisconnected(const QString& message);
 
-    void renderProvider(StatusRow* row, const QJsonObject& provider, const QString& label);
+    // The provider's row; `discovery` says what listing its conversations left out, if anything.
+    void renderProvider(StatusRow* row, const QJsonObject& provider, const QString& label,
+                        const std::optional<QString>& discovery);
     QString installedVersionText(const std::optional<QString>& running) const;
     QString lastSuccessText(const QJsonValue& timestamp) const;
     QString sampledText(const QJsonValue& timestamp) const;

@@ -89,22 +89,28 @@ QString hookRowText(const QJsonObject& hookProvider, const Copy& copy) {
     return copy.text("未検出 · /hooks で確認・有効化", "Not observed · review and enable in /hooks");
 }
 
+std::optional<QString> providerDiscoveryLine(const QJsonObject& record, const Copy& copy) {
+    const QString discovery = stringAt(record, u"discovery").value_or(QString());
+    const qint64 unreadable = integerAt(record, u"unreadable");
+    if (discovery == u"unavailable") {
+        return safeMessage(stringAt(record, u"reason"), kShortTextLimit)
+            .value_or(copy.text("会話を検出できません", "Discovery unavailable"));
+    }
+    if (discovery == u"available" && unreadable > 0) {
+        return safeMessage(stringAt(record, u"reason"), kShortTextLimit)
+            .value_or(copy.text(QStringLiteral("%1 件を読み取れませんでした").arg(unreadable),
+                                QStringLiteral("%1 could not be read").arg(unreadable)));
+    }
+    return std::nullopt;
+}
+
 QString sessionDiscoveryMessageOf(const QJsonObject& sessionSupervision, const Copy& copy) {
     const QJsonObject providers = objectAt(sessionSupervision, u"providers");
     QStringList lines;
     for (const ProviderEntry& provider : kProviders) {
-        const QJsonObject record = objectAt(providers, QString::fromLatin1(provider.key));
-        const QString discovery = stringAt(record, u"discovery").value_or(QString());
-        const qint64 unreadable = integerAt(record, u"unreadable");
-        if (discovery == u"unavailable") {
-            lines.append(QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
-                         safeMessage(stringAt(record, u"reason"), kShortTextLimit)
-                             .value_or(copy.text("会話を検出できません", "Discovery unavailable")));
-        } else if (discovery == u"available" && unreadable > 0) {
-            lines.append(QString::fromLatin1(provider.displayName) + QStringLiteral(": ") +
-                         safeMessage(stringAt(record, u"reason"), kShortTextLimit)
-                             .value_or(copy.text(QStringLiteral("%1 件を読み取れませんでした").arg(unreadable),
-                                                 QStringLiteral("%1 could not be read").arg(unreadable))));
+        if (const std::optional<QString> line =
+                providerDiscoveryLine(objectAt(providers, QString::fromLatin1(provider.key)), copy)) {
+            lines.append(QString::fromLatin1(provider.displayName) + QStringLiteral(": ") + *line);
         }
     }
     return lines.join(QLatin1Char('\n'));

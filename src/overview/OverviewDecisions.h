@@ -45,6 +45,9 @@ QString hookRowText(const QJsonObject& hookProvider, const Copy& copy);
 // One line per provider whose conversation discovery is unavailable, or that left files or folders out because
 // they could not be read; empty when discovery works.
 QString sessionDiscoveryMessageOf(const QJsonObject& sessionSupervision, const Copy& copy);
+// One provider's part of it (its "sessionSupervision"."providers" record), without the provider's name: why its
+// conversations cannot be listed, or what was left out; absent when all is well.
+std::optional<QString> providerDiscoveryLine(const QJsonObject& record, const Copy& copy);
 
 // The per-provider object: "providers".key, else the top-level key, else empty.
 QJsonObject providerRecord(const QJsonObject& status, const QString& key);

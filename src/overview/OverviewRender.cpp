@@ -141,8 +141,13 @@ void OverviewController::renderAccount(const QJsonObject& status) {
     StatusRow* const providerRows[] = {m_codexRow, m_claudeRow};
     for (int index = 0; index < 2; ++index) {
         const ProviderEntry& provider = kProviders[index];
+        // What discovery could not read is said here too, where it stays in view beside a full list.
+        const std::optional<QString> discovery =
+            providerDiscoveryLine(objectAt(objectAt(objectAt(status, u"sessionSupervision"), u"providers"),
+                                           QString::fromLatin1(provider.key)),
+                                  m_context.copy);
         renderProvider(providerRows[index], providerRecord(status, QString::fromLatin1(provider.key)),
-                       QString::fromLatin1(provider.displayName));
+                       QString::fromLatin1(provider.displayName), discovery);
     }
 
     m_state.runningVersion = cleanLabel(stringAt(status, u"version"));
@@ -178,27 +183,34 @@ void OverviewController::renderSummary(const QJsonObject& status) {
     updateMenuStatus(summary.text);
 }
 
-void OverviewController::renderProvider(StatusRow* row, const QJsonObject& provider, const QString& label) {
+void OverviewController::renderProvider(StatusRow* row, const QJsonObject& provider, const QString& label,
+                                        const std::optional<QString>& discovery) {
     const std::optional<QString> version = versionLabelText(stringAt(provider, u"version"));
     row->action()->hide();
     const QString state = stateAt(provider);
+    QString text;
+    Tone tone = Tone::neutral;
     if (state == u"ready") {
-        row->render(version ? m_context.copy.text(QStringLiteral("インストール済み · ログイン済み · ") + *version,
-                                                  QStringLiteral("Installed · signed in · ") + *version)
-                            : m_context.copy.text("インストール済み · ログイン済み", "Installed · signed in"),
-                    Tone::good);
+        text = version ? m_context.copy.text(QStringLiteral("インストール済み · ログイン済み · ") + *version,
+                                             QStringLiteral("Installed · signed in · ") + *version)
+                       : m_context.copy.text("インストール済み · ログイン済み", "Installed · signed in");
+        tone = Tone::good;
     } else if (state == u"signed_out") {
-        row->render(m_context.copy.text("ログインが必要です", "Sign-in required"), Tone::warning);
+        text = m_context.copy.text("ログインが必要です", "Sign-in required");
+        tone = Tone::warning;
         row->action()->setText(
             m_context.copy.text(label + QStringLiteral(" にログイン"), QStringLiteral("Sign in to ") + label));
         row->action()->setHidden(m_context.link.fixtureMode);
     } else if (state == u"missing") {
-        row->render(m_context.copy.text("インストールされていません", "Not installed"), Tone::bad);
+        text = m_context.copy.text("インストールされていません", "Not installed");
+        tone = Tone::bad;
     } else if (state == u"outdated") {
-        row->render(m_context.copy.text("アップデートが必要です", "Update required"), Tone::warning);
+        text = m_context.copy.text("アップデートが必要です", "Update required");
+        tone = Tone::warning;
     } else {
-        row->render(m_context.copy.text("状態を確認できません", "Status unknown"), Tone::neutral);
+        text = m_context.copy.text("状態を確認できません", "Status unknown");
     }
+    row->render(discovery ? text + QStringLiteral(" · ") + *discovery : text, tone);
 }
 
 QString OverviewController::installedVersionText(const std::optional<QString>& running) const {

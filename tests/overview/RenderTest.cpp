@@ -105,6 +105,12 @@ private Q_SLOTS:
                  QStringLiteral("Codex: 2 left out: a, b\nClaude Code: Discovery unavailable"));
         QCOMPARE(lines(R"({"codex":{"discovery":"available","unreadable":1},"claude":{"discovery":"available"}})"),
                  QStringLiteral("Codex: 1 could not be read"));
+        // Beside a full list the provider's row says it.
+        area().render(R"({"providers":{"codex":{"state":"ready"}},
+                          "sessionSupervision":{"providers":{"codex":{"discovery":"available","unreadable":1}},
+                                                "sessions":[{"provider":"codex","session":"s"}]}})");
+        QCOMPARE(area().view<StatusRow>("codexRow")->detail()->text(),
+                 QStringLiteral("Installed · signed in · 1 could not be read"));
     }
 
     void threeRunsShowTheFirstTwoMasked() {
