@@ -1,6 +1,7 @@
 #include "host/ConflictStop.h"
 #include "AreaHarness.h"
 #include "Harness.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 #include "host/ConflictStopFlow.h"
 
@@ -18,10 +19,6 @@ const char* const kTwoConflicts =
     R"({"type":"error","code":"process_conflict","conflicts":[{"pid":101,"entryPath":"/opt/a/host.js"},)"
     R"({"pid":"102","entryPath":"/opt/b/host.js"}]})";
 const QString kTwoLines = QStringLiteral("PID 101 — /opt/a/host.js\nPID 102 — /opt/b/host.js\n\n");
-
-QJsonObject json(const char* text) {
-    return QJsonDocument::fromJson(text).object();
-}
 
 // The requests the stop script was given, one per run.
 QJsonArray requestsIn(const QString& log) {

@@ -1,4 +1,5 @@
 #include "delivery/DeliveryDetails.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 #include "delivery/DeliveryRecords.h"
 
@@ -9,10 +10,6 @@
 namespace {
 
 const Copy english{false};
-
-QJsonObject json(const char* text) {
-    return QJsonDocument::fromJson(text).object();
-}
 
 // One line per card: "Section: title [label=value, ...]", facets in braces, closing facts after a bar.
 QStringList outline(const QList<DetailSection>& sections) {

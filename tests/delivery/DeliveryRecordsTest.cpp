@@ -1,16 +1,9 @@
 #include "delivery/DeliveryRecords.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 
 #include <QJsonDocument>
 #include <QTest>
-
-namespace {
-
-QJsonObject json(const QByteArray& text) {
-    return QJsonDocument::fromJson(text).object();
-}
-
-} // namespace
 
 class DeliveryRecordsTest final : public QObject {
     Q_OBJECT

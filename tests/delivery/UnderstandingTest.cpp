@@ -1,4 +1,5 @@
 #include "sessions/understanding/Understanding.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 
 #include <QJsonArray>
@@ -8,10 +9,6 @@
 namespace {
 
 const Copy english{false};
-
-QJsonObject json(const char* text) {
-    return QJsonDocument::fromJson(text).object();
-}
 
 QStringList labels(const QList<UnderstandingSource>& sources) {
     QStringList list;

@@ -1,4 +1,5 @@
 #include "host/MessageReader.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 
 #include <QJsonDocument>
@@ -51,11 +52,6 @@ QByteArray tasks(const QList<int>& keys) {
         records.append(task(key));
     }
     return records.join(',');
-}
-
-std::optional<QJsonObject> plainParse(const QByteArray& frame) {
-    const QJsonDocument document = QJsonDocument::fromJson(frame);
-    return document.isObject() ? std::optional<QJsonObject>(document.object()) : std::nullopt;
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "TestData.h"
 #include "TestRegistry.h"
 
 #include <QDir>
@@ -16,11 +17,6 @@
 namespace {
 
 const QString kBundle = QStringLiteral("lib/vodu/VODU.app");
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The keys of a desktop entry's main group.
 QHash<QString, QString> desktopEntry(const QString& path) {

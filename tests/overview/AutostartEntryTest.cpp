@@ -1,5 +1,6 @@
 #include "overview/AutostartEntry.h"
 #include "FakePlatform.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 
 #include <QDir>
@@ -45,11 +46,6 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString execLine(const QByteArray& entry) {

@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 #include "ui/ToggleSwitch.h"
 
@@ -12,11 +13,6 @@ namespace {
 
 QString entryPath(const Harness& harness) {
     return harness.configHome.filePath(QStringLiteral("autostart/com.zuzi.vodu.cli.desktop"));
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void openAppTab(AppDelegate& app) {

@@ -1,4 +1,5 @@
 #include "tasks/TaskDetailContent.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 
 #include <QJsonArray>
@@ -6,10 +7,6 @@
 #include <QTest>
 
 namespace {
-
-QJsonObject json(const QString& text) {
-    return QJsonDocument::fromJson(text.toUtf8()).object();
-}
 
 void textRow(const char* name, const QString& text, const QString& expected) {
     QTest::newRow(name) << text << expected;

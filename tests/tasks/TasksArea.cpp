@@ -1,4 +1,5 @@
 #include "TasksArea.h"
+#include "TestData.h"
 
 #include "tasks/TaskBodyView.h"
 
@@ -31,8 +32,4 @@ void TasksArea::clickRow(int row) {
 
 QJsonObject taskList(const QString& items, qint64 activeCount) {
     return QJsonObject{{"activeCount", activeCount}, {"items", QJsonDocument::fromJson(items.toUtf8()).array()}};
-}
-
-QJsonObject json(const QString& text) {
-    return QJsonDocument::fromJson(text.toUtf8()).object();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AreaHarness.h"
+#include "TestData.h"
 #include "tasks/TasksController.h"
 
 #include <QJsonObject>
@@ -22,4 +23,3 @@ struct TasksArea : AreaHarness {
 
 // {"activeCount": activeCount, "items": <items as JSON>}
 QJsonObject taskList(const QString& items, qint64 activeCount = 0);
-QJsonObject json(const QString& text);
