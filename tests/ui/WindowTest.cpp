@@ -18,14 +18,6 @@ class WindowTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void windowKeepsItsMinimumSize() {
-        Harness harness;
-        QCOMPARE(harness.app().window()->size(), QSize(1040, 740));
-        harness.app().window()->show();
-        harness.app().window()->resize(600, 400);
-        QCOMPARE(harness.app().window()->size(), QSize(820, 600));
-    }
-
     void sidebarNavigationSwitchesPages() {
         Harness harness;
         AppDelegate& app = harness.app();
