@@ -1,13 +1,13 @@
 #include "Harness.h"
 
-#include "host/HostLink.h"
-
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <csignal>
 
 QString TestBundle::sourcePath(const QString& relative) {
     const QString fromEnvironment = qEnvironmentVariable("VODU_SOURCE_DIR");
@@ -32,6 +32,28 @@ bool TestBundle::layOut() {
            QFile::copy(sourcePath(QStringLiteral("packaging/install-selected-desktop.sh")), updateStep) &&
            !node.isEmpty() && QFile::link(node, contents + QStringLiteral("/Resources/runtime/bin/node"));
 }
+
+namespace {
+
+// The direct children of this process, from every thread's list.
+QList<qint64> childProcesses() {
+    QList<qint64> children;
+    for (const QFileInfo& task :
+         QDir(QStringLiteral("/proc/self/task")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile list(task.filePath() + QStringLiteral("/children"));
+        if (!list.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        for (const QByteArray& pid : list.readAll().split(' ')) {
+            if (const qint64 value = pid.trimmed().toLongLong(); value > 0 && !children.contains(value)) {
+                children.append(value);
+            }
+        }
+    }
+    return children;
+}
+
+} // namespace
 
 TestBundle::TestBundle(const QString& hostScript) {
     m_valid = layOut();
@@ -59,7 +81,7 @@ TestBundle::TestBundle(ReferenceHost) {
     }
 }
 
-Harness::Harness(const QStringList& languages, Build build) {
+Harness::Harness(const QStringList& languages, Build build) : earlierChildren(childProcesses()) {
     auto platform = std::make_unique<FakePlatform>();
     fake = platform.get();
     fake->languages = languages;
@@ -74,8 +96,11 @@ Harness::Harness(const QStringList& languages, Build build) {
 }
 
 Harness::~Harness() {
-    if (QProcess* host = controller ? controller->link().process() : nullptr) {
-        host->kill();
-        host->waitForFinished(5000);
+    // A host the test left running is killed rather than given the app's wait for its clean-up; the link then
+    // finds it ended when the controller goes.
+    for (const qint64 child : childProcesses()) {
+        if (!earlierChildren.contains(child)) {
+            ::kill(static_cast<pid_t>(child), SIGKILL);
+        }
     }
 }

@@ -38,15 +38,11 @@ private:
     bool m_valid = false;
 };
 
-// A named view of one whole app: its window (the settings sheet included), its tray menu and its tray item.
+// A named view of one whole app: its window (the settings sheet included), then every other top-level window
+// (the tray menu, dialogs).
 template <typename T> T* view(const AppDelegate& app, const char* name) {
-    if (T* found = view<T>(app.window(), name)) {
-        return found;
-    }
-    if (T* found = view<T>(app.overview().statusMenu(), name)) {
-        return found;
-    }
-    return view<T>(&app.overview(), name);
+    T* found = view<T>(app.window(), name);
+    return found ? found : view<T>(QString::fromLatin1(name));
 }
 
 // A controller on a fake desktop with its window built, as after launch but before any host is started.
@@ -62,6 +58,8 @@ struct Harness {
     // The app's XDG_CONFIG_HOME: what a test turns on (start at login) stays out of the user's own folder.
     QTemporaryDir configHome;
     FakePlatform* fake = nullptr; // owned by the controller
+    // Child processes (hosts) that were running before this harness: the rest are killed with it.
+    QList<qint64> earlierChildren;
     std::unique_ptr<AppDelegate> controller;
 };
 

@@ -1,7 +1,5 @@
 #include "ReferenceHost.h"
 
-#include "host/HostLink.h"
-
 #include <QTest>
 
 ReferenceHost::ReferenceHost(Harness& harness, const QString& scenario)
@@ -26,7 +24,7 @@ ReferenceHost::ReferenceHost(Harness& harness, const Options& options) {
     const AppDelegate& app = harness.app();
     const auto started = [&app, &options] {
         return options.waitForStatus ? app.linkState().connected && app.linkState().lastStatusReceivedAt
-                                     : app.link().hostIsRunning();
+                                     : app.linkState().hostProcessAlive;
     };
     m_ready = m_bundle.isValid() && m_home.isValid() && QTest::qWaitFor(started, 15000);
 }

@@ -8,6 +8,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 QList<QJsonObject> loggedCommands(const QString& log) {
     QFile file(log);
     QList<QJsonObject> lines;
@@ -20,15 +24,31 @@ QList<QJsonObject> loggedCommands(const QString& log) {
 }
 
 ScriptedHost::ScriptedHost(Harness& harness, const QString& mode, const QString& failing, const QString& held)
-    : m_log(m_logDir.filePath(QStringLiteral("commands.log"))) {
+    : m_log(m_logDir.filePath(QStringLiteral("commands.log"))), m_feed(m_logDir.filePath(QStringLiteral("feed"))) {
     harness.fake->bundleDir = m_bundle.path();
     harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), mode);
     harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), m_log);
     harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_FAIL"), failing);
     harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_HOLD"), held);
+    harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_FEED"), m_feed);
+    m_ready = m_bundle.isValid() && ::mkfifo(QFile::encodeName(m_feed).constData(), 0600) == 0;
     harness.app().startHost();
-    m_ready = m_bundle.isValid() && QTest::qWaitFor([this] { return !received().isEmpty(); }, 10000) &&
-              received().first().value(u"action").toString() == u"refresh" && harness.app().link().hostIsRunning();
+    m_ready = m_ready && QTest::qWaitFor([this] { return !received().isEmpty(); }, 10000) &&
+              received().first().value(u"action").toString() == u"refresh" &&
+              harness.app().linkState().hostProcessAlive;
+}
+
+bool ScriptedHost::feed(const QByteArray& line) {
+    // The host holds the pipe open for reading from its start, so this open neither blocks nor fails.
+    const int fd = ::open(QFile::encodeName(m_feed).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    QByteArray frame = line;
+    frame.append('\n');
+    const bool written = ::write(fd, frame.constData(), static_cast<size_t>(frame.size())) == frame.size();
+    ::close(fd);
+    return written;
 }
 
 QList<QJsonObject> ScriptedHost::received() const {

@@ -22,11 +22,14 @@ public:
     // Commands received after the launch's "refresh".
     QList<QJsonObject> commands() const { return received().mid(1); }
     QStringList actions() const;
+    // Makes the host write `line` (one frame, without its newline) to the app, as if it had said it.
+    bool feed(const QByteArray& line);
 
 private:
     TestBundle m_bundle;
     QTemporaryDir m_logDir;
     QString m_log;
+    QString m_feed;
     bool m_ready = false;
 };
 
