@@ -1,18 +1,19 @@
 // The whole app, offscreen, rendering snapshots shaped like the host's: every record of the preview data, with any
-// text field replaced by hostile text, values of the wrong type, records dropped or repeated. Each snapshot goes
-// through the host link as one frame, then the Sessions and Tasks pages, a selected conversation with its details
-// and a task's detail are drawn. Crashes and sanitizer reports are findings.
+// text field replaced by hostile text, values of the wrong type, records dropped or repeated. Each snapshot is drawn
+// over a conversation and a task picked in their lists, with the details open now and then, on both pages. Crashes
+// and sanitizer reports are findings. (The frames and messages the link reads have targets of their own.)
 #include "FuzzSupport.h"
 #include "Harness.h"
-#include "model/RecordIdentity.h"
 #include "model/SnapshotReading.h"
 #include "ui/SidebarNavButton.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -78,6 +79,14 @@ QJsonValue mutated(FuzzedDataProvider& input, const QJsonValue& value, int depth
     }
 }
 
+void selectRow(QTableView* table, FuzzedDataProvider& input) {
+    if (const int rows = table->model()->rowCount(); rows > 0) {
+        table->selectionModel()->setCurrentIndex(
+            table->model()->index(input.ConsumeIntegralInRange<int>(0, rows - 1), 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
 void click(const char* name) {
     if (auto* button = view<SidebarNavButton>(g_harness->app(), name)) {
         QTest::mouseClick(button, Qt::LeftButton);
@@ -105,24 +114,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AppDelegate& app = g_harness->app();
     const QJsonObject status = mutated(input, g_template, 0).toObject();
 
-    const QList<QJsonObject> sessions = objectsAt(objectAt(status, u"sessionSupervision"), u"sessions");
-    if (!sessions.isEmpty() && input.ConsumeBool()) {
-        app.sessions().presetSelection(
-            sessionIdentity(sessions.at(input.ConsumeIntegralInRange<qsizetype>(0, sessions.size() - 1))));
+    // A conversation and a task picked as a user picks them, among the rows the last snapshot left; the details opened
+    // now and then. The new snapshot is then drawn over that selection.
+    if (auto* sessions = view<QTableView>(app, "deliveryTable"); sessions && input.ConsumeBool()) {
+        selectRow(sessions, input);
     }
-    if (input.ConsumeIntegralInRange<int>(0, 3) == 0) {
-        app.delivery().openDetails();
+    if (auto* details = view<QAbstractButton>(app, "deliveryDetailsToggle");
+        details && input.ConsumeIntegralInRange<int>(0, 3) == 0) {
+        details->click();
     }
-    const QJsonObject frame{{QStringLiteral("type"), QStringLiteral("status")}, {QStringLiteral("status"), status}};
-    app.link().handleLine(QJsonDocument(frame).toJson(QJsonDocument::Compact));
-    if (input.ConsumeIntegralInRange<int>(0, 7) == 0) {
-        const QJsonObject error{{QStringLiteral("type"), QStringLiteral("error")},
-                                {QStringLiteral("message"), fuzz::hostileText(input)}};
-        app.link().handleLine(QJsonDocument(error).toJson(QJsonDocument::Compact));
-    }
-    const QList<QJsonObject> tasks = objectsAt(objectAt(status, u"tasks"), u"items");
-    if (!tasks.isEmpty()) {
-        app.tasks().renderTaskDetail(tasks.at(input.ConsumeIntegralInRange<qsizetype>(0, tasks.size() - 1)));
+    app.render(status);
+    if (auto* tasks = view<QTableView>(app, "taskTable")) {
+        selectRow(tasks, input);
     }
 
     // Drawn as a user would see them: both pages, laid out and painted.
