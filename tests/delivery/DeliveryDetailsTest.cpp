@@ -9,20 +9,16 @@ namespace {
 
 const Copy english{false};
 
-// One line per card: "Section: title [label=value, ...]", facets in braces, closing facts after a bar.
+// One line per card: "Section: title [label=value, ...]", with its facts, then its facets, then its closing facts.
 QStringList outline(const QList<DetailSection>& sections) {
-    const auto facts = [](const char* open, const QList<DetailFact>& list, const char* close) {
-        QStringList pairs;
-        for (const DetailFact& fact : list) {
-            pairs.append(fact.label + u'=' + fact.value);
-        }
-        return list.isEmpty() ? QString() : open + pairs.join(QStringLiteral(", ")) + close;
-    };
     QStringList lines;
     for (const DetailSection& section : sections) {
         for (const DetailCard& card : section.cards) {
-            lines.append(section.title + QStringLiteral(": ") + card.title + facts(" [", card.facts, "]") +
-                         facts(" {", card.facets, "}") + facts(" | ", card.closingFacts, ""));
+            QStringList facts;
+            for (const DetailFact& fact : card.facts + card.facets + card.closingFacts) {
+                facts.append(fact.label + u'=' + fact.value);
+            }
+            lines.append(section.title + ": " + card.title + (facts.isEmpty() ? "" : " [" + facts.join(", ") + "]"));
         }
     }
     return lines;
@@ -47,8 +43,8 @@ private Q_SLOTS:
               "escalation":{"options":[{"id":"ignored"}],"cause":"Two ways","userQuestion":"  "}})")
                                  << 0
                                  << QStringList{"Diagnosis: Tests fail",
-                                                "Options: Pin it [Action=Make a change, Target=One file] {Risk=High, "
-                                                "Within goal=Yes} | Verify=CI, Rollback=Revert",
+                                                "Options: Pin it [Action=Make a change, Target=One file, Risk=High, "
+                                                "Within goal=Yes, Verify=CI, Rollback=Revert]",
                                                 "Options: o2 · Selected",
                                                 "Recommendation: Pin it",
                                                 "Recommendation: Smallest",

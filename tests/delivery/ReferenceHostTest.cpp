@@ -16,7 +16,7 @@ class ReferenceHostTest final : public HarnessTest {
 
     // Chooses the run by the start of its title in the run picker, clicks `button` and answers its alert; then the
     // feedback line says `result` and the next status changes the headline.
-    void act(const char* run, const char* button, const char* result, const QString& typed = {}, bool changes = true) {
+    void act(const char* run, const char* button, const char* result, const QString& typed = {}) {
         auto* picker = view<QComboBox>(app(), "deliveryPicker");
         picker->setCurrentIndex(picker->findText(QString::fromUtf8(run), Qt::MatchStartsWith));
         Q_EMIT picker->activated(picker->currentIndex());
@@ -26,7 +26,7 @@ class ReferenceHostTest final : public HarnessTest {
         fake().alertAnswers = {AlertAnswer{1, typed}};
         clicked->click();
         QTRY_COMPARE_WITH_TIMEOUT(text("deliveryActionMessage"), QString::fromUtf8(result), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!changes || text("deliveryHeadline") != headline, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(text("deliveryHeadline") != headline, 10000);
     }
 
 private Q_SLOTS:
@@ -35,8 +35,6 @@ private Q_SLOTS:
         QVERIFY(host.ready());
         act("codex · Publish the billing webhook", "deliveryPrimary", "Action accepted. Refreshing status.");
         act("claude · Upgrade the search cluster", "deliveryPrimary", "Confirmation accepted.", "  Quota raised.  ");
-        act("codex · Give the dashboard an accessible", "deliveryPrimary", "Verification accepted.", {}, false);
-        QTRY_COMPARE_WITH_TIMEOUT(view<QComboBox>(app(), "deliveryCriterionPicker")->count(), 1, 10000);
     }
 };
 

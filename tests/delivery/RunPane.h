@@ -16,14 +16,14 @@
 #include <QLabel>
 
 // A command as "action field=value ...", without the run's address.
-inline QString commandLine(const QString& action, const QJsonObject& fields) {
-    QStringList parts{action};
+inline QString commandLine(const QString& action, QJsonObject fields) {
+    QString line = action;
     for (auto field = fields.begin(); field != fields.end(); ++field) {
-        if (field.key() != u"provider" && field.key() != u"session" && field.key() != u"taskId") {
-            parts.append(field.key() + u'=' + field.value().toString());
-        }
+        line += QStringList{"provider", "session", "taskId"}.contains(field.key())
+                    ? QString()
+                    : u' ' + field.key() + u'=' + field.value().toString();
     }
-    return parts.join(u' ');
+    return line;
 }
 
 // A managed Codex run, "codex|s1|t1"; `extra` adds or replaces keys.
@@ -81,7 +81,6 @@ struct RunPane {
     }
     void click(const char* name) { view<QAbstractButton>(name)->click(); }
 
-    // A label's or button's text, a picker's current item.
     QString text(const char* name) const {
         if (auto* label = view<QLabel>(name)) {
             return label->text();
@@ -93,7 +92,7 @@ struct RunPane {
     bool visible(const char* name) const { return view<QWidget>(name)->isVisibleTo(&area.parent); }
     bool enabled(const char* name) const { return view<QWidget>(name)->isEnabled(); }
     template <typename T> T* view(const char* name) const { return area.view<T>(name); }
-    // Command `index` as commandLine() gives it; empty when there is none.
+    // Command `index` as commandLine() gives it.
     QString sent(qsizetype index = 0) const {
         const auto& commands = area.commands.commands;
         return index < commands.size() ? commandLine(commands[index].action, commands[index].fields) : QString();

@@ -1,11 +1,13 @@
-// The rules a run record decides on its own: the picker title, the pane's presentation value, the commands its
-// buttons build and the typed dependency confirmation.
+// The rules a run record decides on its own: the picker title, the pane's presentation value, the understanding
+// panel, the commands its buttons build and the typed answers.
 #include "delivery/RunPresentation.h"
 #include "RunPane.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "delivery/DeliveryCommands.h"
+#include "sessions/understanding/Understanding.h"
 
+#include <QJsonArray>
 #include <QTest>
 
 namespace {
@@ -14,6 +16,13 @@ const Copy english{false};
 
 const char* kRecovery = R"({"state":"recovery_required","canResume":true,
     "approvedAction":{"id":"x1","action":{"kind":"external"}}})";
+
+const char* kQuestion = R"({"phase":"needs_clarification","canAnswer":true,
+    "understandingQuestion":{"id":"q1","text":"Open https://x.example/y ?"}})";
+
+UnderstandingPresentation understanding(const char* extra, bool fixture = false) {
+    return understandingPresentation(run(extra), {}, fixture, true, english);
+}
 
 RunPresentation present(const QJsonObject& record, RunPaneMemory memory = {}) {
     return deliveryRunPresentation({record, std::nullopt, std::move(memory), false, true}, english);
@@ -29,19 +38,13 @@ class RunPresentationTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void pickerTitles_data() {
-        QTest::addColumn<QJsonObject>("record");
-        QTest::addColumn<QString>("title");
-        row("multi-line objective", json(R"({"provider":"claude","objective":" a\nb\r\nc "})"), "claude · a b c");
-        row("blank objective: the task", json(R"({"provider":"codex","objective":" \n ","taskId":"t9"})"),
-            "codex · t9");
-        row("long objective", {{"provider", "codex"}, {"objective", QString("word ").repeated(30)}},
-            "codex · " + QString("word ").repeated(20));
-        row("credential", {{"provider", "codex"}, {"objective", "Use password: hunter2 now"}}, "codex · Use ••• now");
-    }
+    // Picker titles are masked and cut like any host text.
     void pickerTitles() {
-        QFETCH(QJsonObject, record);
-        QTEST(deliveryPickerTitle(record), "title");
+        QCOMPARE(deliveryPickerTitle({{"provider", "codex"}, {"objective", "Use password: hunter2\nnow"}}),
+                 QStringLiteral("codex · Use ••• now"));
+        QCOMPARE(deliveryPickerTitle({{"provider", "codex"}, {"objective", QString("word ").repeated(30)}}),
+                 "codex · " + QString("word ").repeated(20));
+        QCOMPARE(deliveryPickerTitle(json(R"({"provider":"claude","objective":" ","taskId":"t9"})")), "claude · t9");
     }
 
     // The situation chain and the layers after it: "row[!]|headline|summary|primary|next|enabled buttons", hidden
@@ -55,7 +58,6 @@ private Q_SLOTS:
             row(name, run(extra), QString::fromUtf8(shown));
         };
         situation("reported done", R"({"state":"reported_done"})", "1|Reported complete|The original conversation");
-        situation("understanding", R"({"phase":"understanding"})", "2|Understanding this conversation|VODU is reading");
         situation("question", R"({"phase":"needs_clarification","understandingQuestion":{"text":"Which? token=abc"}})",
                   "3!|Which? •••");
         situation("approval", kApproval, "4!|Your decision needed|Staging|Review request||approve reject stop");
@@ -64,18 +66,12 @@ private Q_SLOTS:
         situation("declined", R"({"nextStep":"Pick another way","pendingApproval":{"id":"a1","denied":true}})",
                   "5|Approval was declined|Pick another way");
         situation("recovery handoff", kRecovery, "6!|Continue in Codex|Record the handoff,|Continue in Codex||resume");
-        situation("approved write is no handoff",
-                  R"({"state":"active","approvedAction":{"id":"x1","action":{"kind":"write"}}})",
-                  "13|VODU is taking care of it|No action needed.");
         situation("waiting for session",
                   R"({"state":"recovery_required","capability":"codex_app_server","needsAttention":true})",
                   "8|Waiting for this session|VODU will continue");
         situation("verification", kVerification, "9!|Verify the remaining criterion||Verify criterion||verify");
         situation("paused", R"({"state":"paused","canResume":true,"reason":"<b>Limit</b> https://x.example/a"})",
                   "10|This conversation is paused|<b>Limit</b> •••|Resume task||resume");
-        situation("escalation question first",
-                  R"({"state":"exhausted","escalation":{"userQuestion":"Keep?"},"plan":{"userQuestion":"No"}})",
-                  "15|Keep?");
         situation("dependency", kDependency,
                   "15|Waiting for an external dependency||Confirm dependency ready|Quota raised");
         situation("dependency the host will not take", R"({"state":"blocked","dependencyWait":{"id":"w1"}})",
@@ -83,8 +79,6 @@ private Q_SLOTS:
         situation("manual recovery after the conversation ended",
                   R"({"capability":"manual_recovery","reason":"Provider session ended at 10:00"})",
                   "15!|Continue in the original conversation|Stop supervision and");
-        situation("unmanaged", R"({"managed":false,"state":"paused","canResume":true,"canStop":true})",
-                  "10|This conversation is paused|You can pick");
         situation("turn running", R"({"turn":true,"state":"paused","canResume":true})", "10|Running|We’ll check what");
         situation("turn running, approval", R"({"turn":true,"state":"blocked","canApprove":true,
                   "pendingApproval":{"id":"a1"}})",
@@ -132,11 +126,8 @@ private Q_SLOTS:
     void policyPicker_data() {
         QTest::addColumn<QJsonObject>("memory");
         QTest::addColumn<QString>("selection");
-        row("first render", {}, "balanced");
-        row("pending pick survives", {{"for", "codex|s1|t1"}, {"shown", "balanced"}, {"picked", "strict"}}, "strict+");
         row("host changed, no pick", {{"for", "codex|s1|t1"}, {"shown", "strict"}, {"picked", "strict"}}, "balanced");
-        row("another run", {{"for", "codex|s9|t9"}, {"shown", "balanced"}, {"picked", "strict"}}, "balanced");
-        row("nothing selected follows the host", {{"for", "codex|s1|t1"}}, "balanced");
+        row("pending pick survives", {{"for", "codex|s1|t1"}, {"shown", "balanced"}, {"picked", "strict"}}, "strict+");
     }
     void policyPicker() {
         QFETCH(QJsonObject, memory);
@@ -190,6 +181,41 @@ private Q_SLOTS:
         QCOMPARE(dependencyAnswer(QString("😀").repeated(500)), QString("😀").repeated(500));
         QVERIFY(!dependencyAnswer(" \n ") && !dependencyAnswer(QString(1001, u'q')));
         QVERIFY(!dependencyAnswer(QString("😀").repeated(501)));
+    }
+
+    // The understanding panel: its question is masked and answerable only when the host lets the user, live; its
+    // lists stay a bounded number of views however many items a host reports.
+    void understandingPanel() {
+        QCOMPARE(understanding(kQuestion).question, QStringLiteral("Open ••• ?"));
+        QVERIFY(understanding(kQuestion).answerEnabled && !understanding(kQuestion, true).answerEnabled);
+        QVERIFY(
+            !understanding(R"({"phase":"needs_clarification","understandingQuestion":{"id":"q1"}})").answerRowVisible);
+        QVERIFY(!understanding(R"({"phase":"understanding","understandingQuestion":{"id":"q1"}})").questionVisible);
+        QJsonArray many;
+        for (int index = 0; index < 10000; ++index) {
+            many.append(QStringLiteral("item %1").arg(index));
+        }
+        const UnderstandingPresentation p = understandingPresentation(
+            QJsonObject{{"sessionUnderstanding", QJsonObject{{"done", many}, {"remaining", QJsonArray{"x", 5}}}}}, {},
+            false, true, english);
+        QCOMPARE(p.done.last(), QStringLiteral("item %1").arg(kUnderstandingItemLimit - 1));
+        QVERIFY(p.remaining.isEmpty()); // an array holding anything but strings counts as empty
+    }
+
+    // The answer: trimmed, not blank, at most 2000 user-perceived characters; nothing in preview or without a task.
+    void answers() {
+        using O = SessionAnswer::Outcome;
+        const auto outcome = [](const QString& typed, const char* extra = kQuestion, bool fixture = false) {
+            return sessionAnswer(run(extra), typed, fixture, true, english).outcome;
+        };
+        QCOMPARE(commandLine("session_answer", sessionAnswer(run(kQuestion), "  main  ", false, true, english).fields),
+                 QStringLiteral("session_answer answer=main questionId=q1"));
+        QCOMPARE(outcome(" \n "), O::refused);
+        QCOMPARE(outcome(QString(2000, u'a')), O::send);
+        QCOMPARE(outcome(QString(2001, u'a')), O::refused);
+        QCOMPARE(outcome(QStringLiteral("e\u0301").repeated(2000)), O::send);
+        QCOMPARE(outcome("main", R"({"taskId":"","canAnswer":true,"understandingQuestion":{"id":"q1"}})"), O::ignored);
+        QCOMPARE(outcome("main", kQuestion, true), O::ignored);
     }
 };
 
