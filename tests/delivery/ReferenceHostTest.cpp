@@ -1,5 +1,4 @@
-// The whole app against the real reference host and its demo: each run command a user gives reaches the host, and
-// the next status shows the run in its new state.
+// The whole app against the reference host's demo: run commands reach the host and the next status shows them.
 #include "ReferenceHost.h"
 #include "Harness.h"
 #include "TestRegistry.h"
@@ -14,8 +13,7 @@ class ReferenceHostTest final : public HarnessTest {
 
     QString text(const char* name) { return view<QLabel>(app(), name)->text(); }
 
-    // Chooses the run by the start of its title in the run picker, clicks `button` and answers its alert; then the
-    // feedback line says `result` and the next status changes the headline.
+    // Picks the run by its title's start, clicks and confirms; then the line says `result` and the headline changes.
     void act(const char* run, const char* button, const char* result, const QString& typed = {}) {
         auto* picker = view<QComboBox>(app(), "deliveryPicker");
         picker->setCurrentIndex(picker->findText(QString::fromUtf8(run), Qt::MatchStartsWith));

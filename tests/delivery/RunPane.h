@@ -46,8 +46,7 @@ inline const char* const kVerification = R"({"state":"verification_pending","ver
     "acceptanceCriteria":[{"id":"c1","description":"Docs reviewed","check":{"type":"manual"}},
         {"id":"c2","check":{"type":"file_exists"}},{"id":"c3","description":"Charts checked","check":{"type":"manual"}}]})";
 
-// The run area in the Sessions home: the home with the understanding panel, the run picker, the delivery controller
-// and the conversations that own the selection, on a fake desktop with a recording command sink; connected and live.
+// The run area of the Sessions home with the run picker and the conversations that own the selection, on AreaHarness.
 struct RunPane {
     RunPane()
         : home(area.copy), understanding(area.context, model), association(area.context, model),
@@ -88,11 +87,8 @@ struct RunPane {
         auto* button = view<QAbstractButton>(name);
         return button ? button->text() : view<QComboBox>(name)->currentText();
     }
-    // Shown to the user: its own flag and every ancestor's up to the pane.
     bool visible(const char* name) const { return view<QWidget>(name)->isVisibleTo(&area.parent); }
-    bool enabled(const char* name) const { return view<QWidget>(name)->isEnabled(); }
     template <typename T> T* view(const char* name) const { return area.view<T>(name); }
-    // Command `index` as commandLine() gives it.
     QString sent(qsizetype index = 0) const {
         const auto& commands = area.commands.commands;
         return index < commands.size() ? commandLine(commands[index].action, commands[index].fields) : QString();

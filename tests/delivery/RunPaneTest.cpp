@@ -1,5 +1,4 @@
-// The run pane as a user meets it: which widget shows what, what the buttons send and say, and how the selection,
-// the disclosures and the details behave across snapshots.
+// The run pane as a user meets it: what its widgets show, what its buttons send and say, and what a snapshot keeps.
 #include "RunPane.h"
 #include "TestRegistry.h"
 
@@ -10,7 +9,6 @@
 
 namespace {
 
-// The texts of the labels named `name` in the details body.
 QStringList details(const RunPane& pane, const char* name) {
     QStringList found;
     for (const QLabel* label : pane.home.deliveryDetailsBody()->findChildren<QLabel*>(QString::fromLatin1(name))) {
@@ -19,7 +17,11 @@ QStringList details(const RunPane& pane, const char* name) {
     return found;
 }
 
-const QString kThread = QStringLiteral("1a8e5c3f-7d29-4b60-9c14-f3a2e6b8d057");
+// A Codex handoff whose conversation target, verified or not (%1), links to its thread.
+const char* kHandoff =
+    R"({"session":"1a8e5c3f-7d29-4b60-9c14-f3a2e6b8d057","state":"recovery_required","canResume":true,
+    "approvedAction":{"id":"x1","action":{"kind":"destructive"}},"originalSessionTarget":{"kind":"url",
+    "verifiedOnPlatform":%1,"url":"codex://threads/1a8e5c3f-7d29-4b60-9c14-f3a2e6b8d057"}})";
 
 } // namespace
 
@@ -109,7 +111,7 @@ private Q_SLOTS:
         pane->show({run(kPaused)});
         pane->click("deliveryReplan");
         pane->area.commands.complete(0, true);
-        QVERIFY(!pane->enabled("deliveryReplan"));
+        QVERIFY(!pane->view<QWidget>("deliveryReplan")->isEnabled());
         pane->show({run(kPaused)});
         pane->click("deliveryReplan");
         const CommandSink::Completion completion = pane->area.commands.commands.last().completion;
@@ -119,35 +121,29 @@ private Q_SLOTS:
 
     // Resuming a Codex handoff opens the conversation: only a verified thread link of the run still shown.
     void handoff_data() {
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("shown"); // the link opened, the feedback line
+        const QString link = "codex://threads/1a8e5c3f-7d29-4b60-9c14-f3a2e6b8d057|";
         const QString manual = "Handoff recorded. Open the original conversation in Codex manually.";
-        QTest::newRow("verified link") << "codex://threads/" + kThread + "|Action accepted. Refreshing status.";
+        QTest::newRow("verified link") << link + "Action accepted. Refreshing status.";
         QTest::newRow("another run is shown") << "|";
         QTest::newRow("unverified link") << "|" + manual;
-        QTest::newRow("opening refused") << "codex://threads/" + kThread + "|" + manual;
+        QTest::newRow("opening refused") << link + manual;
     }
     void handoff() {
         const QByteArray change = QTest::currentDataTag();
-        QJsonObject record = run(R"({"state":"recovery_required","canResume":true,
-            "approvedAction":{"id":"x1","action":{"kind":"destructive"}}})");
-        record.insert("session", kThread);
-        record.insert("originalSessionTarget", QJsonObject{{"kind", "url"},
-                                                           {"url", "codex://threads/" + kThread},
-                                                           {"verifiedOnPlatform", !change.startsWith("unverified")}});
         RunPane pane;
-        pane.area.platform.openUrlSucceeds = !change.startsWith("opening refused");
-        pane.show({record, run(R"({"state":"active"})")});
+        pane.area.platform.openUrlSucceeds = change != "opening refused";
+        pane.show({run(qPrintable(QString(kHandoff).arg(change == "unverified link" ? "false" : "true"))), run()});
         pane.click("deliveryPrimary");
         QCOMPARE(pane.sent(), QStringLiteral("delivery_resume"));
-        if (change.startsWith("another")) {
+        if (change == "another run is shown") {
             pane.pick(1);
         }
         pane.area.commands.complete(0, true);
         QTEST(pane.area.platform.openedUrls.value(0).toString() + u'|' + pane.text("deliveryActionMessage"), "shown");
     }
 
-    // The picker follows the run, not its position. The disclosures and the tab stay as the user left them for the
-    // same run, whose details keep their views; another run closes them. Host markup stays text.
+    // The picker follows the run; the same run keeps its disclosures, tab and detail views, another closes them.
     void selectionAndDisclosures() {
         RunPane pane;
         const QJsonObject done = run(R"({"state":"reported_done","verification":{"verified":1,"total":2},

@@ -1,13 +1,13 @@
-// The rules a run record decides on its own: the picker title, the pane's presentation value, the understanding
-// panel, the commands its buttons build and the typed answers.
+// What a run record decides on its own: picker title, presentation, details, understanding, commands and answers.
 #include "delivery/RunPresentation.h"
 #include "RunPane.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "delivery/DeliveryCommands.h"
+#include "delivery/DeliveryDetails.h"
 #include "sessions/understanding/Understanding.h"
 
-#include <QJsonArray>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -32,6 +32,21 @@ void row(const char* name, const QJsonObject& input, const QString& output) {
     QTest::newRow(name) << input << output;
 }
 
+// One line per card: "Section: title [label=value, ...]", with its facts, then its facets, then its closing facts.
+QStringList outline(const QList<DetailSection>& sections) {
+    QStringList lines;
+    for (const DetailSection& section : sections) {
+        for (const DetailCard& card : section.cards) {
+            QStringList facts;
+            for (const DetailFact& fact : card.facts + card.facets + card.closingFacts) {
+                facts.append(fact.label + u'=' + fact.value);
+            }
+            lines.append(section.title + ": " + card.title + (facts.isEmpty() ? "" : " [" + facts.join(", ") + "]"));
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 class RunPresentationTest final : public QObject {
@@ -47,10 +62,9 @@ private Q_SLOTS:
         QCOMPARE(deliveryPickerTitle(json(R"({"provider":"claude","objective":" ","taskId":"t9"})")), "claude · t9");
     }
 
-    // The situation chain and the layers after it: "row[!]|headline|summary|primary|next|enabled buttons", hidden
-    // lines empty and left off at the end, the summary's first three words, "!" when the pane asks for attention.
-    // A row named "preview" or "disconnected" is given every permission: only the sample's steps stay usable. A
-    // record with "turn" belongs to a conversation whose turn is running.
+    // The situation chain and the layers after it: "row[!]|headline|summary's first words|primary|next|enabled
+    // buttons", hidden ones empty, "!": attention. Rows named "preview" or "disconnected" are given every permission
+    // (only the sample's steps stay usable); "turn": the conversation's turn is running.
     void situations_data() {
         QTest::addColumn<QJsonObject>("record");
         QTest::addColumn<QString>("shown");
@@ -66,9 +80,6 @@ private Q_SLOTS:
         situation("declined", R"({"nextStep":"Pick another way","pendingApproval":{"id":"a1","denied":true}})",
                   "5|Approval was declined|Pick another way");
         situation("recovery handoff", kRecovery, "6!|Continue in Codex|Record the handoff,|Continue in Codex||resume");
-        situation("waiting for session",
-                  R"({"state":"recovery_required","capability":"codex_app_server","needsAttention":true})",
-                  "8|Waiting for this session|VODU will continue");
         situation("verification", kVerification, "9!|Verify the remaining criterion||Verify criterion||verify");
         situation("paused", R"({"state":"paused","canResume":true,"reason":"<b>Limit</b> https://x.example/a"})",
                   "10|This conversation is paused|<b>Limit</b> •••|Resume task||resume");
@@ -106,39 +117,29 @@ private Q_SLOTS:
                             p.resume.enabled ? "resume" : "",  p.stop.enabled ? "stop" : "",
                             p.verify.enabled ? "verify" : "",  p.policyPickerEnabled ? "policy" : ""};
         enabled.removeAll(QString());
-        QString shown = QStringList{QString::number(p.situation) + (p.attentionStyle ? "!" : ""),
-                                    p.headline,
-                                    p.summaryVisible ? p.summary.section(u' ', 0, 2) : QString(),
-                                    p.primaryVisible ? p.primaryTitle : QString(),
-                                    p.nextVisible ? p.next : QString(),
-                                    enabled.join(u' ')}
-                            .join(u'|');
-        while (shown.endsWith(u'|')) {
-            shown.chop(1);
-        }
+        const QString shown = QStringList{QString::number(p.situation) + (p.attentionStyle ? "!" : ""),
+                                          p.headline,
+                                          p.summaryVisible ? p.summary.section(u' ', 0, 2) : QString(),
+                                          p.primaryVisible ? p.primaryTitle : QString(),
+                                          p.nextVisible ? p.next : QString(),
+                                          enabled.join(u' ')}
+                                  .join(u'|')
+                                  .remove(QRegularExpression(QStringLiteral("\\|+$")));
         QTEST(shown, "shown");
         QCOMPARE(p.primaryEnabled, p.primaryVisible);
         QCOMPARE(p.previewBadgeVisible, fixture);
     }
 
-    // The policy the user picked (memory: shown for, last shown, picked) survives re-renders of the same run until
-    // the host reports another policy; "+": it can be applied.
-    void policyPicker_data() {
-        QTest::addColumn<QJsonObject>("memory");
-        QTest::addColumn<QString>("selection");
-        row("host changed, no pick", {{"for", "codex|s1|t1"}, {"shown", "strict"}, {"picked", "strict"}}, "balanced");
-        row("pending pick survives", {{"for", "codex|s1|t1"}, {"shown", "balanced"}, {"picked", "strict"}}, "strict+");
-    }
+    // The policy the user picked survives re-renders of the same run until the host reports another policy.
     void policyPicker() {
-        QFETCH(QJsonObject, memory);
-        RunPaneMemory before;
-        before.policySelectionIdentity = memory.value("for").toString();
-        before.lastShownPolicy = memory.value("shown").toString();
-        if (memory.contains("picked")) {
-            before.pickedPolicy = memory.value("picked").toString();
-        }
-        const RunPresentation p = present(run(R"({"autonomyPolicy":"balanced","canSetPolicy":true})"), before);
-        QTEST(p.policySelection.value_or(QString()) + (p.policyApplyEnabled ? "+" : ""), "selection");
+        RunPaneMemory memory;
+        memory.policySelectionIdentity = QStringLiteral("codex|s1|t1");
+        memory.lastShownPolicy = QStringLiteral("balanced");
+        memory.pickedPolicy = QStringLiteral("strict");
+        const QJsonObject record = run(R"({"autonomyPolicy":"balanced","canSetPolicy":true})");
+        QVERIFY(present(record, memory).policySelection == u"strict" && present(record, memory).policyApplyEnabled);
+        memory.lastShownPolicy = QStringLiteral("strict"); // the host reported another policy since
+        QVERIFY(present(record, memory).policySelection == u"balanced" && !present(record, memory).policyApplyEnabled);
     }
 
     void criterionSelectionFollowsItsId() {
@@ -183,8 +184,63 @@ private Q_SLOTS:
         QVERIFY(!dependencyAnswer(QString("😀").repeated(501)));
     }
 
-    // The understanding panel: its question is masked and answerable only when the host lets the user, live; its
-    // lists stay a bounded number of views however many items a host reports.
+    void tabs_data() {
+        QTest::addColumn<QJsonObject>("record");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("no plan") << json(R"({"plan":"mistyped"})") << 7 << QStringList{"Plan: No assessed plan yet."};
+        QTest::newRow("options") << json(R"({"plan":{"diagnosis":"Tests fail","selectedOptionId":"o2",
+                "alternatives":[{"id":"o1","action":{"summary":"Pin it","kind":"write","scope":"single_file"},
+                   "assessment":{"risk":"high","inObjective":true},"expectedVerification":"CI","rollback":"Revert"},
+                  {"id":"o2","action":{}}, 5],
+                "recommendation":{"optionId":"o1","reason":"Smallest"}},
+              "escalation":{"options":[{"id":"ignored"}],"cause":"Two ways","userQuestion":"  "}})")
+                                 << 0
+                                 << QStringList{"Diagnosis: Tests fail",
+                                                "Options: Pin it [Action=Make a change, Target=One file, Risk=High, "
+                                                "Within goal=Yes, Verify=CI, Rollback=Revert]",
+                                                "Options: o2 · Selected",
+                                                "Recommendation: Pin it",
+                                                "Recommendation: Smallest",
+                                                "Needs a decision: Two ways"};
+        QTest::newRow("criteria") << json(R"({"state":"reported_done","verification":{"total":2,"verified":1.5,
+              "results":{"c1":{"verified":true,"source":"file_contains","checkedAt":"2026-01-02","path":"a.md",
+                      "sha256":"ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12"},
+                "c2":{"verified":false,"checkedAt":"never shown","source":"robot","exactPath":"b.md","path":"x"}}},
+              "acceptanceCriteria":[{"id":"c1","description":"Docs"},{"id":"c2"}]})")
+                                  << 2
+                                  << QStringList{"Verification status: Provider reported completion. This is not "
+                                                 "independent verification.",
+                                                 "Verification status: 0/2 criteria verified",
+                                                 "Acceptance criteria: Docs [Status=Verified, Source=Automatic check · "
+                                                 "content matched, Checked=2026-01-02, File=a.md, SHA-256=ab12ab12ab12"
+                                                 "ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12]",
+                                                 "Acceptance criteria: c2 [Status=Unverified, File=b.md]"};
+    }
+    void tabs() {
+        QFETCH(QJsonObject, record);
+        QFETCH(int, tab);
+        QTEST(outline(deliveryDetails(record, tab, english)), "lines");
+    }
+
+    // Host text is masked (before underscores go) and cut; of thousands of entries the first are built, the rest
+    // counted.
+    void hostTextIsMaskedCutAndCapped() {
+        const QJsonObject plan{{"plan", QJsonObject{{"diagnosis", "see https://x.example/a " + QString(300, u'z')}}}};
+        const QString shown = deliveryDetails(plan, 0, english).first().cards.first().title;
+        QVERIFY(shown.startsWith(QStringLiteral("see ••• ")) && shown.size() <= 180);
+        QCOMPARE(detailValue(QJsonValue("token=" + QString(45, u'a') + "_b"), english), QStringLiteral("•••"));
+        QCOMPARE(detailValue(QJsonValue("blast_radius"), english), QStringLiteral("blast radius"));
+        QJsonArray history;
+        for (int index = 0; index < 5000; ++index) {
+            history.append(QJsonObject{{"action", QJsonObject{{"summary", QString("Step %1").arg(index)}}}});
+        }
+        const DetailSection recent = deliveryDetails(QJsonObject{{"decisionHistory", history}}, 1, english).first();
+        QCOMPARE(recent.cards.last().title, QStringLiteral("Step %1").arg(kDetailCardLimit - 1));
+        QCOMPARE(recent.cards.size() + recent.omitted, 5000);
+    }
+
+    // The understanding panel: a masked question, answerable only when the host lets the user, live; bounded lists.
     void understandingPanel() {
         QCOMPARE(understanding(kQuestion).question, QStringLiteral("Open ••• ?"));
         QVERIFY(understanding(kQuestion).answerEnabled && !understanding(kQuestion, true).answerEnabled);
