@@ -1,40 +1,19 @@
 #include "host/ConflictStop.h"
 #include "AreaHarness.h"
-#include "ScriptedHost.h"
+#include "Harness.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "host/ConflictStopFlow.h"
 
-#include <QDir>
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <csignal>
-
-namespace {
-
-const char* const kConflict = R"({"type":"error","code":"process_conflict",)"
-                              R"("conflicts":[{"pid":101,"entryPath":"/opt/a/host.js"},{"pid":"102"}]})";
-
-// Puts a stop script into `bundle` that answers from `plan` (see the fixture) and logs each request to `log`.
-bool useStopScript(FakePlatform& platform, const QString& bundle, const QString& plan, const QString& log) {
-    platform.bundleDir = bundle;
-    platform.environment.insert("STOP_SCRIPT_PLAN", plan);
-    platform.environment.insert("STOP_SCRIPT_LOG", log);
-    return QFile::copy(TestBundle::fixturePath("stop-conflicts-script.js"),
-                       bundle + "/Contents/Resources/cli/src/desktop-stop-conflicts.js");
-}
-
-} // namespace
 
 class ConflictStopTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Only a list of process records offers the stop button; a new start forgets the conflict. The script's word
-    // counts only when it ended normally.
+    // Only a list of process records offers the stop; a new start forgets it; a script's word counts if it ended well.
     void conflictsAndVerdicts() {
         AreaHarness area;
         ConflictStopFlow flow(area.context);
@@ -55,7 +34,7 @@ private Q_SLOTS:
         }
     }
 
-    // Each alert, then each request the script got, and the footer (empty: the host is asked to start unless the user
+    // Each alert, then each request the script got, and the footer (empty: the host is asked to start, unless
     // cancelled).
     void stopping_data() {
         QTest::addColumn<QString>("plan");
@@ -78,12 +57,17 @@ private Q_SLOTS:
         TestBundle bundle;
         AreaHarness area;
         area.platform.inheritSystemEnvironment();
-        QVERIFY(bundle.isValid() && useStopScript(area.platform, bundle.path(), plan, logs.filePath("stop.log")));
+        area.platform.bundleDir = bundle.path(); // with a stop script that answers as planned and logs each request
+        area.platform.environment.insert("STOP_SCRIPT_PLAN", plan);
+        area.platform.environment.insert("STOP_SCRIPT_LOG", logs.filePath("stop.log"));
+        QVERIFY(bundle.isValid() &&
+                QFile::copy(TestBundle::fixturePath("stop-conflicts-script.js"),
+                            bundle.path() + "/Contents/Resources/cli/src/desktop-stop-conflicts.js"));
         QVERIFY(!plan.isEmpty() || QFile::remove(bundle.path() + "/Contents/Resources/runtime/bin/node"));
         ConflictStopFlow flow(area.context);
         QSignalSpy started(&flow, &ConflictStopFlow::startHostRequested);
         QPushButton* button = flow.buildStopButton(&area.parent);
-        flow.recordConflict(json(kConflict));
+        flow.recordConflict(json(R"({"conflicts":[{"pid":101,"entryPath":"/opt/a/host.js"},{"pid":"102"}]})"));
         area.platform.alertAnswers = {{plan == u"cancel" ? 0 : 1, {}}, {1, {}}, {1, {}}};
         button->click();
         if (flow.isResolving()) {
@@ -99,31 +83,6 @@ private Q_SLOTS:
               "rounds");
         QVERIFY(area.platform.alerts.first().informativeText.startsWith("PID 101 — /opt/a/host.js\nPID 102 — VODU\n"));
         QCOMPARE(area.feedback.footerText(), footer);
-    }
-
-    // The whole app: a host reports a conflict and leaves; stopping the other service from the footer starts ours in
-    // its place, the conflict forgotten.
-    void stoppingTheOtherServiceStartsOurs() {
-        Harness harness;
-        ScriptedHost host(harness);
-        QTemporaryDir logs;
-        QVERIFY(host.ready() && useStopScript(*harness.fake, harness.fake->bundleDir, "ok:0", logs.filePath("log")));
-        harness.fake->alertAnswers = {AlertAnswer{1, {}}};
-        auto* button = view<QPushButton>(harness.app(), "stopConflictButton");
-        QVERIFY(host.feed(kConflict));
-        QTRY_VERIFY(!button->isHidden());
-        for (const QFileInfo& task : QDir("/proc/self/task").entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            for (const QByteArray& child : readFile(task.filePath() + "/children").simplified().split(' ')) {
-                if (child.toInt() > 0) {
-                    ::kill(child.toInt(), SIGTERM); // the host leaves, as one that lost the connection does
-                }
-            }
-        }
-        QTRY_VERIFY(!harness.app().linkState().hostProcessAlive);
-        QVERIFY(view<QLabel>(harness.app(), "footer")->text().startsWith("A CLI is already using this connection."));
-        button->click();
-        QTRY_VERIFY(harness.app().linkState().hostProcessAlive && button->isHidden());
-        QCOMPARE(view<QLabel>(harness.app(), "footer")->text(), QString());
     }
 };
 
