@@ -36,7 +36,6 @@ inline QJsonObject run(const char* extra = "{}") {
     return record;
 }
 
-// Runs in a few situations, as extras for run().
 inline const char* const kApproval = R"({"state":"blocked","canApprove":true,"canReject":true,"canStop":true,
     "pendingApproval":{"id":"a1","summary":"Deploy 1.8.3","scope":"Staging"}})";
 inline const char* const kPaused = R"({"state":"paused","canResume":true,"canReplan":true,"canPause":true})";

@@ -114,7 +114,8 @@ private Q_SLOTS:
         QVERIFY(!pane->view<QWidget>("deliveryReplan")->isEnabled());
         pane->show({run(kPaused)});
         pane->click("deliveryReplan");
-        const CommandSink::Completion completion = pane->area.commands.commands.last().completion;
+        QCOMPARE(pane->sent(2), QStringLiteral("delivery_replan"));
+        const CommandSink::Completion completion = pane->area.commands.commands[2].completion;
         pane.reset();
         completion(true, std::nullopt); // must not touch the destroyed views
     }
