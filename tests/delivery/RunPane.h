@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AreaHarness.h"
+#include "TestData.h"
 #include "delivery/DeliveryController.h"
 #include "sessions/association/ActionAssociationArea.h"
 #include "sessions/conversation/SessionsController.h"
@@ -9,35 +10,88 @@
 #include "sessions/original/OriginalNavigation.h"
 #include "sessions/understanding/UnderstandingPanel.h"
 
-#include <QJsonObject>
-#include <QList>
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QLabel>
 
-class QAbstractButton;
+// A command as "action field=value ...", without the run's address.
+inline QString commandLine(const QString& action, QJsonObject fields) {
+    QString line = action;
+    for (auto field = fields.begin(); field != fields.end(); ++field) {
+        line += QStringList{"provider", "session", "taskId"}.contains(field.key())
+                    ? QString()
+                    : u' ' + field.key() + u'=' + field.value().toString();
+    }
+    return line;
+}
 
-// The run area in the Sessions home: the home with the understanding panel, the run picker, the delivery controller
-// and the conversations that own the selection, on a fake desktop with a recording command sink. Connected and live
-// unless a test says otherwise.
+// A managed Codex run, "codex|s1|t1"; `extra` adds or replaces keys.
+inline QJsonObject run(const char* extra = "{}") {
+    QJsonObject record = json(R"({"provider":"codex","session":"s1","taskId":"t1","managed":true,"objective":"Ship"})");
+    const QJsonObject more = json(extra);
+    for (auto it = more.begin(); it != more.end(); ++it) {
+        record.insert(it.key(), it.value());
+    }
+    return record;
+}
+
+inline const char* const kApproval = R"({"state":"blocked","canApprove":true,"canReject":true,"canStop":true,
+    "pendingApproval":{"id":"a1","summary":"Deploy 1.8.3","scope":"Staging"}})";
+inline const char* const kPaused = R"({"state":"paused","canResume":true,"canReplan":true,"canPause":true})";
+inline const char* const kDependency = R"({"state":"blocked","canResolveDependency":true,
+    "dependencyWait":{"id":"w1","condition":"Quota raised"}})";
+inline const char* const kVerification = R"({"state":"verification_pending","verification":{"pending":["c1","c2","c3"]},
+    "acceptanceCriteria":[{"id":"c1","description":"Docs reviewed","check":{"type":"manual"}},
+        {"id":"c2","check":{"type":"file_exists"}},{"id":"c3","description":"Charts checked","check":{"type":"manual"}}]})";
+
+// The run area of the Sessions home with the run picker and the conversations that own the selection, on AreaHarness.
 struct RunPane {
-    explicit RunPane(const QStringList& languages = {QStringLiteral("en-US")});
+    RunPane()
+        : home(area.copy), understanding(area.context, model), association(area.context, model),
+          original(area.context, model, home), delivery(area.context, model, home),
+          sessions(area.context, model, home, delivery, understanding, association, original) {
+        area.link.connected = true;
+        sessions.buildSessionList(&area.parent);
+        home.build(&area.parent);
+        understanding.build(home.runCompanions());
+        association.build(home.runCompanions());
+        sessions.buildSessionPane();
+        delivery.buildPicker()->setParent(&area.parent);
+        QObject::connect(&delivery, &DeliveryController::runChosen, &sessions, &SessionsController::selectRun);
+        QObject::connect(&delivery, &DeliveryController::homeChanged, &sessions,
+                         &SessionsController::renderSelectedSession);
+        QObject::connect(&delivery, &DeliveryController::feedbackChanged, &sessions, &SessionsController::showFeedback);
+    }
 
-    // A snapshot's runs, then the run at `index` chosen in the picker.
-    void show(const QList<QJsonObject>& runs, int index = 0);
-    // The next snapshot: the runs, then the conversations.
-    void refresh(const QList<QJsonObject>& runs);
-    void pick(int index);
-    // Clicks the conversation row with this title; the selected row's title (empty: none).
-    void selectConversation(const QString& title);
-    QString selectedConversation() const;
-    void click(const char* name);
+    // A snapshot's runs (each with a stand-in conversation), then the run at `index` chosen in the picker (-1: none).
+    void show(const QJsonArray& runs, int index = -1) {
+        delivery.renderDeliveryRuns(runs);
+        sessions.renderSessionSupervision(QJsonObject{{"sessionSupervision", QJsonObject{{"sessions", QJsonArray()}}}});
+        if (index >= 0) {
+            pick(index);
+        }
+    }
+    void pick(int index) {
+        auto* picker = view<QComboBox>("deliveryPicker");
+        picker->setCurrentIndex(index);
+        Q_EMIT picker->activated(index);
+    }
+    void click(const char* name) { view<QAbstractButton>(name)->click(); }
 
-    QString text(const char* name) const;
-    // Shown to the user: its own flag and every ancestor's up to the pane.
-    bool visible(const char* name) const;
-    bool enabled(const char* name) const;
+    QString text(const char* name) const {
+        if (auto* label = view<QLabel>(name)) {
+            return label->text();
+        }
+        auto* button = view<QAbstractButton>(name);
+        return button ? button->text() : view<QComboBox>(name)->currentText();
+    }
+    bool visible(const char* name) const { return view<QWidget>(name)->isVisibleTo(&area.parent); }
     template <typename T> T* view(const char* name) const { return area.view<T>(name); }
-
-    // The service's conversations in the next snapshots; none: each run gets a stand-in.
-    QList<QJsonObject> conversations;
+    QString sent(qsizetype index = 0) const {
+        const auto& commands = area.commands.commands;
+        return index < commands.size() ? commandLine(commands[index].action, commands[index].fields) : QString();
+    }
 
     AreaHarness area;
     SupervisionModel model;
@@ -48,6 +102,3 @@ struct RunPane {
     DeliveryController delivery;
     SessionsController sessions;
 };
-
-// A run record from JSON text; `extra` adds or replaces keys of `base`.
-QJsonObject runRecord(const char* base, const char* extra = "{}");

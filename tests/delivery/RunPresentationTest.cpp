@@ -1,36 +1,51 @@
+// What a run record decides on its own: picker title, presentation, details, understanding, commands and answers.
 #include "delivery/RunPresentation.h"
+#include "RunPane.h"
+#include "TestData.h"
 #include "TestRegistry.h"
+#include "delivery/DeliveryCommands.h"
+#include "delivery/DeliveryDetails.h"
+#include "sessions/understanding/Understanding.h"
 
-#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
 
 const Copy english{false};
 
-// A managed, actionable Codex run; `extra` overrides or adds keys.
-QJsonObject run(const char* extra = "{}") {
-    QJsonObject record{{"provider", "codex"}, {"session", "s1"}, {"taskId", "t1"}, {"managed", true}};
-    const QJsonObject more = QJsonDocument::fromJson(extra).object();
-    for (auto it = more.begin(); it != more.end(); ++it) {
-        record.insert(it.key(), it.value());
-    }
-    return record;
-}
-
-RunPresentation present(const QJsonObject& record, bool fixture = false, bool connected = true,
-                        std::optional<RunSessionFacts> session = std::nullopt, RunPaneMemory memory = {}) {
-    return deliveryRunPresentation({record, std::move(session), std::move(memory), fixture, connected}, english);
-}
-
-const char* kApproval = R"({"state":"blocked","canApprove":true,"canReject":true,
-    "pendingApproval":{"id":"a1","summary":"Delete the build cache","scope":"build/"}})";
 const char* kRecovery = R"({"state":"recovery_required","canResume":true,
     "approvedAction":{"id":"x1","action":{"kind":"external"}}})";
-const char* kDependency = R"({"state":"blocked","canResolveDependency":true,
-    "dependencyWait":{"id":"w1","condition":"CI is green"}})";
-const char* kVerification = R"({"state":"verification_pending","verification":{"pending":["c1"]},
-    "acceptanceCriteria":[{"id":"c1","description":"Docs reviewed","check":{"type":"manual"}}]})";
+
+const char* kQuestion = R"({"phase":"needs_clarification","canAnswer":true,
+    "understandingQuestion":{"id":"q1","text":"Open https://x.example/y ?"}})";
+
+UnderstandingPresentation understanding(const char* extra, bool fixture = false) {
+    return understandingPresentation(run(extra), {}, fixture, true, english);
+}
+
+RunPresentation present(const QJsonObject& record, RunPaneMemory memory = {}) {
+    return deliveryRunPresentation({record, std::nullopt, std::move(memory), false, true}, english);
+}
+
+void row(const char* name, const QJsonObject& input, const QString& output) {
+    QTest::newRow(name) << input << output;
+}
+
+// One line per card: "Section: title [label=value, ...]", with its facts, then its facets, then its closing facts.
+QStringList outline(const QList<DetailSection>& sections) {
+    QStringList lines;
+    for (const DetailSection& section : sections) {
+        for (const DetailCard& card : section.cards) {
+            QStringList facts;
+            for (const DetailFact& fact : card.facts + card.facets + card.closingFacts) {
+                facts.append(fact.label + u'=' + fact.value);
+            }
+            lines.append(section.title + ": " + card.title + (facts.isEmpty() ? "" : " [" + facts.join(", ") + "]"));
+        }
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -38,270 +53,93 @@ class RunPresentationTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // What a user reads and may press, row by row through the situation chain and the layers after it.
+    // Picker titles are masked and cut like any host text.
+    void pickerTitles() {
+        QCOMPARE(deliveryPickerTitle({{"provider", "codex"}, {"objective", "Use password: hunter2\nnow"}}),
+                 QStringLiteral("codex · Use ••• now"));
+        QCOMPARE(deliveryPickerTitle({{"provider", "codex"}, {"objective", QString("word ").repeated(30)}}),
+                 "codex · " + QString("word ").repeated(20));
+        QCOMPARE(deliveryPickerTitle(json(R"({"provider":"claude","objective":" ","taskId":"t9"})")), "claude · t9");
+    }
+
+    // The situation chain and the layers after it: "row[!]|headline|summary's first words|primary|next|enabled
+    // buttons", hidden ones empty, "!": attention. Rows named "preview" or "disconnected" are given every permission
+    // (only the sample's steps stay usable); "turn": the conversation's turn is running.
     void situations_data() {
         QTest::addColumn<QJsonObject>("record");
-        QTest::addColumn<int>("situation");
-        QTest::addColumn<QString>("headline");
-        QTest::addColumn<QString>("badge");
-        QTest::addColumn<QString>("summary"); // empty: hidden
-        QTest::addColumn<QString>("primary"); // empty: hidden
-        const QString noAction = "No action needed. We’ll ask if a decision needs you.";
-        QTest::newRow("reported done") << run(R"({"state":"reported_done"})") << 1 << "Reported complete"
-                                       << "Not independently verified"
-                                       << "The original conversation reports no remaining work. Review the result "
-                                          "and evidence if needed."
-                                       << "";
-        QTest::newRow("understanding") << run(R"({"state":"blocked","phase":"understanding"})") << 2
-                                       << "Understanding this conversation"
-                                       << "Reading context"
-                                       << "VODU is reading the original conversation to identify the remaining "
-                                          "work and a safe next step."
-                                       << "";
-        QTest::newRow("question") << run(R"({"phase":"needs_clarification","understandingQuestion":{"text":"Which?"}})")
-                                  << 3 << "Which?"
-                                  << "One answer needed"
-                                  << ""
-                                  << "";
-        QTest::newRow("question without text")
-            << run(R"({"phase":"needs_clarification"})") << 3 << "One detail before continuing"
-            << "One answer needed"
-            << ""
-            << "";
-        QTest::newRow("approval") << run(kApproval) << 4 << "Your decision needed"
-                                  << "Waiting for your approval"
-                                  << "build/"
-                                  << "Review request";
-        QTest::newRow("approval without scope")
-            << run(R"({"canApprove":true,"pendingApproval":{"id":"a1","summary":"Delete it"}})") << 4
-            << "Your decision needed"
-            << "Waiting for your approval"
-            << "Delete it"
-            << "Review request";
-        QTest::newRow("approval without canApprove")
-            << run(R"({"state":"blocked","pendingApproval":{"id":"a1","summary":"Delete it"},"canResume":true})") << 15
-            << "A decision is needed"
-            << "Needs attention"
-            << ""
-            << "";
-        QTest::newRow("declined") << run(R"({"state":"blocked","nextStep":"Pick another way",
-                                             "pendingApproval":{"id":"a1","denied":true},"canApprove":true})")
-                                  << 5 << "Approval was declined"
-                                  << "Needs attention"
-                                  << "Pick another way"
-                                  << "";
-        QTest::newRow("recovery handoff") << run(kRecovery) << 6 << "Continue in Codex"
-                                          << "Approved · handoff needed"
-                                          << "Record the handoff, then perform the approved action and report its "
-                                             "result in the original Codex conversation. VODU does not execute it here."
-                                          << "Continue in Codex";
-        QTest::newRow("handoff checkpoint")
-            << run(R"({"state":"active","approvedAction":{"id":"x1","action":{"kind":"destructive"}}})") << 6
-            << "Continue in Codex"
-            << "Awaiting an action checkpoint"
-            << "Handoff recorded. Finish the approved action in the original Codex conversation and report its "
-               "result. Execution is not yet verified."
-            << "";
-        QTest::newRow("approved action of another kind is no handoff")
-            << run(R"({"state":"active","approvedAction":{"id":"x1","action":{"kind":"write"}}})") << 13
-            << "VODU is taking care of it"
-            << "In progress" << noAction << "";
-        QTest::newRow("waiting for session")
-            << run(R"({"state":"recovery_required","capability":"codex_app_server","needsAttention":true})") << 8
-            << "Waiting for this session"
-            << "Waiting to take over"
-            << "VODU will continue in the same conversation when it is available. No action is needed now."
-            << "";
-        QTest::newRow("verification") << run(kVerification) << 9 << "Verify the remaining criterion"
-                                      << "Verification needed"
-                                      << ""
-                                      << "Verify criterion";
-        QTest::newRow("paused with reason") << run(R"({"state":"paused","canResume":true,"reason":"Usage limit"})")
-                                            << 10 << "This conversation is paused"
-                                            << "Paused"
-                                            << "Usage limit"
-                                            << "Resume task";
-        QTest::newRow("paused") << run(R"({"state":"paused","canResume":true})") << 10 << "This conversation is paused"
-                                << "Paused"
-                                << "You can pick this up whenever you’re ready."
-                                << "Resume task";
-        QTest::newRow("claude live hook") << run(R"({"state":"active","provider":"claude","capability":"live_hook"})")
-                                          << 11 << "VODU is taking care of it"
-                                          << "Continues in the original conversation" << noAction << "";
-        QTest::newRow("continuing") << run(R"({"state":"auto_resuming","sessionUnderstanding":{}})") << 12
-                                    << "Continuing this conversation"
-                                    << "Continuing"
-                                    << ""
-                                    << "";
-        QTest::newRow("active with next step")
-            << run(R"({"state":"active","nextStep":"Run the tests"})") << 13 << "VODU is taking care of it"
-            << "In progress"
-            << "Run the tests"
-            << "";
-        QTest::newRow("monitoring") << run(R"({"state":"auto_resuming"})") << 13 << "Monitoring continuation"
-                                    << "Resuming"
-                                    << ""
-                                    << "";
-        QTest::newRow("done") << run(R"({"state":"succeeded","remainingWork":"Nothing"})") << 14 << "Task completed"
-                              << "Completed"
-                              << "Nothing"
-                              << "";
-        QTest::newRow("escalation question")
-            << run(R"({"state":"exhausted","escalation":{"userQuestion":"Keep the old API?"},
-                       "plan":{"userQuestion":"ignored"}})")
-            << 15 << "Keep the old API?"
-            << "Needs a decision"
-            << ""
-            << "";
-        QTest::newRow("plan question") << run(R"({"state":"exhausted","plan":{"userQuestion":"Which port?"}})") << 15
-                                       << "Which port?"
-                                       << "Needs a decision"
-                                       << ""
-                                       << "";
-        QTest::newRow("unknown state by its derived name")
-            << run(R"({"state":"waiting_on_ci","canResume":true})") << 15 << "A decision is needed"
-            << "Waiting On Ci"
-            << ""
-            << "Resume task";
-        QTest::newRow("missing state") << run(R"({"state":7})") << 15 << "A decision is needed"
-                                       << "Unknown"
-                                       << ""
-                                       << "";
-        QTest::newRow("blocked, dependency id empty")
-            << run(R"({"state":"blocked","canResolveDependency":true,"dependencyWait":{"id":"","condition":"CI"}})")
-            << 15 << "A decision is needed"
-            << "Needs attention"
-            << ""
-            << "";
-        QTest::newRow("dependency") << run(kDependency) << 15 << "Waiting for an external dependency"
-                                    << "Needs attention"
-                                    << ""
-                                    << "Confirm dependency ready";
-        QTest::newRow("manual recovery") << run(R"({"state":"exhausted","capability":"manual_recovery"})") << 15
-                                         << "Continue in the original conversation"
-                                         << "Needs a decision"
-                                         << "Resume manually in the original conversation."
-                                         << "";
-        QTest::newRow("manual recovery after the conversation ended")
-            << run(R"({"state":"exhausted","capability":"manual_recovery","nextStep":"Check logs",
-                       "reason":"Provider session ended at 10:00"})")
-            << 15 << "Continue in the original conversation"
-            << "Needs a decision"
-            << "Check logs\nStop supervision and choose a new supported conversation."
-            << "";
-        QTest::newRow("markup and secrets stay text")
-            << run("{\"state\":\"paused\",\"reason\":\"<b>see</b> https://x.example/a token=abc\"}") << 10
-            << "This conversation is paused"
-            << "Paused"
-            << "<b>see</b> ••• •••"
-            << "";
+        QTest::addColumn<QString>("shown");
+        const auto situation = [](const char* name, const char* extra, const char* shown) {
+            row(name, run(extra), QString::fromUtf8(shown));
+        };
+        situation("reported done", R"({"state":"reported_done"})", "1|Reported complete|The original conversation");
+        situation("question", R"({"phase":"needs_clarification","understandingQuestion":{"text":"Which? token=abc"}})",
+                  "3!|Which? •••");
+        situation("approval", kApproval, "4!|Your decision needed|Staging|Review request||approve reject stop");
+        situation("approval without canApprove", R"({"pendingApproval":{"id":"a1"},"canResume":true,"canReject":true})",
+                  "15|A decision is needed||||reject resume");
+        situation("declined", R"({"nextStep":"Pick another way","pendingApproval":{"id":"a1","denied":true}})",
+                  "5|Approval was declined|Pick another way");
+        situation("recovery handoff", kRecovery, "6!|Continue in Codex|Record the handoff,|Continue in Codex||resume");
+        situation("verification", kVerification, "9!|Verify the remaining criterion||Verify criterion||verify");
+        situation("paused", R"({"state":"paused","canResume":true,"reason":"<b>Limit</b> https://x.example/a"})",
+                  "10|This conversation is paused|<b>Limit</b> •••|Resume task||resume");
+        situation("dependency", kDependency,
+                  "15|Waiting for an external dependency||Confirm dependency ready|Quota raised");
+        situation("dependency the host will not take", R"({"state":"blocked","dependencyWait":{"id":"w1"}})",
+                  "15|Waiting for an external dependency");
+        situation("manual recovery after the conversation ended",
+                  R"({"capability":"manual_recovery","reason":"Provider session ended at 10:00"})",
+                  "15!|Continue in the original conversation|Stop supervision and");
+        situation("turn running", R"({"turn":true,"state":"paused","canResume":true})", "10|Running|We’ll check what");
+        situation("turn running, approval", R"({"turn":true,"state":"blocked","canApprove":true,
+                  "pendingApproval":{"id":"a1"}})",
+                  "4!|Running|We’ll check what|Review request||approve");
+        situation("disconnected", kApproval, "4!|Your decision needed|Staging");
+        situation("preview dependency", kDependency,
+                  "15|Waiting for an external dependency||Confirm dependency ready|Quota raised");
+        situation("preview approval", kApproval, "4!|Your decision needed|Staging|Review request");
+        situation("preview handoff", kRecovery, "6!|Continue in Codex|Record the handoff,|Preview handoff");
     }
-
     void situations() {
         QFETCH(QJsonObject, record);
-        QFETCH(int, situation);
-        const RunPresentation p = present(record);
-        QCOMPARE(p.situation, situation);
-        QTEST(p.headline, "headline");
-        QTEST(p.badge, "badge");
-        QTEST(p.summaryVisible ? p.summary : QString(), "summary");
-        QTEST(p.primaryVisible ? p.primaryTitle : QString(), "primary");
-        QCOMPARE(p.primaryEnabled, p.primaryVisible);
-    }
-
-    void dependencyLeavesItsConditionOnTheNextLine() {
-        const RunPresentation p = present(run(kDependency));
-        QVERIFY(p.nextVisible && !p.summaryVisible);
-        QCOMPARE(p.next, QStringLiteral("CI is green"));
-        QVERIFY(!p.resume.enabled);
-        QVERIFY(!present(run(R"({"state":"blocked","dependencyWait":{"id":"w1"}})")).primaryVisible);
-    }
-
-    void approvalWithoutPermissionOffersNoApproval() {
-        const RunPresentation p = present(run(R"({"state":"blocked","pendingApproval":{"id":"a1"},"canReject":true})"));
-        QVERIFY(!p.approveEnabled);
-        QVERIFY(p.reject.enabled); // reject follows its own permission
-        QVERIFY(!p.primaryAttention && !p.attentionStyle);
-    }
-
-    // Preview mode: only the steps that walk through the sample stay usable, and nothing else.
-    void fixtureMode_data() {
-        QTest::addColumn<QJsonObject>("record");
-        QTest::addColumn<QString>("primary"); // empty: hidden
-        QTest::newRow("dependency") << run(kDependency) << "Confirm dependency ready";
-        QTest::newRow("approval") << run(kApproval) << "Review request";
-        QTest::newRow("recovery") << run(kRecovery) << "Preview handoff";
-        QTest::newRow("paused") << run(R"({"state":"paused","canResume":true})") << "";
-        QTest::newRow("verification") << run(kVerification) << "";
-    }
-
-    void fixtureMode() {
-        QFETCH(QJsonObject, record);
-        QFETCH(QString, primary);
-        QJsonObject everything = record;
+        const bool fixture = QByteArray(QTest::currentDataTag()).startsWith("preview");
+        const bool connected = !QByteArray(QTest::currentDataTag()).startsWith("disconnected");
         for (const char* key : {"canPause", "canResume", "canReject", "canReplan", "canStop", "canSetPolicy"}) {
-            everything.insert(key, true);
+            record.insert(key, record.value(key).toBool() || fixture || !connected);
         }
-        const RunPresentation p = present(everything, true, false);
-        QVERIFY(p.previewBadgeVisible);
-        QCOMPARE(p.primaryVisible ? p.primaryTitle : QString(), primary);
-        for (const ButtonState& button : {p.pause, p.resume, p.reject, p.replan, p.stop, p.verify}) {
-            QVERIFY(!button.enabled);
-        }
-        QVERIFY(!p.approveEnabled && !p.policyPickerEnabled && !p.policyApplyEnabled);
-    }
-
-    void disconnectedOrUnmanagedRunsOfferNothing() {
-        for (const RunPresentation& p : {present(run(kApproval), false, false),
-                                         present(run(R"({"managed":false,"state":"paused","canResume":true})")),
-                                         present(run(R"({"taskId":"","state":"paused","canResume":true})"))}) {
-            QVERIFY(!p.primaryEnabled && !p.primaryVisible);
-            QVERIFY(!p.reject.enabled && !p.approveEnabled);
-        }
+        RunSessionFacts turn;
+        turn.turnRunning = true;
+        const RunPresentation p = deliveryRunPresentation(
+            {record, record.value("turn").toBool() ? std::optional(turn) : std::nullopt, {}, fixture, connected},
+            english);
+        QStringList enabled{p.approveEnabled ? "approve" : "", p.pause.enabled ? "pause" : "",
+                            p.reject.enabled ? "reject" : "",  p.replan.enabled ? "replan" : "",
+                            p.resume.enabled ? "resume" : "",  p.stop.enabled ? "stop" : "",
+                            p.verify.enabled ? "verify" : "",  p.policyPickerEnabled ? "policy" : ""};
+        enabled.removeAll(QString());
+        const QString shown = QStringList{QString::number(p.situation) + (p.attentionStyle ? "!" : ""),
+                                          p.headline,
+                                          p.summaryVisible ? p.summary.section(u' ', 0, 2) : QString(),
+                                          p.primaryVisible ? p.primaryTitle : QString(),
+                                          p.nextVisible ? p.next : QString(),
+                                          enabled.join(u' ')}
+                                  .join(u'|')
+                                  .remove(QRegularExpression(QStringLiteral("\\|+$")));
+        QTEST(shown, "shown");
+        QCOMPARE(p.primaryEnabled, p.primaryVisible);
+        QCOMPARE(p.previewBadgeVisible, fixture);
     }
 
     // The policy the user picked survives re-renders of the same run until the host reports another policy.
-    void policyPicker_data() {
-        QTest::addColumn<QString>("shownFor");
-        QTest::addColumn<QString>("lastShown");
-        QTest::addColumn<QString>("picked"); // empty: nothing selected
-        QTest::addColumn<QString>("selection");
-        QTest::addColumn<bool>("applyEnabled");
-        QTest::newRow("first render") << ""
-                                      << ""
-                                      << ""
-                                      << "balanced" << false;
-        QTest::newRow("pending pick survives") << "codex|s1|t1"
-                                               << "balanced"
-                                               << "strict"
-                                               << "strict" << true;
-        QTest::newRow("host changed, no pick") << "codex|s1|t1"
-                                               << "strict"
-                                               << "strict"
-                                               << "balanced" << false;
-        QTest::newRow("another run") << "codex|s9|t9"
-                                     << "balanced"
-                                     << "strict"
-                                     << "balanced" << false;
-        QTest::newRow("nothing selected follows the host") << "codex|s1|t1"
-                                                           << ""
-                                                           << ""
-                                                           << "balanced" << false;
-    }
-
     void policyPicker() {
-        QFETCH(QString, shownFor);
-        QFETCH(QString, lastShown);
-        QFETCH(QString, picked);
         RunPaneMemory memory;
-        memory.policySelectionIdentity = shownFor;
-        memory.lastShownPolicy = lastShown;
-        memory.pickedPolicy = picked.isEmpty() ? std::nullopt : std::optional<QString>(picked);
-        const RunPresentation p =
-            present(run(R"({"autonomyPolicy":"balanced","canSetPolicy":true})"), false, true, std::nullopt, memory);
-        QTEST(p.policySelection.value_or(QString()), "selection");
-        QTEST(p.policyApplyEnabled, "applyEnabled");
-        QCOMPARE(p.memory.lastShownPolicy, QStringLiteral("balanced"));
+        memory.policySelectionIdentity = QStringLiteral("codex|s1|t1");
+        memory.lastShownPolicy = QStringLiteral("balanced");
+        memory.pickedPolicy = QStringLiteral("strict");
+        const QJsonObject record = run(R"({"autonomyPolicy":"balanced","canSetPolicy":true})");
+        QVERIFY(present(record, memory).policySelection == u"strict" && present(record, memory).policyApplyEnabled);
+        memory.lastShownPolicy = QStringLiteral("strict"); // the host reported another policy since
+        QVERIFY(present(record, memory).policySelection == u"balanced" && !present(record, memory).policyApplyEnabled);
     }
 
     void criterionSelectionFollowsItsId() {
@@ -309,50 +147,131 @@ private Q_SLOTS:
             "acceptanceCriteria":[{"id":"c1","check":{"type":"manual"}},{"id":"c2","check":{"type":"manual"}},
                 {"id":"c3","description":"<i>Docs</i>","check":{"type":"manual"}},{"id":"c4","check":{"type":"file"}}]})");
         RunPaneMemory memory;
-        memory.criteria = {{"c0", ""}, {"c3", ""}};
-        memory.criterionIndex = 1;
-        const RunPresentation p = present(record, false, true, std::nullopt, memory);
+        memory.criteria = {{"c3", ""}, {"c0", ""}};
+        memory.criterionIndex = 0;
+        const RunPresentation p = present(record, memory);
         QCOMPARE(p.criteria, (QList<PendingCriterion>{{"c2", ""}, {"c3", "<i>Docs</i>"}}));
         QCOMPARE(p.criterionIndex, 1);
-        QVERIFY(p.criterionPickerVisible && p.verify.visible && p.verify.enabled && p.primaryAttention);
-        memory.criterionIndex = 0; // c0 is gone: the first item
-        QCOMPARE(present(record, false, true, std::nullopt, memory).criterionIndex, 0);
+        memory.criterionIndex = 1; // c0 is gone: the first item
+        QCOMPARE(present(record, memory).criterionIndex, 0);
     }
 
-    void conversationLayer() {
-        RunSessionFacts running;
-        running.record = QJsonObject{{"autoContinue", false}};
-        running.turnRunning = true;
-        RunPresentation p = present(run(R"({"state":"paused","canResume":true})"), false, true, running);
-        QCOMPARE(p.headline, QStringLiteral("Running"));
-        QCOMPARE(p.badge, QStringLiteral("Running"));
-        QCOMPARE(p.summary, QStringLiteral("We’ll check what remains when this turn finishes."));
-        QVERIFY(!p.primaryVisible && !p.resume.enabled && p.compactSessionDetails && p.hideOriginalSessionButton);
-        // A pending approval keeps its button while the turn runs.
-        QVERIFY(present(run(kApproval), false, true, running).primaryVisible);
-
-        RunSessionFacts following;
-        following.record = QJsonObject{{"autoContinue", true}, {"autoContinueStatus", "supervising"}};
-        following.autoContinueShown = true;
-        following.autoContinueStatus = "Following up";
-        following.autoContinueTitle = "Following up";
-        following.autoContinueReason = "Continuing within the existing task budget.";
-        p = present(run(R"({"state":"paused","canResume":true})"), false, true, following);
-        QCOMPARE(p.headline, QStringLiteral("Following up"));
-        QCOMPARE(p.summary, following.autoContinueReason);
-        QVERIFY(!p.primaryVisible);
-        // Attention wins over the conversation's own presentation and keeps the original-conversation button.
-        p = present(run(kVerification), false, true, following);
-        QCOMPARE(p.headline, QStringLiteral("Verify the remaining criterion"));
-        QVERIFY(p.primaryVisible && !p.hideOriginalSessionButton);
+    // What a run button builds, past the run's address ("turn": the conversation's turn runs); empty: nothing.
+    void commands_data() {
+        QTest::addColumn<QJsonObject>("record");
+        QTest::addColumn<QString>("sent");
+        row("delivery_approve", run(kApproval), "delivery_approve approvalId=a1");
+        row("delivery_approve without an id", run(R"({"pendingApproval":{"id":""}})"), "");
+        row("delivery_resume while the turn runs", run(R"({"turn":true})"), "");
+        row("delivery_resume while a dependency waits", run(kDependency), "");
+        row("delivery_pause while the turn runs", run(R"({"turn":true})"), "delivery_pause");
+        row("delivery_stop without a task", run(R"({"taskId":""})"), "");
+    }
+    void commands() {
+        QFETCH(QJsonObject, record);
+        const QString action = QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0);
+        const std::optional<DeliveryCommand> command =
+            deliveryAction(record, action, action == u"delivery_approve", record.value("turn").toBool(), english);
+        QTEST(command ? commandLine(command->action, command->fields) : QString(), "sent");
     }
 
-    void languageAndPreviewTexts() {
-        const RunPresentation p = deliveryRunPresentation({run(kDependency), {}, {}, true, false}, Copy{true});
-        QCOMPARE(p.headline, QStringLiteral("外部の依存条件を待機中"));
-        QCOMPARE(p.primaryTitle, QStringLiteral("依存条件の完了を確認"));
-        QCOMPARE(present(run(R"({"state":"auto_resuming","sessionUnderstanding":{}})"), true).badge,
-                 QStringLiteral("Continuing · sample"));
+    // The typed confirmation of an external dependency: trimmed, not blank, at most 1000 UTF-16 units.
+    void dependencyAnswers() {
+        QCOMPARE(dependencyAnswer("  Quota is 200 GB now.\n"), QStringLiteral("Quota is 200 GB now."));
+        QCOMPARE(dependencyAnswer(QString(1000, u'q')), QString(1000, u'q'));
+        QCOMPARE(dependencyAnswer(QString("😀").repeated(500)), QString("😀").repeated(500));
+        QVERIFY(!dependencyAnswer(" \n ") && !dependencyAnswer(QString(1001, u'q')));
+        QVERIFY(!dependencyAnswer(QString("😀").repeated(501)));
+    }
+
+    void tabs_data() {
+        QTest::addColumn<QJsonObject>("record");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("no plan") << json(R"({"plan":"mistyped"})") << 7 << QStringList{"Plan: No assessed plan yet."};
+        QTest::newRow("options") << json(R"({"plan":{"diagnosis":"Tests fail","selectedOptionId":"o2",
+                "alternatives":[{"id":"o1","action":{"summary":"Pin it","kind":"write","scope":"single_file"},
+                   "assessment":{"risk":"high","inObjective":true},"expectedVerification":"CI","rollback":"Revert"},
+                  {"id":"o2","action":{}}, 5],
+                "recommendation":{"optionId":"o1","reason":"Smallest"}},
+              "escalation":{"options":[{"id":"ignored"}],"cause":"Two ways","userQuestion":"  "}})")
+                                 << 0
+                                 << QStringList{"Diagnosis: Tests fail",
+                                                "Options: Pin it [Action=Make a change, Target=One file, Risk=High, "
+                                                "Within goal=Yes, Verify=CI, Rollback=Revert]",
+                                                "Options: o2 · Selected",
+                                                "Recommendation: Pin it",
+                                                "Recommendation: Smallest",
+                                                "Needs a decision: Two ways"};
+        QTest::newRow("criteria") << json(R"({"state":"reported_done","verification":{"total":2,"verified":1.5,
+              "results":{"c1":{"verified":true,"source":"file_contains","checkedAt":"2026-01-02","path":"a.md",
+                      "sha256":"ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12"},
+                "c2":{"verified":false,"checkedAt":"never shown","source":"robot","exactPath":"b.md","path":"x"}}},
+              "acceptanceCriteria":[{"id":"c1","description":"Docs"},{"id":"c2"}]})")
+                                  << 2
+                                  << QStringList{"Verification status: Provider reported completion. This is not "
+                                                 "independent verification.",
+                                                 "Verification status: 0/2 criteria verified",
+                                                 "Acceptance criteria: Docs [Status=Verified, Source=Automatic check · "
+                                                 "content matched, Checked=2026-01-02, File=a.md, SHA-256=ab12ab12ab12"
+                                                 "ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12ab12]",
+                                                 "Acceptance criteria: c2 [Status=Unverified, File=b.md]"};
+    }
+    void tabs() {
+        QFETCH(QJsonObject, record);
+        QFETCH(int, tab);
+        QTEST(outline(deliveryDetails(record, tab, english)), "lines");
+    }
+
+    // Host text is masked (before underscores go) and cut; of thousands of entries the first are built, the rest
+    // counted.
+    void hostTextIsMaskedCutAndCapped() {
+        const QJsonObject plan{{"plan", QJsonObject{{"diagnosis", "see https://x.example/a " + QString(300, u'z')}}}};
+        const QString shown = deliveryDetails(plan, 0, english).first().cards.first().title;
+        QVERIFY(shown.startsWith(QStringLiteral("see ••• ")) && shown.size() <= 180);
+        QCOMPARE(detailValue(QJsonValue("token=" + QString(45, u'a') + "_b"), english), QStringLiteral("•••"));
+        QCOMPARE(detailValue(QJsonValue("blast_radius"), english), QStringLiteral("blast radius"));
+        QJsonArray history;
+        for (int index = 0; index < 5000; ++index) {
+            history.append(QJsonObject{{"action", QJsonObject{{"summary", QString("Step %1").arg(index)}}}});
+        }
+        const DetailSection recent = deliveryDetails(QJsonObject{{"decisionHistory", history}}, 1, english).first();
+        QCOMPARE(recent.cards.last().title, QStringLiteral("Step %1").arg(kDetailCardLimit - 1));
+        QCOMPARE(recent.cards.size() + recent.omitted, 5000);
+    }
+
+    // The understanding panel: a masked question, answerable only when the host lets the user, live; bounded lists.
+    void understandingPanel() {
+        QCOMPARE(understanding(kQuestion).question, QStringLiteral("Open ••• ?"));
+        QVERIFY(understanding(kQuestion).answerEnabled && !understanding(kQuestion, true).answerEnabled);
+        QVERIFY(
+            !understanding(R"({"phase":"needs_clarification","understandingQuestion":{"id":"q1"}})").answerRowVisible);
+        QVERIFY(!understanding(R"({"phase":"understanding","understandingQuestion":{"id":"q1"}})").questionVisible);
+        QJsonArray many;
+        for (int index = 0; index < 10000; ++index) {
+            many.append(QStringLiteral("item %1").arg(index));
+        }
+        const UnderstandingPresentation p = understandingPresentation(
+            QJsonObject{{"sessionUnderstanding", QJsonObject{{"done", many}, {"remaining", QJsonArray{"x", 5}}}}}, {},
+            false, true, english);
+        QCOMPARE(p.done.last(), QStringLiteral("item %1").arg(kUnderstandingItemLimit - 1));
+        QVERIFY(p.remaining.isEmpty()); // an array holding anything but strings counts as empty
+    }
+
+    // The answer: trimmed, not blank, at most 2000 user-perceived characters; nothing in preview or without a task.
+    void answers() {
+        using O = SessionAnswer::Outcome;
+        const auto outcome = [](const QString& typed, const char* extra = kQuestion, bool fixture = false) {
+            return sessionAnswer(run(extra), typed, fixture, true, english).outcome;
+        };
+        QCOMPARE(commandLine("session_answer", sessionAnswer(run(kQuestion), "  main  ", false, true, english).fields),
+                 QStringLiteral("session_answer answer=main questionId=q1"));
+        QCOMPARE(outcome(" \n "), O::refused);
+        QCOMPARE(outcome(QString(2000, u'a')), O::send);
+        QCOMPARE(outcome(QString(2001, u'a')), O::refused);
+        QCOMPARE(outcome(QStringLiteral("e\u0301").repeated(2000)), O::send);
+        QCOMPARE(outcome("main", R"({"taskId":"","canAnswer":true,"understandingQuestion":{"id":"q1"}})"), O::ignored);
+        QCOMPARE(outcome("main", kQuestion, true), O::ignored);
     }
 };
 
