@@ -1,8 +1,9 @@
 // What a task record decides on its own: its state's name, symbol and colour, the row to select, and the detail's
-// preview, cards, sections, links and fingerprint.
+// preview, cards, sections, links and the inline Markdown of its body.
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "model/SnapshotReading.h"
+#include "tasks/InlineMarkdown.h"
 #include "tasks/TaskDetailContent.h"
 #include "tasks/TaskStates.h"
 
@@ -15,6 +16,21 @@ const Copy english{false};
 
 void textRow(const char* name, const QString& text, const QString& expected) {
     QTest::newRow(name) << text << expected;
+}
+
+// Plain runs as is, attributed runs as «flags|text».
+QString describe(const QList<InlineRun>& runs) {
+    QString text;
+    for (const InlineRun& run : runs) {
+        const QString flags = QString(run.emphasis ? "e" : "") + (run.strong ? "s" : "") + (run.code ? "c" : "") +
+                              (run.link.isEmpty() ? QString() : QStringLiteral("l=") + run.link);
+        text += flags.isEmpty() ? run.text : u'«' + flags + u'|' + run.text + u'»';
+    }
+    return text;
+}
+
+void mdRow(const char* name, const QString& markdown, const QString& runs) {
+    QTest::newRow(name) << markdown << runs;
 }
 
 } // namespace
@@ -208,6 +224,61 @@ private Q_SLOTS:
         QCOMPARE(sections, (QList<TaskSection>{{"Result", "No result yet."},
                                                {"Tests reported", "• t1\n• t2"},
                                                {"", "Showing an excerpt of this long task."}}));
+    }
+
+    // Task body text is inline Markdown: runs as «flags|text» (e emphasis, s strong, c code, l=destination).
+    void markdown_data() {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<QString>("runs");
+        mdRow("strong and both emphasis markers", "**a** *b* _c_", "«s|a» «e|b» «e|c»");
+        mdRow("strong emphasis", "***both***", "«es|both»");
+        mdRow("strong inside emphasis", "*a **b** c*", "«e|a »«es|b»«e| c»");
+        mdRow("adjacent runs inside emphasis", "*foo**bar**baz*", "«e|foo»«es|bar»«e|baz»");
+        mdRow("runs whose lengths add to three do not pair", "*foo**bar*", "«e|foo**bar»");
+        mdRow("leftover marker stays literal", "***a** b", "*«s|a» b");
+        mdRow("code span holding asterisks", "`a*b*c` and *d*", "«c|a*b*c» and «e|d»");
+        mdRow("code span with backticks inside", "`` a `b` ``", "«c|a `b`»");
+        mdRow("code span inside strong", "**run `x` now**", "«s|run »«sc|x»«s| now»");
+        mdRow("unclosed strong and emphasis", "**bold and *more", "**bold and *more");
+        mdRow("unclosed code", "`code and *e*", "`code and «e|e»");
+        mdRow("spaced asterisks and inner underscores", "2 * 3 * snake_case_name", "2 * 3 * snake_case_name");
+        mdRow("Japanese text around strong", "これは**重要**です", "これは«s|重要»です");
+        mdRow("link with parentheses", "[wiki](https://en.wikipedia.org/wiki/Foo_(bar))",
+              "«l=https://en.wikipedia.org/wiki/Foo_(bar)|wiki»");
+        mdRow("link in angle brackets, with title", "[a](<https://x.example/a b> \"T\")",
+              "«l=https://x.example/a b|a»");
+        mdRow("strong inside a link", "[**b** c](u)", "«sl=u|b»«l=u| c»");
+        mdRow("brackets inside link text", "[a [b] c](u)", "«l=u|a [b] c»");
+        mdRow("inner link wins", "[a [b](u) c](v)", "[a «l=u|b» c](v)");
+        mdRow("space before the destination", "[a] (u)", "[a] (u)");
+        mdRow("unbalanced parentheses, unclosed destination", "[a](u(v) [b](u", "[a](u(v) [b](u");
+        mdRow("image shows its description", "![chart](c.png) below", "chart below");
+        mdRow("autolink", "<https://x.example/a>", "«l=https://x.example/a|https://x.example/a»");
+        mdRow("angle brackets that are not a link", "<b>bold</b> a < b", "<b>bold</b> a < b");
+        mdRow("escapes", "\\*not\\* \\[x\\] \\q", "*not* [x] \\q");
+        mdRow("escaped backtick before a code span", "\\``code`", "`«c|code»");
+        mdRow("escaped backtick, no closer of the rest's length", "\\`` and ``", "`` and ``");
+        mdRow("character references", "&amp; &lt;&#65;&#x42;&#0; &nope; &", "& <AB\uFFFD &nope; &");
+        mdRow("white space kept, no block structure", "- one\n\n  > b\t c\n1. x", "- one\n\n  > b\t c\n1. x");
+        const QString brackets = QStringLiteral("[").repeated(50000);
+        mdRow("many links after many open brackets", brackets + QStringLiteral("[a](u) ").repeated(50000),
+              brackets + QStringLiteral("«l=u|a» ").repeated(50000));
+        // Long host reports full of stray markers come back whole, without stalling the interface.
+        QString backticks; // one run of every length from 1 to 600, so none has a partner
+        for (int length = 1; length <= 600; ++length) {
+            backticks += QString(length, u'`') + u'x';
+        }
+        for (const QString& stray : {QStringLiteral("a* ").repeated(60000), QStringLiteral("[").repeated(100000),
+                                     QStringLiteral("[a](").repeated(40000), QStringLiteral("&").repeated(100000),
+                                     QStringLiteral("[a](u (").repeated(30000), backticks}) {
+            mdRow(qPrintable(stray.left(8)), stray, stray);
+        }
+    }
+
+    void markdown() {
+        QFETCH(QString, markdown);
+        QFETCH(QString, runs);
+        QCOMPARE(describe(parseInlineMarkdown(markdown)), runs);
     }
 };
 
