@@ -52,43 +52,30 @@ class ControlsTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void appearances_data() {
-        QTest::addColumn<Appearance>("look");
-        QTest::newRow("light") << Appearance::light;
-        QTest::newRow("dark") << Appearance::dark;
-    }
-
-    void solidActionButtonDisabled_data() { appearances_data(); }
-
-    void solidActionButtonDisabled() {
-        QFETCH(Appearance, look);
-        auto window = stage(look == Appearance::light ? Appearance::dark : Appearance::light);
-        auto* button = new SolidActionButton(QStringLiteral("Approve"), window.get());
-        button->resize(button->sizeHint());
-        setWindowAppearance(window.get(), look); // repainted from the theme, not rebuilt
-        QVERIFY(near(button, QPoint(4, 16), Theme::action));
-        QVERIFY(contains(button, Theme::actionText));
-        button->setEnabled(false);
-        QVERIFY(near(button, QPoint(4, 16), Theme::selected));
-        QVERIFY(contains(button, Theme::secondary));
-        QVERIFY(!contains(button, Theme::action));
-    }
-
-    void attentionSurface_data() { appearances_data(); }
-
-    void attentionSurface() {
-        QFETCH(Appearance, look);
-        auto window = stage(look);
-        window->resize(200, 80);
-        auto* surface = new AttentionSurface(window.get());
-        surface->setGeometry(0, 0, 200, 80);
-        const QImage inactive = window->grab().toImage(); // inactive: nothing at all is drawn
-        for (const QPoint point : {QPoint(0, 40), QPoint(1, 40), QPoint(100, 40), QPoint(199, 79)}) {
-            QCOMPARE(inactive.pixelColor(point), QColor(Qt::magenta));
+    // Each control is repainted from the theme when the appearance changes, not rebuilt.
+    void solidButtonAndAttentionSurface() {
+        for (const Appearance look : {Appearance::light, Appearance::dark}) {
+            auto window = stage(look == Appearance::light ? Appearance::dark : Appearance::light);
+            auto* button = new SolidActionButton(QStringLiteral("Approve"), window.get());
+            button->resize(button->sizeHint());
+            setWindowAppearance(window.get(), look);
+            QVERIFY(near(button, QPoint(4, 16), Theme::action));
+            QVERIFY(contains(button, Theme::actionText));
+            button->setEnabled(false);
+            QVERIFY(near(button, QPoint(4, 16), Theme::selected));
+            QVERIFY(contains(button, Theme::secondary) && !contains(button, Theme::action));
+            auto stageOfSurface = stage(look);
+            stageOfSurface->resize(200, 40);
+            auto* surface = new AttentionSurface(stageOfSurface.get());
+            surface->setGeometry(0, 0, 200, 40);
+            const QImage inactive = stageOfSurface->grab().toImage(); // an inactive surface draws nothing at all
+            for (const QPoint point : {QPoint(0, 20), QPoint(1, 20), QPoint(100, 20), QPoint(199, 39)}) {
+                QCOMPARE(inactive.pixelColor(point), QColor(Qt::magenta));
+            }
+            surface->setActive(true);
+            QVERIFY(near(surface, QPoint(100, 20), Theme::attentionFill));
+            QVERIFY(near(surface, QPoint(1, 20), Theme::attentionInk));
         }
-        surface->setActive(true);
-        QVERIFY(near(surface, QPoint(100, 40), Theme::attentionFill));
-        QVERIFY(near(surface, QPoint(1, 40), Theme::attentionInk));
     }
 
     void longStatusRowDetailTruncatesFirst() {

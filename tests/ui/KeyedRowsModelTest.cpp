@@ -45,26 +45,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("inserted");
         QTest::addColumn<int>("changed");           // rows announced as changed, first to last
         QTest::addColumn<QString>("selectedAfter"); // "c1" selected before; what is selected after
-        QTest::newRow("the same") << "a1 b1 c1 d1"
-                                  << "a1 b1 c1 d1" << 0 << 0 << 0 << "c1";
-        QTest::newRow("one row's contents") << "a1 b1 c1 d1"
-                                            << "a1 b2 c1 d1" << 0 << 0 << 1 << "c1";
-        QTest::newRow("the selected row's contents") << "a1 b1 c1 d1"
-                                                     << "a1 b1 c2 d1" << 0 << 0 << 1 << "c2";
-        QTest::newRow("appended") << "a1 b1 c1"
-                                  << "a1 b1 c1 d1 e1" << 0 << 2 << 0 << "c1";
-        QTest::newRow("prepended") << "b1 c1"
-                                   << "a1 b1 c1" << 0 << 1 << 0 << "c1";
-        QTest::newRow("removed above") << "a1 b1 c1 d1"
-                                       << "a1 c1 d1" << 1 << 0 << 0 << "c1";
-        QTest::newRow("removed below, the rest changed") << "a1 b1 c1 d1"
-                                                         << "a2 b1 c2" << 1 << 0 << 3 << "c2";
-        QTest::newRow("moved: the middle is replaced") << "a1 b1 c1 d1"
-                                                       << "a1 c1 b1 d1" << 2 << 2 << 0 << "";
-        QTest::newRow("all gone") << "a1 b1 c1"
-                                  << "" << 3 << 0 << 0 << "";
-        QTest::newRow("all new") << "c1"
-                                 << "x1 y1" << 1 << 2 << 0 << "";
+        const auto row = [](const char* before, const char* after, int removed, int inserted, int changed,
+                            const char* selected) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 to %2").arg(before, after)))
+                << before << after << removed << inserted << changed << selected;
+        };
+        row("a1 b1 c1 d1", "a1 b1 c1 d1", 0, 0, 0, "c1"); // the same
+        row("a1 b1 c1 d1", "a1 b2 c1 d1", 0, 0, 1, "c1"); // one row's contents
+        row("a1 b1 c1 d1", "a1 b1 c2 d1", 0, 0, 1, "c2"); // the selected row's contents
+        row("a1 b1 c1", "a1 b1 c1 d1 e1", 0, 2, 0, "c1"); // appended
+        row("b1 c1", "a1 b1 c1", 0, 1, 0, "c1");          // prepended
+        row("a1 b1 c1 d1", "a1 c1 d1", 1, 0, 0, "c1");    // removed above
+        row("a1 b1 c1 d1", "a2 b1 c2", 1, 0, 3, "c2");    // removed below, the rest changed
+        row("a1 b1 c1 d1", "a1 c1 b1 d1", 2, 2, 0, "");   // moved: the middle is replaced
+        row("a1 b1 c1", "", 3, 0, 0, "");                 // all gone
+        row("c1", "x1 y1", 1, 2, 0, "");                  // all new
     }
 
     void rowsChangeByIdentity() {
@@ -87,16 +82,15 @@ private Q_SLOTS:
         model.set(after);
         QCOMPARE(model.rows(), after);
         QCOMPARE(resets.size(), 0);
-        int removedRows = 0;
-        for (const QList<QVariant>& call : removals) {
-            removedRows += call.at(2).toInt() - call.at(1).toInt() + 1;
-        }
-        int insertedRows = 0;
-        for (const QList<QVariant>& call : insertions) {
-            insertedRows += call.at(2).toInt() - call.at(1).toInt() + 1;
-        }
-        QCOMPARE(removedRows, removed);
-        QCOMPARE(insertedRows, inserted);
+        const auto count = [](const QSignalSpy& spy) {
+            int rows = 0;
+            for (const QList<QVariant>& call : spy) {
+                rows += call.at(2).toInt() - call.at(1).toInt() + 1;
+            }
+            return rows;
+        };
+        QCOMPARE(count(removals), removed);
+        QCOMPARE(count(insertions), inserted);
         const int changedRows = changes.isEmpty() ? 0
                                                   : changes.first().at(1).toModelIndex().row() -
                                                         changes.first().at(0).toModelIndex().row() + 1;

@@ -1,0 +1,286 @@
+// What a task record decides on its own: its state's name, symbol and colour, the row to select, and the detail's
+// preview, cards, sections, links and the inline Markdown of its body.
+#include "TestData.h"
+#include "TestRegistry.h"
+#include "model/SnapshotReading.h"
+#include "tasks/InlineMarkdown.h"
+#include "tasks/TaskDetailContent.h"
+#include "tasks/TaskStates.h"
+
+#include <QJsonArray>
+#include <QTest>
+
+namespace {
+
+const Copy english{false};
+
+void textRow(const char* name, const QString& text, const QString& expected) {
+    QTest::newRow(name) << text << expected;
+}
+
+// Plain runs as is, attributed runs as «flags|text».
+QString describe(const QList<InlineRun>& runs) {
+    QString text;
+    for (const InlineRun& run : runs) {
+        const QString flags = QString(run.emphasis ? "e" : "") + (run.strong ? "s" : "") + (run.code ? "c" : "") +
+                              (run.link.isEmpty() ? QString() : QStringLiteral("l=") + run.link);
+        text += flags.isEmpty() ? run.text : u'«' + flags + u'|' + run.text + u'»';
+    }
+    return text;
+}
+
+void mdRow(const char* name, const QString& markdown, const QString& runs) {
+    QTest::newRow(name) << markdown << runs;
+}
+
+} // namespace
+
+class TaskDecisionsTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void states_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("japanese");
+        QTest::addColumn<QString>("line"); // in English, with its symbol
+        QTest::addColumn<QColor>("light");
+        const QColor green(0x18, 0x7A, 0x2D), red(0xB4, 0x23, 0x23), orange(0x9C, 0x43, 0x00);
+        const QColor accent(0x00, 0x75, 0xDE), grey(0x61, 0x5D, 0x59);
+        const auto row = [](const char* state, const char* japanese, const char* english, const QColor& colour) {
+            QTest::newRow(state) << state << QString::fromUtf8(japanese) << QString::fromUtf8(english) << colour;
+        };
+        row("succeeded", "完了", "✓  Completed", green);
+        row("pr_ready_for_review", "Pr Ready For Review", "✓  Pr Ready For Review", green);
+        row("failed", "失敗", "×  Failed", red);
+        row("cancelled", "キャンセル", "–  Cancelled", orange);
+        row("coding", "Coding", "●  Coding", accent);
+        row("queued", "待機中", "◷  Queued", accent);
+        row("waiting_FOR_input", "Waiting For Input", "●  Waiting For Input", grey);
+        row("Succeeded", "Succeeded", "●  Succeeded", grey); // compared exactly
+    }
+
+    void states() {
+        QFETCH(QString, state);
+        QFETCH(QString, japanese);
+        QFETCH(QString, line);
+        QFETCH(QColor, light);
+        QCOMPARE(taskStateName(state, Copy{true}), japanese);
+        QCOMPARE(taskStateLine(state, english), line);
+        QCOMPARE(taskStateColor(state).resolve(Appearance::light), light);
+    }
+
+    // The row to select for the selected identity ("key", else a string "id"; null: none); row 0 when it is gone.
+    void rowToSelect_data() {
+        QTest::addColumn<QString>("items");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("row");
+        const auto add = [](const char* name, const char* items, const QString& selected, int row) {
+            QTest::newRow(name) << QString(items) << selected << row;
+        };
+        add("selected by id", R"([{"key":"a"},{"key":"b"},{"id":"c"}])", "c", 2);
+        add("selected task gone", R"([{"key":"a"},{"key":"b"}])", "z", 0);
+        add("key wins over id", R"([{"id":"k"},{"key":"k","id":"i"}])", "i", 0);
+        add("id when the key is not a string", R"([{"key":"a"},{"key":7,"id":"i"}])", "i", 1);
+        add("none selected matches a task without identity", R"([{"key":"a"},{"id":12}])", {}, 1);
+        add("a task without identity never matches", R"([{"key":"a"},{"label":"x"}])", "z", 0);
+        add("first of two equal identities", R"([{"key":"x"},{"key":"a"},{"id":"a"}])", "a", 1);
+    }
+
+    void rowToSelect() {
+        QFETCH(QString, items);
+        QFETCH(QString, selected);
+        QFETCH(int, row);
+        const std::optional<QString> key = selected.isNull() ? std::nullopt : std::optional(selected);
+        QCOMPARE(taskRowToSelect(objectsAt(json(QStringLiteral("{\"a\":%1}").arg(items)), u"a"), key), row);
+    }
+
+    void plainPreview_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("preview");
+        textRow("link keeps its text", "See [the report](https://x.example/r) now", "See the report now");
+        textRow("heading markers and emphasis", "## Summary\n\nAnswered **118** `items`", "Summary Answered 118 items");
+        textRow("white space folded, ideographic space too", "  a\t\tb\n\n\u3000c  #hashtag", "a b c #hashtag");
+        textRow("exactly 240 characters", QString(240, u'x'), QString(240, u'x'));
+        textRow("300 characters of Markdown", "**" + QString(300, u'y') + "**", QString(240, u'y') + u'…');
+        // Cut by user-perceived characters: a decomposed é is one character of two code units.
+        const QString accented = QStringLiteral("e\u0301");
+        textRow("combining marks count once", accented.repeated(250), accented.repeated(240) + u'…');
+    }
+
+    void plainPreview() {
+        QFETCH(QString, text);
+        QFETCH(QString, preview);
+        QCOMPARE(::plainPreview(text), preview);
+    }
+
+    void cleanSectionText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("cleaned");
+        textRow("heading markers on every line, trimmed", "\n## Title\ntext\n### Sub\nmore ", "Title\ntext\nSub\nmore");
+        textRow("not a heading", "####### x, issue #12", "####### x, issue #12");
+        textRow("Windows line ends", "a\r\nb\rc", "a\nb\nc");
+    }
+
+    void cleanSectionText() {
+        QFETCH(QString, text);
+        QFETCH(QString, cleaned);
+        QCOMPARE(::cleanSectionText(text), cleaned);
+    }
+
+    // Every address a task offers, as a link button or in its body, passes here.
+    void safeTaskURL_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("https") << "https://app.vodu.ai/tasks/t1" << true;
+        QTest::newRow("http, scheme in capitals") << "HTTP://EXAMPLE.COM:8080/a?b=c#d" << true;
+        QTest::newRow("javascript with a host") << "JavaScript://example.com/%0Aalert(1)" << false;
+        QTest::newRow("file") << "file:///home/user/.ssh/id_ed25519" << false;
+        QTest::newRow("user only") << "https://admin@intranet.example/" << false;
+        QTest::newRow("password only") << "https://:pw@example.com/" << false;
+        QTest::newRow("empty user part") << "https://@example.com/" << false;
+        QTest::newRow("no host") << "https:///path" << false;
+        QTest::newRow("space inside") << "https://exa mple.com/" << false;
+    }
+
+    void safeTaskURL() {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QCOMPARE(::safeTaskURL(text).has_value(), accepted);
+    }
+
+    // Only safe addresses become links; a missing or empty label is the address's host.
+    void links() {
+        QStringList shown;
+        const char* links = R"({"links":[{"url":"https://app.vodu.ai/tasks/t1","label":"Open in workspace"},)"
+                            R"({"url":"javascript:x"},{"url":42,"label":"Not an address"},)"
+                            R"("https://not-an-object.example/",{"label":"No address"},)"
+                            R"({"url":"https://x.example/e","label":""},{"url":"https://docs.example.org/q3"}]})";
+        for (const TaskLink& link : taskDetailLinks(json(links))) {
+            shown.append(link.title + u' ' + link.url.toString());
+        }
+        QCOMPARE(shown, (QStringList{"Open in workspace https://app.vodu.ai/tasks/t1", "x.example https://x.example/e",
+                                     "docs.example.org https://docs.example.org/q3"}));
+    }
+
+    // The result card takes the colours of success and failure; two criteria fit their card, more are counted.
+    void cards() {
+        const auto tint = [](const char* state) {
+            const QList<TaskCard> cards = taskDetailCards(json(R"({"result":"Done."})"), state, english);
+            return cards.size() == 1 ? cards.first().tint.resolve(Appearance::light) : QColor();
+        };
+        QCOMPARE(tint("merge_ready"), QColor(0x18, 0x7A, 0x2D));
+        QCOMPARE(tint("failed"), QColor(0xB4, 0x23, 0x23));
+        QCOMPARE(tint("stopped"), Theme::accent.resolve(Appearance::light));
+        const auto criteria = [](const QJsonArray& list) {
+            const QJsonObject detail{{"purpose", QJsonObject{{"successCriteria", list}}}};
+            const QList<TaskCard> cards = taskDetailCards(detail, "running", english);
+            return cards.size() == 1 ? cards.first().heading + u'|' + cards.first().rows.join(u'|') : QString();
+        };
+        QCOMPARE(criteria({"a", 7, "b"}), QStringLiteral("Success criteria · 2|1  a|2  b"));
+        QCOMPARE(criteria({"a", "b", 7, "c"}), QStringLiteral("Success criteria · 3|1  a|2  b|1 more"));
+    }
+
+    void sections_data() {
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("switches"); // bits: 1 full result, 2 all criteria, 4 technical
+        QTest::addColumn<QStringList>("expected");
+        const QString full =
+            R"({"instruction":"Do X","result":"R","error":"E","truncated":true, )"
+            R"("purpose":{"persona":"P","expectedValue":"V","successCriteria":["a","b"]}, )"
+            R"("report":{"risks":["r1"],"testsRun":["t1","t2"],"evidenceRefs":[],"unresolvedItems":[3,"u1"]}, )"
+            R"("technicalInstruction":"TI","technicalResult":"TR"})";
+        const QStringList off{"Request", "For", "Expected outcome", "Tests reported", "Unresolved items", "Risks",
+                              "Error",   ""};
+        QTest::newRow("all switches off") << full << "Label" << 0 << off;
+        QTest::newRow("all switches on") << full << "Label" << 7
+                                         << off.mid(0, 3) + QStringList{"All success criteria", "Full result"} +
+                                                off.mid(3) +
+                                                QStringList{"Execution instructions · technical details",
+                                                            "Original report · technical details"};
+        QTest::newRow("instruction equal to the label") << R"({"instruction":"Do X","result":"R"})"
+                                                        << "Do X" << 0 << QStringList{};
+        QTest::newRow("wrong types count as missing")
+            << R"({"instruction":5,"result":["R"],"purpose":"P","report":[],"truncated":"true"})"
+            << "Task" << 7 << QStringList{"Result"};
+    }
+
+    void sections() {
+        QFETCH(QString, detail);
+        QFETCH(QString, label);
+        QFETCH(int, switches);
+        QFETCH(QStringList, expected);
+        const TaskDetailSwitches on{(switches & 1) != 0, (switches & 2) != 0, (switches & 4) != 0};
+        QStringList headings;
+        for (const TaskSection& section : taskDetailSections(json(detail), label, on, english)) {
+            headings.append(section.heading);
+        }
+        QCOMPARE(headings, expected);
+    }
+
+    void sectionTexts() {
+        const QJsonObject detail = json(R"({"report":{"testsRun":["t1",9,"t2"]},"truncated":true})");
+        const QList<TaskSection> sections = taskDetailSections(detail, "Task", {}, english);
+        QCOMPARE(sections, (QList<TaskSection>{{"Result", "No result yet."},
+                                               {"Tests reported", "• t1\n• t2"},
+                                               {"", "Showing an excerpt of this long task."}}));
+    }
+
+    // Task body text is inline Markdown: runs as «flags|text» (e emphasis, s strong, c code, l=destination).
+    void markdown_data() {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<QString>("runs");
+        mdRow("strong and both emphasis markers", "**a** *b* _c_", "«s|a» «e|b» «e|c»");
+        mdRow("strong emphasis", "***both***", "«es|both»");
+        mdRow("strong inside emphasis", "*a **b** c*", "«e|a »«es|b»«e| c»");
+        mdRow("adjacent runs inside emphasis", "*foo**bar**baz*", "«e|foo»«es|bar»«e|baz»");
+        mdRow("runs whose lengths add to three do not pair", "*foo**bar*", "«e|foo**bar»");
+        mdRow("leftover marker stays literal", "***a** b", "*«s|a» b");
+        mdRow("code span holding asterisks", "`a*b*c` and *d*", "«c|a*b*c» and «e|d»");
+        mdRow("code span with backticks inside", "`` a `b` ``", "«c|a `b`»");
+        mdRow("code span inside strong", "**run `x` now**", "«s|run »«sc|x»«s| now»");
+        mdRow("unclosed strong and emphasis", "**bold and *more", "**bold and *more");
+        mdRow("unclosed code", "`code and *e*", "`code and «e|e»");
+        mdRow("spaced asterisks and inner underscores", "2 * 3 * snake_case_name", "2 * 3 * snake_case_name");
+        mdRow("Japanese text around strong", "これは**重要**です", "これは«s|重要»です");
+        mdRow("link with parentheses", "[wiki](https://en.wikipedia.org/wiki/Foo_(bar))",
+              "«l=https://en.wikipedia.org/wiki/Foo_(bar)|wiki»");
+        mdRow("link in angle brackets, with title", "[a](<https://x.example/a b> \"T\")",
+              "«l=https://x.example/a b|a»");
+        mdRow("strong inside a link", "[**b** c](u)", "«sl=u|b»«l=u| c»");
+        mdRow("brackets inside link text", "[a [b] c](u)", "«l=u|a [b] c»");
+        mdRow("inner link wins", "[a [b](u) c](v)", "[a «l=u|b» c](v)");
+        mdRow("space before the destination", "[a] (u)", "[a] (u)");
+        mdRow("unbalanced parentheses, unclosed destination", "[a](u(v) [b](u", "[a](u(v) [b](u");
+        mdRow("image shows its description", "![chart](c.png) below", "chart below");
+        mdRow("autolink", "<https://x.example/a>", "«l=https://x.example/a|https://x.example/a»");
+        mdRow("angle brackets that are not a link", "<b>bold</b> a < b", "<b>bold</b> a < b");
+        mdRow("escapes", "\\*not\\* \\[x\\] \\q", "*not* [x] \\q");
+        mdRow("escaped backtick before a code span", "\\``code`", "`«c|code»");
+        mdRow("escaped backtick, no closer of the rest's length", "\\`` and ``", "`` and ``");
+        mdRow("character references", "&amp; &lt;&#65;&#x42;&#0; &nope; &", "& <AB\uFFFD &nope; &");
+        mdRow("white space kept, no block structure", "- one\n\n  > b\t c\n1. x", "- one\n\n  > b\t c\n1. x");
+        const QString brackets = QStringLiteral("[").repeated(50000);
+        mdRow("many links after many open brackets", brackets + QStringLiteral("[a](u) ").repeated(50000),
+              brackets + QStringLiteral("«l=u|a» ").repeated(50000));
+        // Long host reports full of stray markers come back whole, without stalling the interface.
+        QString backticks; // one run of every length from 1 to 600, so none has a partner
+        for (int length = 1; length <= 600; ++length) {
+            backticks += QString(length, u'`') + u'x';
+        }
+        for (const QString& stray : {QStringLiteral("a* ").repeated(60000), QStringLiteral("[").repeated(100000),
+                                     QStringLiteral("[a](").repeated(40000), QStringLiteral("&").repeated(100000),
+                                     QStringLiteral("[a](u (").repeated(30000), backticks}) {
+            mdRow(qPrintable(stray.left(8)), stray, stray);
+        }
+    }
+
+    void markdown() {
+        QFETCH(QString, markdown);
+        QFETCH(QString, runs);
+        QCOMPARE(describe(parseInlineMarkdown(markdown)), runs);
+    }
+};
+
+VODU_TEST_SUITE(TaskDecisionsTest)
+#include "TaskDecisionsTest.moc"

@@ -1,0 +1,267 @@
+// The tasks area on its own: what the controller draws from snapshots and detail answers, and what it sends.
+#include "ScriptedHost.h"
+#include "TasksArea.h"
+#include "TestRegistry.h"
+#include "host/HostLink.h"
+#include "tasks/TaskBodyView.h"
+#include "tasks/TaskStates.h"
+#include "ui/ThemedLabel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+#include <QTextDocument>
+
+namespace {
+
+const QString kChecking = QStringLiteral("Checking status…");
+const QString kUnavailable = QStringLiteral("Task content is unavailable. Refresh to try again.");
+const QString kTasks = QStringLiteral(R"([{"key":"a","label":"<b>Alpha</b>","state":"running"}, )"
+                                      R"({"key":"b","label":"Beta","state":"failed"},{"id":"c","label":"Gamma"}])");
+const QString kOneTask = QStringLiteral(R"([{"key":"t1","label":"Weekly digest","state":"succeeded"}])");
+
+// The task keys of the detail requests sent so far; every one without force or fields.
+QStringList detailRequests(const TasksArea& area) {
+    QStringList keys;
+    for (const RecordingCommandSink::Command& command : area.commands.commands) {
+        if (command.action == u"task_detail" && !command.force && command.fields.isEmpty()) {
+            keys.append(command.taskKey.value_or(QStringLiteral("(none)")));
+        }
+    }
+    return keys;
+}
+
+// The character format of the first occurrence of `text` in the body.
+QTextCharFormat formatOf(const TasksArea& area, const QString& text) {
+    QTextCursor probe(area.view<TaskBodyView>("taskBody")->document());
+    probe.setPosition(probe.document()->find(text).selectionStart() + 1);
+    return probe.charFormat();
+}
+
+TaskBodyView* selectBodyText(const TasksArea& area, int from, int to) {
+    auto* body = area.view<TaskBodyView>("taskBody");
+    QTextCursor selection(body->document());
+    selection.setPosition(from);
+    selection.setPosition(to, QTextCursor::KeepAnchor);
+    body->setTextCursor(selection);
+    return body;
+}
+
+} // namespace
+
+class TaskViewsTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The first task is selected and asked for; a task without identity is listed, but selecting it changes nothing.
+    void listAndSelection() {
+        TasksArea area;
+        const auto verifyEmpty = [&area] {
+            QVERIFY(!area.tasks.selectedTaskKey());
+            QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Select a task"));
+            QVERIFY(area.bodyText().startsWith(QStringLiteral("Run a task from your web workspace")));
+            QVERIFY(area.view<QWidget>("detailActions")->isHidden() && area.view<QWidget>("taskVisuals")->isHidden());
+        };
+        area.tasks.renderTasks(taskList(kTasks, 2));
+        QCOMPARE(area.link.activeTaskCount, 2);
+        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 3);
+        QCOMPARE(area.selectedRow(), 0);
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("<b>Alpha</b>"));
+        QCOMPARE(area.view<QLabel>("taskTitle")->textFormat(), Qt::PlainText); // host text is never markup
+        QCOMPARE(area.view<QLabel>("taskState")->text(), QStringLiteral("●  Running"));
+        QCOMPARE(area.view<ThemedLabel>("taskState")->color().resolve(Appearance::dark),
+                 taskStateColor("running").resolve(Appearance::dark));
+        QCOMPARE(area.bodyText(), kChecking);
+        area.commands.complete(0, false);
+        QCOMPARE(area.bodyText(), kUnavailable);
+        area.tasks.renderTasks(taskList(R"([{"key":"a","label":"Alpha"},{"label":"Nameless"}])"));
+        area.clickRow(1);
+        QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("a"));
+        area.tasks.renderTasks(taskList(kTasks));
+
+        // The selection follows its task when it moves; gone, the first task is selected.
+        area.clickRow(2);
+        area.tasks.renderTasks(taskList(R"([{"key":"x"},{"key":"a"},{"id":"c","label":"Gamma 2"}])"));
+        QCOMPARE(area.selectedRow(), 2);
+        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Gamma 2"));
+        area.tasks.renderTasks(taskList(R"([{"key":"b","label":"Beta"},{"key":"a"}])"));
+        QCOMPARE(detailRequests(area), (QStringList{"a", "a", "a", "c", "c", "b"}));
+        area.tasks.renderTasks(taskList("[]"));
+        verifyEmpty();
+        QCOMPARE(detailRequests(area).size(), 6); // an empty list asks for nothing
+    }
+
+    // Answers and failures count only for the newest request of the task that is still selected.
+    void detailAnswersFollowTheSelection() {
+        TasksArea area;
+        const QString two = R"([{"id":"only-id","label":"First"},{"key":"b","label":"Second"}])";
+        area.tasks.renderTasks(taskList(two));
+        area.tasks.renderTasks(taskList(two));
+        area.commands.complete(0, false); // superseded by the second
+        area.commands.complete(1, true);  // answered: the detail itself comes as its own message
+        QCOMPARE(area.bodyText(), kChecking);
+        area.clickRow(1);
+        area.tasks.handleTaskDetail(json(R"({"taskKey":"only-id","task":{"result":"Old"}})"));
+        area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":"Do B"})"));
+        QCOMPARE(area.bodyText(), kChecking);
+        area.commands.complete(2, false, QStringLiteral("task_detail refused"));
+        QCOMPARE(area.bodyText(), kUnavailable);
+        area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":{"instruction":"Do B"}})"));
+        QVERIFY(area.bodyText().contains(QStringLiteral("Do B")));
+    }
+
+    // A host that never answers task_detail keeps at most one of them waiting; the others fail as superseded.
+    void silentHostHoldsOneDetailRequest() {
+        ScriptedLink host(QStringLiteral("no-results"));
+        QVERIFY(host.start());
+        int failed = 0;
+        for (int request = 0; request < 30; ++request) {
+            host.link.send("task_detail", false, "a", {}, [&failed](bool ok, const auto&) { failed += ok ? 0 : 1; });
+        }
+        QCOMPARE(host.link.pendingCount(), 1);
+        QCOMPARE(failed, 29);
+    }
+
+    // A list of rows, not a grid: Tab leaves it without selecting, Home and End go to the ends, and each row is read
+    // aloud with the state shown under its title.
+    void keyboardAndScreenReaders() {
+        TasksArea area;
+        area.tasks.renderTasks(taskList(kTasks));
+        auto* table = area.view<QTableView>("taskTable");
+        area.parent.show();
+        QVERIFY(QTest::qWaitForWindowActive(&area.parent));
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_End);
+        QCOMPARE(area.selectedRow(), 2);
+        QTest::keyClick(table, Qt::Key_Home);
+        QTest::keyClick(table, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() && !table->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(area.selectedRow(), 0);
+        QCOMPARE(table->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(), QStringLiteral("Beta\nFailed"));
+        // Only the rounded shape of the selected row is filled, inset from its top.
+        table->resize(240, 3 * 64);
+        for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+            setWindowAppearance(&area.parent, appearance);
+            const QImage image = table->viewport()->grab().toImage();
+            const auto pixel = [&image](int x, int y) {
+                return image.pixelColor(
+                    QPoint(qRound(x * image.devicePixelRatio()), qRound(y * image.devicePixelRatio())));
+            };
+            QCOMPARE(pixel(4, 6), Theme::selected.resolve(appearance));
+            QVERIFY(pixel(4, 64 + 6) != Theme::selected.resolve(appearance) && pixel(4, 0) != pixel(4, 6));
+        }
+    }
+
+    // The same detail again is not drawn again (the reader's selection stays); a switch, a failure or a new state
+    // draws it again; another task starts with its switches off.
+    void detailDrawnWhenItChanges() {
+        TasksArea area;
+        area.tasks.renderTasks(taskList(kOneTask));
+        const QJsonObject detail = json(R"({"instruction":"Post the digest","result":"Posted **on time**.", )"
+                                        R"("purpose":{"successCriteria":["a","b","c","d","e"]}})");
+        area.tasks.renderTaskDetail(detail);
+        QVERIFY(area.bodyText().startsWith(QStringLiteral("Request\nPost the digest\n")));
+        auto* body = selectBodyText(area, 8, 12);
+        area.tasks.renderTaskDetail(json(R"({"result":"Posted **on time**.","instruction":"Post the digest", )"
+                                         R"("purpose":{"successCriteria":["a","b","c","d","e"]}})"));
+        QCOMPARE(body->textCursor().selectedText(), QStringLiteral("Post"));
+        QCOMPARE(area.view<QWidget>("taskVisuals")->findChildren<QLabel*>("cardRow").size(), 4); // 1 + 2 + "3 more"
+        QVERIFY(area.view<QPushButton>("technicalButton")->isHidden());
+        auto* result = area.view<QPushButton>("resultButton");
+        result->click();
+        QVERIFY(area.bodyText().contains(QStringLiteral("Full result\nPosted on time.\n")));
+        QCOMPARE(result->text(), QStringLiteral("Hide full result"));
+        auto* criteria = area.view<QPushButton>("criteriaButton");
+        criteria->click();
+        QCOMPARE(criteria->text(), QStringLiteral("Hide all criteria"));
+        QVERIFY(area.bodyText().contains(QStringLiteral("All success criteria\n1. a\n")));
+
+        area.tasks.renderTasks(taskList(kOneTask));
+        area.commands.complete(area.lastCommand(), false);
+        area.tasks.renderTaskDetail(detail);
+        QVERIFY(area.bodyText().startsWith(QStringLiteral("Request\nPost the digest\n")));
+        selectBodyText(area, 8, 12);
+        area.tasks.renderTasks(taskList(R"([{"key":"t1","label":"Weekly digest","state":"failed"}])"));
+        area.tasks.renderTaskDetail(detail);
+        QVERIFY(!body->textCursor().hasSelection());
+
+        area.tasks.renderTasks(taskList(R"([{"key":"t2","label":"Other"}])"));
+        QVERIFY(area.view<QWidget>("detailActions")->isHidden() && area.view<QWidget>("taskVisuals")->isHidden());
+        area.tasks.renderTaskDetail(detail);
+        QCOMPARE(criteria->text(), QStringLiteral("Show all criteria"));
+    }
+
+    // Rich text from inline Markdown without heading markers, recoloured in place when the appearance changes; links
+    // open only when safe, as buttons or in the body, which never navigates itself.
+    void bodyAndLinks() {
+        TasksArea area;
+        area.tasks.renderTasks(taskList(kOneTask));
+        const QJsonArray links{QJsonObject{{"url", "https://docs.example.org/q3"}},
+                               QJsonObject{{"url", "file:///etc/passwd"}, {"label", "Passwords"}}};
+        const QString result = "## Summary\n**118** of `120` *now*, [a](javascript:x) [b](https://x.example/b) end";
+        const QJsonObject detail{{"truncated", true}, {"links", links}, {"result", result}};
+        area.tasks.renderTaskDetail(detail);
+        area.tasks.toggleResult();
+        QCOMPARE(area.bodyText(), QStringLiteral("Full result\nSummary\n118 of 120 now, a b end\n\n"
+                                                 "Showing an excerpt of this long task.\n"));
+        QCOMPARE(formatOf(area, "118").fontWeight(), int(QFont::DemiBold));
+        QVERIFY(formatOf(area, "120").fontFixedPitch() && formatOf(area, "now").fontItalic());
+        auto* body = selectBodyText(area, 0, 4);
+        for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+            setWindowAppearance(&area.parent, appearance);
+            QCOMPARE(formatOf(area, "Full").foreground().color(), Theme::secondary.resolve(appearance));
+            QCOMPARE(formatOf(area, "118").foreground().color(), Theme::text.resolve(appearance));
+            QCOMPARE(formatOf(area, "b").foreground().color(), Theme::accent.resolve(appearance));
+        }
+        QCOMPARE(body->textCursor().selectedText(), QStringLiteral("Full"));
+        QCOMPARE(body->findChildren<QTextDocument*>().size(), 1); // documents do not pile up
+
+        const QList<QPushButton*> buttons = area.view<QWidget>("taskLinks")->findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 1);
+        QCOMPARE(buttons.first()->text(), QStringLiteral("docs.example.org"));
+        buttons.first()->click();
+        Q_EMIT body->anchorClicked(QUrl(formatOf(area, "a").anchorHref()));
+        Q_EMIT body->anchorClicked(QUrl(formatOf(area, "b").anchorHref()));
+        QCOMPARE(area.platform.openedUrls,
+                 (QList<QUrl>{QUrl("https://docs.example.org/q3"), QUrl("https://x.example/b")}));
+        QVERIFY(body->source().isEmpty());
+        area.tasks.renderTaskDetail(json(R"({"links":[{"url":"javascript:x"}]})"));
+        QVERIFY(area.view<QWidget>("taskLinks")->isHidden());
+    }
+
+    // A long report full of inline runs is drawn in one pass (it used to take time in the square of its length); a
+    // new body keeps the reader where they were, or as far as it reaches, with the cursor back at the start.
+    void longBodies() {
+        TasksArea area;
+        area.parent.resize(760, 640);
+        area.view<QWidget>("taskDetailArea")->resize(760, 640);
+        area.parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area.parent));
+        area.tasks.renderTasks(taskList(kOneTask));
+        QElapsedTimer clock;
+        clock.start();
+        area.tasks.renderTaskDetail(QJsonObject{{"result", QStringLiteral("*a* b ").repeated(4000)}});
+        area.tasks.toggleResult();
+        auto* body = selectBodyText(area, 10, 20);
+        body->document()->pageCount(); // the layout is part of the drawing
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(area.bodyText(), "Full result\n" + QStringLiteral("a b ").repeated(4000).trimmed() + u'\n');
+
+        const int middle = body->verticalScrollBar()->maximum() / 2;
+        body->verticalScrollBar()->setValue(middle);
+        body->showSections({{"Full result", QStringLiteral("*a* c ").repeated(4000)}});
+        QCOMPARE(body->verticalScrollBar()->value(), middle);
+        QVERIFY(!body->textCursor().hasSelection() && body->textCursor().position() == 0);
+        body->showSections({{"Full result", "short"}});
+        body->document()->pageCount();
+        QCOMPARE(body->verticalScrollBar()->value(), body->verticalScrollBar()->maximum());
+    }
+};
+
+VODU_TEST_SUITE(TaskViewsTest)
+#include "TaskViewsTest.moc"
