@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AreaHarness.h"
+#include "SessionJson.h"
 #include "model/RecordIdentity.h"
 #include "sessions/association/ActionAssociationArea.h"
 #include "sessions/conversation/SessionsController.h"
@@ -36,9 +37,8 @@ public:
 struct SessionsArea {
     explicit SessionsArea(const QStringList& languages = {QStringLiteral("en-US")});
 
-    // A snapshot with these session records (JSON array text) while these runs are listed; connected unless told.
+    // A snapshot with these session records (JSON array text) while these runs are listed.
     void render(const QString& sessions, const QString& runs = QStringLiteral("[]"));
-    void renderStatus(const QJsonObject& status);
 
     // The table as the user reads it: a heading as its text, a conversation as its title; "|" between rows.
     QString rows() const;
@@ -50,6 +50,8 @@ struct SessionsArea {
     QList<RecordingCommandSink::Command> sent(const QString& action) const;
 
     template <typename T> T* view(const char* name) const { return harness.view<T>(name); }
+    QString text(const char* name) const;
+    bool shown(const char* name) const { return !view<QWidget>(name)->isHidden(); }
 
     AreaHarness harness;
     SupervisionModel model;
