@@ -258,16 +258,13 @@ private Q_SLOTS:
         }
     }
 
+    // At start-up what already waits is summed up once, and not shown again afterwards.
     void startUpSummarisesWhatAlreadyWaits() {
         const QDateTime at(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
-        const NoticePlan none = planNotices({}, {}, true, at, english);
-        QVERIFY(none.show.isEmpty() && !none.summary);
-        const NoticePlan one = planNotices({}, {{"a", {}, "x"}}, true, at, english);
-        QVERIFY(one.show.isEmpty());
-        QCOMPARE(*one.summary, QStringLiteral("1 conversation is waiting for you"));
-        const NoticePlan two = planNotices({}, {{"a", {}, "x"}, {"b", {}, "y"}}, true, at, Copy{true});
-        QCOMPARE(*two.summary, QStringLiteral("2 件の会話があなたを待っています"));
-        // Told at start-up: the same state is not shown again afterwards.
+        QVERIFY(!planNotices({}, {}, true, at, english).summary);
+        const NoticePlan two = planNotices({}, {{"a", {}, "x"}, {"b", {}, "y"}}, true, at, english);
+        QVERIFY(two.show.isEmpty());
+        QCOMPARE(two.summary.value_or(QString()), QStringLiteral("2 conversations are waiting for you"));
         QVERIFY(planNotices(two.history, {{"a", {}, "x"}}, false, at, english).show.isEmpty());
     }
 };

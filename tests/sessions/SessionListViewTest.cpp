@@ -127,29 +127,6 @@ private Q_SLOTS:
         QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 40"));
         QCOMPARE(table()->verticalScrollBar()->value(), scrolled);
     }
-
-    // A conversation chosen for the user (a preset, a notification) is scrolled into view; one that only moves to
-    // another row leaves the scroll position where the user put it.
-    void aChosenConversationIsBroughtIntoView() {
-        const QString many = sixtyConversations();
-        area().harness.parent.resize(800, 600);
-        area().harness.parent.show();
-        const auto selectedRowOnScreen = [this] {
-            const QModelIndexList rows = table()->selectionModel()->selectedRows();
-            return !rows.isEmpty() && table()->viewport()->rect().contains(table()->visualRect(rows.first()));
-        };
-        area().sessions.presetSelection(QStringLiteral("codex|s50"));
-        area().render(many);
-        QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 50"));
-        QVERIFY(selectedRowOnScreen());
-        table()->verticalScrollBar()->setValue(0);
-        area().render(
-            QString(many).replace(QStringLiteral(R"("title":"Conversation 0")"), QStringLiteral(R"("title":"Zero")")));
-        QCOMPARE(table()->verticalScrollBar()->value(), 0);
-        area().sessions.selectSession(QStringLiteral("codex|s55"));
-        QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 55"));
-        QVERIFY(selectedRowOnScreen());
-    }
 };
 
 VODU_TEST_SUITE(SessionListViewTest)

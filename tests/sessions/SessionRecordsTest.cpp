@@ -215,24 +215,6 @@ private Q_SLOTS:
         QTEST(joined({heading.heading, heading.intro}), "heading");
     }
 
-    void analysisDetails() {
-        const QJsonObject record =
-            json(R"({"providerGoal":{"objective":"Ignored: the analysis has one","status":"paused"},
-            "analysis":{"state":"queued","reason":"Now","previousAnalysis":{"reason":"Half done","objective":"Ship CSV",
-                "nextAction":"Add the test","remaining":["a"," ",7,"b","c","d","e","f","g"],
-                "basis":[{"role":"goal","snippet":"Ship CSV"},{"role":"user","snippet":"Please"},
-                         {"source":"log","snippet":"Built"},{"role":"user","snippet":"Fourth"}]}}})");
-        QStringList lines;
-        for (const SessionDetailEntry& entry :
-             sessionAnalysisPresentation(record, true, false, english, locale).details) {
-            lines.append(entry.goal ? QStringLiteral("=") + entry.text : entry.text);
-        }
-        QCOMPARE(lines, QStringList({"Last finished turn", "Half done", "Goal", "=Ship CSV", "Original goal · Paused",
-                                     "Still to do", "•  a", "•  b", "•  c", "•  d", "•  e", "•  f", "Next up",
-                                     "Add the test", "Your request: “Please”", "Conversation result: “Built”"}));
-        QVERIFY(!sessionAnalysisPresentation(record, false, false, english, locale).detailsVisible);
-    }
-
     // What the manual goal sends, and the bounds it must keep (in user-perceived characters).
     void enrolment_data() {
         QTest::addColumn<QString>("record");
