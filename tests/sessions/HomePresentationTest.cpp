@@ -90,9 +90,10 @@ private Q_SLOTS:
             "Ship the docs · Codex | In progress | Run headline | - | - | primary controls understanding | ");
         add("a pending takeover over its run",
             R"({"provider":"codex","session":"s1","title":"Docs","binding":{"mode":"pending_takeover"},
-                "reason":"Busy"})",
+                "reason":"Busy: see https:\/\/x.test/1"})",
             run, Notice::none, "",
-            "Docs · Codex | Pending takeover | Waiting to take over this session | Busy | No second writer will start "
+            "Docs · Codex | Pending takeover | Waiting to take over this session | Busy: see ••• | No second writer "
+            "will start "
             "while the original session is busy. | controls understanding | ");
         add("the service starting", managed, run, Notice::waiting, "",
             "Docs · Codex | Connecting… | Checking managed work… | - | Waiting for service status. |  | ");

@@ -76,13 +76,12 @@ private Q_SLOTS:
         QCOMPARE(texts, QStringList({"Claude Code", "Your decision needed", "Which style guide applies?",
                                      "Original goal · Paused", "Open in Claude"}));
         QVERIFY(area().shown("sessionAnalysisOriginal") && !area().shown("sessionAction"));
-        QVERIFY(!area().shown("deliveryHeadline") && !area().shown("deliveryStateBadge"));
-        QVERIFY(!area().shown("sessionAnalysisDetails"));
+        QVERIFY(!area().shown("deliveryHeadline") && !area().shown("sessionAnalysisDetails"));
         click("sessionEvidenceToggle");
-        QVERIFY(area().shown("sessionAnalysisDetails"));
         click("sessionPreferencesToggle");
         click("sessionManualToggle");
-        QVERIFY(area().shown("sessionPreferencesGroup") && area().shown("sessionFields"));
+        QVERIFY(area().shown("sessionAnalysisDetails") && area().shown("sessionPreferencesGroup") &&
+                area().shown("sessionFields"));
         // Another conversation closes details and settings; its own draft decides the manual form.
         area().select(QStringLiteral("Other"));
         QVERIFY(!area().shown("sessionAnalysisDetails") && !area().shown("sessionPreferencesGroup") &&
@@ -96,13 +95,11 @@ private Q_SLOTS:
             "title":"<b>Bold</b>\u0007 <img src=x> %1","reason":"see https:\/\/evil.test\/x and token=abc123"}])")
                 .arg(QString(10000, u'x')));
         QCOMPARE(area().text("deliveryAttention"), QStringLiteral("see ••• and •••"));
-        const QString title = area().text("sessionHeaderTitle");
-        QVERIFY(title.startsWith(QStringLiteral("<b>Bold</b>  <img src=x>")) && title.size() <= 180);
         for (const char* name : {"sessionHeaderTitle", "sessionHeaderProvider", "deliveryGoal", "deliveryAttention",
                                  "deliveryHeadline", "deliveryNext", "deliveryState"}) {
             QCOMPARE(area().view<QLabel>(name)->textFormat(), Qt::PlainText);
         }
-        QCOMPARE(area().rows().section(QLatin1Char('|'), 1), title);
+        QCOMPARE(area().rows().section(QLatin1Char('|'), 1), area().text("sessionHeaderTitle"));
     }
 
     // The home's button reaches the platform with a verified link, or an alert for a refusal or the preview.
@@ -203,10 +200,7 @@ private Q_SLOTS:
         QCOMPARE(area().view<QPlainTextEdit>("sessionGoal")->toPlainText(), QStringLiteral("  Ship it \n"));
         QVERIFY(area().shown("sessionFields") && area().shown("sessionAdvancedGroup"));
         click("sessionManualAction");
-        const QJsonObject fields = area().sent(QStringLiteral("session_enroll")).value(0).fields;
-        QCOMPARE(fields.value(u"autonomyPolicy").toString(), QStringLiteral("strict"));
-        QCOMPARE(fields.value(u"maxMinutes").toInt(), 60);
-        QCOMPARE(fields.value(u"acceptanceCriteria").toArray().size(), 2);
+        QCOMPARE(area().sent(QStringLiteral("session_enroll")).value(0).fields.value(u"maxMinutes"), QJsonValue(60));
     }
 
     void enrolment() {
@@ -214,14 +208,11 @@ private Q_SLOTS:
         click("sessionManualToggle");
         type(QStringLiteral("Goal"), QStringLiteral(" \n "));
         click("sessionManualAction");
-        QVERIFY(area().harness.commands.commands.isEmpty());
-        QCOMPARE(area().text("sessionActionMessage"),
-                 QStringLiteral("Enter a goal and 1–20 acceptance criteria, each within 500 characters."));
+        QVERIFY(area().harness.commands.commands.isEmpty() && area().shown("sessionActionMessage"));
 
         type(QStringLiteral("Goal"), QStringLiteral("one"));
         auto* submit = area().view<QPushButton>("sessionManualAction");
         submit->click();
-        QCOMPARE(area().text("sessionActionMessage"), QStringLiteral("Updating session supervision…"));
         QVERIFY(!submit->isEnabled());
         area().harness.commands.complete(0, false, QStringLiteral("refused"));
         QCOMPARE(area().text("sessionActionMessage"),

@@ -102,11 +102,6 @@ private Q_SLOTS:
                                 << QString::fromUtf8(lines);
         };
         const char* run = R"([{"provider":"codex","session":"s1","state":"active"}])";
-        add("takeover over the run", R"({"provider":"codex","session":"s1","binding":{"mode":"pending_takeover"},
-            "reason":"Busy: see https:\/\/x.test/1"})",
-            run, Kind::run, true,
-            "Waiting to take over this session | Pending takeover | - | Busy: see ••• | "
-            "No second writer will start while the original session is busy.");
         add("takeover without a run", R"({"provider":"codex","session":"s1","title":"Fix exports",
             "cwd":"/home/alex/src/ledger-api/","binding":{"mode":"pending_takeover"}})",
             "[]", Kind::placeholder, false,
