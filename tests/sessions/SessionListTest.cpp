@@ -59,8 +59,6 @@ private Q_SLOTS:
         };
         const char* managed = R"({"provider":"codex","session":"s1","binding":{"mode":"managed"}})";
         add("analysis needs the user", R"({"analysis":{"state":"needs_user"}})", "[]", "0 0 w | Your decision needed");
-        add("monitored conversation needing the user",
-            R"({"binding":{"mode":"monitor"},"analysis":{"state":"needs_user"}})", "[]", "2 2 n | Monitor only");
         add("auto-continue on a managed conversation",
             R"({"provider":"codex","session":"s1","autoContinue":true,"binding":{"mode":"managed"}})",
             run(R"("state":"active")"), "-1 1 g | In progress");
@@ -76,8 +74,6 @@ private Q_SLOTS:
         add("running turn overrides the run",
             R"({"provider":"codex","session":"s1","isRunning":true,"binding":{"mode":"managed"}})",
             run(R"("phase":"needs_clarification")"), "0 0 w | Running");
-        add("run of another conversation", managed, R"([{"provider":"codex","session":"s2","needsAttention":true}])",
-            "1 1 n | In progress");
         // "provider" and "session" compare as optional strings: missing on both sides is equal, on one side not.
         add("provider missing on both sides", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])",
             "0 0 w | Not analyzed");

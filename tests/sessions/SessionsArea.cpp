@@ -16,9 +16,9 @@ QString rowTitle(const QModelIndex& index) {
 
 } // namespace
 
-SessionsArea::SessionsArea(const QStringList& languages)
-    : harness(languages), home(harness.copy), understanding(harness.context, model),
-      association(harness.context, model), original(harness.context, model, home),
+SessionsArea::SessionsArea()
+    : home(harness.copy), understanding(harness.context, model), association(harness.context, model),
+      original(harness.context, model, home),
       sessions(harness.context, model, home, runs, understanding, association, original) {
     auto* column = new QVBoxLayout(&harness.parent);
     column->addWidget(sessions.buildSearchField(&harness.parent));
