@@ -1,5 +1,5 @@
 // The Action link and deadline area on its own: what the picker sends while snapshots keep arriving, which answers
-// it accepts, the waiting notice, the deadline request id, and the preview's local changes.
+// it accepts, the deadline request id, and the preview's local changes. What may be sent is decided on the record.
 #include "AreaHarness.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"

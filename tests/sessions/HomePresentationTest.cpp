@@ -118,14 +118,14 @@ private Q_SLOTS:
         if (input.run) {
             // What the run area gives for a run: its lines, its primary button and controls, its understanding.
             input.runs = {*input.run};
-            HomeView part;
-            part.stateBadge = QStringLiteral("In progress");
-            part.stateBadgeVisible = true;
-            part.headline = {QStringLiteral("Run headline"), true};
-            part.primary = {QStringLiteral("Review request"), true, true};
-            part.controls.visible = true;
-            part.understandingVisible = true;
-            input.runView = part;
+            HomeView runView;
+            runView.stateBadge = QStringLiteral("In progress");
+            runView.stateBadgeVisible = true;
+            runView.headline = {QStringLiteral("Run headline"), true};
+            runView.primary = {QStringLiteral("Review request"), true, true};
+            runView.controls.visible = true;
+            runView.understandingVisible = true;
+            input.runView = runView;
         }
         input.feedbackFailure = feedback.startsWith(u'!');
         input.feedback = input.feedbackFailure ? feedback.mid(1) : feedback;

@@ -69,6 +69,9 @@ private Q_SLOTS:
         add("destructive action awaiting its result", managed,
             run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"destructive"}})"),
             "0 0 w | Awaiting result");
+        add("external action needing a handoff", managed,
+            run(R"("state":"recovery_required","approvedAction":{"id":"a1","action":{"kind":"external"}})"),
+            "0 0 w | Handoff needed");
         add("ordinary approved action", managed,
             run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"write"}})"), "1 1 g | In progress");
         add("running turn overrides the run",

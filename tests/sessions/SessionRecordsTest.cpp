@@ -1,5 +1,5 @@
-// The rules read from one conversation record: its analysis state and labels, the auto-continue line, the runs it
-// is matched with, its title, the pane it gets, what its analysis area says, and what the form may send.
+// The rules read from one conversation record: its analysis state and labels, its title, the pane it gets, what its
+// analysis area says, and what the form may send.
 #include "sessions/records/SessionRecords.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
@@ -182,6 +182,30 @@ private Q_SLOTS:
         QTEST(QString::number(row.on) + QString::number(row.enabled) + QStringLiteral(" | ") + row.hint, "shown");
     }
 
+    // The provider's own goal: its objective, and a date whether sent in seconds or as text, none when out of range.
+    void providerGoal_data() {
+        QTest::addColumn<QString>("goal");
+        QTest::addColumn<QString>("shown"); // objective | the number of meta parts (a date adds the third)
+        QTest::newRow("running, dated in seconds")
+            << QStringLiteral(R"({"objective":" Ship ","status":"running","updatedAt":1778576700.5})")
+            << QStringLiteral("Ship | 3");
+        QTest::newRow("dated in text") << QStringLiteral(
+                                              R"({"status":"budgetLimited","updatedAt":"2026-05-12T09:05:00Z"})")
+                                       << QStringLiteral(" | 3");
+        QTest::newRow("time beyond any calendar")
+            << QStringLiteral(R"({"status":"paused","updatedAt":1e300})") << QStringLiteral(" | 2");
+    }
+
+    void providerGoal() {
+        QFETCH(QString, goal);
+        const ProviderGoalPresentation p =
+            providerGoalPresentation(json(QStringLiteral(R"({"providerGoal":%1})").arg(goal)), english);
+        QVERIFY(p.meta.startsWith(QStringLiteral("Original goal")));
+        QTEST(p.objective.value_or(QString()) + QStringLiteral(" | ") +
+                  QString::number(p.meta.split(QStringLiteral(" · ")).size()),
+              "shown");
+    }
+
     void analysisHeading_data() {
         QTest::addColumn<QString>("record");
         QTest::addColumn<QString>("heading"); // heading | intro
@@ -208,6 +232,70 @@ private Q_SLOTS:
         QFETCH(QString, record);
         const SessionAnalysisHeading heading = sessionAnalysisHeading(json(record), english);
         QTEST(joined({heading.heading, heading.intro}), "heading");
+    }
+
+    // The details list: the previous turn's analysis while a new one is queued, the goal's quote not repeated as
+    // evidence, and at most six remaining items.
+    void analysisDetails() {
+        const QJsonObject record = json(R"({"providerGoal":{"objective":"Ignored","status":"paused"},
+            "analysis":{"state":"queued","reason":"Now","previousAnalysis":{"reason":"Half done","objective":"Ship CSV",
+                "nextAction":"Add the test","remaining":["a"," ",7,"b","c","d","e","f","g"],
+                "basis":[{"role":"goal","snippet":"Ship CSV"},{"role":"user","snippet":"Please"},
+                         {"source":"log","snippet":"Built"},{"role":"user","snippet":"Fourth"}]}}})");
+        QStringList lines;
+        for (const SessionDetailEntry& entry :
+             sessionAnalysisPresentation(record, true, false, english, locale).details) {
+            lines.append(entry.goal ? QStringLiteral("=") + entry.text : entry.text);
+        }
+        QCOMPARE(lines, QStringList({"Last finished turn", "Half done", "Goal", "=Ship CSV", "Original goal · Paused",
+                                     "Still to do", "•  a", "•  b", "•  c", "•  d", "•  e", "•  f", "Next up",
+                                     "Add the test", "Your request: “Please”", "Conversation result: “Built”"}));
+        QVERIFY(!sessionAnalysisPresentation(record, false, false, english, locale).detailsVisible);
+    }
+
+    // The way back to the original conversation is offered where the user must act there.
+    void analysisOpenButton_data() {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("visible"); // live, preview as 0/1
+        QTest::newRow("decision needed, no way there")
+            << QStringLiteral(
+                   R"({"capabilities":{"canAutoContinue":true},"analysis":{"state":"needs_user"},"originalSessionTarget":{}})")
+            << QStringLiteral("01");
+        QTest::newRow("decision needed, manual way")
+            << QStringLiteral(R"({"analysis":{"state":"needs_user"},"originalSessionTarget":{"kind":"manual"}})")
+            << QStringLiteral("11");
+        QTest::newRow("kind in capitals")
+            << QStringLiteral(R"({"autoContinueStatus":"needs_user","originalSessionTarget":{"kind":"URL"}})")
+            << QStringLiteral("01");
+        QTest::newRow("complete") << QStringLiteral(
+                                         R"({"analysis":{"state":"no_action"},"originalSessionTarget":{"kind":"url"}})")
+                                  << QStringLiteral("00");
+    }
+
+    void analysisOpenButton() {
+        QFETCH(QString, record);
+        QTEST(QString::number(sessionAnalysisOpenVisible(json(record), false)) +
+                  QString::number(sessionAnalysisOpenVisible(json(record), true)),
+              "visible");
+    }
+
+    // A run of an auto-continue conversation: a short summary, the run's understanding filling the gaps.
+    void compactDetails() {
+        QStringList sections;
+        for (const CompactDetailSection& section :
+             compactSessionDetails(json(R"({"provider":"claude","autoContinue":true,"providerGoal":{"status":"paused"},
+                          "analysis":{"reason":"Half done","basis":[{"role":"user","snippet":"x"},5]}})"),
+                                   json(R"({"objective":"Run goal","nextStep":"Deploy","sessionUnderstanding":{
+                          "objective":"Ship CSV","done":[" ","Wrote exporter",5],"nextAction":{"summary":7},
+                          "basis":[{"role":"goal","snippet":"Ship CSV"},{"role":"user_request","snippet":"Please"},
+                                   {"snippet":"  "},{"role":"assistant","snippet":"Fourth"}]}})"),
+                                   english, locale)) {
+            sections.append(section.title + QStringLiteral(": ") + section.lines.join(u'|'));
+        }
+        QCOMPARE(sections, QStringList({"Goal: Ship CSV", "Goal status: Original goal · Paused",
+                                        "Last finished turn: Wrote exporter", "Next step: Deploy",
+                                        "Conversation context: Your request: “Please”",
+                                        "Original conversation: Open in Claude"}));
     }
 
     // What the manual goal sends, and the bounds it must keep (in user-perceived characters).

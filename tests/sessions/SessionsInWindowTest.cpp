@@ -1,6 +1,6 @@
-// The conversation area inside the whole app: the sample data shows every group and state, the sidebar caption
-// counts the conversations, provider setup opens the settings sheet, and against the reference host a link to an
-// Action, an unlink and a deadline decision reach the host and come back in the next status.
+// The conversation area inside the whole app: the sidebar caption counts the conversations, provider setup opens
+// the settings sheet, and against the reference host a link to an Action, an unlink and a deadline decision reach
+// the host and come back in the next status.
 #include "Harness.h"
 #include "ReferenceHost.h"
 #include "TestRegistry.h"
