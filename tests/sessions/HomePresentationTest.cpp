@@ -1,56 +1,38 @@
-// What the Sessions home shows, decided as one value: the selection rule, and the pane for each situation with the
-// pending takeover, the link's notices and the feedback line folded in.
+// What the Sessions home shows, decided as values: the selection rule, the pane for each situation with the pending
+// takeover, the link's notices and the feedback line folded in, and the way back to the original conversation.
 #include "sessions/home/HomePresentation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/home/HomeSelection.h"
+#include "sessions/original/OriginalConversation.h"
 
 #include <QTest>
 
 namespace {
 
 const Copy english{false};
+const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
 
-// The value in one line: header | badge ("(…)" hidden) | headline | goal | attention | next | what shows | feedback
-// ("-": empty).
+// The value in one line: header | badge ("(…)" hidden) | headline | attention | next | what shows | feedback ("!" a
+// failure); a hidden line is "-".
 QString describe(const HomeView& view) {
     const auto line = [](const HomeLine& shown) {
         return shown.visible ? shown.text : QStringLiteral("-");
     };
-    QStringList shows;
-    for (const auto& [on, name] : {std::pair{view.primary.visible, "primary"},
-                                   {view.controls.visible, "controls"},
-                                   {view.conversationFormVisible, "form"},
-                                   {view.sessionStatusVisible, "eyeline"},
+    QString shows;
+    for (const auto& [on, name] : {std::pair{view.primary.visible, "primary "},
+                                   {view.controls.visible, "controls "},
                                    {view.understandingVisible, "understanding"}}) {
-        if (on) {
-            shows.append(QString::fromLatin1(name));
-        }
+        shows += on ? QString::fromLatin1(name) : QString();
     }
     return QStringList{view.headerTitle + QStringLiteral(" · ") + view.headerProvider,
                        view.stateBadgeVisible ? view.stateBadge : u'(' + view.stateBadge + u')',
                        line(view.headline),
-                       line(view.goal),
                        line(view.attention),
                        line(view.next),
-                       shows.join(u'+'),
-                       !view.feedback.visible ? QStringLiteral("hidden")
-                       : view.feedback.text.isEmpty()
-                           ? QStringLiteral("-")
-                           : view.feedback.text + (view.feedbackFailure ? QStringLiteral("!") : QString())}
+                       shows.trimmed(),
+                       view.feedback.text + (view.feedbackFailure ? QStringLiteral("!") : QString())}
         .join(QStringLiteral(" | "));
-}
-
-// What the run area gives for a run: its lines, its primary button and controls, its understanding panel.
-HomeView runPart() {
-    HomeView view;
-    view.stateBadge = QStringLiteral("In progress");
-    view.stateBadgeVisible = true;
-    view.headline = {QStringLiteral("Run headline"), true};
-    view.primary = {QStringLiteral("Review request"), true, true};
-    view.controls.visible = true;
-    view.understandingVisible = true;
-    return view;
 }
 
 } // namespace
@@ -64,30 +46,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("conversation");
         QTest::addColumn<QString>("run");
         QTest::addColumn<QString>("selected"); // conversation / run
-        QTest::newRow("managed conversation: its run") << "codex|s1"
-                                                       << ""
-                                                       << "codex|s1 / codex|s1|t1";
-        QTest::newRow("watched conversation: no run") << "codex|s2"
-                                                      << ""
-                                                      << "codex|s2 / ";
-        QTest::newRow("takeover without a run") << "codex|s3"
-                                                << ""
-                                                << "codex|s3 / ";
-        QTest::newRow("a run picked: its conversation") << ""
-                                                        << "codex|s1|t2"
-                                                        << "codex|s1 / codex|s1|t2";
-        QTest::newRow("a run picked under another conversation") << "codex|s2"
-                                                                 << "codex|s1|t2"
-                                                                 << "codex|s1 / codex|s1|t2";
-        QTest::newRow("a run without a conversation") << ""
-                                                      << "codex|s9|t9"
-                                                      << " / codex|s9|t9";
-        QTest::newRow("a run no longer listed") << "codex|s1"
-                                                << "codex|s1|gone"
-                                                << "codex|s1 / codex|s1|t1";
-        QTest::newRow("nothing listed") << "codex|zz"
-                                        << ""
-                                        << " / ";
+        const auto add = [](const char* name, const char* conversation, const char* run, const char* selected) {
+            QTest::newRow(name) << QString(conversation) << QString(run) << QString(selected);
+        };
+        add("managed conversation: its run", "codex|s1", "", "codex|s1 / codex|s1|t1");
+        add("a run picked under another conversation", "codex|s2", "codex|s1|t2", "codex|s1 / codex|s1|t2");
+        add("a run without a conversation", "", "codex|s9|t9", " / codex|s9|t9");
+        add("a run no longer listed", "codex|s1", "codex|s1|gone", "codex|s1 / codex|s1|t1");
+        add("nothing listed", "codex|zz", "", " / ");
     }
 
     void selectionRule() {
@@ -95,11 +61,9 @@ private Q_SLOTS:
         QFETCH(QString, run);
         const QList<QJsonObject> sessions = jsonObjects(R"([
             {"provider":"codex","session":"s1","binding":{"mode":"managed"}},
-            {"provider":"codex","session":"s2","binding":{"mode":"monitor"}},
-            {"provider":"codex","session":"s3","binding":{"mode":"pending_takeover"}}])");
+            {"provider":"codex","session":"s2","binding":{"mode":"monitor"}}])");
         const QList<QJsonObject> runs = jsonObjects(R"([{"provider":"codex","session":"s1","taskId":"t1"},
-            {"provider":"codex","session":"s1","taskId":"t2"}, {"provider":"codex","session":"s2","taskId":"t3"},
-            {"provider":"codex","session":"s9","taskId":"t9"}])");
+            {"provider":"codex","session":"s1","taskId":"t2"}, {"provider":"codex","session":"s9","taskId":"t9"}])");
         const HomeSelection selected = homeSelection(sessions, runs, {conversation, run});
         QTEST(selected.conversation + QStringLiteral(" / ") + selected.run, "selected");
     }
@@ -119,29 +83,24 @@ private Q_SLOTS:
         const char* managed = R"({"provider":"codex","session":"s1","title":"Docs","binding":{"mode":"managed"}})";
         using Notice = HomeLinkNotice;
         add("nothing selected", "null", "null", Notice::none, "",
-            "Sessions ·  | No sessions | Select a session | - | - | Discovery is off |  | -");
+            "Sessions ·  | No sessions | Select a session | - | Discovery is off |  | ");
         add("nothing selected, no service", "null", "null", Notice::disconnected, "",
-            "Sessions ·  | Disconnected | Status unavailable | - | - | Service ended |  | -");
-        add("a run under its conversation", managed, run, Notice::none, "",
-            "Docs · Codex | In progress | Run headline | - | - | - | primary+controls+understanding | -");
+            "Sessions ·  | Disconnected | Status unavailable | - | Service ended |  | ");
         add("a run on its own says which", "null", run, Notice::none, "",
-            "Ship the docs · Codex | In progress | Run headline | - | - | - | primary+controls+understanding | -");
+            "Ship the docs · Codex | In progress | Run headline | - | - | primary controls understanding | ");
         add("a pending takeover over its run",
             R"({"provider":"codex","session":"s1","title":"Docs","binding":{"mode":"pending_takeover"},
-                "reason":"Busy"})",
+                "reason":"Busy: see https:\/\/x.test/1"})",
             run, Notice::none, "",
-            "Docs · Codex | Pending takeover | Waiting to take over this session | - | Busy | No second writer will "
-            "start while the original session is busy. | controls+understanding | -");
-        add("a managed conversation before its run", managed, "null", Notice::none, "",
-            "Docs · Codex | Loading state | Checking session state | Session: Docs | - | - |  | -");
-        add("a conversation", R"({"provider":"claude","session":"s2","title":"Notes"})", "null", Notice::none, "",
-            "Notes · Claude Code | (Available) | - | - | - | - | form+eyeline | -");
+            "Docs · Codex | Pending takeover | Waiting to take over this session | Busy: see ••• | No second writer "
+            "will start "
+            "while the original session is busy. | controls understanding | ");
         add("the service starting", managed, run, Notice::waiting, "",
-            "Docs · Codex | Connecting… | Checking managed work… | - | - | Waiting for service status. |  | -");
+            "Docs · Codex | Connecting… | Checking managed work… | - | Waiting for service status. |  | ");
         add("progress on the feedback line", managed, run, Notice::none, "Sending action…",
-            "Docs · Codex | In progress | Run headline | - | - | - | primary+controls+understanding | Sending action…");
+            "Docs · Codex | In progress | Run headline | - | - | primary controls understanding | Sending action…");
         add("a refusal on the feedback line", managed, run, Notice::none, "!Not now.",
-            "Docs · Codex | In progress | Run headline | - | - | - | primary+controls+understanding | Not now.!");
+            "Docs · Codex | In progress | Run headline | - | - | primary controls understanding | Not now.!");
     }
 
     void situations() {
@@ -157,12 +116,146 @@ private Q_SLOTS:
         input.conversation = jsonRecord(conversation);
         input.run = jsonRecord(run);
         if (input.run) {
+            // What the run area gives for a run: its lines, its primary button and controls, its understanding.
             input.runs = {*input.run};
-            input.runView = runPart();
+            HomeView runView;
+            runView.stateBadge = QStringLiteral("In progress");
+            runView.stateBadgeVisible = true;
+            runView.headline = {QStringLiteral("Run headline"), true};
+            runView.primary = {QStringLiteral("Review request"), true, true};
+            runView.controls.visible = true;
+            runView.understandingVisible = true;
+            input.runView = runView;
         }
         input.feedbackFailure = feedback.startsWith(u'!');
         input.feedback = input.feedbackFailure ? feedback.mid(1) : feedback;
         QTEST(describe(supervisionHomeView(input, english)), "shown");
+    }
+
+    void codexLink_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("session");
+        QTest::addColumn<bool>("opened");
+        const auto verified = [](const QString& url) {
+            return QString::fromUtf8(R"({"kind":"url","verifiedOnPlatform":true,"url":"%1"})").arg(url);
+        };
+        const QString upper = kUuid.toUpper();
+        const QString prefix = QStringLiteral("codex://threads/");
+        QTest::newRow("verified thread link") << verified(prefix + kUuid) << kUuid << true;
+        QTest::newRow("link in upper case, id in lower case") << verified(prefix + upper) << kUuid << false;
+        QTest::newRow("not verified")
+            << QString(verified(prefix + kUuid)).remove(QStringLiteral("\"verifiedOnPlatform\":true,")) << kUuid
+            << false;
+        const QString notHex = QString(kUuid).replace(0, 1, QLatin1Char('g'));
+        QTest::newRow("36 characters, not a UUID") << verified(prefix + notHex) << notHex << false;
+        const QString wide = QStringLiteral("０f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
+        QTest::newRow("full-width digit") << verified(prefix + wide) << wide << false;
+        QTest::newRow("line break after the id") << verified(prefix + kUuid + "\\n") << kUuid + "\n" << false;
+    }
+
+    void codexLink() {
+        QFETCH(QString, target);
+        QFETCH(QString, session);
+        QFETCH(bool, opened);
+        const std::optional<QUrl> link = exactCodexThreadURL(json(target), session);
+        QCOMPARE(link.has_value(), opened);
+        if (link) {
+            QCOMPARE(link->toString(), QStringLiteral("codex://threads/") + session);
+        }
+    }
+
+    void originalButton_data() {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<bool>("fixture");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<QString>("title");
+        const auto add = [](const char* name, const char* record, bool fixture, bool visible, const char* title) {
+            QTest::newRow(name) << QString(record) << fixture << visible << QString(title);
+        };
+        add("empty state", "null", true, false, "Open original conversation");
+        add("label with an address",
+            R"({"provider":"claude","originalSessionTarget":{"kind":"url","label":" Resume at https:\/\/x.test/1 "}})",
+            false, true, "Resume at •••");
+        add("preview, Codex", R"({"provider":"codex"})", true, true, "Open in Codex · sample");
+    }
+
+    void originalButton() {
+        QFETCH(QString, record);
+        QFETCH(bool, fixture);
+        const OriginalNavigationButton button = originalNavigationButton(jsonRecord(record), fixture, english);
+        QTEST(button.visible, "visible");
+        QTEST(button.title, "title");
+        QVERIFY(button.toolTip.contains(QStringLiteral("does not approve or resume")));
+    }
+
+    // An unmanaged conversation opens itself even while another conversation's run is selected.
+    void originalRecord_data() {
+        QTest::addColumn<QString>("selectedSession");
+        QTest::addColumn<QString>("selectedRun");
+        QTest::addColumn<QString>("chosen"); // the chosen record's "title"; empty: none
+        const auto add = [](const char* name, const char* session, const char* run, const char* chosen) {
+            QTest::newRow(name) << QString(session) << QString(run) << QString(chosen);
+        };
+        add("unmanaged conversation", "codex|a", "claude|r|t", "session a");
+        add("managed conversation: its run", "codex|m", "claude|r|t", "run r");
+        add("nothing selected", "", "", "");
+    }
+
+    void originalRecord() {
+        QFETCH(QString, selectedSession);
+        QFETCH(QString, selectedRun);
+        const QList<QJsonObject> sessions = jsonObjects(R"([{"provider":"codex","session":"a","title":"session a"},
+            {"provider":"codex","session":"m","title":"session m","binding":{"mode":"managed"}}])");
+        const QList<QJsonObject> runs =
+            jsonObjects(R"([{"provider":"claude","session":"r","taskId":"t","title":"run r"}])");
+        const SupervisionModel model{sessions, runs, selectedSession, selectedRun};
+        QTEST(originalConversationRecord(selectedConversation(model), ::selectedRun(model))
+                  .value_or(QJsonObject())
+                  .value(u"title")
+                  .toString(),
+              "chosen");
+    }
+
+    void opening_data() {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<bool>("fixture");
+        QTest::addColumn<int>("step"); // OriginalConversationOpening::Step
+        QTest::addColumn<bool>("link");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("text");
+        using Step = OriginalConversationOpening::Step;
+        const auto add = [](const char* name, const QString& record, bool fixture, Step step, bool link,
+                            const char* message, const QString& text) {
+            QTest::newRow(name) << record << fixture << static_cast<int>(step) << link << QString(message) << text;
+        };
+        const QString verified =
+            QString::fromUtf8(R"({"provider":"codex","session":"%1","originalSessionTarget":{"kind":"url",
+                "verifiedOnPlatform":true,"url":"codex:\/\/threads/%1"}})")
+                .arg(kUuid);
+        const QString claude = QStringLiteral("Return to the original Claude window. VODU will not start a second CLI "
+                                              "process. This does not approve or resume anything.\n\nSession ID: ");
+        add("verified Codex link", verified, false, Step::open, true, "Could not open the original conversation",
+            "No verified link is available for this conversation.\n\nSession ID: " + kUuid);
+        add("Codex without a link, masked reason", R"({"provider":"codex","session":"s1",
+            "originalSessionTarget":{"reason":"Bearer abc.def expired"}})",
+            false, Step::open, false, "Could not open the original conversation", "••• expired\n\nSession ID: s1");
+        // The id is the user's only key to the conversation: whole, on one line.
+        const QString half(125, QLatin1Char('x'));
+        add("opaque 250-character id on one line",
+            QString::fromUtf8(R"({"provider":"claude","session":"%1\n%1"})").arg(half), false, Step::open, false,
+            "Return to the original Claude conversation", claude + half + u' ' + half);
+        add("preview", verified, true, Step::preview, false, "Sample conversation",
+            "Preview only. No conversation will open and no approval will be sent.");
+    }
+
+    void opening() {
+        QFETCH(QString, record);
+        QFETCH(bool, fixture);
+        const OriginalConversationOpening opening = originalConversationOpening(jsonRecord(record), fixture, english);
+        QTEST(static_cast<int>(opening.step), "step");
+        QTEST(opening.link.has_value(), "link");
+        QTEST(opening.alert.message, "message");
+        QTEST(opening.alert.text, "text");
     }
 };
 

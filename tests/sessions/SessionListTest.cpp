@@ -1,7 +1,10 @@
+// The conversation list as values: the group and status of a row, the rows for a query, the row kept selected,
+// the facts kept between snapshots, and the notices of what waits for the user.
 #include "sessions/list/SessionList.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "model/RecordIdentity.h"
+#include "sessions/list/NeedsYouNotices.h"
 #include "sessions/list/SessionRowCache.h"
 
 #include <QTest>
@@ -29,6 +32,14 @@ const char* kRecords = R"([
     {"provider":"codex","session":"e","title":"Asks","autoContinueStatus":"needs_user"}
 ])";
 
+QStringList keys(const QList<NeedsYouNotice>& notices) {
+    QStringList list;
+    for (const NeedsYouNotice& each : notices) {
+        list.append(each.key);
+    }
+    return list;
+}
+
 } // namespace
 
 class SessionListTest final : public QObject {
@@ -38,136 +49,99 @@ private Q_SLOTS:
     void grouping_data() {
         QTest::addColumn<QString>("record");
         QTest::addColumn<QString>("runs");
-        QTest::addColumn<int>("listed");
-        QTest::addColumn<int>("group");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<Tone>("dot");
-        const auto add = [](const char* name, const char* record, const char* runs, int listed, int group,
-                            const char* status, Tone dot) {
-            QTest::newRow(name) << QString(record) << QString(runs) << listed << group << QString::fromUtf8(status)
-                                << dot;
+        QTest::addColumn<QString>("expected"); // listed group, shown group, dot (neutral, warning, good) | status
+        const auto add = [](const char* name, const char* record, const QString& runs, const char* expected) {
+            QTest::newRow(name) << QString(record) << runs << QString::fromUtf8(expected);
+        };
+        // A run of conversation codex|s1 with these fields.
+        const auto run = [](const char* fields) {
+            return QStringLiteral(R"([{"provider":"codex","session":"s1",%1}])").arg(QString::fromUtf8(fields));
         };
         const char* managed = R"({"provider":"codex","session":"s1","binding":{"mode":"managed"}})";
-        add("plain conversation", R"({"provider":"codex","session":"s1"})", "[]", 2, 2, "Not analyzed", Tone::neutral);
-        add("analysis needs the user", R"({"analysis":{"state":"needs_user"}})", "[]", 0, 0, "Your decision needed",
-            Tone::warning);
-        add("auto-continue status needs the user", R"({"autoContinueStatus":"needs_user"})", "[]", 0, 0, "Not analyzed",
-            Tone::warning);
-        add("monitored conversation needing the user",
-            R"({"binding":{"mode":"monitor"},"analysis":{"state":"needs_user"}})", "[]", 2, 2, "Monitor only",
-            Tone::neutral);
+        add("analysis needs the user", R"({"analysis":{"state":"needs_user"}})", "[]", "0 0 w | Your decision needed");
         add("auto-continue on a managed conversation",
             R"({"provider":"codex","session":"s1","autoContinue":true,"binding":{"mode":"managed"}})",
-            R"([{"provider":"codex","session":"s1","state":"active"}])", -1, 1, "In progress", Tone::good);
-        add("run needs one answer", managed, R"([{"provider":"codex","session":"s1","phase":"needs_clarification"}])",
-            0, 0, "One answer needed", Tone::warning);
+            run(R"("state":"active")"), "-1 1 g | In progress");
+        add("run needs one answer", managed, run(R"("phase":"needs_clarification")"), "0 0 w | One answer needed");
         add("takeover before anything else",
             R"({"provider":"codex","session":"s1","binding":{"mode":"pending_takeover"}})",
-            R"([{"provider":"codex","session":"s1","needsAttention":true}])", 1, 1, "Pending takeover", Tone::neutral);
-        add("destructive action awaiting its result", managed, R"([{"provider":"codex","session":"s1",
-            "state":"active","approvedAction":{"id":"a1","action":{"kind":"destructive"}}}])",
-            0, 0, "Awaiting result", Tone::warning);
-        add("ordinary approved action", managed, R"([{"provider":"codex","session":"s1","state":"active",
-            "approvedAction":{"id":"a1","action":{"kind":"write"}}}])",
-            1, 1, "In progress", Tone::good);
-        add("waiting for a dependency", managed, R"([{"provider":"codex","session":"s1","state":"blocked",
-            "dependencyWait":{"id":"d1"}}])",
-            1, 1, "Waiting for dependency", Tone::neutral);
-        add("declined request", managed, R"([{"provider":"codex","session":"s1","pendingApproval":{"denied":true}}])",
-            0, 0, "Request declined", Tone::warning);
-        add("approval needed", managed, R"([{"provider":"codex","session":"s1","pendingApproval":{}}])", 0, 0,
-            "Approval needed", Tone::warning);
-        add("reported done", managed, R"([{"provider":"codex","session":"s1","state":"reported_done"}])", 1, 1,
-            "Reported complete · unverified", Tone::neutral);
-        add("understanding", managed, R"([{"provider":"codex","session":"s1","phase":"understanding"}])", 1, 1,
-            "Understanding", Tone::neutral);
-        add("manual recovery", managed, R"([{"provider":"codex","session":"s1","state":"recovery_required",
-            "capability":"manual_recovery"}])",
-            0, 0, "In progress", Tone::warning);
-        add("verification pending", managed, R"([{"provider":"codex","session":"s1","state":"verification_pending"}])",
-            0, 0, "In progress", Tone::warning);
-        add("running turn overrides the run", R"({"provider":"codex","session":"s1","isRunning":true,
-            "binding":{"mode":"managed"}})",
-            R"([{"provider":"codex","session":"s1","phase":"needs_clarification"}])", 0, 0, "Running", Tone::warning);
-        add("standard loop", R"({"binding":{"mode":"standard_loop"}})", "[]", 2, 2, "Dozadavi Zaro", Tone::neutral);
-        add("run of another conversation", managed, R"([{"provider":"codex","session":"s2","needsAttention":true}])", 1,
-            1, "In progress", Tone::neutral);
+            run(R"("needsAttention":true)"), "1 1 n | Pending takeover");
+        add("destructive action awaiting its result", managed,
+            run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"destructive"}})"),
+            "0 0 w | Awaiting result");
+        add("external action needing a handoff", managed,
+            run(R"("state":"recovery_required","approvedAction":{"id":"a1","action":{"kind":"external"}})"),
+            "0 0 w | Handoff needed");
+        add("ordinary approved action", managed,
+            run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"write"}})"), "1 1 g | In progress");
+        add("running turn overrides the run",
+            R"({"provider":"codex","session":"s1","isRunning":true,"binding":{"mode":"managed"}})",
+            run(R"("phase":"needs_clarification")"), "0 0 w | Running");
         // "provider" and "session" compare as optional strings: missing on both sides is equal, on one side not.
-        add("provider missing on both sides", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])", 0,
-            0, "Not analyzed", Tone::warning);
-        add("no identity on either side", R"({"title":"no identity"})", R"([{"needsAttention":true}])", 0, 0,
-            "Not analyzed", Tone::warning);
+        add("provider missing on both sides", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])",
+            "0 0 w | Not analyzed");
+        add("no identity on either side", R"({"title":"no identity"})", R"([{"needsAttention":true}])",
+            "0 0 w | Not analyzed");
         add("empty ids are not missing ones", R"({"title":"no identity"})",
-            R"([{"provider":"","session":"","needsAttention":true}])", 2, 2, "Not analyzed", Tone::neutral);
+            R"([{"provider":"","session":"","needsAttention":true}])", "2 2 n | Not analyzed");
         add("run session of another type", managed, R"([{"provider":"codex","session":["s1"],"needsAttention":true}])",
-            1, 1, "In progress", Tone::neutral);
-        add("first matching run decides", managed, R"([{"provider":"codex","session":"s1","state":"active"},
-            {"provider":"codex","session":"s1","needsAttention":true}])",
-            1, 1, "In progress", Tone::good);
+            "1 1 n | In progress");
+        add("first matching run decides", managed,
+            R"([{"provider":"codex","session":"s1","state":"active"},{"provider":"codex","session":"s1",
+                 "needsAttention":true}])",
+            "1 1 g | In progress");
     }
 
     void grouping() {
         QFETCH(QString, record);
         QFETCH(QString, runs);
-        QFETCH(int, listed);
-        QFETCH(int, group);
-        QFETCH(QString, status);
-        QFETCH(Tone, dot);
-        const QJsonObject session = jsonObject(record);
+        const QJsonObject session = json(record);
         const QList<QJsonObject> runList = jsonObjects(runs);
-        QCOMPARE(static_cast<int>(sessionListGroup(session, runList)), listed);
-        QCOMPARE(static_cast<int>(sessionGroup(session, runList)), group);
         const SessionRowPresentation row = sessionRowPresentation(session, runList, english);
-        QVERIFY(row.subtitle.endsWith(QStringLiteral(" · ") + status));
-        QCOMPARE(row.dot, dot);
+        const int group = static_cast<int>(sessionGroup(session, runList));
         QCOMPARE(row.attention, group == 0);
+        QTEST(QStringLiteral("%1 %2 %3 | %4")
+                  .arg(static_cast<int>(sessionListGroup(session, runList)))
+                  .arg(group)
+                  .arg(QLatin1Char("gwbnu"[static_cast<int>(row.dot)]))
+                  .arg(row.subtitle.section(QStringLiteral(" · "), -1)),
+              "expected");
     }
 
     void rows_data() {
         QTest::addColumn<QString>("query");
         QTest::addColumn<bool>("japanese");
         QTest::addColumn<QString>("rows");
-        const QString all =
-            QStringLiteral("Auto-continue · 1,0;Needs you · 2,1,4;Supervising · 1,2;Conversations · 1,3");
-        QTest::newRow("every group with its count") << QString() << false << all;
-        QTest::newRow("blank query") << QStringLiteral(" \t\n ") << false << all;
-        QTest::newRow("capitals match a folder in small letters")
-            << QStringLiteral("LEDGER-API") << false << QStringLiteral("Auto-continue · 1,0");
-        QTest::newRow("provider") << QStringLiteral("Claude") << false
-                                  << QStringLiteral("Supervising · 1,2;Conversations · 1,3");
-        QTest::newRow("Japanese title") << QStringLiteral("CSV出力") << false << QStringLiteral("Needs you · 1,1");
-        QTest::newRow("full-width letters typed")
-            << QStringLiteral("ｃｓｖ出力") << false << QStringLiteral("Needs you · 1,1");
-        QTest::newRow("ideographic spaces around the query")
-            << QStringLiteral("\u3000請求書\u3000") << false << QStringLiteral("Needs you · 1,1");
-        QTest::newRow("Japanese headings")
-            << QStringLiteral("codex") << true << QStringLiteral("自動継続 · 1,0;対応が必要 · 2,1,4");
-        QTest::newRow("no hit") << QStringLiteral("nothing like it") << false << QString();
+        QTest::newRow("every group with its count")
+            << "" << false << "Auto-continue · 1,0;Needs you · 2,1,4;Supervising · 1,2;Conversations · 1,3";
+        QTest::newRow("capitals match a folder in small letters") << "LEDGER-API" << false << "Auto-continue · 1,0";
+        QTest::newRow("full-width letters typed") << "ｃｓｖ出力" << false << "Needs you · 1,1";
+        QTest::newRow("ideographic spaces around the query") << "\u3000請求書\u3000" << false << "Needs you · 1,1";
+        QTest::newRow("Japanese headings") << "codex" << true << "自動継続 · 1,0;対応が必要 · 2,1,4";
+        QTest::newRow("no hit") << "nothing like it" << false << "";
     }
 
     void rows() {
         QFETCH(QString, query);
         QFETCH(bool, japanese);
-        QFETCH(QString, rows);
-        const QList<SessionListRow> built =
-            sessionListRows(jsonObjects(kRecords), {}, query, Copy{japanese}, QLocale(QLocale::English));
-        QCOMPARE(rowsText(built), rows);
+        QTEST(rowsText(sessionListRows(jsonObjects(kRecords), {}, query, Copy{japanese}, QLocale(QLocale::English))),
+              "rows");
     }
 
     void selection_data() {
         QTest::addColumn<QString>("remembered");
         QTest::addColumn<int>("row"); // -1: nothing
-        QTest::newRow("kept in another group") << QStringLiteral("claude|c") << 6;
-        QTest::newRow("gone: first session row") << QStringLiteral("codex|z") << 1;
-        QTest::newRow("nothing remembered") << QString() << 1;
+        QTest::newRow("kept in another group") << "claude|c" << 6;
+        QTest::newRow("gone: first session row") << "codex|z" << 1;
+        QTest::newRow("nothing remembered") << "" << 1;
     }
 
     void selection() {
         QFETCH(QString, remembered);
-        QFETCH(int, row);
         const QList<QJsonObject> records = jsonObjects(kRecords);
-        const QList<SessionListRow> rows = sessionListRows(records, {}, QString(), english);
-        QCOMPARE(sessionRowToSelect(rows, records, remembered).value_or(-1), row);
+        QTEST(
+            int(sessionRowToSelect(sessionListRows(records, {}, QString(), english), records, remembered).value_or(-1)),
+            "row");
         QVERIFY(!sessionRowToSelect(sessionListRows(records, {}, QStringLiteral("zzz"), english), records, remembered));
     }
 
@@ -178,7 +152,7 @@ private Q_SLOTS:
             {"provider":7,"objective":["x"],"managed":"yes"}])");
         const QList<QJsonObject> records = sessionRecordsOrFallback({}, runs);
         QCOMPARE(records.size(), 2);
-        QCOMPARE(records.at(1), jsonObject(R"({"provider":"","session":"","title":"",
+        QCOMPARE(records.at(1), json(R"({"provider":"","session":"","title":"",
             "binding":{"mode":"standard_loop","taskId":""},
             "capabilities":{"canMonitor":false,"canEnroll":false,"canAutoContinue":false},"availability":"unknown"})"));
         QCOMPARE(rowsText(sessionListRows(records, runs, QString(), english)),
@@ -191,8 +165,7 @@ private Q_SLOTS:
     void rowFactsFollowRecordsAndRuns() {
         const QList<QJsonObject> records = jsonObjects(QString::fromUtf8(kRecords));
         QList<QJsonObject> changed = records;
-        changed[1] =
-            jsonObject(R"({"provider":"codex","session":"b","title":"Done","analysis":{"state":"no_action"}})");
+        changed[1] = json(R"({"provider":"codex","session":"b","title":"Done","analysis":{"state":"no_action"}})");
         QList<QJsonObject> reversed = records;
         std::reverse(reversed.begin(), reversed.end());
         const QList<QJsonObject> noRuns;
@@ -212,6 +185,86 @@ private Q_SLOTS:
                 QCOMPARE(facts.at(index).key, sessionIdentity(record));
             }
         }
+    }
+
+    void whatWaitsForTheUser() {
+        const QList<QJsonObject> sessions = jsonObjects(R"([
+            {"provider":"codex","session":"a","title":"Fix the build","analysis":{"state":"needs_user","reason":"Which branch?"}},
+            {"provider":"codex","session":"b","title":"Quiet one","analysis":{"state":"continue"}},
+            {"provider":"claude","session":"c","title":"<b>Bold</b>","analysis":{"state":"needs_user"}},
+            {"provider":"codex","session":"r","title":"Told once","binding":{"mode":"managed"}}])");
+        const QList<QJsonObject> runs = jsonObjects(R"([
+            {"provider":"codex","session":"r","taskId":"t","needsAttention":true,"reason":"Approve the deploy"},
+            {"provider":"codex","session":"x","taskId":"y","objective":"Ship it","needsAttention":true},
+            {"provider":"codex","session":"q","taskId":"u","needsAttention":false}])");
+        QStringList told;
+        for (const NeedsYouNotice& notice : needsYouNotices(sessions, runs, english)) {
+            told.append(notice.key + u'=' + notice.title + u'=' + notice.reason);
+        }
+        QCOMPARE(told, QStringList({"session:codex|a=Fix the build=Which branch?",
+                                    "session:claude|c=<b>Bold</b>=Your decision needed",
+                                    "session:codex|r=Told once=Approve the deploy",
+                                    "run:codex|x|y=Ship it=Needs your attention"}));
+    }
+
+    // Each row: what was told and when (seconds before now; a key without time was told long ago), what waits now,
+    // and what is shown, summarised and withdrawn.
+    void whatIsShownAndWithdrawn_data() {
+        QTest::addColumn<QStringList>("told");  // key=reason[@seconds ago]
+        QTest::addColumn<QStringList>("now");   // key=reason
+        QTest::addColumn<QStringList>("shown"); // keys shown one by one
+        QTest::addColumn<int>("summary");       // the count in a summary, 0 for none
+        QTest::addColumn<QStringList>("withdrawn");
+        using L = QStringList;
+        QTest::newRow("new") << L() << L{"a=x"} << L{"a"} << 0 << L();
+        QTest::newRow("reason changed") << L{"a=x"} << L{"a=y"} << L{"a"} << 0 << L();
+        QTest::newRow("reason changed within the minute: later") << L{"a=x@20"} << L{"a=y"} << L() << 0 << L();
+        QTest::newRow("back within the minute: later") << L{"b=x", "a@30"} << L{"a=x", "b=x"} << L() << 0 << L();
+        QTest::newRow("left: withdrawn") << L{"a=x", "b=y"} << L{"b=y"} << L() << 0 << L{"a"};
+        QTest::newRow("all left: the summary goes too") << L{"a=x"} << L() << L() << 0 << L{"a", "summary"};
+        QTest::newRow("a burst is one summary") << L{"z=w"} << L{"a=x", "b=x", "c=x", "d=x", "z=w"} << L() << 5 << L();
+        QTest::newRow("three at once are each told") << L() << L{"a=x", "b=x", "c=x"} << L{"a", "b", "c"} << 0 << L();
+    }
+
+    void whatIsShownAndWithdrawn() {
+        QFETCH(QStringList, told);
+        QFETCH(QStringList, now);
+        QFETCH(int, summary);
+        const QDateTime at(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
+        NoticeHistory history;
+        for (const QString& entry : told) {
+            const QString key = entry.section(u'@', 0, 0).section(u'=', 0, 0);
+            if (entry.section(u'@', 0, 0).contains(u'=')) {
+                history.notified.insert(key, entry.section(u'@', 0, 0).section(u'=', 1));
+            }
+            if (entry.contains(u'@')) {
+                history.lastShownAt.insert(key, at.addSecs(-entry.section(u'@', 1).toInt()));
+            }
+        }
+        QList<NeedsYouNotice> notices;
+        for (const QString& entry : now) {
+            notices.append({entry.section(u'=', 0, 0), QString(), entry.section(u'=', 1)});
+        }
+        const NoticePlan plan = planNotices(history, notices, false, at, english);
+        QTEST(keys(plan.show), "shown");
+        QCOMPARE(plan.summary.value_or(QString()),
+                 summary ? QString::number(summary) + QStringLiteral(" conversations are waiting for you") : QString());
+        QTEST(plan.withdraw, "withdrawn");
+        // A notice held back for the minute is told at a snapshot after it.
+        if (QByteArray(QTest::currentDataTag()).endsWith("later")) {
+            QCOMPARE(keys(planNotices(plan.history, notices, false, at.addSecs(61), english).show),
+                     QStringList{QStringLiteral("a")});
+        }
+    }
+
+    // At start-up what already waits is summed up once, and not shown again afterwards.
+    void startUpSummarisesWhatAlreadyWaits() {
+        const QDateTime at(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
+        QVERIFY(!planNotices({}, {}, true, at, english).summary);
+        const NoticePlan two = planNotices({}, {{"a", {}, "x"}, {"b", {}, "y"}}, true, at, english);
+        QVERIFY(two.show.isEmpty());
+        QCOMPARE(two.summary.value_or(QString()), QStringLiteral("2 conversations are waiting for you"));
+        QVERIFY(planNotices(two.history, {{"a", {}, "x"}}, false, at, english).show.isEmpty());
     }
 };
 

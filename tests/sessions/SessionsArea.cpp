@@ -1,17 +1,24 @@
 #include "SessionsArea.h"
 
-#include "SessionJson.h"
-
-#include <QAbstractItemModel>
+#include <QAbstractButton>
 #include <QItemSelectionModel>
 #include <QJsonArray>
+#include <QLabel>
 #include <QTableView>
 #include <QTest>
 #include <QVBoxLayout>
 
-SessionsArea::SessionsArea(const QStringList& languages)
-    : harness(languages), home(harness.copy), understanding(harness.context, model),
-      association(harness.context, model), original(harness.context, model, home),
+namespace {
+
+QString rowTitle(const QModelIndex& index) {
+    return index.data().toString().section(QLatin1Char('\n'), 0, 0);
+}
+
+} // namespace
+
+SessionsArea::SessionsArea()
+    : home(harness.copy), understanding(harness.context, model), association(harness.context, model),
+      original(harness.context, model, home),
       sessions(harness.context, model, home, runs, understanding, association, original) {
     auto* column = new QVBoxLayout(&harness.parent);
     column->addWidget(sessions.buildSearchField(&harness.parent));
@@ -27,37 +34,30 @@ SessionsArea::SessionsArea(const QStringList& languages)
 
 void SessionsArea::render(const QString& sessionsJson, const QString& runsJson) {
     model.deliveryRuns = jsonObjects(runsJson);
-    QJsonArray records;
-    for (const QJsonObject& record : jsonObjects(sessionsJson)) {
-        records.append(record);
-    }
-    renderStatus(QJsonObject{
-        {QStringLiteral("sessionSupervision"), QJsonObject{{QStringLiteral("sessions"), records}}},
+    sessions.renderSessionSupervision(QJsonObject{
+        {QStringLiteral("sessionSupervision"),
+         QJsonObject{{QStringLiteral("sessions"), QJsonDocument::fromJson(sessionsJson.toUtf8()).array()}}},
     });
-}
-
-void SessionsArea::renderStatus(const QJsonObject& status) {
-    sessions.renderSessionSupervision(status);
 }
 
 QString SessionsArea::rows() const {
     const QAbstractItemModel* table = view<QTableView>("deliveryTable")->model();
     QStringList texts;
     for (int row = 0; row < table->rowCount(); ++row) {
-        texts.append(table->index(row, 0).data().toString().section(QLatin1Char('\n'), 0, 0));
+        texts.append(rowTitle(table->index(row, 0)));
     }
     return texts.join(QLatin1Char('|'));
 }
 
 QString SessionsArea::selectedTitle() const {
     const QModelIndexList selected = view<QTableView>("deliveryTable")->selectionModel()->selectedRows();
-    return selected.isEmpty() ? QString() : selected.first().data().toString().section(QLatin1Char('\n'), 0, 0);
+    return selected.isEmpty() ? QString() : rowTitle(selected.first());
 }
 
 void SessionsArea::select(const QString& title) {
     auto* table = view<QTableView>("deliveryTable");
     for (int row = 0; row < table->model()->rowCount(); ++row) {
-        if (table->model()->index(row, 0).data().toString().section(QLatin1Char('\n'), 0, 0) == title) {
+        if (rowTitle(table->model()->index(row, 0)) == title) {
             table->selectRow(row);
             return;
         }
@@ -73,4 +73,11 @@ QList<RecordingCommandSink::Command> SessionsArea::sent(const QString& action) c
         }
     }
     return matching;
+}
+
+QString SessionsArea::text(const char* name) const {
+    if (auto* label = view<QLabel>(name)) {
+        return label->text();
+    }
+    return view<QAbstractButton>(name)->text();
 }

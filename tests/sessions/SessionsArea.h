@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AreaHarness.h"
+#include "SessionJson.h"
 #include "model/RecordIdentity.h"
 #include "sessions/association/ActionAssociationArea.h"
 #include "sessions/conversation/SessionsController.h"
@@ -10,19 +11,13 @@
 #include "sessions/original/OriginalNavigation.h"
 #include "sessions/understanding/UnderstandingPanel.h"
 
-#include <QStringList>
-
-// The run area as the Sessions home sees it: the runs it was asked to present (drawn as "Run <identity>" with its
-// controls) and the run its picker mirrors.
+// The run area as the Sessions home sees it: the runs it was asked to present and the run its picker mirrors.
 class RecordingRunPresenter final : public RunPresenter {
 public:
     HomeView presentRun(const QJsonObject& run) override {
         presented.append(deliveryIdentity(run));
         HomeView view;
-        view.headline = {QStringLiteral("Run ") + presented.last(), true};
-        view.stateBadgeVisible = true;
         view.controls.visible = true;
-        view.understandingVisible = true;
         return view;
     }
     void mirrorRunSelection(const QString& runIdentity) override { mirrored = runIdentity; }
@@ -34,22 +29,19 @@ public:
 // The conversation area on its own: the sidebar's search field and list, the Sessions home with the conversation
 // pane, and the components it draws through. No host: the test completes the commands.
 struct SessionsArea {
-    explicit SessionsArea(const QStringList& languages = {QStringLiteral("en-US")});
+    SessionsArea();
 
-    // A snapshot with these session records (JSON array text) while these runs are listed; connected unless told.
+    // A snapshot with these session records (JSON array text) while these runs are listed.
     void render(const QString& sessions, const QString& runs = QStringLiteral("[]"));
-    void renderStatus(const QJsonObject& status);
-
-    // The table as the user reads it: a heading as its text, a conversation as its title; "|" between rows.
+    // The list as the user reads it: a heading as its text, a conversation as its title; "|" between rows.
     QString rows() const;
-    // The selected row's title, or empty.
     QString selectedTitle() const;
-    // Clicks the row whose title is `title`.
     void select(const QString& title);
     // The commands sent so far with this action.
     QList<RecordingCommandSink::Command> sent(const QString& action) const;
-
     template <typename T> T* view(const char* name) const { return harness.view<T>(name); }
+    QString text(const char* name) const; // a label's or a button's
+    bool shown(const char* name) const { return !view<QWidget>(name)->isHidden(); }
 
     AreaHarness harness;
     SupervisionModel model;

@@ -1,15 +1,16 @@
-// The conversation area inside the whole window: the sidebar caption counts the conversations of the snapshot,
-// and the home's buttons reach the settings sheet and the original conversation.
+// The conversation area inside the whole app: the sidebar caption counts the conversations, provider setup opens
+// the settings sheet, and against the reference host a link to an Action, an unlink and a deadline decision reach
+// the host and come back in the next status.
 #include "Harness.h"
+#include "ReferenceHost.h"
 #include "TestRegistry.h"
 #include "ui/SegmentedControl.h"
-#include "ui/SidebarNavButton.h"
 
-#include <QDialog>
+#include <QComboBox>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
-#include <QStackedWidget>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 
@@ -19,90 +20,72 @@ class SessionsInWindowTest final : public HarnessTest {
     static QJsonObject snapshot(const char* sessions) {
         return QJsonDocument::fromJson(QByteArray(R"({"sessionSupervision":{"sessions":)") + sessions + "}}").object();
     }
+    QString text(const char* name) { return view<QLabel>(app(), name)->text(); }
+    void click(const char* name) {
+        auto* button = view<QAbstractButton>(app(), name);
+        QVERIFY2(button && button->isEnabled(), name);
+        button->click();
+    }
+    void select(const QString& title) {
+        auto* table = view<QTableView>(app(), "deliveryTable");
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            if (table->model()->index(row, 0).data().toString().section(QLatin1Char('\n'), 0, 0) == title) {
+                table->selectRow(row);
+                return;
+            }
+        }
+        QFAIL(qPrintable(QStringLiteral("no row titled ") + title));
+    }
 
 private Q_SLOTS:
-    // The sample data shows every group and every state a conversation can be listed with.
-    void previewsShowEveryGroupAndState_data() {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("fixture");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("English") << "en-US"
-                                 << "preview-en.json"
-                                 << QStringList{"Auto-continue · ",
-                                                "Needs you · ",
-                                                "Supervising · ",
-                                                "Conversations · ",
-                                                "Following up",
-                                                "Finished",
-                                                "Limit reached",
-                                                "Needs you",
-                                                "Check failed",
-                                                "Checking…",
-                                                "Running",
-                                                "Not analyzed",
-                                                "Queued for analysis",
-                                                "Analyzing…",
-                                                "Work remains",
-                                                "Waiting",
-                                                "Needs another check",
-                                                "Analysis unavailable",
-                                                "Monitor only",
-                                                "Pending takeover",
-                                                "Dozadavi Zaro",
-                                                "Your decision needed"};
-        QTest::newRow("Japanese") << "ja-JP"
-                                  << "preview-ja.json"
-                                  << QStringList{"自動継続 · ", "対応が必要 · ", "管理中 · ",
-                                                 "会話 · ",     "継続中",        "完了",
-                                                 "上限に到達",  "確認中…",       "実行中",
-                                                 "未分析",      "分析待ち",      "分析中…",
-                                                 "待機中",      "再確認が必要",  "分析できませんでした",
-                                                 "監視のみ",    "引き継ぎ待ち",  "Dozadavi Zaro",
-                                                 "判断が必要"};
-    }
-
-    void previewsShowEveryGroupAndState() {
-        QFETCH(QString, language);
-        QFETCH(QString, fixture);
-        QFETCH(QStringList, expected);
-        Harness harness({language});
-        harness.app().setFixtureMode(true);
-        harness.app().loadFixture(TestBundle::sourcePath(QStringLiteral("fixtures/") + fixture));
-        const QAbstractItemModel* rows = view<QTableView>(harness.app(), "deliveryTable")->model();
-        QString listed;
-        for (int row = 0; row < rows->rowCount(); ++row) {
-            listed += rows->index(row, 0).data().toString() + QLatin1Char('\n');
-        }
-        for (const QString& text : expected) {
-            QVERIFY2(listed.contains(text), qPrintable(text));
-        }
-    }
-
     void captionCountsTheConversations() {
         app().render(snapshot(R"([{"provider":"codex","session":"a"},{"provider":"codex","session":"b"}])"));
-        QCOMPARE(view<QLabel>(app(), "tasksLabel")->text(), QStringLiteral("Sessions · 2"));
-        view<SidebarNavButton>(app(), "tasksNav")->click();
-        view<SidebarNavButton>(app(), "sessionsNav")->click();
+        QCOMPARE(text("tasksLabel"), QStringLiteral("Sessions · 2"));
         app().render(snapshot("[]"));
-        QCOMPARE(view<QLabel>(app(), "tasksLabel")->text(), QStringLiteral("Sessions · 0"));
+        QCOMPARE(text("tasksLabel"), QStringLiteral("Sessions · 0"));
     }
 
     void providerSetupOpensTheSettings() {
         app().render(snapshot("[]"));
-        auto* setup = view<QPushButton>(app(), "startManagedButton");
-        QVERIFY(!setup->isHidden());
-        setup->click();
-        QTRY_VERIFY(app().overview().statusPanel()->isVisible());
+        click("startManagedButton");
+        auto* settings = view<QWidget>(app(), "statusPanel");
+        QTRY_VERIFY(settings->isVisible());
         QCOMPARE(view<SegmentedControl>(app(), "settingsNavigation")->currentIndex(), 1);
-        app().overview().statusPanel()->hide();
+        settings->hide();
     }
 
-    void theRunPanesButtonOpensTheConversation() {
-        app().setFixtureMode(true);
-        app().render(snapshot(R"([{"provider":"codex","session":"a"}])"));
-        view<QPushButton>(app(), "originalSessionButton")->click();
-        QCOMPARE(fake().alerts.size(), 1);
-        QCOMPARE(fake().alerts.first().message, QStringLiteral("Sample conversation"));
+    void actionLinkAndDeadlineReachTheReferenceHost() {
+        ReferenceHost host(harness());
+        QVERIFY(host.ready());
+
+        // Link the conversation the host could not decide on.
+        select(QStringLiteral("Rotate the staging database credentials"));
+        QCOMPARE(text("actionAssociationLabel"), QStringLiteral("More than one task may fit. You can choose one."));
+        click("actionAssociationToggle");
+        auto* picker = view<QComboBox>(app(), "actionAssociationPicker");
+        picker->setCurrentIndex(picker->findData(QStringLiteral("act_infra_hygiene"), Qt::UserRole));
+        click("actionAssociationSelect");
+        QTRY_VERIFY_WITH_TIMEOUT(text("actionAssociationLabel").startsWith(u"Quarterly infrastructure hygiene · Due "),
+                                 10000);
+        QVERIFY(!view<QWidget>(app(), "associationPanel")->isVisible());
+        QCOMPARE(text("deliveryActionMessage"), QStringLiteral("Action association updated"));
+
+        click("actionAssociationToggle");
+        click("actionAssociationUnlink");
+        QTRY_COMPARE_WITH_TIMEOUT(text("actionAssociationLabel"), QStringLiteral("Not linked"), 10000);
+
+        // Decide how to meet the deadline of the linked Action that is due soon.
+        select(QStringLiteral("Stream invoice exports as CSV"));
+        QCOMPARE(text("actionDeadlineTitle"), QStringLiteral("The Action is due soon"));
+        click("actionDeadlineReview");
+        for (QRadioButton* radio : view<QWidget>(app(), "deadlineOptions")->findChildren<QRadioButton*>()) {
+            if (radio->property("optionId").toString() == u"reduce_scope") {
+                radio->click();
+            }
+        }
+        click("deadlineSave");
+        QTRY_COMPARE_WITH_TIMEOUT(text("actionDeadlineTitle"), QStringLiteral("Decision saved"), 10000);
+        QCOMPARE(text("actionDeadlineSummary"), QStringLiteral("Propose a smaller scope"));
     }
 };
 

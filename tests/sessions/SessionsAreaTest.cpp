@@ -1,0 +1,371 @@
+// The conversation area as the user meets it: the list with its groups, search, keyboard and a selection that
+// follows the conversation; the Sessions home with the view a binding gets, the form and what its controls send,
+// host text only ever as plain text, the way back to the original conversation, and preview mode, which pretends
+// and sends nothing. The rules and texts themselves are checked on the values that decide them.
+#include "SessionsArea.h"
+#include "TestRegistry.h"
+#include "ui/SearchField.h"
+#include "ui/ToggleSwitch.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
+
+const char* kTwo = R"([
+    {"provider":"codex","session":"a","title":"Alpha","capabilities":{"canEnroll":true,"canAutoContinue":true}},
+    {"provider":"claude","session":"b","title":"Beta","capabilities":{"canEnroll":true,"canAutoContinue":true}}])";
+
+// One conversation per way into a group; titles say where they belong.
+const char* kMixed = R"([
+    {"provider":"codex","session":"a","title":"Auto","autoContinue":true,"binding":{"mode":"managed"}},
+    {"provider":"codex","session":"b","title":"Decide","analysis":{"state":"needs_user"},"cwd":"/home/alex/Ledger-API"},
+    {"provider":"claude","session":"c","title":"Managed","binding":{"mode":"managed"}},
+    {"provider":"claude","session":"d","title":"Plain","cwd":"/srv/billing"},
+    {"provider":"codex","session":"e","title":"Asks","autoContinueStatus":"needs_user"},
+    {"provider":"codex","session":"f","title":"Clarify","binding":{"mode":"managed"}}])";
+const char* kMixedRuns = R"([{"provider":"codex","session":"f","taskId":"t1","phase":"needs_clarification"},
+                             {"provider":"claude","session":"c","taskId":"t2","state":"active"}])";
+
+// Sixty plain conversations titled "Conversation 0" to "Conversation 59", more than the list shows at once.
+QString sixtyConversations() {
+    QStringList many;
+    for (int index = 0; index < 60; ++index) {
+        many.append(QStringLiteral(R"({"provider":"codex","session":"s%1","title":"Conversation %1"})").arg(index));
+    }
+    return QLatin1Char('[') + many.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+} // namespace
+
+class SessionsAreaTest final : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SessionsArea> m_area;
+    SessionsArea& area() { return *m_area; }
+    void click(const char* name) { area().view<QPushButton>(name)->click(); }
+    void type(const QString& goal, const QString& criteria) {
+        area().view<QPlainTextEdit>("sessionGoal")->setPlainText(goal);
+        area().view<QPlainTextEdit>("sessionCriteria")->setPlainText(criteria);
+    }
+    QTableView* table() { return area().view<QTableView>("deliveryTable"); }
+    ToggleSwitch* autoContinue() { return area().view<ToggleSwitch>("sessionAutoContinueSwitch"); }
+
+private Q_SLOTS:
+    void init() { m_area = std::make_unique<SessionsArea>(); }
+    void cleanup() { m_area.reset(); }
+
+    // Which view a binding gets: the run presented through the run area, or the conversation's own form.
+    void views_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("drawnRun"); // the run the run area was asked to present; empty: none
+        QTest::newRow("managed with its run") << QStringLiteral("managed") << QStringLiteral("codex|s1|t1");
+        QTest::newRow("takeover over its run") << QStringLiteral("pending_takeover") << QStringLiteral("codex|s1|t1");
+        QTest::newRow("conversation") << QStringLiteral("monitor") << QString();
+    }
+
+    void views() {
+        QFETCH(QString, mode);
+        QFETCH(QString, drawnRun);
+        area().render(QStringLiteral(R"([{"provider":"codex","session":"s1","binding":{"mode":"%1"}}])").arg(mode),
+                      R"([{"provider":"codex","session":"s1","taskId":"t1","state":"active"}])");
+        QCOMPARE(area().runs.presented, drawnRun.isEmpty() ? QStringList() : QStringList(drawnRun));
+        QCOMPARE(area().runs.mirrored, QStringLiteral("codex|s1|t1"));
+        QCOMPARE(area().model.selectedDeliveryIdentity, drawnRun);
+        QCOMPARE(area().shown("sessionForm"), drawnRun.isEmpty());
+        QCOMPARE(area().shown("deliveryControls"), !drawnRun.isEmpty());
+    }
+
+    void conversationView() {
+        area().render(QStringLiteral(R"([{"provider":"claude","session":"%1","title":"Tidy the docs",
+            "capabilities":{"canAnalyze":true,"canEnroll":true,"canAutoContinue":true},
+            "analysis":{"state":"needs_user","reason":"Which style guide applies?","remaining":["Fix links"]},
+            "providerGoal":{"objective":"Tidy the docs","status":"paused"},"originalSessionTarget":{"kind":"manual"}},
+            {"provider":"codex","session":"x","title":"Other"}])")
+                          .arg(kUuid));
+        QCOMPARE(area().text("sessionIntro"), QStringLiteral("Which style guide applies?"));
+        QVERIFY(area().shown("sessionAnalysisOriginal") && !area().shown("sessionAction"));
+        QVERIFY(!area().shown("deliveryHeadline") && !area().shown("sessionAnalysisDetails"));
+        click("sessionEvidenceToggle");
+        click("sessionPreferencesToggle");
+        click("sessionManualToggle");
+        QVERIFY(area().shown("sessionAnalysisDetails") && area().shown("sessionPreferencesGroup") &&
+                area().shown("sessionFields"));
+        // Another conversation closes details and settings; its own draft decides the manual form.
+        area().select(QStringLiteral("Other"));
+        QVERIFY(!area().shown("sessionAnalysisDetails") && !area().shown("sessionPreferencesGroup") &&
+                !area().shown("sessionFields"));
+    }
+
+    // Markup, control characters, addresses and credentials from the host reach no view as such.
+    void hostTextIsShownSafely() {
+        area().render(
+            QStringLiteral(R"([{"provider":"<i>codex</i>","session":"s1","binding":{"mode":"pending_takeover"},
+            "title":"<b>Bold</b>\u0007 <img src=x> %1","reason":"see https:\/\/evil.test\/x and token=abc123"}])")
+                .arg(QString(10000, u'x')));
+        QCOMPARE(area().text("deliveryAttention"), QStringLiteral("see ••• and •••"));
+        for (const char* name : {"sessionHeaderTitle", "sessionHeaderProvider", "deliveryGoal", "deliveryAttention",
+                                 "deliveryHeadline", "deliveryNext", "deliveryState"}) {
+            QCOMPARE(area().view<QLabel>(name)->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(area().rows().section(QLatin1Char('|'), 1), area().text("sessionHeaderTitle"));
+    }
+
+    // The home's button reaches the platform with a verified link, or an alert for a refusal or the preview.
+    void originalConversation_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("fixture");
+        QTest::addColumn<bool>("openSucceeds");
+        QTest::addColumn<QString>("alert"); // message, then the informative text's last line
+        const QString verified =
+            QStringLiteral(R"({"kind":"url","verifiedOnPlatform":true,"url":"codex:\/\/threads\/%1"})").arg(kUuid);
+        QTest::newRow("verified thread") << verified << false << true << "";
+        QTest::newRow("the desktop refuses the link")
+            << verified << false << false << "Could not open the original conversation|Session ID: " + kUuid;
+        QTest::newRow("preview") << verified << true << true
+                                 << "Sample conversation|Preview only. No conversation will open and no approval "
+                                    "will be sent.";
+    }
+
+    void originalConversation() {
+        QFETCH(QString, target);
+        QFETCH(bool, fixture);
+        QFETCH(bool, openSucceeds);
+        QFETCH(QString, alert);
+        area().harness.link.fixtureMode = fixture;
+        area().harness.platform.openUrlSucceeds = openSucceeds;
+        area().render(
+            QStringLiteral(R"([{"provider":"codex","session":"%1","originalSessionTarget":%2}])").arg(kUuid, target));
+        click("originalSessionButton");
+        QCOMPARE(area().harness.platform.openedUrls.size(), target.contains(u"verified") && !fixture ? 1 : 0);
+        QCOMPARE(area().harness.platform.alerts.size(), alert.isEmpty() ? 0 : 1);
+        if (!alert.isEmpty()) {
+            const AlertRequest& shown = area().harness.platform.alerts.first();
+            QCOMPARE(shown.message, alert.section(QLatin1Char('|'), 0, 0));
+            QCOMPARE(shown.informativeText.section(QLatin1Char('\n'), -1), alert.section(QLatin1Char('|'), 1));
+            QVERIFY(!shown.informativeText.contains(QStringLiteral("https")));
+        }
+    }
+
+    // The home draws each field of its value into its own view; a component the value hides is only hidden.
+    void homeDrawsEachFieldOfItsValue() {
+        HomeView value;
+        value.headerTitle = QStringLiteral("Title");
+        value.stateBadge = QStringLiteral("Badge");
+        value.sessionEyeline = QStringLiteral("Eyeline");
+        value.sessionStatusVisible = true;
+        value.headline = {QStringLiteral("Headline"), true};
+        value.goal = {QStringLiteral("Goal"), true};
+        value.progress = {QStringLiteral("Progress"), false};
+        value.summary = {QStringLiteral("Summary"), true};
+        value.attention = {QStringLiteral("Attention"), true};
+        value.next = {QStringLiteral("Next"), true};
+        value.primary = {QStringLiteral("Primary"), false, true};
+        value.original = {QStringLiteral("Open"), true, true};
+        value.controls.visible = true;
+        value.controls.replan = {{}, false, true};
+        value.controls.stop = {{}, true, false};
+        value.controls.criteria = {QStringLiteral("c1"), QStringLiteral("c2")};
+        value.controls.criterionIndex = 1;
+        value.feedback = {QStringLiteral("Sending…"), true};
+        area().home.apply(value);
+        QStringList texts;
+        for (const char* name : {"sessionHeaderTitle", "deliveryState", "sessionEyeline", "deliveryHeadline",
+                                 "deliveryGoal", "deliveryProgress", "deliverySummary", "deliveryAttention",
+                                 "deliveryNext", "deliveryActionMessage", "deliveryPrimary", "originalSessionButton"}) {
+            texts.append(area().text(name));
+        }
+        QCOMPARE(texts, QStringList({"Title", "Badge", "Eyeline", "Headline", "Goal", "Progress", "Summary",
+                                     "Attention", "Next", "Sending…", "Primary", "Open"}));
+        QCOMPARE(area().view<QComboBox>("deliveryCriterionPicker")->currentText(), QStringLiteral("c2"));
+        QVERIFY(area().shown("deliverySummary") && !area().shown("deliveryProgress"));
+        QVERIFY(!area().view<QWidget>("deliveryPrimary")->isEnabled());
+        QVERIFY(!area().view<QWidget>("deliveryReplan")->isEnabled() && !area().shown("deliveryStop"));
+        // Without a run the controls only hide, keeping what they showed.
+        area().home.apply(HomeView());
+        QVERIFY(!area().shown("deliveryControls") && !area().shown("deliveryPrimaryRow"));
+        QCOMPARE(area().text("deliveryPrimary"), QStringLiteral("Primary"));
+    }
+
+    void draftsFollowTheirConversation() {
+        area().render(kTwo);
+        click("sessionManualToggle");
+        type(QStringLiteral("  Ship it \n"), QStringLiteral("tests pass\n\nreviewed"));
+        area().view<QComboBox>("sessionMinutes")->setCurrentIndex(2);
+
+        area().select(QStringLiteral("Beta"));
+        QVERIFY(area().view<QPlainTextEdit>("sessionGoal")->toPlainText().isEmpty() && !area().shown("sessionFields"));
+        type(QStringLiteral("Beta's goal"), QString());
+        // A snapshot, and a list without Alpha for a while.
+        area().render(R"([{"provider":"claude","session":"b","title":"Beta","capabilities":{"canEnroll":true}}])");
+        area().render(kTwo);
+        QCOMPARE(area().view<QPlainTextEdit>("sessionGoal")->toPlainText(), QStringLiteral("Beta's goal"));
+
+        area().select(QStringLiteral("Alpha"));
+        QCOMPARE(area().view<QPlainTextEdit>("sessionGoal")->toPlainText(), QStringLiteral("  Ship it \n"));
+        QVERIFY(area().shown("sessionFields"));
+        click("sessionManualAction");
+        QCOMPARE(area().sent(QStringLiteral("session_enroll")).value(0).fields.value(u"maxMinutes"), QJsonValue(60));
+    }
+
+    void enrolment() {
+        area().render(kTwo);
+        click("sessionManualToggle");
+        type(QStringLiteral("Goal"), QStringLiteral(" \n "));
+        click("sessionManualAction");
+        QVERIFY(area().harness.commands.commands.isEmpty() && area().shown("sessionActionMessage"));
+
+        type(QStringLiteral("Goal"), QStringLiteral("one"));
+        auto* submit = area().view<QPushButton>("sessionManualAction");
+        submit->click();
+        QVERIFY(!submit->isEnabled());
+        area().harness.commands.complete(0, false, QStringLiteral("refused"));
+        QCOMPARE(area().text("sessionActionMessage"),
+                 QStringLiteral("Could not update this session. Refresh and try again."));
+        QVERIFY(submit->isEnabled());
+
+        // A result arriving while another conversation is shown stays with its own.
+        submit->click();
+        area().select(QStringLiteral("Beta"));
+        area().harness.commands.complete(2, true);
+        QVERIFY(!area().shown("sessionActionMessage"));
+    }
+
+    // The switch waits for the host to show the new value; a failure shows under it until the next try.
+    void autoContinueChange() {
+        area().render(kTwo);
+        autoContinue()->click();
+        autoContinue()->click();
+        QCOMPARE(area().sent(QStringLiteral("session_set_auto_continue")).size(), 1);
+        QVERIFY(!autoContinue()->isEnabled() && !autoContinue()->isChecked());
+        area().harness.commands.complete(0, true);
+        area().render(kTwo); // the host has not reflected it yet
+        QVERIFY(!autoContinue()->isEnabled());
+        area().render(QString::fromLatin1(kTwo).replace(QStringLiteral(R"("title":"Alpha")"),
+                                                        QStringLiteral(R"("title":"Alpha","autoContinue":true)")));
+        QVERIFY(autoContinue()->isEnabled() && autoContinue()->isChecked());
+
+        autoContinue()->click();
+        area().harness.commands.complete(area().harness.commands.commands.size() - 1, false);
+        QVERIFY(autoContinue()->isEnabled() && autoContinue()->isChecked());
+        QCOMPARE(area().text("sessionAutoContinueError"),
+                 QStringLiteral("Could not change auto-continue. Please retry."));
+        QVERIFY(area().shown("sessionAutoContinueError"));
+        click("sessionAutoContinueLabel");
+        QVERIFY(!area().shown("sessionAutoContinueError"));
+    }
+
+    void aFailedAnalysisOffersARetry() {
+        area().render(R"([{"provider":"codex","session":"a","title":"Alpha","analysis":{"state":"failed"},
+                           "capabilities":{"canAnalyze":true}}])");
+        click("sessionAction");
+        QCOMPARE(area().sent(QStringLiteral("session_analyze")).value(0).fields,
+                 json(R"({"provider":"codex","session":"a"})"));
+        QCOMPARE(area().text("sessionEyeline"), QStringLiteral("Queued for analysis"));
+        QVERIFY(!area().shown("sessionAction"));
+        area().harness.commands.complete(0, false);
+        QCOMPARE(area().text("sessionEyeline"), QStringLiteral("Analysis unavailable"));
+        QVERIFY(area().shown("sessionAction"));
+    }
+
+    void previewPretends() {
+        area().harness.link.fixtureMode = true;
+        area().harness.link.connected = false;
+        area().render(R"([{"provider":"codex","session":"a","title":"Alpha","analysis":{"state":"uncertain"},
+                           "capabilities":{"canAnalyze":true,"canAutoContinue":true,"canEnroll":true},
+                           "fixtureAnalysisResult":{"state":"no_action"}}])");
+        autoContinue()->click();
+        QVERIFY(!autoContinue()->isChecked() && !autoContinue()->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(autoContinue()->isChecked() && autoContinue()->isEnabled(), 1000);
+        QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Alpha"));
+        click("sessionAction");
+        QCOMPARE(area().text("sessionFormHeading"), QStringLiteral("Nothing left to continue"));
+        click("sessionManualToggle");
+        type(QStringLiteral("Ship it"), QStringLiteral("one\ntwo"));
+        click("sessionManualAction");
+        QCOMPARE(
+            area().harness.platform.alerts.value(0).informativeText,
+            QStringLiteral("Ship it\nAcceptance criteria: 2 · Balanced\n\nPreview only. No session will be changed."));
+        QVERIFY(area().harness.commands.commands.isEmpty());
+    }
+
+    void groups() {
+        area().render(kMixed, kMixedRuns);
+        QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 3|Decide|Asks|Clarify|"
+                                               "Supervising · 1|Managed|Conversations · 1|Plain"));
+        // Headings are never selected: the first conversation is.
+        QVERIFY(!(table()->model()->flags(table()->model()->index(0, 0)) & Qt::ItemIsSelectable));
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
+        QVERIFY(!area().shown("startManagedButton"));
+        // Records that are not objects are dropped; mistyped keys fall back to their defaults.
+        area().render(R"([7, "codex", null, [], {"provider":3,"session":["s"],"title":{"t":1},"binding":"managed",
+                          "autoContinue":"true","analysis":{"state":"needs_user","awaitingTurn":"yes"}}])");
+        QCOMPARE(area().rows(), QStringLiteral("Needs you · 1| · "));
+        area().render(QStringLiteral("[]"));
+        QVERIFY(area().rows().isEmpty() && area().shown("startManagedButton"));
+    }
+
+    void typingFiltersAndArrowsMove() {
+        area().render(kMixed, kMixedRuns);
+        auto* search = area().view<SearchField>("sessionSearch");
+        QTest::keyClicks(search, "code");
+        QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 3|Decide|Asks|Clarify"));
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
+        // Down from the search field moves the list, across the heading.
+        QTest::keyClick(search, Qt::Key_Down);
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
+        QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
+        QTest::keyClick(table(), Qt::Key_Up);
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
+        // No hit: nothing is presented.
+        QTest::keyClicks(search, "zzz");
+        QVERIFY(area().rows().isEmpty() && area().model.selectedSessionIdentity.isEmpty());
+        QCOMPARE(area().text("deliveryHeadline"), QStringLiteral("Select a session"));
+    }
+
+    void selectionFollowsTheConversation() {
+        area().render(kMixed, kMixedRuns);
+        area().select(QStringLiteral("Decide"));
+        // Decided: the conversation moves from "Needs you" to "Conversations" and stays selected.
+        area().render(QString::fromLatin1(kMixed).replace(QStringLiteral(R"({"state":"needs_user"})"),
+                                                          QStringLiteral(R"({"state":"continue"})")),
+                      kMixedRuns);
+        QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 2|Asks|Clarify|Supervising · 1|"
+                                               "Managed|Conversations · 2|Decide|Plain"));
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
+        QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
+    }
+
+    // A heartbeat repeats the last snapshot: the list is not rebuilt, the selection and the scroll position stay.
+    void anIdenticalSnapshotRebuildsNothing() {
+        const QString many = sixtyConversations();
+        area().render(many);
+        area().select(QStringLiteral("Conversation 40"));
+        table()->verticalScrollBar()->setValue(table()->verticalScrollBar()->maximum() / 2);
+        const int scrolled = table()->verticalScrollBar()->value();
+        QSignalSpy resets(table()->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy changed(table()->model(), &QAbstractItemModel::dataChanged);
+        area().render(QString(many).replace(QStringLiteral(","), QStringLiteral(", ")));
+        QCOMPARE(changed.count(), 0);
+        // A change of one row redraws that row alone.
+        area().render(QString(many).replace(QStringLiteral("Conversation 3\""), QStringLiteral("Renamed\"")));
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex().row(), changed.first().at(1).toModelIndex().row());
+        QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 40"));
+        QCOMPARE(table()->verticalScrollBar()->value(), scrolled);
+    }
+};
+
+VODU_TEST_SUITE(SessionsAreaTest)
+#include "SessionsAreaTest.moc"
