@@ -240,6 +240,38 @@ private Q_SLOTS:
         QCOMPARE(recent.cards.size() + recent.omitted, 5000);
     }
 
+    // The goal: the host's understanding, then the conversation's own goal, then the run's objective; with none the
+    // panel is hidden. Sources: the first three with text, labelled by where they came from.
+    void understandingGoal_data() {
+        QTest::addColumn<QJsonObject>("run");
+        QTest::addColumn<QJsonObject>("session");
+        QTest::addColumn<QString>("shown"); // "goal | label=snippet ..."; "-": hidden
+        QTest::newRow("nothing") << json(R"({"phase":"understanding","objective":" "})") << QJsonObject() << "-";
+        QTest::newRow("run objective")
+            << json(R"({"objective":"Ship docs","sessionUnderstanding":{"basis":[{"snippet":"b"},
+                   {"snippet":"c","source":"provider_goal"}]}})")
+            << QJsonObject() << "Ship docs | Context=b Original goal=c";
+        QTest::newRow("conversation goal first")
+            << json(R"({"objective":"run"})") << json(R"({"providerGoal":{"objective":"provider"}})") << "provider |";
+        QTest::newRow("understanding first; the first three sources with text")
+            << json(R"({"objective":"run","sessionUnderstanding":{"objective":"understood","basis":[
+                   {"snippet":"Fix it","role":"user"},{"snippet":" "},{"snippet":"<b>a</b>","source":"file_change"},
+                   {"snippet":"fourth"}]}})")
+            << json(R"({"providerGoal":{"objective":"provider"}})")
+            << "understood | Your request=Fix it File Change=<b>a</b>";
+    }
+
+    void understandingGoal() {
+        QFETCH(QJsonObject, run);
+        QFETCH(QJsonObject, session);
+        const UnderstandingPresentation p = understandingPresentation(run, session, false, true, english);
+        QStringList shown{p.goal, QStringLiteral("|")};
+        for (const UnderstandingSource& source : p.sources) {
+            shown.append(source.label + u'=' + source.snippet);
+        }
+        QTEST(p.visible ? shown.join(u' ') : QStringLiteral("-"), "shown");
+    }
+
     // The understanding panel: a masked question, answerable only when the host lets the user, live; bounded lists.
     void understandingPanel() {
         QCOMPARE(understanding(kQuestion).question, QStringLiteral("Open ••• ?"));
