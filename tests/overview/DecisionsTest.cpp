@@ -58,20 +58,12 @@ private Q_SLOTS:
         QTEST(accepted ? accepted->toString() : QString(), "root");
     }
 
-    void attentionKey_data() {
-        QTest::addColumn<QByteArray>("runs");
-        QTest::addColumn<QString>("key");
-        QTest::newRow("none") << QByteArray("[]") << "";
-        QTest::newRow("only those that need it")
-            << QByteArray(R"([{"session":"s1","state":"blocked","needsAttention":true},
-                {"session":"s2","state":"active","needsAttention":false},
-                {"session":"s3","state":"paused","needsAttention":true}])")
-            << "s1:blocked|s3:paused";
-    }
-
     void attentionKey() {
-        QFETCH(QByteArray, runs);
-        QTEST(hookAttentionKeyOf(::runs(runs)), "key");
+        QCOMPARE(hookAttentionKeyOf({}), QString());
+        QCOMPARE(hookAttentionKeyOf(runs(R"([{"session":"s1","state":"blocked","needsAttention":true},
+            {"session":"s2","state":"active","needsAttention":false},
+            {"session":"s3","state":"paused","needsAttention":true}])")),
+                 QStringLiteral("s1:blocked|s3:paused"));
     }
 
     void latestRuns() {
@@ -120,17 +112,10 @@ private Q_SLOTS:
     }
 
     // The sheet's height: the screen's visible height less 100, at most 600.
-    void panelHeight_data() {
-        QTest::addColumn<std::optional<int>>("screen");
-        QTest::addColumn<int>("height");
-        QTest::newRow("560 high screen") << std::optional<int>(560) << 460;
-        QTest::newRow("large screen") << std::optional<int>(1440) << 600;
-        QTest::newRow("no screen") << std::optional<int>() << 600;
-    }
-
     void panelHeight() {
-        QFETCH(std::optional<int>, screen);
-        QTEST(statusPanelHeight(screen), "height");
+        QCOMPARE(statusPanelHeight(560), 460);
+        QCOMPARE(statusPanelHeight(1440), 600);
+        QCOMPARE(statusPanelHeight(std::nullopt), 600);
     }
 };
 
