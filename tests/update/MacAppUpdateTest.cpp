@@ -23,26 +23,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("candidate");
         QTest::addColumn<QString>("than");
         QTest::addColumn<bool>("newer");
-        QTest::newRow("numeric, not textual") << "1.10.0"
-                                              << "1.9.9" << true;
-        QTest::newRow("and not the other way") << "1.9.9"
-                                               << "1.10.0" << false;
-        QTest::newRow("equal") << "1.2.3"
-                               << "1.2.3" << false;
-        QTest::newRow("two components") << "1.2"
-                                        << "1.1.9" << false;
-        QTest::newRow("four components") << "1.2.3.4"
-                                         << "1.2.3" << false;
-        QTest::newRow("fullwidth digit") << "\uFF11.2.4"
-                                         << "1.2.3" << false;
-        QTest::newRow("largest 64-bit component") << "1.2.9223372036854775807"
-                                                  << "1.2.3" << true;
-        QTest::newRow("component beyond 64 bits") << "1.2.9223372036854775808"
-                                                  << "1.2.3" << false;
-        QTest::newRow("absent candidate") << "-"
-                                          << "1.2.3" << false;
-        QTest::newRow("absent base") << "1.2.4"
-                                     << "-" << false;
+        QTest::newRow("numeric, not textual") << "1.10.0" << QStringLiteral("1.9.9") << true;
+        QTest::newRow("and not the other way") << "1.9.9" << QStringLiteral("1.10.0") << false;
+        QTest::newRow("equal") << "1.2.3" << QStringLiteral("1.2.3") << false;
+        QTest::newRow("two components") << "1.2" << QStringLiteral("1.1.9") << false;
+        QTest::newRow("four components") << "1.2.3.4" << QStringLiteral("1.2.3") << false;
+        QTest::newRow("fullwidth digit") << "\uFF11.2.4" << QStringLiteral("1.2.3") << false;
+        QTest::newRow("largest 64-bit component") << "1.2.9223372036854775807" << QStringLiteral("1.2.3") << true;
+        QTest::newRow("component beyond 64 bits") << "1.2.9223372036854775808" << QStringLiteral("1.2.3") << false;
+        QTest::newRow("absent candidate") << "-" << QStringLiteral("1.2.3") << false;
+        QTest::newRow("absent base") << "1.2.4" << QStringLiteral("-") << false;
     }
 
     void isNewer() {
@@ -58,16 +48,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("tasks");
         QTest::addColumn<bool>("connected");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("newer release, idle") << "1.2.3"
-                                             << "1.3.0" << 0 << true << "+++";
-        QTest::newRow("newer release, a task") << "1.3.0"
-                                               << "1.3.0" << 1 << true << "+-+";
-        QTest::newRow("newer release, offline") << "1.2.3"
-                                                << "1.3.0" << 0 << false << "+-+";
-        QTest::newRow("newer service only") << "1.3.0"
-                                            << "-" << 0 << true << "+--";
-        QTest::newRow("nothing newer") << "1.2.3"
-                                       << "1.2.3" << 0 << true << "---";
+        QTest::newRow("newer release, idle") << "1.2.3" << QStringLiteral("1.3.0") << 0 << true << "+++";
+        QTest::newRow("newer release, a task") << "1.3.0" << QStringLiteral("1.3.0") << 1 << true << "+-+";
+        QTest::newRow("newer release, offline") << "1.2.3" << QStringLiteral("1.3.0") << 0 << false << "+-+";
+        QTest::newRow("newer service only") << "1.3.0" << QStringLiteral("-") << 0 << true << "+--";
+        QTest::newRow("nothing newer") << "1.2.3" << QStringLiteral("1.2.3") << 0 << true << "---";
     }
 
     void decision() {
@@ -131,26 +116,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("runningFrom");
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("expected");
-        QTest::newRow("baseline older than the selected release") << "baseline"
-                                                                  << "" << true;
-        QTest::newRow("a failed hand-over is never repeated") << "baseline"
-                                                              << "install error" << false;
-        QTest::newRow("another identifier") << "baseline"
-                                            << "identifier" << false;
-        QTest::newRow("flag as text") << "baseline"
-                                      << "flag as text" << false;
-        QTest::newRow("no selected release") << "baseline"
-                                             << "no selection" << false;
-        QTest::newRow("running from the release, not older") << "release"
-                                                             << "version 9.0.0" << true;
-        QTest::newRow("running from it through a link") << "release link"
-                                                        << "" << true;
-        QTest::newRow("running from anywhere else") << "elsewhere"
-                                                    << "" << false;
-        QTest::newRow("baseline at the selected version") << "baseline"
-                                                          << "version 1.3.0" << false;
-        QTest::newRow("the release is the baseline") << "release as baseline"
-                                                     << "version 1.3.0" << false;
+        QTest::newRow("baseline older than the selected release") << "baseline" << QStringLiteral("") << true;
+        QTest::newRow("a failed hand-over is never repeated") << "baseline" << QStringLiteral("install error") << false;
+        QTest::newRow("another identifier") << "baseline" << QStringLiteral("identifier") << false;
+        QTest::newRow("flag as text") << "baseline" << QStringLiteral("flag as text") << false;
+        QTest::newRow("no selected release") << "baseline" << QStringLiteral("no selection") << false;
+        QTest::newRow("running from the release, not older") << "release" << QStringLiteral("version 9.0.0") << true;
+        QTest::newRow("running from it through a link") << "release link" << QStringLiteral("") << true;
+        QTest::newRow("running from anywhere else") << "elsewhere" << QStringLiteral("") << false;
+        QTest::newRow("baseline at the selected version") << "baseline" << QStringLiteral("version 1.3.0") << false;
+        QTest::newRow("the release is the baseline")
+            << "release as baseline" << QStringLiteral("version 1.3.0") << false;
     }
 
     void shouldInstallCanonical() {
