@@ -1,10 +1,10 @@
 #include "OverviewArea.h"
 
+#include "TestData.h"
 #include "ui/ConnectionButton.h"
 #include "ui/StatusRow.h"
 #include "ui/ThemedLabel.h"
 
-#include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
 
@@ -17,16 +17,11 @@ OverviewArea::OverviewArea(const QStringList& languages) : AreaHarness(languages
     QObject::connect(&overview, &OverviewController::showWindowRequested, &parent, [this] { parent.show(); });
 }
 
-void OverviewArea::render(const QJsonObject& status) {
+void OverviewArea::render(QString json) {
+    const QJsonObject status = ::json(json.replace(QStringLiteral("LINK"), QStringLiteral("https://app.vodu.ai")));
     overview.renderSetupAndHooks(status);
     overview.renderAccount(status);
     overview.renderSummary(status);
-}
-
-// Raw strings must not hold "//" (moc misreads them): LINK stands for the workspace address.
-void OverviewArea::render(QString json) {
-    render(QJsonDocument::fromJson(json.replace(QStringLiteral("LINK"), QStringLiteral("https://app.vodu.ai")).toUtf8())
-               .object());
 }
 
 QLabel* OverviewArea::label(const char* name) const {

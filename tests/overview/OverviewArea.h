@@ -15,8 +15,8 @@ class StatusRow;
 struct OverviewArea : AreaHarness {
     explicit OverviewArea(const QStringList& languages = {QStringLiteral("en-US")});
 
-    // The overview's part of one snapshot, in the order the app renders it.
-    void render(const QJsonObject& status);
+    // The overview's part of one snapshot, in the order the app renders it. In `json`, LINK stands for the
+    // workspace address (raw strings must not hold "//": moc misreads them).
     void render(QString json);
 
     QLabel* label(const char* name) const;

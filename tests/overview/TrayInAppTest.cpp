@@ -1,0 +1,91 @@
+#include "Harness.h"
+#include "ScriptedHost.h"
+#include "TestRegistry.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QTest>
+
+// The tray as the app uses it: closing the window hides it to the tray, or quits when there is none; the tray's
+// items bring the window back, with the sheet, and quit.
+class TrayInAppTest final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void closingTheWindow_data() {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("with a tray") << true;
+        QTest::newRow("without a tray: the app quits") << false;
+    }
+
+    void closingTheWindow() {
+        QFETCH(bool, tray);
+        Harness harness;
+        harness.fake->tray = tray;
+        AppDelegate& app = harness.app();
+        QMainWindow* window = app.window();
+        app.showWindow();
+        QVERIFY(!window->close()); // refused: the window object stays
+        if (!tray) {
+            QTRY_COMPARE(harness.fake->terminations, 1); // no host runs: it ends at once
+            return;
+        }
+        QVERIFY(!window->isVisible());
+        QCOMPARE(app.activationPolicy(), AppDelegate::ActivationPolicy::accessory);
+        app.toggleWindow(); // a left click on the tray item
+        QVERIFY(window->isVisible() && QTest::qWaitForWindowActive(window));
+        QCOMPARE(app.activationPolicy(), AppDelegate::ActivationPolicy::regular);
+        app.toggleWindow();
+        QVERIFY(!window->isVisible());
+        view<QAction>(app, "menuSettings")->trigger();
+        QVERIFY(window->isVisible() && view<QDialog>(app, "statusPanel")->isVisible());
+        QCOMPARE(harness.fake->terminations, 0);
+    }
+
+    // The tray's Quit asks only while tasks run; a confirmed quit is forced, a cancelled one sends nothing.
+    void quitFromTheTray_data() {
+        QTest::addColumn<int>("tasks");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("no tasks: no alert, not forced") << 0 << 1 << false;
+        QTest::newRow("two tasks, quit: forced") << 2 << 1 << false;
+        QTest::newRow("two tasks, cancel") << 2 << 0 << false;
+        QTest::newRow("refused by the host: the window shows why") << 0 << 1 << true;
+    }
+
+    void quitFromTheTray() {
+        QFETCH(int, tasks);
+        QFETCH(int, answer);
+        QFETCH(bool, refused);
+        Harness harness;
+        ScriptedHost host(harness, QStringLiteral("recording"), refused ? QStringLiteral("quit") : QString());
+        QVERIFY(host.ready());
+        harness.app().render(
+            QJsonObject{{QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), tasks}}}});
+        harness.fake->alertAnswers = {AlertAnswer{answer, {}}};
+        view<QAction>(harness.app(), "menuQuit")->trigger();
+        QCOMPARE(harness.fake->alerts.size(), tasks ? 1 : 0);
+        if (tasks) {
+            QCOMPARE(harness.fake->alerts.first().informativeText,
+                     QStringLiteral("Quitting VODU may affect 2 active task(s). Do you want to quit?"));
+        }
+        if (answer == 0) {
+            QTest::qWait(100);
+            QVERIFY(host.actions().isEmpty() && harness.fake->terminations == 0);
+            return;
+        }
+        if (refused) {
+            QTRY_COMPARE(view<QLabel>(harness.app(), "footer")->text(), QStringLiteral("quit refused"));
+            QVERIFY(harness.app().window()->isVisible() && harness.fake->terminations == 0);
+            return;
+        }
+        QTRY_COMPARE(harness.fake->terminations, 1);
+        QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")});
+        QCOMPARE(host.commands().first().value(u"force"), tasks ? QJsonValue(true) : QJsonValue(QJsonValue::Undefined));
+    }
+};
+
+VODU_TEST_SUITE(TrayInAppTest)
+#include "TrayInAppTest.moc"
