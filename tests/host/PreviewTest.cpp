@@ -2,7 +2,6 @@
 #include "Harness.h"
 #include "TestData.h"
 #include "TestRegistry.h"
-#include "tasks/TaskBodyView.h"
 #include "ui/StatusRow.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
@@ -10,7 +9,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QPushButton>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,7 +39,7 @@ class PreviewTest final : public QObject {
 
 private Q_SLOTS:
     // The preview's own keys: the appearance and the selected conversation (the fixture's key first, else the
-    // snapshot's, else the first listed). A task without a detail asks no host: it fails at once.
+    // snapshot's, else the first listed).
     void previewKeys_data() {
         QTest::addColumn<Appearance>("before");
         QTest::addColumn<QByteArray>("keys");
@@ -68,18 +66,10 @@ private Q_SLOTS:
         setWindowAppearance(app.window(), before);
         load(app, "{" + keys + R"(,
             "sessionSupervision":{"sessions":[{"provider":"codex","session":"s1","title":"One"},
-                                              {"provider":"claude","session":"s2","title":"Two"}]},
-            "tasks":{"items":[{"key":"t1","detail":{"instruction":"Do the first thing"}},{"key":"t2"}]}})");
+                                              {"provider":"claude","session":"s2","title":"Two"}]}})");
         QCOMPARE(appearanceOf(app.window()), after);
         QCOMPARE(view<QLabel>(app, "sessionHeaderTitle")->text(), title);
         QVERIFY(!app.linkState().hostProcessAlive);
-        QVERIFY(view<TaskBodyView>(app, "taskBody")
-                    ->document()
-                    ->toPlainText()
-                    .startsWith(u"Request\nDo the first thing\n"));
-        view<QTableView>(app, "taskTable")->selectRow(1);
-        QCOMPARE(view<TaskBodyView>(app, "taskBody")->document()->toPlainText(),
-                 QStringLiteral("Task content is unavailable. Refresh to try again."));
     }
 
     // Content that is no JSON object, a missing file and a directory all show the same presentation.
