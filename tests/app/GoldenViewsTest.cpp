@@ -6,28 +6,25 @@
 #include "Views.h"
 #include "app/AutomationOutput.h"
 
-#include <QDialog>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
-#include <QMainWindow>
-#include <QMenu>
 #include <QRegularExpression>
-#include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// Every named view as one line "name {json}", without geometry (fonts differ between machines), sorted; views that
-// share a name are told apart by their content rather than by the order they were built in.
+// Every named view as the app's automation output describes it, one line "name {json}" each, without geometry (fonts
+// differ between machines), sorted; views that share a name are told apart by their content rather than by the order
+// they were built in.
 QByteArray describeScreen(const AppDelegate& app) {
-    AutomationOutput::Sources sources;
-    sources.window = view<QMainWindow>("window");
-    sources.panel = view<QDialog>("statusPanel");
-    sources.statusMenu = view<QMenu>("statusMenu");
-    sources.statusItem = app.overview().statusItem();
-    const QJsonObject description = AutomationOutput::describe(sources);
+    const auto* output = app.findChild<AutomationOutput*>();
+    if (!output) {
+        return QByteArrayLiteral("no automation output\n");
+    }
+    const QJsonObject description = output->describe();
     static const QRegularExpression copyNumber(QStringLiteral("#\\d+$"));
     QList<QByteArray> lines;
     for (auto entry = description.begin(); entry != description.end(); ++entry) {
@@ -70,6 +67,8 @@ void compareWithGolden(const QByteArray& actual, const QString& name) {
 class GoldenViewsTest final : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_output;
+
 private Q_SLOTS:
     void preview_data() {
         QTest::addColumn<QString>("language");
@@ -84,6 +83,7 @@ private Q_SLOTS:
         QFETCH(QString, language);
         QFETCH(QString, fixture);
         Harness harness({language}, Harness::Build::nothing);
+        harness.fake->environment.insert(QStringLiteral("VODU_AUTOMATION_DIR"), m_output.path());
         harness.app().applicationDidFinishLaunching({QStringLiteral("vodu-status"), QStringLiteral("--status-fixture"),
                                                      TestBundle::sourcePath(QStringLiteral("fixtures/") + fixture)});
         QCoreApplication::processEvents();
@@ -108,6 +108,8 @@ private Q_SLOTS:
                                                    {"key": "t2", "label": "Review", "state": "succeeded"}]},
             "update": {"state": "current"}})")
                 .replace(QStringLiteral("WEB"), QStringLiteral("https:/") + u'/' + QStringLiteral("app.vodu.ai")));
+        harness.fake->environment.insert(QStringLiteral("VODU_AUTOMATION_DIR"), m_output.path());
+        harness.app().startAutomationOutput();
         harness.app().showWindow();
         ScriptedHost host(harness, QStringLiteral("answer"));
         QVERIFY(host.ready());

@@ -1,74 +1,81 @@
 #include "Harness.h"
 #include "ScriptedHost.h"
 #include "TestRegistry.h"
-
 #include "ui/StatusRow.h"
 #include "ui/ThemedLabel.h"
+
+#include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QMainWindow>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 class LaunchTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void previewArgumentDecidesWhetherTheHostStarts_data() {
+    // Preview data (named on the command line, or by the bundle when the flag has no path) instead of a host; started
+    // at login, the app waits in the tray, unless there is no tray to find it in. The tray menu shows the window.
+    void launch_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("bundleFixture");
+        QTest::addColumn<bool>("tray");
         QTest::addColumn<bool>("preview");
-        const QString fixture = TestBundle::fixturePath(QStringLiteral("scripted-host.js")); // any readable path
-        QTest::newRow("fixture path given") << QStringList{"vodu-status", "--status-fixture", fixture} << false << true;
-        QTest::newRow("flag as the last argument") << QStringList{"vodu-status", "--status-fixture"} << false << false;
+        QTest::addColumn<bool>("windowShown");
+        const QString fixture = TestBundle::sourcePath(QStringLiteral("fixtures/preview-en.json"));
+        QTest::newRow("fixture path given")
+            << QStringList{"--status-fixture", fixture} << false << true << true << true;
+        QTest::newRow("flag as the last argument") << QStringList{"--status-fixture"} << false << true << false << true;
         QTest::newRow("flag last, bundle names a fixture")
-            << QStringList{"vodu-status", "--status-fixture"} << true << true;
-        QTest::newRow("no flag") << QStringList{"vodu-status"} << false << false;
+            << QStringList{"--status-fixture"} << true << true << true << true;
+        QTest::newRow("no flag") << QStringList{} << false << true << false << true;
+        QTest::newRow("at login, with a tray")
+            << QStringList{"--autostart", "--status-fixture", fixture} << false << true << true << false;
+        QTest::newRow("at login, no tray")
+            << QStringList{"--autostart", "--status-fixture", fixture} << false << false << true << true;
     }
 
-    void previewArgumentDecidesWhetherTheHostStarts() {
+    void launch() {
         QFETCH(QStringList, arguments);
         QFETCH(bool, bundleFixture);
+        QFETCH(bool, tray);
         QFETCH(bool, preview);
+        QFETCH(bool, windowShown);
         TestBundle bundle;
-        QVERIFY(bundle.isValid());
         Harness harness({QStringLiteral("en")}, Harness::Build::nothing);
+        harness.fake->tray = tray;
         harness.fake->bundleDir = bundle.path();
         harness.fake->bundleInfo.insert(QStringLiteral("CFBundleIdentifier"),
                                         QStringLiteral("com.zuzi.vodu.cli.launch-test.") + QTest::currentDataTag());
         if (bundleFixture) {
             harness.fake->bundleInfo.insert(QStringLiteral("VODUPreviewFixturePath"),
-                                            TestBundle::fixturePath(QStringLiteral("scripted-host.js")));
+                                            TestBundle::sourcePath(QStringLiteral("fixtures/preview-en.json")));
         }
         AppDelegate& app = harness.app();
-        app.applicationDidFinishLaunching(arguments);
+        app.applicationDidFinishLaunching(QStringList{QStringLiteral("vodu-status")} + arguments);
         QCOMPARE(app.linkState().fixtureMode, preview);
-        QCOMPARE(app.link().process() == nullptr, preview);
-        QCOMPARE(app.link().statusWatchdogRunning(), !preview);
-        QVERIFY(app.window());
-        QCOMPARE(app.activationPolicy(), AppDelegate::ActivationPolicy::regular);
-        if (!preview) {
-            QTRY_VERIFY(app.link().hostIsRunning());
-        }
+        QTRY_COMPARE(app.linkState().hostProcessAlive && app.linkState().connected, !preview);
+        QCOMPARE(app.window()->isVisible(), windowShown);
+        QCOMPARE(app.activationPolicy(),
+                 windowShown ? AppDelegate::ActivationPolicy::regular : AppDelegate::ActivationPolicy::accessory);
+        view<QAction>(app, "menuShowWindow")->trigger();
+        QVERIFY(app.window()->isVisible());
     }
 
     // The service is started before the window is built; once the window is there it asks for one snapshot and
     // shows it.
     void aLaunchAsksForOneSnapshotAndShowsIt() {
         TestBundle bundle;
-        QVERIFY(bundle.isValid());
         QTemporaryDir logs;
         const QString log = logs.filePath(QStringLiteral("commands.log"));
         Harness harness({QStringLiteral("en")}, Harness::Build::nothing);
         harness.fake->bundleDir = bundle.path();
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_MODE"), QStringLiteral("answer"));
         harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_LOG"), log);
         AppDelegate& app = harness.app();
         app.applicationDidFinishLaunching({QStringLiteral("vodu-status")});
-        QVERIFY(app.link().hostIsRunning());
+        QVERIFY(app.linkState().hostProcessAlive);
         QTRY_VERIFY(app.linkState().lastStatusReceivedAt.has_value());
         QTest::qWait(200); // a second request would have arrived by now
         const QList<QJsonObject> commands = loggedCommands(log);
@@ -77,37 +84,11 @@ private Q_SLOTS:
         QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Online"));
     }
 
-    void showWindowNotificationName_data() {
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("bundled") << "com.zuzi.vodu.cli"
-                                 << "com.zuzi.vodu.cli.showWindow";
-        QTest::newRow("no identifier") << ""
-                                       << "com.zuzi.vodu.unbundled.4242.showWindow";
-    }
-
-    void showWindowNotificationName() {
-        QFETCH(QString, identifier);
-        QFETCH(QString, expected);
-        Harness harness({QStringLiteral("en")}, Harness::Build::nothing);
-        harness.fake->bundleInfo.insert(QStringLiteral("CFBundleIdentifier"), identifier);
-        QCOMPARE(harness.app().showWindowNotification(), expected);
-        if (identifier.isEmpty()) {
-            QVERIFY(!harness.app().activateExistingInstance());
-        }
-    }
-
-    void languageOfTheWholeApp() {
-        Harness japanese({QStringLiteral("ja-JP"), QStringLiteral("en-US")});
-        japanese.app().renderDisconnected(QStringLiteral("x"));
-        QCOMPARE(view<StatusRow>(japanese.app(), "connectionRow")->action()->text(), QStringLiteral("サービスを開始"));
-    }
-
+    // A host that cannot start is said on screen, and the installer's error stays beside it.
     void hostThatCannotStartLeavesTheInstallerErrorOnScreen() {
         TestBundle bundle;
         QVERIFY(QFile::remove(bundle.path() + QStringLiteral("/Contents/MacOS/vodu")));
         auto platform = std::make_unique<FakePlatform>();
-        platform->languages = {QStringLiteral("en-US")};
         platform->bundleDir = bundle.path();
         platform->environment.insert(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"),
                                      QStringLiteral("Could not start the app update helper"));
@@ -117,6 +98,20 @@ private Q_SLOTS:
         QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Could not start service"));
         QVERIFY(view<QLabel>(app, "updateLabel")->text().endsWith(u"\nCould not start the app update helper"));
         QVERIFY(view<QPushButton>(app, "updateButton")->isEnabled());
+    }
+
+    // The hand-over's name comes from the bundle, or from the process when there is none (then nothing is asked).
+    void showWindowNotificationName() {
+        Harness harness({QStringLiteral("ja-JP"), QStringLiteral("en-US")}, Harness::Build::nothing);
+        QCOMPARE(harness.app().showWindowNotification(), QStringLiteral("com.zuzi.vodu.cli.test.showWindow"));
+        harness.fake->bundleInfo.insert(QStringLiteral("CFBundleIdentifier"), QString());
+        QCOMPARE(harness.app().showWindowNotification(), QStringLiteral("com.zuzi.vodu.unbundled.4242.showWindow"));
+        QVERIFY(!harness.app().activateExistingInstance());
+        // The whole app speaks the first preferred language it knows.
+        harness.app().buildWindow();
+        harness.app().buildStatusItem();
+        harness.app().renderDisconnected(QStringLiteral("x"));
+        QCOMPARE(view<StatusRow>(harness.app(), "connectionRow")->action()->text(), QStringLiteral("サービスを開始"));
     }
 };
 

@@ -1,12 +1,23 @@
+// The whole window and its settings, every page and tab: what a screen reader finds on each control, and host text
+// shown as text on every label.
 #include "Harness.h"
+#include "TestData.h"
 #include "TestRegistry.h"
+#include "app/AutomationOutput.h"
+#include "ui/StatusRow.h"
+#include "ui/ThemedLabel.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QAction>
 #include <QDialog>
+#include <QLabel>
 #include <QMainWindow>
+#include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 
 namespace {
 
@@ -69,11 +80,21 @@ QStringList problemsUnder(QWidget* root) {
     return problems;
 }
 
+const QString kMarkup = QStringLiteral("<img src=\"/dev/zero\"><b>&amp;</b>");
+
+// What a reader sees of a tool tip: rich text as rendered, anything else as it is.
+QString shownToolTip(const QString& toolTip) {
+    if (!Qt::mightBeRichText(toolTip)) {
+        return toolTip;
+    }
+    QTextDocument document;
+    document.setHtml(toolTip);
+    return document.toPlainText();
+}
+
 } // namespace
 
-// A screen reader walking the window and the settings finds a name and a telling role on every control it can reach,
-// on each page and settings tab, in both languages.
-class AccessibilityTreeTest final : public QObject {
+class WholeWindowTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -118,16 +139,61 @@ private Q_SLOTS:
         }
         QVERIFY(shown >= 5);
         view<QAction>(app, "mainMenuSettings")->trigger();
-        QDialog* settings = app.overview().statusPanel();
+        auto* settings = view<QDialog>(app, "statusPanel");
         QVERIFY(settings->isVisible());
-        for (int tab = 0; tab < 3; ++tab) {
-            app.overview().selectSettingsTab(tab);
+        auto* tabs = view<QStackedWidget>(app, "settingsTabs");
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
             problems += problemsUnder(settings);
         }
         problems.removeDuplicates();
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
+
+    // Host text is shown as the characters it holds: markup in any field is never read as rich text (which would
+    // load images from local paths, devices or pipes), and tool tips and menu titles show it literally as well.
+    void markupInEveryFieldIsShownLiterally() {
+        Harness harness;
+        AppDelegate& app = harness.app();
+        QString snapshot = QStringLiteral(R"({
+            "version": "M", "auth": {"state": "signed_in", "userLabel": "M"},
+            "connection": {"state": "offline", "error": "M"},
+            "providers": {"codex": {"state": "ready", "version": "M"}, "claude": {"state": "ready", "version": "M"}},
+            "deliveryHooks": {"runs": [{"provider": "M", "state": "blocked", "reason": "M", "needsAttention": true}]},
+            "sessionSupervision": {"providers": {"codex": {"discovery": "unavailable", "reason": "M"}},
+                                   "sessions": [{"provider": "codex", "session": "s1", "title": "M"}]},
+            "tasks": {"activeCount": 1, "items": [{"key": "t1", "label": "M", "state": "running"}]},
+            "update": {"state": "failed", "message": "M"}})");
+        snapshot.replace(QStringLiteral("M"), QString(kMarkup).replace(u'"', QStringLiteral("\\\"")));
+        const QJsonObject status = json(snapshot);
+        QVERIFY(!status.isEmpty());
+        QTemporaryDir output;
+        harness.fake->environment.insert(QStringLiteral("VODU_AUTOMATION_DIR"), output.path());
+        app.startAutomationOutput();
+        app.showWindow();
+        app.render(status);
+        view<QAction>(app, "mainMenuSettings")->trigger();
+        QCoreApplication::processEvents();
+
+        // Every label of the window and the sheet reads its text as plain text.
+        for (const QLabel* label : app.window()->findChildren<QLabel*>()) {
+            QVERIFY2(label->text().isEmpty() || label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+        }
+        QCOMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), kMarkup);
+        QVERIFY(view<StatusRow>(app, "connectionRow")->detail()->text().startsWith(kMarkup));
+        QCOMPARE(shownToolTip(view<StatusRow>(app, "accountRow")->detail()->toolTip()), kMarkup);
+        for (const char* name : {"taskTitle", "versionLabel", "hookLabel"}) {
+            QVERIFY2(view<QLabel>(app, name)->text().contains(kMarkup), name);
+        }
+
+        // A summary holding host text: the tray's menu title and tool tip show it as it is.
+        app.renderDisconnected(QStringLiteral("A & B ") + kMarkup);
+        QCOMPARE(view<QAction>(app, "menuStatus")->text(),
+                 QStringLiteral("A && B ") + QString(kMarkup).replace(u'&', QStringLiteral("&&")));
+        const QJsonObject tray = app.findChild<AutomationOutput*>()->describe().value(u"statusItem").toObject();
+        QCOMPARE(shownToolTip(tray.value(u"toolTip").toString()), QStringLiteral("VODU · A & B ") + kMarkup);
+    }
 };
 
-VODU_TEST_SUITE(AccessibilityTreeTest)
-#include "AccessibilityTreeTest.moc"
+VODU_TEST_SUITE(WholeWindowTest)
+#include "WholeWindowTest.moc"
