@@ -93,17 +93,6 @@ public:
     void setSignalAnswerWait(int milliseconds) { m_signalAnswerWaitMs = milliseconds; }
     QMainWindow* window() const;
 
-    // The areas, for the tests that drive one of them inside the whole app.
-    HostLink& link() const { return *m_link; }
-    OverviewController& overview() const { return *m_overview; }
-    TasksController& tasks() const { return *m_tasks; }
-    SessionsController& sessions() const { return *m_sessions; }
-    DeliveryController& delivery() const { return *m_delivery; }
-    UpdateController& update() const { return *m_update; }
-    ConflictStopFlow& conflictStop() const { return *m_conflictStop; }
-    const SupervisionModel& supervision() const { return m_supervision; }
-    NeedsYouNotifier& notifier() const { return *m_notifier; }
-
 private:
     void wireAreas();
     bool confirmQuitWithRunningTasks();

@@ -3,16 +3,8 @@
 #include "FakePlatform.h"
 #include "Views.h"
 #include "app/AppDelegate.h"
-#include "delivery/DeliveryController.h"
-#include "host/ConflictStopFlow.h"
-#include "host/HostLink.h"
-#include "overview/OverviewController.h"
-#include "sessions/conversation/SessionsController.h"
-#include "tasks/TasksController.h"
-#include "update/UpdateController.h"
 
 #include <QMainWindow>
-#include <QMenu>
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Harness.h"
+#include "host/HostLink.h"
 
 #include <QJsonObject>
 #include <QTemporaryDir>
