@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -78,6 +77,7 @@ private Q_SLOTS:
     void cleanup() { m_h.reset(); }
 
     void reviewedRevisionsAreSentWhileNewerSnapshotsArrive() {
+        QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
         area().renderActionAssociation(linked("1"));
         auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
         click("actionAssociationToggle");
@@ -92,10 +92,19 @@ private Q_SLOTS:
         QVERIFY(!enabled("associationCancel"));
         area().closeAssociationPanel();
         QVERIFY(area().associationOpen());
-
-        commands().complete(0, true);
+        // Refused: the host's words, and the user may try again.
+        const QString refusal = QStringLiteral("The linked Action changed while you were reviewing it.");
+        commands().complete(0, false, refusal);
+        QCOMPARE(text("associationError"), refusal);
+        click("actionAssociationSelect");
+        // The same answer delivered twice completes the request once.
+        commands().complete(2, true);
+        commands().complete(2, true);
         QVERIFY(!area().associationOpen());
-        QCOMPARE(commands().actions(), (QStringList{"session_action_select", "refresh"}));
+        QCOMPARE(commands().actions(),
+                 (QStringList{"session_action_select", "refresh", "session_action_select", "refresh"}));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).at(1).toString(), QStringLiteral("Action association updated"));
         // Closed, the next snapshot's revisions count again; reopened, the earlier draft is forgotten.
         area().renderActionAssociation(linked("2"));
         click("actionAssociationToggle");
@@ -103,39 +112,6 @@ private Q_SLOTS:
         click("actionAssociationUnlink");
         QCOMPARE(sent().last().action, QStringLiteral("session_action_unlink"));
         QCOMPARE(sent().last().fields.value(u"expectedBindingRevision"), QJsonValue(2));
-    }
-
-    void answers_data() {
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("accepted") << true << QString();
-        QTest::newRow("refused with the host's words")
-            << false << QStringLiteral("The linked Action changed while you were reviewing it.");
-    }
-
-    void answers() {
-        QFETCH(bool, ok);
-        QFETCH(QString, message);
-        QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
-        area().renderActionAssociation(linked());
-        click("actionAssociationToggle");
-        click("actionAssociationRefresh");
-        QCOMPARE(sent().at(0).action, QStringLiteral("session_action_refresh"));
-        QCOMPARE(text("associationError"), QStringLiteral("Saving…"));
-        // The same answer delivered twice completes the request once.
-        const CommandSink::Completion completion = sent().at(0).completion;
-        const std::optional<QString> words = message.isEmpty() ? std::nullopt : std::optional<QString>(message);
-        completion(ok, words);
-        completion(ok, words);
-        QCOMPARE(commands().actions(), (QStringList{"session_action_refresh", "refresh"}));
-        QCOMPARE(area().associationOpen(), !ok);
-        QCOMPARE(messages.size(), ok ? 1 : 0);
-        if (ok) {
-            QCOMPARE(messages.at(0).at(1).toString(), QStringLiteral("Action association updated"));
-        } else {
-            QCOMPARE(text("associationError"), message);
-            QVERIFY(enabled("actionAssociationSelect")); // the user may try again
-        }
     }
 
     void lateAnswerForAnotherConversationIsIgnored() {

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QList>
+#include <QTest>
 
 #include <optional>
 
@@ -25,4 +26,23 @@ inline QList<QJsonObject> jsonObjects(const QString& text) {
 // "null" gives absent.
 inline std::optional<QJsonObject> jsonRecord(const QString& text) {
     return text == u"null" ? std::nullopt : std::optional(json(text));
+}
+
+inline QString compact(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// Several values read as one line, " | " between them.
+inline QString joined(const QStringList& parts) {
+    return parts.join(QStringLiteral(" | "));
+}
+
+// Text columns of a data table.
+template <typename... Names> void textColumns(Names... names) {
+    (QTest::addColumn<QString>(names), ...);
+}
+
+// One data row; text is read as UTF-8.
+template <typename... Values> void row(const char* name, Values... values) {
+    (QTest::newRow(name) << ... << values);
 }
