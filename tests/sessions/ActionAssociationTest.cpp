@@ -7,8 +7,6 @@
 
 namespace {
 
-const Copy english{false};
-
 QJsonObject record(const QString& association) {
     return json(
         QStringLiteral(R"({"provider":"codex","session":"s1","taskId":"t1","actionAssociation":%1})").arg(association));

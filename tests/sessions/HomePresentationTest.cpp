@@ -10,9 +10,6 @@
 
 namespace {
 
-const Copy english{false};
-const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
-
 // The value in one line: header | badge ("(…)" hidden) | headline | attention | next | what shows | feedback ("!" a
 // failure); a hidden line is "-".
 QString describe(const HomeView& view) {

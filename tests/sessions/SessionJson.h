@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TestData.h"
+#include "ui/Copy.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,9 @@
 
 // Records written as JSON text the way the host sends them. Addresses inside raw strings are written
 // "https:\/\/...", which JSON reads as "https://...": moc takes "//" for a comment even there.
+
+inline const Copy english{false};
+inline const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
 
 // The object elements of a JSON array text.
 inline QList<QJsonObject> jsonObjects(const QString& text) {

@@ -9,8 +9,6 @@
 
 namespace {
 
-const Copy english{false};
-
 // Rows as text: a heading as its text, a session row as its record's index; ";" before each heading.
 QString rowsText(const QList<SessionListRow>& rows) {
     QStringList parts;

@@ -7,12 +7,7 @@
 #include "sessions/conversation/SessionForm.h"
 #include "sessions/conversation/SessionPresentation.h"
 
-namespace {
-
-const Copy english{false};
 const QLocale locale = QLocale::c();
-
-} // namespace
 
 class SessionRecordsTest final : public QObject {
     Q_OBJECT

@@ -8,14 +8,11 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 
 #include <memory>
 
 namespace {
-
-const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
 
 const char* kTwo = R"([
     {"provider":"codex","session":"a","title":"Alpha","capabilities":{"canEnroll":true,"canAutoContinue":true}},
@@ -31,15 +28,6 @@ const char* kMixed = R"([
     {"provider":"codex","session":"f","title":"Clarify","binding":{"mode":"managed"}}])";
 const char* kMixedRuns = R"([{"provider":"codex","session":"f","taskId":"t1","phase":"needs_clarification"},
                              {"provider":"claude","session":"c","taskId":"t2","state":"active"}])";
-
-// Sixty plain conversations titled "Conversation 0" to "Conversation 59", more than the list shows at once.
-QString sixtyConversations() {
-    QStringList many;
-    for (int index = 0; index < 60; ++index) {
-        many.append(QStringLiteral(R"({"provider":"codex","session":"s%1","title":"Conversation %1"})").arg(index));
-    }
-    return QLatin1Char('[') + many.join(QLatin1Char(',')) + QLatin1Char(']');
-}
 
 } // namespace
 
@@ -78,27 +66,6 @@ private Q_SLOTS:
         QCOMPARE(area().model.selectedDeliveryIdentity, drawnRun);
         QCOMPARE(area().shown("sessionForm"), drawnRun.isEmpty());
         QCOMPARE(area().shown("deliveryControls"), !drawnRun.isEmpty());
-    }
-
-    void conversationView() {
-        area().render(QStringLiteral(R"([{"provider":"claude","session":"%1","title":"Tidy the docs",
-            "capabilities":{"canAnalyze":true,"canEnroll":true,"canAutoContinue":true},
-            "analysis":{"state":"needs_user","reason":"Which style guide applies?","remaining":["Fix links"]},
-            "providerGoal":{"objective":"Tidy the docs","status":"paused"},"originalSessionTarget":{"kind":"manual"}},
-            {"provider":"codex","session":"x","title":"Other"}])")
-                          .arg(kUuid));
-        QCOMPARE(area().text("sessionIntro"), QStringLiteral("Which style guide applies?"));
-        QVERIFY(area().shown("sessionAnalysisOriginal") && !area().shown("sessionAction"));
-        QVERIFY(!area().shown("deliveryHeadline") && !area().shown("sessionAnalysisDetails"));
-        click("sessionEvidenceToggle");
-        click("sessionPreferencesToggle");
-        click("sessionManualToggle");
-        QVERIFY(area().shown("sessionAnalysisDetails") && area().shown("sessionPreferencesGroup") &&
-                area().shown("sessionFields"));
-        // Another conversation closes details and settings; its own draft decides the manual form.
-        area().select(QStringLiteral("Other"));
-        QVERIFY(!area().shown("sessionAnalysisDetails") && !area().shown("sessionPreferencesGroup") &&
-                !area().shown("sessionFields"));
     }
 
     // Markup, control characters, addresses and credentials from the host reach no view as such.
@@ -185,14 +152,24 @@ private Q_SLOTS:
         QCOMPARE(area().text("deliveryPrimary"), QStringLiteral("deliveryPrimary"));
     }
 
+    // Each conversation keeps its own draft; another conversation closes details and settings.
     void draftsFollowTheirConversation() {
-        area().render(kTwo);
+        area().render(QString::fromLatin1(kTwo).replace(QStringLiteral(R"("title":"Alpha")"),
+                                                        QStringLiteral(R"("title":"Alpha","originalSessionTarget":{
+            "kind":"manual"},"analysis":{"state":"needs_user","reason":"Which style guide?","remaining":["Fix"]})")));
+        QCOMPARE(area().text("sessionIntro"), QStringLiteral("Which style guide?"));
+        QVERIFY(area().shown("sessionAnalysisOriginal") && !area().shown("sessionAction"));
+        QVERIFY(!area().shown("sessionAnalysisDetails"));
+        click("sessionEvidenceToggle");
+        click("sessionPreferencesToggle");
         click("sessionManualToggle");
+        QVERIFY(area().shown("sessionAnalysisDetails") && area().shown("sessionPreferencesGroup"));
         type(QStringLiteral("  Ship it \n"), QStringLiteral("tests pass\n\nreviewed"));
         area().view<QComboBox>("sessionMinutes")->setCurrentIndex(2);
 
         area().select(QStringLiteral("Beta"));
         QVERIFY(area().view<QPlainTextEdit>("sessionGoal")->toPlainText().isEmpty() && !area().shown("sessionFields"));
+        QVERIFY(!area().shown("sessionAnalysisDetails") && !area().shown("sessionPreferencesGroup"));
         type(QStringLiteral("Beta's goal"), QString());
         // A snapshot, and a list without Alpha for a while.
         area().render(R"([{"provider":"claude","session":"b","title":"Beta","capabilities":{"canEnroll":true}}])");
@@ -321,37 +298,27 @@ private Q_SLOTS:
         QCOMPARE(area().text("deliveryHeadline"), QStringLiteral("Select a session"));
     }
 
+    // A heartbeat repeats the last snapshot and redraws nothing; a renamed conversation redraws its own row; a
+    // decided one moves from "Needs you" to "Conversations" and stays selected.
     void selectionFollowsTheConversation() {
         area().render(kMixed, kMixedRuns);
         area().select(QStringLiteral("Decide"));
-        // Decided: the conversation moves from "Needs you" to "Conversations" and stays selected.
+        QSignalSpy resets(table()->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy changed(table()->model(), &QAbstractItemModel::dataChanged);
+        area().render(QString::fromLatin1(kMixed).replace(u',', QStringLiteral(", ")), kMixedRuns);
+        QCOMPARE(changed.count(), 0);
+        area().render(QString::fromLatin1(kMixed).replace(QStringLiteral("Plain"), QStringLiteral("Renamed")),
+                      kMixedRuns);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex().row(), changed.first().at(1).toModelIndex().row());
         area().render(QString::fromLatin1(kMixed).replace(QStringLiteral(R"({"state":"needs_user"})"),
                                                           QStringLiteral(R"({"state":"continue"})")),
                       kMixedRuns);
+        QCOMPARE(resets.count(), 0);
         QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 2|Asks|Clarify|Supervising · 1|"
                                                "Managed|Conversations · 2|Decide|Plain"));
         QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
         QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
-    }
-
-    // A heartbeat repeats the last snapshot: the list is not rebuilt, the selection and the scroll position stay.
-    void anIdenticalSnapshotRebuildsNothing() {
-        const QString many = sixtyConversations();
-        area().render(many);
-        area().select(QStringLiteral("Conversation 40"));
-        table()->verticalScrollBar()->setValue(table()->verticalScrollBar()->maximum() / 2);
-        const int scrolled = table()->verticalScrollBar()->value();
-        QSignalSpy resets(table()->model(), &QAbstractItemModel::modelReset);
-        QSignalSpy changed(table()->model(), &QAbstractItemModel::dataChanged);
-        area().render(QString(many).replace(QStringLiteral(","), QStringLiteral(", ")));
-        QCOMPARE(changed.count(), 0);
-        // A change of one row redraws that row alone.
-        area().render(QString(many).replace(QStringLiteral("Conversation 3\""), QStringLiteral("Renamed\"")));
-        QCOMPARE(resets.count(), 0);
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.first().at(0).toModelIndex().row(), changed.first().at(1).toModelIndex().row());
-        QCOMPARE(area().selectedTitle(), QStringLiteral("Conversation 40"));
-        QCOMPARE(table()->verticalScrollBar()->value(), scrolled);
     }
 };
 
