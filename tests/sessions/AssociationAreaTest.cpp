@@ -1,17 +1,12 @@
-// The Action link and deadline area on its own: what the picker sends while snapshots keep arriving, which answers
-// it accepts, the deadline request id, and the preview's local changes. What may be sent is decided on the record.
-#include "AreaHarness.h"
-#include "SessionJson.h"
+// The Action link and deadline area: what the picker sends while snapshots keep arriving, which answers it accepts,
+// the deadline request id, and the preview's local changes. What may be sent is decided on the record.
+#include "SessionsArea.h"
 #include "TestRegistry.h"
-#include "sessions/association/ActionAssociationArea.h"
-#include "sessions/home/SupervisionModel.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QVBoxLayout>
 
 #include <memory>
 
@@ -39,41 +34,25 @@ const QString kDeadline =
 class AssociationAreaTest final : public QObject {
     Q_OBJECT
 
-    struct Area {
-        Area() : area(harness.context, model) {
-            auto* content = new QWidget(&harness.parent);
-            new QVBoxLayout(content);
-            (new QVBoxLayout(&harness.parent))->addWidget(content);
-            area.build(content);
-            harness.link.connected = true;
-        }
-        AreaHarness harness;
-        SupervisionModel model;
-        ActionAssociationArea area;
-    };
-    std::unique_ptr<Area> m_h;
+    std::unique_ptr<SessionsArea> m_h;
 
-    ActionAssociationArea& area() { return m_h->area; }
+    ActionAssociationArea& area() { return m_h->association; }
     RecordingCommandSink& commands() { return m_h->harness.commands; }
     QList<RecordingCommandSink::Command>& sent() { return m_h->harness.commands.commands; }
-    QString text(const char* name) const { return m_h->harness.view<QLabel>(name)->text(); }
+    QString text(const char* name) const { return m_h->text(name); }
     bool enabled(const char* name) const { return m_h->harness.view<QWidget>(name)->isEnabled(); }
     void choose(const QString& id) {
         auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
         picker->setCurrentIndex(picker->findData(id, Qt::UserRole));
     }
-    void click(const char* name) {
-        auto* button = m_h->harness.view<QPushButton>(name);
-        QVERIFY2(button->isEnabled(), name);
-        button->click();
-    }
+    void click(const char* name) { m_h->click(name); }
     void preview() {
         m_h->harness.link.connected = false;
         m_h->harness.link.fixtureMode = true;
     }
 
 private Q_SLOTS:
-    void init() { m_h = std::make_unique<Area>(); }
+    void init() { m_h = std::make_unique<SessionsArea>(); }
     void cleanup() { m_h.reset(); }
 
     void reviewedRevisionsAreSentWhileNewerSnapshotsArrive() {

@@ -77,12 +77,8 @@ struct SessionsArea {
     }
     // The commands sent so far with this action.
     QList<RecordingCommandSink::Command> sent(const QString& action) const {
-        QList<RecordingCommandSink::Command> matching;
-        for (const RecordingCommandSink::Command& command : harness.commands.commands) {
-            if (command.action == action) {
-                matching.append(command);
-            }
-        }
+        QList<RecordingCommandSink::Command> matching = harness.commands.commands;
+        matching.removeIf([&](const RecordingCommandSink::Command& command) { return command.action != action; });
         return matching;
     }
     template <typename T> T* view(const char* name) const { return harness.view<T>(name); }
@@ -92,7 +88,10 @@ struct SessionsArea {
         return label ? label->text() : view<QAbstractButton>(name)->text();
     }
     bool shown(const char* name) const { return !view<QWidget>(name)->isHidden(); }
-    void click(const char* name) const { view<QAbstractButton>(name)->click(); }
+    void click(const char* name) const {
+        QVERIFY2(view<QWidget>(name)->isEnabled(), name);
+        view<QAbstractButton>(name)->click();
+    }
     static QString titleAt(const QModelIndex& index) {
         return index.data().toString().section(QLatin1Char('\n'), 0, 0);
     }

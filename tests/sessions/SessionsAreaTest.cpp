@@ -152,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(area().text("deliveryPrimary"), QStringLiteral("deliveryPrimary"));
     }
 
-    // Each conversation keeps its own draft; another conversation closes details and settings.
+    // Each conversation keeps its own draft and its own result; another conversation closes details and settings.
     void draftsFollowTheirConversation() {
         area().render(QString::fromLatin1(kTwo).replace(QStringLiteral(R"("title":"Alpha")"),
                                                         QStringLiteral(R"("title":"Alpha","originalSessionTarget":{
@@ -164,6 +164,9 @@ private Q_SLOTS:
         click("sessionPreferencesToggle");
         click("sessionManualToggle");
         QVERIFY(area().shown("sessionAnalysisDetails") && area().shown("sessionPreferencesGroup"));
+        type(QStringLiteral("Goal"), QStringLiteral(" \n "));
+        click("sessionManualAction");
+        QVERIFY(area().harness.commands.commands.isEmpty() && area().shown("sessionActionMessage"));
         type(QStringLiteral("  Ship it \n"), QStringLiteral("tests pass\n\nreviewed"));
         area().view<QComboBox>("sessionMinutes")->setCurrentIndex(2);
 
@@ -178,31 +181,16 @@ private Q_SLOTS:
 
         area().select(QStringLiteral("Alpha"));
         QCOMPARE(area().view<QPlainTextEdit>("sessionGoal")->toPlainText(), QStringLiteral("  Ship it \n"));
-        QVERIFY(area().shown("sessionFields"));
-        click("sessionManualAction");
-        QCOMPARE(area().sent(QStringLiteral("session_enroll")).value(0).fields.value(u"maxMinutes"), QJsonValue(60));
-    }
-
-    void enrolment() {
-        area().render(kTwo);
-        click("sessionManualToggle");
-        type(QStringLiteral("Goal"), QStringLiteral(" \n "));
-        click("sessionManualAction");
-        QVERIFY(area().harness.commands.commands.isEmpty() && area().shown("sessionActionMessage"));
-
-        type(QStringLiteral("Goal"), QStringLiteral("one"));
         auto* submit = area().view<QPushButton>("sessionManualAction");
         submit->click();
+        QCOMPARE(area().sent(QStringLiteral("session_enroll")).value(0).fields.value(u"maxMinutes"), QJsonValue(60));
         QVERIFY(!submit->isEnabled());
         area().harness.commands.complete(0, false, QStringLiteral("refused"));
         QCOMPARE(area().text("sessionActionMessage"),
                  QStringLiteral("Could not update this session. Refresh and try again."));
-        QVERIFY(submit->isEnabled());
-
-        // A result arriving while another conversation is shown stays with its own.
         submit->click();
         area().select(QStringLiteral("Beta"));
-        area().harness.commands.complete(2, true);
+        area().harness.commands.complete(1, true);
         QVERIFY(!area().shown("sessionActionMessage"));
     }
 

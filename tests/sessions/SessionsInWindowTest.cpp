@@ -1,12 +1,10 @@
-// The conversation area inside the whole app: the sidebar caption, provider setup, and against the reference host a
-// link to an Action, an unlink and a deadline decision reach the host and come back in the next status.
+// The conversation area inside the whole app, against the reference host: a link to an Action, an unlink and a
+// deadline decision reach the host and come back in the next status.
 #include "Harness.h"
 #include "ReferenceHost.h"
 #include "TestRegistry.h"
-#include "ui/SegmentedControl.h"
 
 #include <QComboBox>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,9 +14,6 @@
 class SessionsInWindowTest final : public HarnessTest {
     Q_OBJECT
 
-    static QJsonObject snapshot(const char* sessions) {
-        return QJsonDocument::fromJson(QByteArray(R"({"sessionSupervision":{"sessions":)") + sessions + "}}").object();
-    }
     QString text(const char* name) { return view<QLabel>(app(), name)->text(); }
     void click(const char* name) {
         auto* button = view<QAbstractButton>(app(), name);
@@ -33,17 +28,6 @@ class SessionsInWindowTest final : public HarnessTest {
     }
 
 private Q_SLOTS:
-    void captionCountsTheConversationsAndProviderSetupOpensTheSettings() {
-        app().render(snapshot(R"([{"provider":"codex","session":"a"},{"provider":"codex","session":"b"}])"));
-        QCOMPARE(text("tasksLabel"), QStringLiteral("Sessions · 2"));
-        app().render(snapshot("[]"));
-        QCOMPARE(text("tasksLabel"), QStringLiteral("Sessions · 0"));
-        click("startManagedButton");
-        QTRY_VERIFY(view<QWidget>(app(), "statusPanel")->isVisible());
-        QCOMPARE(view<SegmentedControl>(app(), "settingsNavigation")->currentIndex(), 1);
-        view<QWidget>(app(), "statusPanel")->hide();
-    }
-
     void actionLinkAndDeadlineReachTheReferenceHost() {
         ReferenceHost host(harness());
         QVERIFY(host.ready());
