@@ -1,12 +1,10 @@
-// What the Sessions home shows, decided as values: the selection rule, the pane for each situation with the pending
-// takeover, the link's notices and the feedback line folded in, and the way back to the original conversation.
+// What the Sessions home shows, decided as values: the selection rule, the pane for each situation, and the way back
+// to the original conversation.
 #include "sessions/home/HomePresentation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/home/HomeSelection.h"
 #include "sessions/original/OriginalConversation.h"
-
-#include <QTest>
 
 namespace {
 
@@ -16,20 +14,14 @@ QString describe(const HomeView& view) {
     const auto line = [](const HomeLine& shown) {
         return shown.visible ? shown.text : QStringLiteral("-");
     };
-    QString shows;
-    for (const auto& [on, name] : {std::pair{view.primary.visible, "primary "},
-                                   {view.controls.visible, "controls "},
-                                   {view.understandingVisible, "understanding"}}) {
-        shows += on ? QString::fromLatin1(name) : QString();
-    }
-    return QStringList{view.headerTitle + QStringLiteral(" · ") + view.headerProvider,
-                       view.stateBadgeVisible ? view.stateBadge : u'(' + view.stateBadge + u')',
-                       line(view.headline),
-                       line(view.attention),
-                       line(view.next),
-                       shows.trimmed(),
-                       view.feedback.text + (view.feedbackFailure ? QStringLiteral("!") : QString())}
-        .join(QStringLiteral(" | "));
+    const QString shows = QStringList{view.primary.visible ? "primary" : "", view.controls.visible ? "controls" : "",
+                                      view.understandingVisible ? "understanding" : ""}
+                              .join(u' ')
+                              .simplified();
+    return joined({view.headerTitle + QStringLiteral(" · ") + view.headerProvider,
+                   view.stateBadgeVisible ? view.stateBadge : u'(' + view.stateBadge + u')', line(view.headline),
+                   line(view.attention), line(view.next), shows,
+                   view.feedback.text + (view.feedbackFailure ? QStringLiteral("!") : QString())});
 }
 
 } // namespace
