@@ -1,11 +1,9 @@
-// The conversation list as values: the group and status of a row, the rows for a query, the row kept selected,
-// the facts kept between snapshots, and the notices of what waits for the user.
+// The conversation list as values: the group and status of a row, the rows for a query, the row kept selected, and
+// the notices of what waits for the user.
 #include "sessions/list/SessionList.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
-#include "model/RecordIdentity.h"
 #include "sessions/list/NeedsYouNotices.h"
-#include "sessions/list/SessionRowCache.h"
 
 namespace {
 
@@ -148,35 +146,6 @@ private Q_SLOTS:
             "binding":{"mode":"standard_loop","taskId":""},%1,"availability":"unknown"}])")
                                  .arg(nothingAllowed)));
         QCOMPARE(sessionRecordsOrFallback(jsonObjects(R"([{"session":"x"}])"), runs).size(), 1);
-    }
-
-    // Kept facts are those a fresh derivation gives, whatever changed between snapshots: a record, a run, the order.
-    void rowFactsFollowRecordsAndRuns() {
-        const QList<QJsonObject> records = jsonObjects(QString::fromUtf8(kRecords));
-        QList<QJsonObject> changed = records;
-        changed[1] = json(R"({"provider":"codex","session":"b","title":"Done","analysis":{"state":"no_action"}})");
-        QList<QJsonObject> reversed = records;
-        std::reverse(reversed.begin(), reversed.end());
-        const QList<QJsonObject> noRuns;
-        const QList<QJsonObject> runs = jsonObjects(
-            R"([{"provider":"claude","session":"c","state":"blocked","needsAttention":true,"phase":"needs_approval"}])");
-        SessionRowCache cache;
-        for (const auto& [snapshotRecords, snapshotRuns] :
-             QList<std::pair<QList<QJsonObject>, QList<QJsonObject>>>{{records, noRuns},
-                                                                      {records, noRuns},
-                                                                      {records, runs},
-                                                                      {changed, runs},
-                                                                      {reversed, runs},
-                                                                      {reversed, noRuns}}) {
-            const QList<SessionRowFacts>& facts = cache.factsFor(snapshotRecords, snapshotRuns, english);
-            QCOMPARE(facts.size(), snapshotRecords.size());
-            for (qsizetype index = 0; index < facts.size(); ++index) {
-                const QJsonObject& record = snapshotRecords.at(index);
-                QCOMPARE(facts.at(index).group, sessionListGroup(record, snapshotRuns));
-                QCOMPARE(facts.at(index).presentation, sessionRowPresentation(record, snapshotRuns, english));
-                QCOMPARE(facts.at(index).key, sessionIdentity(record));
-            }
-        }
     }
 
     void whatWaitsForTheUser() {

@@ -287,7 +287,7 @@ private Q_SLOTS:
     }
 
     // A heartbeat repeats the last snapshot and redraws nothing; a renamed conversation redraws its own row; a
-    // decided one moves from "Needs you" to "Conversations" and stays selected.
+    // decided one moves from "Needs you" to "Conversations" and stays selected; each row follows its runs.
     void selectionFollowsTheConversation() {
         area().render(kMixed, kMixedRuns);
         area().select(QStringLiteral("Decide"));
@@ -299,12 +299,14 @@ private Q_SLOTS:
                       kMixedRuns);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.first().at(0).toModelIndex().row(), changed.first().at(1).toModelIndex().row());
+        // Decided, while Clarify's run has gone: both rows move.
         area().render(QString::fromLatin1(kMixed).replace(QStringLiteral(R"({"state":"needs_user"})"),
                                                           QStringLiteral(R"({"state":"continue"})")),
-                      kMixedRuns);
+                      R"([{"provider":"claude","session":"c","taskId":"t2","state":"active"}])");
         QCOMPARE(resets.count(), 0);
-        QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 2|Asks|Clarify|Supervising · 1|"
-                                               "Managed|Conversations · 2|Decide|Plain"));
+        QCOMPARE(area().rows(),
+                 QStringLiteral("Auto-continue · 1|Auto|Needs you · 1|Asks|Supervising · 2|Managed|Clarify|"
+                                "Conversations · 2|Decide|Plain"));
         QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
         QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
     }
