@@ -1,5 +1,4 @@
-// The record decisions of the Action link and its deadline: the association line, which controls may act, what a
-// change sends, and what the deadline box says.
+// The Action link and deadline decided on the record: the line, the controls, what a change sends, the deadline.
 #include "sessions/association/ActionAssociation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"

@@ -1,5 +1,4 @@
-// What the Sessions home shows, decided as values: the selection rule, the pane for each situation, and the way back
-// to the original conversation.
+// What the Sessions home shows, as values: the selection, each situation, the way back to the conversation.
 #include "sessions/home/HomePresentation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"

@@ -1,5 +1,4 @@
-// The conversation list as values: the group and status of a row, the rows for a query, the row kept selected, and
-// the notices of what waits for the user.
+// The conversation list as values: a row's group and status, the rows, the selection, the needs-you notices.
 #include "sessions/list/SessionList.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
@@ -42,18 +41,19 @@ class SessionListTest final : public QObject {
 private Q_SLOTS:
     void grouping_data() {
         textColumns("record", "runs", "expected"); // listed group, shown group, dot (neutral, warning, good) | status
-        // A run of conversation codex|s1 with these fields.
-        const auto run = [](const char* fields) {
-            return QStringLiteral(R"([{"provider":"codex","session":"s1",%1}])").arg(QString::fromUtf8(fields));
+        // Conversation codex|s1 and a run of it with these fields.
+        const auto s1 = [](const char* fields) {
+            return QStringLiteral(R"({"provider":"codex","session":"s1",%1})").arg(QString::fromUtf8(fields));
         };
-        const char* managed = R"({"provider":"codex","session":"s1","binding":{"mode":"managed"}})";
+        const auto run = [&](const char* fields) {
+            return u'[' + s1(fields) + u']';
+        };
+        const QString managed = s1(R"("binding":{"mode":"managed"})");
         row("analysis needs the user", R"({"analysis":{"state":"needs_user"}})", "[]", "0 0 w | Your decision needed");
-        row("auto-continue on a managed conversation",
-            R"({"provider":"codex","session":"s1","autoContinue":true,"binding":{"mode":"managed"}})",
+        row("auto-continue on a managed conversation", s1(R"("autoContinue":true,"binding":{"mode":"managed"})"),
             run(R"("state":"active")"), "-1 1 g | In progress");
         row("run needs one answer", managed, run(R"("phase":"needs_clarification")"), "0 0 w | One answer needed");
-        row("takeover before anything else",
-            R"({"provider":"codex","session":"s1","binding":{"mode":"pending_takeover"}})",
+        row("takeover before anything else", s1(R"("binding":{"mode":"pending_takeover"})"),
             run(R"("needsAttention":true)"), "1 1 n | Pending takeover");
         row("destructive action awaiting its result", managed,
             run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"destructive"}})"),
@@ -63,8 +63,7 @@ private Q_SLOTS:
             "0 0 w | Handoff needed");
         row("ordinary approved action", managed,
             run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"write"}})"), "1 1 g | In progress");
-        row("running turn overrides the run",
-            R"({"provider":"codex","session":"s1","isRunning":true,"binding":{"mode":"managed"}})",
+        row("running turn overrides the run", s1(R"("isRunning":true,"binding":{"mode":"managed"})"),
             run(R"("phase":"needs_clarification")"), "0 0 w | Running");
         // "provider" and "session" compare as optional strings: missing on both sides is equal, on one side not.
         row("provider missing on both sides", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])",
@@ -76,9 +75,7 @@ private Q_SLOTS:
         row("run session of another type", managed, R"([{"provider":"codex","session":["s1"],"needsAttention":true}])",
             "1 1 n | In progress");
         row("first matching run decides", managed,
-            R"([{"provider":"codex","session":"s1","state":"active"},{"provider":"codex","session":"s1",
-                 "needsAttention":true}])",
-            "1 1 g | In progress");
+            u'[' + s1(R"("state":"active")") + u',' + s1(R"("needsAttention":true)") + u']', "1 1 g | In progress");
     }
 
     void grouping() {

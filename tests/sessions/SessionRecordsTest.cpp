@@ -1,5 +1,4 @@
-// The rules read from one conversation record: its analysis state and labels, its title, the pane it gets, what its
-// analysis area says, and what the form may send.
+// The rules read from one conversation record: its state, title, pane, analysis area, and what the form may send.
 #include "sessions/records/SessionRecords.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
@@ -90,11 +89,8 @@ private Q_SLOTS:
         const SessionPanePresentation pane = sessionPanePresentation(json(record), jsonObjects(runs), english);
         QCOMPARE(pane.run.has_value(), pane.kind == SessionPaneKind::run);
         QCOMPARE(pane.takeover, false);
-        const char* kind = pane.kind == SessionPaneKind::placeholder    ? "placeholder"
-                           : pane.kind == SessionPaneKind::conversation ? "conversation"
-                                                                        : "other";
-        QTEST(joined({kind, pane.headline, pane.badge, pane.goal.value_or(QStringLiteral("-")), pane.attention,
-                      pane.next}),
+        QTEST(joined({QStringList{"run", "placeholder", "conversation"}.value(int(pane.kind)), pane.headline,
+                      pane.badge, pane.goal.value_or(QStringLiteral("-")), pane.attention, pane.next}),
               "lines");
     }
 
@@ -129,19 +125,16 @@ private Q_SLOTS:
         QFETCH(bool, reachable);
         const SessionConversationPresentation view =
             sessionConversationPresentation(json(record), manualOpen, reachable, english);
-        QStringList controls;
-        for (const auto& [name, visible, enabled] : {std::tuple{"toggle", view.manualToggleVisible, false},
-                                                     {"retry", view.retryVisible, view.retryEnabled},
-                                                     {"submit", view.manualSubmitVisible, view.manualSubmitEnabled},
-                                                     {"needs you", view.needsYou, false}}) {
-            if (visible) {
-                controls.append(QString(name) + (enabled ? QStringLiteral("+") : QString()));
-            }
-        }
+        const QString controls =
+            QStringList{view.manualToggleVisible ? "toggle" : "",
+                        view.retryVisible ? (view.retryEnabled ? "retry+" : "retry") : "",
+                        view.manualSubmitVisible ? (view.manualSubmitEnabled ? "submit+" : "submit") : "",
+                        view.needsYou ? "needs you" : ""}
+                .join(u' ')
+                .simplified();
         const AutoContinueSwitchPresentation toggle =
             autoContinueSwitchPresentation(json(record), pending, reachable, english);
-        QTEST(joined({controls.join(u' '), QString::number(toggle.on) + QString::number(toggle.enabled), toggle.hint}),
-              "shown");
+        QTEST(joined({controls, QString::number(toggle.on) + QString::number(toggle.enabled), toggle.hint}), "shown");
     }
 
     void analysisHeading_data() {
