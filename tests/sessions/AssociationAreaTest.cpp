@@ -38,16 +38,10 @@ class AssociationAreaTest final : public QObject {
     ActionAssociationArea& area() { return m_h->association; }
     RecordingCommandSink& commands() { return m_h->harness.commands; }
     QList<RecordingCommandSink::Command>& sent() { return m_h->harness.commands.commands; }
-    QString text(const char* name) const { return m_h->text(name); }
     bool enabled(const char* name) const { return m_h->harness.view<QWidget>(name)->isEnabled(); }
     void choose(const QString& id) {
         auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
         picker->setCurrentIndex(picker->findData(id, Qt::UserRole));
-    }
-    void click(const char* name) { m_h->click(name); }
-    void preview() {
-        m_h->harness.link.connected = false;
-        m_h->harness.link.fixtureMode = true;
     }
 
 private Q_SLOTS:
@@ -58,10 +52,10 @@ private Q_SLOTS:
         QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
         area().renderActionAssociation(linked("1"));
         auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         area().renderActionAssociation(linked("2"));
         choose(QStringLiteral("b"));
-        click("actionAssociationSelect");
+        m_h->click("actionAssociationSelect");
         QCOMPARE(sent().at(0).action, QStringLiteral("session_action_select"));
         QCOMPARE(sent().at(0).fields.value(u"expectedBindingRevision"), QJsonValue(1));
         QCOMPARE(sent().at(0).fields.value(u"expectedActionRevision"), QJsonValue(1));
@@ -73,8 +67,8 @@ private Q_SLOTS:
         // Refused: the host's words, and the user may try again.
         const QString refusal = QStringLiteral("The linked Action changed while you were reviewing it.");
         commands().complete(0, false, refusal);
-        QCOMPARE(text("associationError"), refusal);
-        click("actionAssociationSelect");
+        QCOMPARE(m_h->text("associationError"), refusal);
+        m_h->click("actionAssociationSelect");
         // The same answer delivered twice completes the request once.
         commands().complete(2, true);
         commands().complete(2, true);
@@ -85,9 +79,9 @@ private Q_SLOTS:
         QCOMPARE(messages.at(0).at(1).toString(), QStringLiteral("Action association updated"));
         // Closed, the next snapshot's revisions count again; reopened, the earlier draft is forgotten.
         area().renderActionAssociation(linked("2"));
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         QCOMPARE(picker->currentData(Qt::UserRole).toString(), QStringLiteral("a"));
-        click("actionAssociationUnlink");
+        m_h->click("actionAssociationUnlink");
         QCOMPARE(sent().last().action, QStringLiteral("session_action_unlink"));
         QCOMPARE(sent().last().fields.value(u"expectedBindingRevision"), QJsonValue(2));
     }
@@ -95,8 +89,8 @@ private Q_SLOTS:
     void lateAnswerForAnotherConversationIsIgnored() {
         QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
         area().renderActionAssociation(linked());
-        click("actionAssociationToggle");
-        click("actionAssociationUnlink");
+        m_h->click("actionAssociationToggle");
+        m_h->click("actionAssociationUnlink");
         area().renderActionAssociation(linked("1", QStringLiteral("s2")));
         QVERIFY(!area().associationOpen()); // another record closes the picker and forgets the request
         QVERIFY(enabled("actionAssociationToggle"));
@@ -109,35 +103,36 @@ private Q_SLOTS:
     }
 
     void previewChangesStayLocal() {
-        preview();
+        m_h->harness.link.connected = false;
+        m_h->harness.link.fixtureMode = true;
         const QJsonObject record = linked("4");
         const QJsonObject other = linked("4", QStringLiteral("s2"));
         m_h->model.sessionCandidates = {record, other};
         area().renderActionAssociation(record);
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         QVERIFY(!enabled("actionAssociationRefresh"));
         choose(QStringLiteral("b"));
-        click("actionAssociationSelect");
-        QCOMPARE(text("actionAssociationLabel"), QStringLiteral("Harden billing"));
+        m_h->click("actionAssociationSelect");
+        QCOMPARE(m_h->text("actionAssociationLabel"), QStringLiteral("Harden billing"));
         QCOMPARE(m_h->model.sessionCandidates.at(1), other);
-        click("associationCancel");
+        m_h->click("associationCancel");
         // A snapshot that moved the link while the picker was open is not overwritten.
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         area().renderActionAssociation(linked("9"));
-        click("actionAssociationUnlink");
-        QCOMPARE(text("associationError"),
+        m_h->click("actionAssociationUnlink");
+        QCOMPARE(m_h->text("associationError"),
                  QStringLiteral("The linked Action changed. Close and review the latest choice."));
         QVERIFY(sent().isEmpty());
     }
 
     void deadlineRetryReusesTheRequestIdAnotherChoiceRenewsIt() {
         area().renderActionAssociation(linked("1", QStringLiteral("s1"), kDeadline));
-        click("actionDeadlineReview");
+        m_h->click("actionDeadlineReview");
         const QList<QRadioButton*> radios =
             m_h->harness.view<QWidget>("deadlineOptions")->findChildren<QRadioButton*>();
         QVERIFY(radios.at(0)->isChecked()); // the recommendation, as nothing was decided yet
 
-        click("deadlineSave");
+        m_h->click("deadlineSave");
         const QJsonObject first = sent().at(0).fields;
         QCOMPARE(sent().at(0).action, QStringLiteral("session_deadline_decide"));
         QVERIFY(!radios.at(1)->isEnabled());
@@ -145,14 +140,14 @@ private Q_SLOTS:
         commands().complete(0, false);
         QVERIFY(area().deadlineOpen());
 
-        click("deadlineSave");
+        m_h->click("deadlineSave");
         QCOMPARE(sent().at(1).fields.value(u"requestId"), first.value(u"requestId"));
         QCOMPARE(sent().at(1).fields.value(u"choice").toString(), QStringLiteral("keep_scope"));
         commands().complete(1, false, QStringLiteral("Busy"));
-        QCOMPARE(text("deadlineFeedback"), QStringLiteral("Busy"));
+        QCOMPARE(m_h->text("deadlineFeedback"), QStringLiteral("Busy"));
 
         radios.at(1)->click();
-        click("deadlineSave");
+        m_h->click("deadlineSave");
         QCOMPARE(sent().at(2).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
         QVERIFY(sent().at(2).fields.value(u"requestId") != first.value(u"requestId"));
         commands().complete(2, true);
@@ -163,8 +158,8 @@ private Q_SLOTS:
         overdue.replace(QStringLiteral(R"("status":"due")"),
                         QStringLiteral(R"("status":"overdue","decision":{"choice":"reduce_scope","revision":1})"));
         area().renderActionAssociation(linked("1", QStringLiteral("s1"), overdue));
-        click("actionDeadlineReview");
-        click("deadlineSave");
+        m_h->click("actionDeadlineReview");
+        m_h->click("deadlineSave");
         QCOMPARE(sent().at(3).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
         QVERIFY(sent().at(3).fields.value(u"requestId") != sent().at(2).fields.value(u"requestId"));
     }

@@ -10,8 +10,7 @@
 
 #include <optional>
 
-// Records written as JSON text the way the host sends them. Addresses inside raw strings are written
-// "https:\/\/...", which JSON reads as "https://...": moc takes "//" for a comment even there.
+// Records as JSON text. Addresses in raw strings are written "https:\/\/..." (moc takes "//" for a comment).
 
 inline const Copy english{false};
 inline const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");

@@ -47,7 +47,6 @@ struct SessionsArea {
         home.build(content);
         association.build(home.runCompanions());
         sessions.buildSessionPane();
-        harness.parent.resize(1040, 740);
         harness.link.connected = true;
     }
 

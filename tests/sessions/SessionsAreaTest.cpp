@@ -40,7 +40,6 @@ class SessionsAreaTest final : public QObject {
         area().view<QPlainTextEdit>("sessionGoal")->setPlainText(goal);
         area().view<QPlainTextEdit>("sessionCriteria")->setPlainText(criteria);
     }
-    QTableView* table() { return area().table(); }
     ToggleSwitch* autoContinue() { return area().view<ToggleSwitch>("sessionAutoContinueSwitch"); }
 
 private Q_SLOTS:
@@ -246,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 3|Decide|Asks|Clarify|"
                                                "Supervising · 1|Managed|Conversations · 1|Plain"));
         // Headings are never selected: the first conversation is.
-        QVERIFY(!(table()->model()->flags(table()->model()->index(0, 0)) & Qt::ItemIsSelectable));
+        QVERIFY(!(area().table()->model()->flags(area().table()->model()->index(0, 0)) & Qt::ItemIsSelectable));
         QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
         QVERIFY(!area().shown("startManagedButton"));
         // Records that are not objects are dropped; mistyped keys fall back to their defaults.
@@ -267,7 +266,7 @@ private Q_SLOTS:
         QTest::keyClick(search, Qt::Key_Down);
         QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
         QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
-        QTest::keyClick(table(), Qt::Key_Up);
+        QTest::keyClick(area().table(), Qt::Key_Up);
         QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
         // No hit: nothing is presented.
         QTest::keyClicks(search, "zzz");
@@ -280,8 +279,8 @@ private Q_SLOTS:
     void selectionFollowsTheConversation() {
         area().render(kMixed, kMixedRuns);
         area().select(QStringLiteral("Decide"));
-        QSignalSpy resets(table()->model(), &QAbstractItemModel::modelReset);
-        QSignalSpy changed(table()->model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy resets(area().table()->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy changed(area().table()->model(), &QAbstractItemModel::dataChanged);
         area().render(QString::fromLatin1(kMixed).replace(u',', QStringLiteral(", ")), kMixedRuns);
         QCOMPARE(changed.count(), 0);
         area().render(QString::fromLatin1(kMixed).replace(QStringLiteral("Plain"), QStringLiteral("Renamed")),
