@@ -70,8 +70,9 @@ private Q_SLOTS:
         QCOMPARE(m_h->text("associationError"), refusal);
         m_h->click("actionAssociationSelect");
         // The same answer delivered twice completes the request once.
-        commands().complete(2, true);
-        commands().complete(2, true);
+        const CommandSink::Completion answer = sent().at(2).completion;
+        answer(true, std::nullopt);
+        answer(true, std::nullopt);
         QVERIFY(!area().associationOpen());
         QCOMPARE(commands().actions(),
                  (QStringList{"session_action_select", "refresh", "session_action_select", "refresh"}));

@@ -40,7 +40,6 @@ inline QString joined(const QStringList& parts) {
     return parts.join(QStringLiteral(" | "));
 }
 
-// Text columns of a data table.
 template <typename... Names> void textColumns(Names... names) {
     (QTest::addColumn<QString>(names), ...);
 }
