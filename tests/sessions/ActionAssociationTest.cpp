@@ -1,23 +1,14 @@
-// The record decisions of the Action link and its deadline: the association line, which controls may act, what a
-// change sends, and what the deadline box says.
+// The Action link and deadline decided on the record: the line, the controls, what a change sends, the deadline.
 #include "sessions/association/ActionAssociation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/association/ActionDeadline.h"
 
-#include <QTest>
-
 namespace {
-
-const Copy english{false};
 
 QJsonObject record(const QString& association) {
     return json(
         QStringLiteral(R"({"provider":"codex","session":"s1","taskId":"t1","actionAssociation":%1})").arg(association));
-}
-
-QString compact(const QJsonObject& object) {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 } // namespace
@@ -27,19 +18,15 @@ class ActionAssociationTest final : public QObject {
 
 private Q_SLOTS:
     void label_data() {
-        QTest::addColumn<QString>("association");
-        QTest::addColumn<QString>("shown"); // label | toggle title | "accent" or "secondary"
-        const auto add = [](const char* name, const QString& association, const char* shown) {
-            QTest::newRow(name) << association << QString::fromUtf8(shown);
-        };
+        textColumns("association", "shown"); // label | toggle title | "accent" or "secondary"
         const QString titled = QStringLiteral(
             R"({"status":"%1","binding":{"action":{"id":"a1","title":"Fix invoices","dueAt":"2026-12-08"}}})");
-        add("missing", "null", "Not linked | Link Action | secondary");
-        add("signed out wins over a title", titled.arg("signed_out"), "Sign in to see your tasks | Sign in | accent");
-        add("title and due date", titled.arg("bound"), "Fix invoices · Due 2026-12-08 | Change | accent");
-        add("offline appended to the title", titled.arg("offline"),
+        row("missing", "null", "Not linked | Link Action | secondary");
+        row("signed out wins over a title", titled.arg("signed_out"), "Sign in to see your tasks | Sign in | accent");
+        row("title and due date", titled.arg("bound"), "Fix invoices · Due 2026-12-08 | Change | accent");
+        row("offline appended to the title", titled.arg("offline"),
             "Fix invoices · Due 2026-12-08 · Offline · we’ll check the related task again | Change | accent");
-        add("host text is masked and one line", R"({"binding":{"action":{"title":"See\nhttps:\/\/example.com\/x"}}})",
+        row("host text is masked and one line", R"({"binding":{"action":{"title":"See\nhttps:\/\/example.com\/x"}}})",
             "See ••• | Change | accent");
     }
 
@@ -47,9 +34,7 @@ private Q_SLOTS:
         QFETCH(QString, association);
         const AssociationPresentation p = associationPresentation(record(association), english);
         QVERIFY(p.visible);
-        QTEST(QStringList({p.label, p.toggleTitle, p.labelColor == Theme::accent ? "accent" : "secondary"})
-                  .join(QStringLiteral(" | ")),
-              "shown");
+        QTEST(joined({p.label, p.toggleTitle, p.labelColor == Theme::accent ? "accent" : "secondary"}), "shown");
     }
 
     void pickerItems() {
@@ -64,33 +49,26 @@ private Q_SLOTS:
     }
 
     void controls_data() {
-        QTest::addColumn<QString>("association");
-        QTest::addColumn<bool>("inFlight");
-        QTest::addColumn<bool>("connected");
-        QTest::addColumn<bool>("preview");
-        QTest::addColumn<bool>("pickerHasValue");
-        QTest::addColumn<QString>("enabled"); // save, unlink, refresh, cancel as 0/1
+        textColumns("association", "state", "enabled"); // state: in flight, connected, preview, a value picked
         const char* linked = R"({"binding":{"action":{"id":"a","title":"A"}}})";
-        QTest::newRow("connected, linked, chosen") << linked << false << true << false << true << "1111";
-        QTest::newRow("nothing chosen") << linked << false << true << false << false << "0111";
-        QTest::newRow("not linked") << "{}" << false << true << false << true << "1011";
-        QTest::newRow("canCorrect false") << R"({"canCorrect":false,"binding":{"action":{"id":"a","title":"A"}}})"
-                                          << false << true << false << true << "0011";
-        QTest::newRow("unavailable") << R"({"unavailable":true,"binding":{"action":{"id":"a","title":"A"}}})" << false
-                                     << true << false << true << "0011";
-        QTest::newRow("in flight") << linked << true << true << false << true << "0000";
-        QTest::newRow("disconnected") << linked << false << false << false << true << "0001";
-        QTest::newRow("preview: no re-check") << linked << false << false << true << true << "1101";
+        row("connected, linked, chosen", linked, "connected picked", "1111"); // save, unlink, refresh, cancel
+        row("nothing chosen", linked, "connected", "0111");
+        row("not linked", "{}", "connected picked", "1011");
+        row("canCorrect false", R"({"canCorrect":false,"binding":{"action":{"id":"a","title":"A"}}})",
+            "connected picked", "0011");
+        row("unavailable", R"({"unavailable":true,"binding":{"action":{"id":"a","title":"A"}}})", "connected picked",
+            "0011");
+        row("in flight", linked, "flight connected picked", "0000");
+        row("disconnected", linked, "picked", "0001");
+        row("preview: no re-check", linked, "preview picked", "1101");
     }
 
     void controls() {
         QFETCH(QString, association);
-        QFETCH(bool, inFlight);
-        QFETCH(bool, connected);
-        QFETCH(bool, preview);
-        QFETCH(bool, pickerHasValue);
+        QFETCH(QString, state);
         const AssociationControls c = associationControls(associationPresentation(record(association), english),
-                                                          {inFlight, connected, preview, pickerHasValue});
+                                                          {state.contains(u"flight"), state.contains(u"connected"),
+                                                           state.contains(u"preview"), state.contains(u"picked")});
         QTEST(QString::number(c.save) + QString::number(c.unlink) + QString::number(c.refresh) +
                   QString::number(c.cancel),
               "enabled");
@@ -104,11 +82,10 @@ private Q_SLOTS:
         const QString unavailable = QStringLiteral("Changes are unavailable. Reconnect and reload.");
         const int select = int(AssociationCommand::select);
         const int refresh = int(AssociationCommand::refresh);
-        QTest::newRow("taskId not a string")
-            << R"({"provider":"codex","session":"s1","taskId":3})" << refresh << loading;
-        QTest::newRow("locked") << compact(record(R"({"canCorrect":false})")) << select << unavailable;
-        QTest::newRow("re-check while offline") << compact(record(R"({"status":"offline"})")) << refresh << "";
-        QTest::newRow("changeable") << compact(record(R"({"canCorrect":true})")) << select << "";
+        row("taskId not a string", R"({"provider":"codex","session":"s1","taskId":3})", refresh, loading);
+        row("locked", compact(record(R"({"canCorrect":false})")), select, unavailable);
+        row("re-check while offline", compact(record(R"({"status":"offline"})")), refresh, "");
+        row("changeable", compact(record(R"({"canCorrect":true})")), select, "");
     }
 
     void refusal() {
@@ -119,9 +96,9 @@ private Q_SLOTS:
 
     // Every revision is sent back as it arrived, each in its own field: the host compares them with its own.
     void fields_data() {
-        QTest::addColumn<QString>("revision");
-        QTest::newRow("above 2^53") << "9007199254740993";
-        QTest::newRow("string") << R"("r-7")";
+        textColumns("revision");
+        row("above 2^53", "9007199254740993");
+        row("string", R"("r-7")");
     }
 
     void fields() {
@@ -131,36 +108,29 @@ private Q_SLOTS:
                                                     R"("candidates":[{"id":"a","title":"A","revision":{"r":%1}}]})")
                                          .arg(revision));
         const QJsonObject fields = associationFields(r, std::nullopt, AssociationCommand::select, QStringLiteral("a"));
-        const QString expected =
-            QStringLiteral(R"({"actionId":"a","expectedActionRevision":{"r":%1},"expectedBindingRevision":[%1],)"
-                           R"("expectedCandidateRevision":%1,"expectedContextRevision":"c","provider":"codex",)"
-                           R"("session":"s1","taskId":"t1"})")
-                .arg(revision);
-        QCOMPARE(compact(fields), compact(json(expected)));
         // The text on the wire, not only the value: a number above 2^53 must not pass through a double.
-        QVERIFY2(compact(fields).contains(QStringLiteral(R"("expectedCandidateRevision":)") + revision),
-                 qPrintable(compact(fields)));
+        QCOMPARE(compact(fields),
+                 QStringLiteral(R"({"actionId":"a","expectedActionRevision":{"r":%1},"expectedBindingRevision":[%1],)"
+                                R"("expectedCandidateRevision":%1,"expectedContextRevision":"c","provider":"codex",)"
+                                R"("session":"s1","taskId":"t1"})")
+                     .arg(revision));
         QVERIFY(!associationFields(r, std::nullopt, AssociationCommand::unlink, {}).contains(u"actionId"));
+        QCOMPARE(associationAction(AssociationCommand::refresh), QStringLiteral("session_action_refresh"));
     }
 
     void deadline_data() {
-        QTest::addColumn<QString>("deadline");
-        QTest::addColumn<QString>("box"); // title | summary | button | enabled (0/1)
+        textColumns("deadline", "box"); // title | summary | button | enabled (0/1)
         const char* options = R"("options":[{"id":"keep_scope"},{"id":"custom","title":"Ask the team"}])";
-        QTest::newRow("two remaining strings")
-            << R"({"status":"due","reminder":{},"remainingWork":["Deploy","Replay events"]})"
-            << "The Action is due soon | Deploy · Replay events | Review deadline | 1";
-        QTest::newRow("decided, host's own option")
-            << QStringLiteral(R"({"status":"decided","reminder":{},%1,"decision":{"choice":"custom"}})").arg(options)
-            << "Decision saved | Ask the team | Change decision | 1";
-        QTest::newRow("decided, choice missing from options")
-            << QStringLiteral(R"({"status":"decided","reminder":{},%1,"decision":{"choice":"gone"}})").arg(options)
-            << "Decision saved | Your choice is saved | Change decision | 1";
-        QTest::newRow("unavailable offline")
-            << R"({"status":"unavailable","reminder":{},"online":false})"
-            << "Deadline unavailable | Reconnect to check the deadline. | Review deadline | 0";
-        QTest::newRow("no linked Action") << R"({"status":"due","unlinked":true})"
-                                          << "hidden";
+        const QString decided = QStringLiteral(R"({"status":"decided","reminder":{},%1,"decision":{"choice":"%2"}})");
+        row("two remaining strings", R"({"status":"due","reminder":{},"remainingWork":["Deploy","Replay events"]})",
+            "The Action is due soon | Deploy · Replay events | Review deadline | 1");
+        row("decided, host's own option", decided.arg(options, "custom"),
+            "Decision saved | Ask the team | Change decision | 1");
+        row("decided, choice missing from options", decided.arg(options, "gone"),
+            "Decision saved | Your choice is saved | Change decision | 1");
+        row("unavailable offline", R"({"status":"unavailable","reminder":{},"online":false})",
+            "Deadline unavailable | Reconnect to check the deadline. | Review deadline | 0");
+        row("no linked Action", R"({"status":"due","unlinked":true})", "hidden");
     }
 
     void deadline() {
@@ -170,29 +140,27 @@ private Q_SLOTS:
                                                                     : R"({"binding":{"action":{"id":"a"}}})");
         r.insert(QStringLiteral("actionDeadline"), deadlineObject);
         const DeadlineBox box = deadlineBox(r, false, true, english);
-        QTEST(box.visible ? QStringList({box.title, box.summary, box.buttonTitle, QString::number(box.buttonEnabled)})
-                                .join(QStringLiteral(" | "))
+        QTEST(box.visible ? joined({box.title, box.summary, box.buttonTitle, QString::number(box.buttonEnabled)})
                           : QStringLiteral("hidden"),
               "box");
         QVERIFY(!deadlineBox(r, true, true, english).buttonEnabled);   // in flight
         QVERIFY(!deadlineBox(r, false, false, english).buttonEnabled); // disconnected
     }
 
+    // The review: options with a title, the recommendation preselected unless a decision was saved.
     void deadlineReviewLines() {
         const DeadlineReview review =
             deadlineReview(json(R"({"options":[{"id":"keep_scope"},{"id":"revise_deadline"},{"title":"no id"}],)"
                                 R"("recommendation":{"optionId":"revise_deadline"},"blocker":["Approval","Quota"]})"),
                            english);
-        QCOMPARE(review.choice, QStringLiteral("revise_deadline"));
-        QCOMPARE(review.work, QStringLiteral("Still to do: Review the original conversation."));
-        QCOMPARE(review.blocker.value_or(QString()), QStringLiteral("Blocked by: Approval · Quota"));
-        QCOMPARE(review.options.size(), 2);
-        QCOMPARE(review.options.at(0).title, QStringLiteral("Keep the current scope"));
-        QCOMPARE(review.options.at(1).title, QStringLiteral("Propose a new deadline · Recommended"));
-        // A saved decision is preselected over the recommendation.
-        QCOMPARE(deadlineReview(json(R"({"decision":{"choice":"keep_scope"},)"
-                                     R"("recommendation":{"optionId":"revise_deadline"}})"),
-                                english)
+        QCOMPARE(
+            joined({review.choice, review.work, review.blocker.value_or(QString()), review.options.value(0).title,
+                    review.options.value(1).title, QString::number(review.options.size())}),
+            QStringLiteral("revise_deadline | Still to do: Review the original conversation. | Blocked by: "
+                           "Approval · Quota | Keep the current scope | Propose a new deadline · Recommended | 2"));
+        QCOMPARE(deadlineReview(
+                     json(R"({"decision":{"choice":"keep_scope"},"recommendation":{"optionId":"revise_deadline"}})"),
+                     english)
                      .choice,
                  QStringLiteral("keep_scope"));
     }

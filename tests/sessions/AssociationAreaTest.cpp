@@ -1,18 +1,11 @@
-// The Action link and deadline area on its own: what the picker sends while snapshots keep arriving, which answers
-// it accepts, the deadline request id, and the preview's local changes. What may be sent is decided on the record.
-#include "AreaHarness.h"
-#include "SessionJson.h"
+// The Action link and deadline area: what is sent while snapshots arrive, which answers count, the preview.
+#include "SessionsArea.h"
 #include "TestRegistry.h"
-#include "sessions/association/ActionAssociationArea.h"
-#include "sessions/home/SupervisionModel.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <QVBoxLayout>
 
 #include <memory>
 
@@ -40,50 +33,29 @@ const QString kDeadline =
 class AssociationAreaTest final : public QObject {
     Q_OBJECT
 
-    struct Area {
-        Area() : area(harness.context, model) {
-            auto* content = new QWidget(&harness.parent);
-            new QVBoxLayout(content);
-            (new QVBoxLayout(&harness.parent))->addWidget(content);
-            area.build(content);
-            harness.link.connected = true;
-        }
-        AreaHarness harness;
-        SupervisionModel model;
-        ActionAssociationArea area;
-    };
-    std::unique_ptr<Area> m_h;
+    std::unique_ptr<SessionsArea> m_h;
 
-    ActionAssociationArea& area() { return m_h->area; }
+    ActionAssociationArea& area() { return m_h->association; }
     RecordingCommandSink& commands() { return m_h->harness.commands; }
     QList<RecordingCommandSink::Command>& sent() { return m_h->harness.commands.commands; }
-    QString text(const char* name) const { return m_h->harness.view<QLabel>(name)->text(); }
     bool enabled(const char* name) const { return m_h->harness.view<QWidget>(name)->isEnabled(); }
     void choose(const QString& id) {
         auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
         picker->setCurrentIndex(picker->findData(id, Qt::UserRole));
     }
-    void click(const char* name) {
-        auto* button = m_h->harness.view<QPushButton>(name);
-        QVERIFY2(button->isEnabled(), name);
-        button->click();
-    }
-    void preview() {
-        m_h->harness.link.connected = false;
-        m_h->harness.link.fixtureMode = true;
-    }
 
 private Q_SLOTS:
-    void init() { m_h = std::make_unique<Area>(); }
+    void init() { m_h = std::make_unique<SessionsArea>(); }
     void cleanup() { m_h.reset(); }
 
     void reviewedRevisionsAreSentWhileNewerSnapshotsArrive() {
+        QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
         area().renderActionAssociation(linked("1"));
         auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         area().renderActionAssociation(linked("2"));
         choose(QStringLiteral("b"));
-        click("actionAssociationSelect");
+        m_h->click("actionAssociationSelect");
         QCOMPARE(sent().at(0).action, QStringLiteral("session_action_select"));
         QCOMPARE(sent().at(0).fields.value(u"expectedBindingRevision"), QJsonValue(1));
         QCOMPARE(sent().at(0).fields.value(u"expectedActionRevision"), QJsonValue(1));
@@ -92,57 +64,34 @@ private Q_SLOTS:
         QVERIFY(!enabled("associationCancel"));
         area().closeAssociationPanel();
         QVERIFY(area().associationOpen());
-
-        commands().complete(0, true);
+        // Refused: the host's words, and the user may try again.
+        const QString refusal = QStringLiteral("The linked Action changed while you were reviewing it.");
+        commands().complete(0, false, refusal);
+        QCOMPARE(m_h->text("associationError"), refusal);
+        m_h->click("actionAssociationSelect");
+        // The same answer delivered twice completes the request once.
+        const CommandSink::Completion answer = sent().at(2).completion;
+        answer(true, std::nullopt);
+        answer(true, std::nullopt);
         QVERIFY(!area().associationOpen());
-        QCOMPARE(commands().actions(), (QStringList{"session_action_select", "refresh"}));
+        QCOMPARE(commands().actions(),
+                 (QStringList{"session_action_select", "refresh", "session_action_select", "refresh"}));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).at(1).toString(), QStringLiteral("Action association updated"));
         // Closed, the next snapshot's revisions count again; reopened, the earlier draft is forgotten.
         area().renderActionAssociation(linked("2"));
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         QCOMPARE(picker->currentData(Qt::UserRole).toString(), QStringLiteral("a"));
-        click("actionAssociationUnlink");
+        m_h->click("actionAssociationUnlink");
         QCOMPARE(sent().last().action, QStringLiteral("session_action_unlink"));
         QCOMPARE(sent().last().fields.value(u"expectedBindingRevision"), QJsonValue(2));
-    }
-
-    void answers_data() {
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("accepted") << true << QString();
-        QTest::newRow("refused with the host's words")
-            << false << QStringLiteral("The linked Action changed while you were reviewing it.");
-    }
-
-    void answers() {
-        QFETCH(bool, ok);
-        QFETCH(QString, message);
-        QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
-        area().renderActionAssociation(linked());
-        click("actionAssociationToggle");
-        click("actionAssociationRefresh");
-        QCOMPARE(sent().at(0).action, QStringLiteral("session_action_refresh"));
-        QCOMPARE(text("associationError"), QStringLiteral("Saving…"));
-        // The same answer delivered twice completes the request once.
-        const CommandSink::Completion completion = sent().at(0).completion;
-        const std::optional<QString> words = message.isEmpty() ? std::nullopt : std::optional<QString>(message);
-        completion(ok, words);
-        completion(ok, words);
-        QCOMPARE(commands().actions(), (QStringList{"session_action_refresh", "refresh"}));
-        QCOMPARE(area().associationOpen(), !ok);
-        QCOMPARE(messages.size(), ok ? 1 : 0);
-        if (ok) {
-            QCOMPARE(messages.at(0).at(1).toString(), QStringLiteral("Action association updated"));
-        } else {
-            QCOMPARE(text("associationError"), message);
-            QVERIFY(enabled("actionAssociationSelect")); // the user may try again
-        }
     }
 
     void lateAnswerForAnotherConversationIsIgnored() {
         QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
         area().renderActionAssociation(linked());
-        click("actionAssociationToggle");
-        click("actionAssociationUnlink");
+        m_h->click("actionAssociationToggle");
+        m_h->click("actionAssociationUnlink");
         area().renderActionAssociation(linked("1", QStringLiteral("s2")));
         QVERIFY(!area().associationOpen()); // another record closes the picker and forgets the request
         QVERIFY(enabled("actionAssociationToggle"));
@@ -155,44 +104,36 @@ private Q_SLOTS:
     }
 
     void previewChangesStayLocal() {
-        preview();
-        const QJsonObject record = linked("4", QStringLiteral("s1"), kDeadline);
+        m_h->harness.link.connected = false;
+        m_h->harness.link.fixtureMode = true;
+        const QJsonObject record = linked("4");
         const QJsonObject other = linked("4", QStringLiteral("s2"));
         m_h->model.sessionCandidates = {record, other};
         area().renderActionAssociation(record);
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         QVERIFY(!enabled("actionAssociationRefresh"));
         choose(QStringLiteral("b"));
-        click("actionAssociationSelect");
-        QCOMPARE(text("actionAssociationLabel"), QStringLiteral("Harden billing"));
-        const QJsonObject binding =
-            m_h->model.sessionCandidates.at(0).value(u"actionAssociation").toObject().value(u"binding").toObject();
-        QCOMPARE(binding.value(u"revision").toInteger(), 5);
+        m_h->click("actionAssociationSelect");
+        QCOMPARE(m_h->text("actionAssociationLabel"), QStringLiteral("Harden billing"));
         QCOMPARE(m_h->model.sessionCandidates.at(1), other);
-
-        click("associationCancel");
-        click("actionDeadlineReview");
-        area().chooseDeadlineOption(QStringLiteral("reduce_scope"));
-        click("deadlineSave");
-        QCOMPARE(text("actionDeadlineTitle"), QStringLiteral("Decision saved"));
-
+        m_h->click("associationCancel");
         // A snapshot that moved the link while the picker was open is not overwritten.
-        click("actionAssociationToggle");
+        m_h->click("actionAssociationToggle");
         area().renderActionAssociation(linked("9"));
-        click("actionAssociationUnlink");
-        QCOMPARE(text("associationError"),
+        m_h->click("actionAssociationUnlink");
+        QCOMPARE(m_h->text("associationError"),
                  QStringLiteral("The linked Action changed. Close and review the latest choice."));
         QVERIFY(sent().isEmpty());
     }
 
     void deadlineRetryReusesTheRequestIdAnotherChoiceRenewsIt() {
         area().renderActionAssociation(linked("1", QStringLiteral("s1"), kDeadline));
-        click("actionDeadlineReview");
+        m_h->click("actionDeadlineReview");
         const QList<QRadioButton*> radios =
             m_h->harness.view<QWidget>("deadlineOptions")->findChildren<QRadioButton*>();
         QVERIFY(radios.at(0)->isChecked()); // the recommendation, as nothing was decided yet
 
-        click("deadlineSave");
+        m_h->click("deadlineSave");
         const QJsonObject first = sent().at(0).fields;
         QCOMPARE(sent().at(0).action, QStringLiteral("session_deadline_decide"));
         QVERIFY(!radios.at(1)->isEnabled());
@@ -200,14 +141,14 @@ private Q_SLOTS:
         commands().complete(0, false);
         QVERIFY(area().deadlineOpen());
 
-        click("deadlineSave");
+        m_h->click("deadlineSave");
         QCOMPARE(sent().at(1).fields.value(u"requestId"), first.value(u"requestId"));
         QCOMPARE(sent().at(1).fields.value(u"choice").toString(), QStringLiteral("keep_scope"));
         commands().complete(1, false, QStringLiteral("Busy"));
-        QCOMPARE(text("deadlineFeedback"), QStringLiteral("Busy"));
+        QCOMPARE(m_h->text("deadlineFeedback"), QStringLiteral("Busy"));
 
         radios.at(1)->click();
-        click("deadlineSave");
+        m_h->click("deadlineSave");
         QCOMPARE(sent().at(2).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
         QVERIFY(sent().at(2).fields.value(u"requestId") != first.value(u"requestId"));
         commands().complete(2, true);
@@ -218,8 +159,8 @@ private Q_SLOTS:
         overdue.replace(QStringLiteral(R"("status":"due")"),
                         QStringLiteral(R"("status":"overdue","decision":{"choice":"reduce_scope","revision":1})"));
         area().renderActionAssociation(linked("1", QStringLiteral("s1"), overdue));
-        click("actionDeadlineReview");
-        click("deadlineSave");
+        m_h->click("actionDeadlineReview");
+        m_h->click("deadlineSave");
         QCOMPARE(sent().at(3).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
         QVERIFY(sent().at(3).fields.value(u"requestId") != sent().at(2).fields.value(u"requestId"));
     }

@@ -1,17 +1,11 @@
-// What the Sessions home shows, decided as values: the selection rule, the pane for each situation with the pending
-// takeover, the link's notices and the feedback line folded in, and the way back to the original conversation.
+// What the Sessions home shows, as values: the selection, each situation, the way back to the conversation.
 #include "sessions/home/HomePresentation.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/home/HomeSelection.h"
 #include "sessions/original/OriginalConversation.h"
 
-#include <QTest>
-
 namespace {
-
-const Copy english{false};
-const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
 
 // The value in one line: header | badge ("(…)" hidden) | headline | attention | next | what shows | feedback ("!" a
 // failure); a hidden line is "-".
@@ -19,20 +13,14 @@ QString describe(const HomeView& view) {
     const auto line = [](const HomeLine& shown) {
         return shown.visible ? shown.text : QStringLiteral("-");
     };
-    QString shows;
-    for (const auto& [on, name] : {std::pair{view.primary.visible, "primary "},
-                                   {view.controls.visible, "controls "},
-                                   {view.understandingVisible, "understanding"}}) {
-        shows += on ? QString::fromLatin1(name) : QString();
-    }
-    return QStringList{view.headerTitle + QStringLiteral(" · ") + view.headerProvider,
-                       view.stateBadgeVisible ? view.stateBadge : u'(' + view.stateBadge + u')',
-                       line(view.headline),
-                       line(view.attention),
-                       line(view.next),
-                       shows.trimmed(),
-                       view.feedback.text + (view.feedbackFailure ? QStringLiteral("!") : QString())}
-        .join(QStringLiteral(" | "));
+    const QString shows = QStringList{view.primary.visible ? "primary" : "", view.controls.visible ? "controls" : "",
+                                      view.understandingVisible ? "understanding" : ""}
+                              .join(u' ')
+                              .simplified();
+    return joined({view.headerTitle + QStringLiteral(" · ") + view.headerProvider,
+                   view.stateBadgeVisible ? view.stateBadge : u'(' + view.stateBadge + u')', line(view.headline),
+                   line(view.attention), line(view.next), shows,
+                   view.feedback.text + (view.feedbackFailure ? QStringLiteral("!") : QString())});
 }
 
 } // namespace
@@ -41,19 +29,16 @@ class HomePresentationTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // However a conversation or run is chosen, one rule decides the pair.
+    // However a conversation or run is chosen, one rule decides the pair; an unmanaged conversation opens itself
+    // even while another conversation's run is selected.
     void selectionRule_data() {
-        QTest::addColumn<QString>("conversation");
-        QTest::addColumn<QString>("run");
-        QTest::addColumn<QString>("selected"); // conversation / run
-        const auto add = [](const char* name, const char* conversation, const char* run, const char* selected) {
-            QTest::newRow(name) << QString(conversation) << QString(run) << QString(selected);
-        };
-        add("managed conversation: its run", "codex|s1", "", "codex|s1 / codex|s1|t1");
-        add("a run picked under another conversation", "codex|s2", "codex|s1|t2", "codex|s1 / codex|s1|t2");
-        add("a run without a conversation", "", "codex|s9|t9", " / codex|s9|t9");
-        add("a run no longer listed", "codex|s1", "codex|s1|gone", "codex|s1 / codex|s1|t1");
-        add("nothing listed", "codex|zz", "", " / ");
+        textColumns("conversation", "run", "selected"); // conversation / run / original: session and taskId
+        row("managed conversation: its run", "codex|s1", "", "codex|s1 / codex|s1|t1 / ");
+        row("a run picked under another conversation", "codex|s2", "codex|s1|t2", "codex|s1 / codex|s1|t2 / s2");
+        row("a managed conversation opens its run", "codex|s1", "codex|s1|t2", "codex|s1 / codex|s1|t2 / s1t2");
+        row("a run without a conversation", "", "codex|s9|t9", " / codex|s9|t9 / s9t9");
+        row("a run no longer listed", "codex|s1", "codex|s1|gone", "codex|s1 / codex|s1|t1 / ");
+        row("nothing listed", "codex|zz", "", " /  / ");
     }
 
     void selectionRule() {
@@ -65,7 +50,12 @@ private Q_SLOTS:
         const QList<QJsonObject> runs = jsonObjects(R"([{"provider":"codex","session":"s1","taskId":"t1"},
             {"provider":"codex","session":"s1","taskId":"t2"}, {"provider":"codex","session":"s9","taskId":"t9"}])");
         const HomeSelection selected = homeSelection(sessions, runs, {conversation, run});
-        QTEST(selected.conversation + QStringLiteral(" / ") + selected.run, "selected");
+        const SupervisionModel model{sessions, runs, conversation, run};
+        const QJsonObject original =
+            originalConversationRecord(selectedConversation(model), selectedRun(model)).value_or(QJsonObject());
+        QTEST(selected.conversation + QStringLiteral(" / ") + selected.run + QStringLiteral(" / ") +
+                  original.value(u"session").toString() + original.value(u"taskId").toString(),
+              "selected");
     }
 
     void situations_data() {
@@ -139,123 +129,69 @@ private Q_SLOTS:
         const auto verified = [](const QString& url) {
             return QString::fromUtf8(R"({"kind":"url","verifiedOnPlatform":true,"url":"%1"})").arg(url);
         };
-        const QString upper = kUuid.toUpper();
         const QString prefix = QStringLiteral("codex://threads/");
-        QTest::newRow("verified thread link") << verified(prefix + kUuid) << kUuid << true;
-        QTest::newRow("link in upper case, id in lower case") << verified(prefix + upper) << kUuid << false;
-        QTest::newRow("not verified")
-            << QString(verified(prefix + kUuid)).remove(QStringLiteral("\"verifiedOnPlatform\":true,")) << kUuid
-            << false;
+        row("verified thread link", verified(prefix + kUuid), kUuid, true);
+        row("link in upper case, id in lower case", verified(prefix + kUuid.toUpper()), kUuid, false);
+        row("not verified", verified(prefix + kUuid).remove(QStringLiteral("\"verifiedOnPlatform\":true,")), kUuid,
+            false);
         const QString notHex = QString(kUuid).replace(0, 1, QLatin1Char('g'));
-        QTest::newRow("36 characters, not a UUID") << verified(prefix + notHex) << notHex << false;
+        row("36 characters, not a UUID", verified(prefix + notHex), notHex, false);
         const QString wide = QStringLiteral("０f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
-        QTest::newRow("full-width digit") << verified(prefix + wide) << wide << false;
-        QTest::newRow("line break after the id") << verified(prefix + kUuid + "\\n") << kUuid + "\n" << false;
+        row("full-width digit", verified(prefix + wide), wide, false);
+        row("line break after the id", verified(prefix + kUuid + "\\n"), kUuid + "\n", false);
     }
 
     void codexLink() {
         QFETCH(QString, target);
         QFETCH(QString, session);
         QFETCH(bool, opened);
-        const std::optional<QUrl> link = exactCodexThreadURL(json(target), session);
-        QCOMPARE(link.has_value(), opened);
-        if (link) {
-            QCOMPARE(link->toString(), QStringLiteral("codex://threads/") + session);
-        }
+        QCOMPARE(exactCodexThreadURL(json(target), session).value_or(QUrl()).toString(),
+                 opened ? QStringLiteral("codex://threads/") + session : QString());
     }
 
-    void originalButton_data() {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<bool>("fixture");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<QString>("title");
-        const auto add = [](const char* name, const char* record, bool fixture, bool visible, const char* title) {
-            QTest::newRow(name) << QString(record) << fixture << visible << QString(title);
-        };
-        add("empty state", "null", true, false, "Open original conversation");
-        add("label with an address",
-            R"({"provider":"claude","originalSessionTarget":{"kind":"url","label":" Resume at https:\/\/x.test/1 "}})",
-            false, true, "Resume at •••");
-        add("preview, Codex", R"({"provider":"codex"})", true, true, "Open in Codex · sample");
-    }
-
-    void originalButton() {
-        QFETCH(QString, record);
-        QFETCH(bool, fixture);
-        const OriginalNavigationButton button = originalNavigationButton(jsonRecord(record), fixture, english);
-        QTEST(button.visible, "visible");
-        QTEST(button.title, "title");
-        QVERIFY(button.toolTip.contains(QStringLiteral("does not approve or resume")));
-    }
-
-    // An unmanaged conversation opens itself even while another conversation's run is selected.
-    void originalRecord_data() {
-        QTest::addColumn<QString>("selectedSession");
-        QTest::addColumn<QString>("selectedRun");
-        QTest::addColumn<QString>("chosen"); // the chosen record's "title"; empty: none
-        const auto add = [](const char* name, const char* session, const char* run, const char* chosen) {
-            QTest::newRow(name) << QString(session) << QString(run) << QString(chosen);
-        };
-        add("unmanaged conversation", "codex|a", "claude|r|t", "session a");
-        add("managed conversation: its run", "codex|m", "claude|r|t", "run r");
-        add("nothing selected", "", "", "");
-    }
-
-    void originalRecord() {
-        QFETCH(QString, selectedSession);
-        QFETCH(QString, selectedRun);
-        const QList<QJsonObject> sessions = jsonObjects(R"([{"provider":"codex","session":"a","title":"session a"},
-            {"provider":"codex","session":"m","title":"session m","binding":{"mode":"managed"}}])");
-        const QList<QJsonObject> runs =
-            jsonObjects(R"([{"provider":"claude","session":"r","taskId":"t","title":"run r"}])");
-        const SupervisionModel model{sessions, runs, selectedSession, selectedRun};
-        QTEST(originalConversationRecord(selectedConversation(model), ::selectedRun(model))
-                  .value_or(QJsonObject())
-                  .value(u"title")
-                  .toString(),
-              "chosen");
-    }
-
+    // What opening the original conversation does, and the button that offers it.
     void opening_data() {
         QTest::addColumn<QString>("record");
         QTest::addColumn<bool>("fixture");
-        QTest::addColumn<int>("step"); // OriginalConversationOpening::Step
-        QTest::addColumn<bool>("link");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("text");
-        using Step = OriginalConversationOpening::Step;
-        const auto add = [](const char* name, const QString& record, bool fixture, Step step, bool link,
-                            const char* message, const QString& text) {
-            QTest::newRow(name) << record << fixture << static_cast<int>(step) << link << QString(message) << text;
-        };
+        QTest::addColumn<QString>("shown"); // step | link | alert message | alert text | button (hidden in brackets)
         const QString verified =
             QString::fromUtf8(R"({"provider":"codex","session":"%1","originalSessionTarget":{"kind":"url",
                 "verifiedOnPlatform":true,"url":"codex:\/\/threads/%1"}})")
                 .arg(kUuid);
         const QString claude = QStringLiteral("Return to the original Claude window. VODU will not start a second CLI "
                                               "process. This does not approve or resume anything.\n\nSession ID: ");
-        add("verified Codex link", verified, false, Step::open, true, "Could not open the original conversation",
-            "No verified link is available for this conversation.\n\nSession ID: " + kUuid);
-        add("Codex without a link, masked reason", R"({"provider":"codex","session":"s1",
-            "originalSessionTarget":{"reason":"Bearer abc.def expired"}})",
-            false, Step::open, false, "Could not open the original conversation", "••• expired\n\nSession ID: s1");
+        row("verified Codex link", verified, false,
+            "open | 1 | Could not open the original conversation | No verified link is available for this "
+            "conversation.\n\nSession ID: " +
+                kUuid + " | Open in Codex");
+        row("Codex without a link, masked reason",
+            R"({"provider":"codex","session":"s1","originalSessionTarget":{"reason":"Bearer abc.def expired"}})", false,
+            "open | 0 | Could not open the original conversation | ••• expired\n\nSession ID: s1 | (Open in Codex)");
         // The id is the user's only key to the conversation: whole, on one line.
         const QString half(125, QLatin1Char('x'));
-        add("opaque 250-character id on one line",
-            QString::fromUtf8(R"({"provider":"claude","session":"%1\n%1"})").arg(half), false, Step::open, false,
-            "Return to the original Claude conversation", claude + half + u' ' + half);
-        add("preview", verified, true, Step::preview, false, "Sample conversation",
-            "Preview only. No conversation will open and no approval will be sent.");
+        row("opaque 250-character id on one line",
+            QString::fromUtf8(R"({"provider":"claude","session":"%1\n%1"})").arg(half), false,
+            "open | 0 | Return to the original Claude conversation | " + claude + half + u' ' + half +
+                " | (Open original conversation)");
+        row("preview", verified, true,
+            "preview | 0 | Sample conversation | Preview only. No conversation will open and no approval will be "
+            "sent. | Open in Codex · sample");
+        row("label with an address", R"({"provider":"claude","session":"s1","originalSessionTarget":{"kind":"url",
+            "label":" Resume at https:\/\/x.test/1 "}})",
+            false, "open | 0 | Return to the original Claude conversation | " + claude + "s1 | Resume at •••");
+        row("nothing", "null", true, "nothing | 0 |  |  | (Open original conversation)");
     }
 
     void opening() {
         QFETCH(QString, record);
         QFETCH(bool, fixture);
         const OriginalConversationOpening opening = originalConversationOpening(jsonRecord(record), fixture, english);
-        QTEST(static_cast<int>(opening.step), "step");
-        QTEST(opening.link.has_value(), "link");
-        QTEST(opening.alert.message, "message");
-        QTEST(opening.alert.text, "text");
+        const OriginalNavigationButton button = originalNavigationButton(jsonRecord(record), fixture, english);
+        QVERIFY(button.toolTip.contains(QStringLiteral("does not approve or resume")));
+        QTEST(joined({QStringList{"nothing", "preview", "open"}.at(static_cast<int>(opening.step)),
+                      QString::number(opening.link.has_value()), opening.alert.message, opening.alert.text,
+                      button.visible ? button.title : u'(' + button.title + u')'}),
+              "shown");
     }
 };
 

@@ -1,15 +1,19 @@
 #pragma once
 
 #include "TestData.h"
+#include "ui/Copy.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QList>
+#include <QTest>
 
 #include <optional>
 
-// Records written as JSON text the way the host sends them. Addresses inside raw strings are written
-// "https:\/\/...", which JSON reads as "https://...": moc takes "//" for a comment even there.
+// Records as JSON text. Addresses in raw strings are written "https:\/\/..." (moc takes "//" for a comment).
+
+inline const Copy english{false};
+inline const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f85");
 
 // The object elements of a JSON array text.
 inline QList<QJsonObject> jsonObjects(const QString& text) {
@@ -25,4 +29,22 @@ inline QList<QJsonObject> jsonObjects(const QString& text) {
 // "null" gives absent.
 inline std::optional<QJsonObject> jsonRecord(const QString& text) {
     return text == u"null" ? std::nullopt : std::optional(json(text));
+}
+
+inline QString compact(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// Several values read as one line, " | " between them.
+inline QString joined(const QStringList& parts) {
+    return parts.join(QStringLiteral(" | "));
+}
+
+template <typename... Names> void textColumns(Names... names) {
+    (QTest::addColumn<QString>(names), ...);
+}
+
+// One data row; text is read as UTF-8.
+template <typename... Values> void row(const char* name, Values... values) {
+    (QTest::newRow(name) << ... << values);
 }

@@ -1,17 +1,10 @@
-// The conversation list as values: the group and status of a row, the rows for a query, the row kept selected,
-// the facts kept between snapshots, and the notices of what waits for the user.
+// The conversation list as values: a row's group and status, the rows, the selection, the needs-you notices.
 #include "sessions/list/SessionList.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
-#include "model/RecordIdentity.h"
 #include "sessions/list/NeedsYouNotices.h"
-#include "sessions/list/SessionRowCache.h"
-
-#include <QTest>
 
 namespace {
-
-const Copy english{false};
 
 // Rows as text: a heading as its text, a session row as its record's index; ";" before each heading.
 QString rowsText(const QList<SessionListRow>& rows) {
@@ -32,12 +25,12 @@ const char* kRecords = R"([
     {"provider":"codex","session":"e","title":"Asks","autoContinueStatus":"needs_user"}
 ])";
 
-QStringList keys(const QList<NeedsYouNotice>& notices) {
+QString keys(const QList<NeedsYouNotice>& notices) {
     QStringList list;
     for (const NeedsYouNotice& each : notices) {
         list.append(each.key);
     }
-    return list;
+    return list.join(u' ');
 }
 
 } // namespace
@@ -47,49 +40,42 @@ class SessionListTest final : public QObject {
 
 private Q_SLOTS:
     void grouping_data() {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<QString>("runs");
-        QTest::addColumn<QString>("expected"); // listed group, shown group, dot (neutral, warning, good) | status
-        const auto add = [](const char* name, const char* record, const QString& runs, const char* expected) {
-            QTest::newRow(name) << QString(record) << runs << QString::fromUtf8(expected);
+        textColumns("record", "runs", "expected"); // listed group, shown group, dot (neutral, warning, good) | status
+        // Conversation codex|s1 and a run of it with these fields.
+        const auto s1 = [](const char* fields) {
+            return QStringLiteral(R"({"provider":"codex","session":"s1",%1})").arg(QString::fromUtf8(fields));
         };
-        // A run of conversation codex|s1 with these fields.
-        const auto run = [](const char* fields) {
-            return QStringLiteral(R"([{"provider":"codex","session":"s1",%1}])").arg(QString::fromUtf8(fields));
+        const auto run = [&](const char* fields) {
+            return u'[' + s1(fields) + u']';
         };
-        const char* managed = R"({"provider":"codex","session":"s1","binding":{"mode":"managed"}})";
-        add("analysis needs the user", R"({"analysis":{"state":"needs_user"}})", "[]", "0 0 w | Your decision needed");
-        add("auto-continue on a managed conversation",
-            R"({"provider":"codex","session":"s1","autoContinue":true,"binding":{"mode":"managed"}})",
+        const QString managed = s1(R"("binding":{"mode":"managed"})");
+        row("analysis needs the user", R"({"analysis":{"state":"needs_user"}})", "[]", "0 0 w | Your decision needed");
+        row("auto-continue on a managed conversation", s1(R"("autoContinue":true,"binding":{"mode":"managed"})"),
             run(R"("state":"active")"), "-1 1 g | In progress");
-        add("run needs one answer", managed, run(R"("phase":"needs_clarification")"), "0 0 w | One answer needed");
-        add("takeover before anything else",
-            R"({"provider":"codex","session":"s1","binding":{"mode":"pending_takeover"}})",
+        row("run needs one answer", managed, run(R"("phase":"needs_clarification")"), "0 0 w | One answer needed");
+        row("takeover before anything else", s1(R"("binding":{"mode":"pending_takeover"})"),
             run(R"("needsAttention":true)"), "1 1 n | Pending takeover");
-        add("destructive action awaiting its result", managed,
+        row("destructive action awaiting its result", managed,
             run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"destructive"}})"),
             "0 0 w | Awaiting result");
-        add("external action needing a handoff", managed,
+        row("external action needing a handoff", managed,
             run(R"("state":"recovery_required","approvedAction":{"id":"a1","action":{"kind":"external"}})"),
             "0 0 w | Handoff needed");
-        add("ordinary approved action", managed,
+        row("ordinary approved action", managed,
             run(R"("state":"active","approvedAction":{"id":"a1","action":{"kind":"write"}})"), "1 1 g | In progress");
-        add("running turn overrides the run",
-            R"({"provider":"codex","session":"s1","isRunning":true,"binding":{"mode":"managed"}})",
+        row("running turn overrides the run", s1(R"("isRunning":true,"binding":{"mode":"managed"})"),
             run(R"("phase":"needs_clarification")"), "0 0 w | Running");
         // "provider" and "session" compare as optional strings: missing on both sides is equal, on one side not.
-        add("provider missing on both sides", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])",
+        row("provider missing on both sides", R"({"session":"s1"})", R"([{"session":"s1","needsAttention":true}])",
             "0 0 w | Not analyzed");
-        add("no identity on either side", R"({"title":"no identity"})", R"([{"needsAttention":true}])",
+        row("no identity on either side", R"({"title":"no identity"})", R"([{"needsAttention":true}])",
             "0 0 w | Not analyzed");
-        add("empty ids are not missing ones", R"({"title":"no identity"})",
+        row("empty ids are not missing ones", R"({"title":"no identity"})",
             R"([{"provider":"","session":"","needsAttention":true}])", "2 2 n | Not analyzed");
-        add("run session of another type", managed, R"([{"provider":"codex","session":["s1"],"needsAttention":true}])",
+        row("run session of another type", managed, R"([{"provider":"codex","session":["s1"],"needsAttention":true}])",
             "1 1 n | In progress");
-        add("first matching run decides", managed,
-            R"([{"provider":"codex","session":"s1","state":"active"},{"provider":"codex","session":"s1",
-                 "needsAttention":true}])",
-            "1 1 g | In progress");
+        row("first matching run decides", managed,
+            u'[' + s1(R"("state":"active")") + u',' + s1(R"("needsAttention":true)") + u']', "1 1 g | In progress");
     }
 
     void grouping() {
@@ -112,13 +98,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("query");
         QTest::addColumn<bool>("japanese");
         QTest::addColumn<QString>("rows");
-        QTest::newRow("every group with its count")
-            << "" << false << "Auto-continue · 1,0;Needs you · 2,1,4;Supervising · 1,2;Conversations · 1,3";
-        QTest::newRow("capitals match a folder in small letters") << "LEDGER-API" << false << "Auto-continue · 1,0";
-        QTest::newRow("full-width letters typed") << "ｃｓｖ出力" << false << "Needs you · 1,1";
-        QTest::newRow("ideographic spaces around the query") << "\u3000請求書\u3000" << false << "Needs you · 1,1";
-        QTest::newRow("Japanese headings") << "codex" << true << "自動継続 · 1,0;対応が必要 · 2,1,4";
-        QTest::newRow("no hit") << "nothing like it" << false << "";
+        row("every group with its count", "", false,
+            "Auto-continue · 1,0;Needs you · 2,1,4;Supervising · 1,2;Conversations · 1,3");
+        row("capitals match a folder in small letters", "LEDGER-API", false, "Auto-continue · 1,0");
+        row("full-width letters typed", "ｃｓｖ出力", false, "Needs you · 1,1");
+        row("ideographic spaces around the query", "\u3000請求書\u3000", false, "Needs you · 1,1");
+        row("Japanese headings", "codex", true, "自動継続 · 1,0;対応が必要 · 2,1,4");
+        row("no hit", "nothing like it", false, "");
     }
 
     void rows() {
@@ -131,9 +117,9 @@ private Q_SLOTS:
     void selection_data() {
         QTest::addColumn<QString>("remembered");
         QTest::addColumn<int>("row"); // -1: nothing
-        QTest::newRow("kept in another group") << "claude|c" << 6;
-        QTest::newRow("gone: first session row") << "codex|z" << 1;
-        QTest::newRow("nothing remembered") << "" << 1;
+        row("kept in another group", "claude|c", 6);
+        row("gone: first session row", "codex|z", 1);
+        row("nothing remembered", "", 1);
     }
 
     void selection() {
@@ -147,44 +133,16 @@ private Q_SLOTS:
 
     // Without conversations, each run stands in for its own, with nothing allowed.
     void fallbackRecords() {
-        const QList<QJsonObject> runs = jsonObjects(R"([
-            {"provider":"codex","session":"s1","taskId":"t1","objective":"Ship it","managed":true},
-            {"provider":7,"objective":["x"],"managed":"yes"}])");
-        const QList<QJsonObject> records = sessionRecordsOrFallback({}, runs);
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records.at(1), json(R"({"provider":"","session":"","title":"",
-            "binding":{"mode":"standard_loop","taskId":""},
-            "capabilities":{"canMonitor":false,"canEnroll":false,"canAutoContinue":false},"availability":"unknown"})"));
-        QCOMPARE(rowsText(sessionListRows(records, runs, QString(), english)),
-                 QStringLiteral("Supervising · 1,0;Conversations · 1,1"));
-        QCOMPARE(sessionRowPresentation(records.at(0), runs, english).title, QStringLiteral("Ship it"));
+        const QList<QJsonObject> runs = jsonObjects(R"([{"provider":"codex","session":"s1","taskId":"t1",
+            "objective":"Ship it","managed":true}, {"provider":7,"objective":["x"],"managed":"yes"}])");
+        const QString nothingAllowed =
+            QStringLiteral(R"("capabilities":{"canMonitor":false,"canEnroll":false,"canAutoContinue":false})");
+        QCOMPARE(sessionRecordsOrFallback({}, runs),
+                 jsonObjects(QStringLiteral(R"([{"provider":"codex","session":"s1","title":"Ship it",%1,
+            "binding":{"mode":"managed","taskId":"t1"},"availability":"unknown"},{"provider":"","session":"","title":"",
+            "binding":{"mode":"standard_loop","taskId":""},%1,"availability":"unknown"}])")
+                                 .arg(nothingAllowed)));
         QCOMPARE(sessionRecordsOrFallback(jsonObjects(R"([{"session":"x"}])"), runs).size(), 1);
-    }
-
-    // Kept facts are those a fresh derivation gives, whatever changed between snapshots: a record, a run, the order.
-    void rowFactsFollowRecordsAndRuns() {
-        const QList<QJsonObject> records = jsonObjects(QString::fromUtf8(kRecords));
-        QList<QJsonObject> changed = records;
-        changed[1] = json(R"({"provider":"codex","session":"b","title":"Done","analysis":{"state":"no_action"}})");
-        QList<QJsonObject> reversed = records;
-        std::reverse(reversed.begin(), reversed.end());
-        const QList<QJsonObject> noRuns;
-        const QList<QJsonObject> runs = jsonObjects(
-            R"([{"provider":"claude","session":"c","state":"blocked","needsAttention":true,"phase":"needs_approval"}])");
-        const QList<std::pair<QList<QJsonObject>, QList<QJsonObject>>> snapshots{{records, noRuns}, {records, noRuns},
-                                                                                 {records, runs},   {changed, runs},
-                                                                                 {reversed, runs},  {reversed, noRuns}};
-        SessionRowCache cache;
-        for (const auto& [snapshotRecords, snapshotRuns] : snapshots) {
-            const QList<SessionRowFacts>& facts = cache.factsFor(snapshotRecords, snapshotRuns, english);
-            QCOMPARE(facts.size(), snapshotRecords.size());
-            for (qsizetype index = 0; index < facts.size(); ++index) {
-                const QJsonObject& record = snapshotRecords.at(index);
-                QCOMPARE(facts.at(index).group, sessionListGroup(record, snapshotRuns));
-                QCOMPARE(facts.at(index).presentation, sessionRowPresentation(record, snapshotRuns, english));
-                QCOMPARE(facts.at(index).key, sessionIdentity(record));
-            }
-        }
     }
 
     void whatWaitsForTheUser() {
@@ -207,32 +165,29 @@ private Q_SLOTS:
                                     "run:codex|x|y=Ship it=Needs your attention"}));
     }
 
-    // Each row: what was told and when (seconds before now; a key without time was told long ago), what waits now,
-    // and what is shown, summarised and withdrawn.
+    // Each row: what was told and when ("!": nothing, at start-up; seconds before now; a key without time was told
+    // long ago), what waits now, and the plan: the keys shown one by one / the count in a summary / the keys withdrawn
+    // / the keys shown a minute later for the same notices.
     void whatIsShownAndWithdrawn_data() {
-        QTest::addColumn<QStringList>("told");  // key=reason[@seconds ago]
-        QTest::addColumn<QStringList>("now");   // key=reason
-        QTest::addColumn<QStringList>("shown"); // keys shown one by one
-        QTest::addColumn<int>("summary");       // the count in a summary, 0 for none
-        QTest::addColumn<QStringList>("withdrawn");
-        using L = QStringList;
-        QTest::newRow("new") << L() << L{"a=x"} << L{"a"} << 0 << L();
-        QTest::newRow("reason changed") << L{"a=x"} << L{"a=y"} << L{"a"} << 0 << L();
-        QTest::newRow("reason changed within the minute: later") << L{"a=x@20"} << L{"a=y"} << L() << 0 << L();
-        QTest::newRow("back within the minute: later") << L{"b=x", "a@30"} << L{"a=x", "b=x"} << L() << 0 << L();
-        QTest::newRow("left: withdrawn") << L{"a=x", "b=y"} << L{"b=y"} << L() << 0 << L{"a"};
-        QTest::newRow("all left: the summary goes too") << L{"a=x"} << L() << L() << 0 << L{"a", "summary"};
-        QTest::newRow("a burst is one summary") << L{"z=w"} << L{"a=x", "b=x", "c=x", "d=x", "z=w"} << L() << 5 << L();
-        QTest::newRow("three at once are each told") << L() << L{"a=x", "b=x", "c=x"} << L{"a", "b", "c"} << 0 << L();
+        textColumns("told", "now", "plan"); // told: key=reason[@seconds ago]; now: key=reason
+        row("new", "", "a=x", "a / 0 /  / ");
+        row("reason changed", "a=x", "a=y", "a / 0 /  / ");
+        row("reason changed within the minute: later", "a=x@20", "a=y", " / 0 /  / a");
+        row("back within the minute: later", "b=x a@30", "a=x b=x", " / 0 /  / a");
+        row("left: withdrawn", "a=x b=y", "b=y", " / 0 / a / ");
+        row("all left: the summary goes too", "a=x", "", " / 0 / a summary / ");
+        row("a burst is one summary", "z=w", "a=x b=x c=x d=x z=w", " / 5 /  / ");
+        row("three at once are each told", "", "a=x b=x c=x", "a b c / 0 /  / ");
+        row("start-up sums up what already waits, once", "!", "a=x b=y", " / 2 /  / ");
+        row("start-up with nothing waiting", "!", "", " / 0 /  / ");
     }
 
     void whatIsShownAndWithdrawn() {
-        QFETCH(QStringList, told);
-        QFETCH(QStringList, now);
-        QFETCH(int, summary);
+        QFETCH(QString, told);
+        QFETCH(QString, now);
         const QDateTime at(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
         NoticeHistory history;
-        for (const QString& entry : told) {
+        for (const QString& entry : told.split(u' ', Qt::SkipEmptyParts)) {
             const QString key = entry.section(u'@', 0, 0).section(u'=', 0, 0);
             if (entry.section(u'@', 0, 0).contains(u'=')) {
                 history.notified.insert(key, entry.section(u'@', 0, 0).section(u'=', 1));
@@ -242,29 +197,15 @@ private Q_SLOTS:
             }
         }
         QList<NeedsYouNotice> notices;
-        for (const QString& entry : now) {
+        for (const QString& entry : now.split(u' ', Qt::SkipEmptyParts)) {
             notices.append({entry.section(u'=', 0, 0), QString(), entry.section(u'=', 1)});
         }
-        const NoticePlan plan = planNotices(history, notices, false, at, english);
-        QTEST(keys(plan.show), "shown");
-        QCOMPARE(plan.summary.value_or(QString()),
-                 summary ? QString::number(summary) + QStringLiteral(" conversations are waiting for you") : QString());
-        QTEST(plan.withdraw, "withdrawn");
-        // A notice held back for the minute is told at a snapshot after it.
-        if (QByteArray(QTest::currentDataTag()).endsWith("later")) {
-            QCOMPARE(keys(planNotices(plan.history, notices, false, at.addSecs(61), english).show),
-                     QStringList{QStringLiteral("a")});
-        }
-    }
-
-    // At start-up what already waits is summed up once, and not shown again afterwards.
-    void startUpSummarisesWhatAlreadyWaits() {
-        const QDateTime at(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
-        QVERIFY(!planNotices({}, {}, true, at, english).summary);
-        const NoticePlan two = planNotices({}, {{"a", {}, "x"}, {"b", {}, "y"}}, true, at, english);
-        QVERIFY(two.show.isEmpty());
-        QCOMPARE(two.summary.value_or(QString()), QStringLiteral("2 conversations are waiting for you"));
-        QVERIFY(planNotices(two.history, {{"a", {}, "x"}}, false, at, english).show.isEmpty());
+        const NoticePlan plan = planNotices(history, notices, told == u"!", at, english);
+        const QString summary = plan.summary.value_or(QStringLiteral("0")).section(u' ', 0, 0);
+        QVERIFY(!plan.summary || *plan.summary == summary + QStringLiteral(" conversations are waiting for you"));
+        QTEST(keys(plan.show) + " / " + summary + " / " + plan.withdraw.join(u' ') + " / " +
+                  keys(planNotices(plan.history, notices, false, at.addSecs(61), english).show),
+              "plan");
     }
 };
 
