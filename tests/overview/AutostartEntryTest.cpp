@@ -4,7 +4,6 @@
 #include "TestRegistry.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,8 +60,7 @@ private Q_SLOTS:
         QTEST(AutostartEntry::entryPath(platform).value_or(QString()), "expected");
     }
 
-    // The app's path reads back unchanged from the entry, which the desktop's own validator (when installed)
-    // accepts; a control character cannot be written at all.
+    // The app's path reads back unchanged from the entry; a control character cannot be written at all.
     void entryText_data() {
         QTest::addColumn<QString>("path");
         QTest::newRow("spaces") << "/home/ada/My Apps/VODU.app/Contents/MacOS/vodu-status";
@@ -78,18 +76,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         const std::optional<QString> text = AutostartEntry::entryText(path);
         QCOMPARE(text.has_value(), !path.contains(u'\n') && !path.contains(u'\t'));
-        if (!text) {
-            return;
-        }
-        QCOMPARE(execArgument(*text), path);
-        QTemporaryDir scratch;
-        const QString file = scratch.filePath(QStringLiteral("com.zuzi.vodu.cli.desktop"));
-        QVERIFY(writeFile(file, text->toUtf8()));
-        QProcess validate;
-        validate.setProcessChannelMode(QProcess::MergedChannels);
-        validate.start(QStringLiteral("desktop-file-validate"), {file});
-        QVERIFY(!validate.waitForFinished(30000) ||
-                (validate.exitCode() == 0 && validate.readAll().trimmed().isEmpty()));
+        QCOMPARE(text ? execArgument(*text) : path, path);
     }
 
     void isEnabled_data() {

@@ -75,8 +75,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("row");
         QTest::newRow("observed") << QByteArray(R"({"state":"observed"})") << "Previously observed · verify in /hooks";
         QTest::newRow("missing") << QByteArray(R"({"state":"missing"})") << "Not set up · use Install / update plugins";
-        QTest::newRow("prepared") << QByteArray(R"({"state":"prepared"})")
-                                  << "Not observed · review and enable in /hooks";
         QTest::newRow("not a string") << QByteArray(R"({"state":7})") << "Not observed · review and enable in /hooks";
     }
 

@@ -92,15 +92,14 @@ private Q_SLOTS:
         QCOMPARE(area.view<QLabel>("updateLabel")->text(), QStringLiteral("Update available"));
     }
 
-    // A failed hand-over at launch: the row on the App & updates tab, its button opening the installer page of a
-    // valid configured workspace only.
+    // A failed hand-over at launch (its text: tests/app/LaunchTest): the row on the App & updates tab, its button
+    // opening the installer page of a valid configured workspace only.
     void installErrorOpensTheInstallerPage() {
         AreaHarness area;
         UpdateController update(area.context, QStringLiteral("Could not start the app update helper"));
         update.buildUpdateRow()->setParent(&area.parent);
         QSignalSpy settings(&update, &UpdateController::settingsRequested);
         update.showInstallError();
-        QCOMPARE(area.view<QLabel>("updateLabel")->text(), INSTALL_FAILED "Could not start the app update helper");
         QCOMPARE(settings.value(0).value(0).toInt(), 2);
         area.view<QPushButton>("updateButton")->click();
         area.platform.environment.insert("VODU_WEB_ORIGIN", "javascript:alert(1)");
