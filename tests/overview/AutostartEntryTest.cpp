@@ -4,6 +4,7 @@
 #include "TestRegistry.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,9 +27,10 @@ QString execArgument(const QString& entry) {
     if (exec.size() < 2 || !exec.startsWith(u'"') || !exec.endsWith(u'"')) {
         return QStringLiteral("<not quoted>");
     }
-    return exec.mid(1, exec.size() - 2)
-        .replace(escaped, QStringLiteral("\\1"))
-        .replace(QStringLiteral("%%"), QStringLiteral("%"));
+    QString argument = exec.mid(1, exec.size() - 2).replace(escaped, QStringLiteral("\\1"));
+    return QString(argument).remove(QStringLiteral("%%")).contains(u'%') // a field code
+               ? QStringLiteral("<field code>")
+               : argument.replace(QStringLiteral("%%"), QStringLiteral("%"));
 }
 
 } // namespace
@@ -60,7 +62,7 @@ private Q_SLOTS:
         QTEST(AutostartEntry::entryPath(platform).value_or(QString()), "expected");
     }
 
-    // The app's path reads back unchanged from the entry; a control character cannot be written at all.
+    // The app's path reads back unchanged from the entry, a valid one; a control character cannot be written at all.
     void entryText_data() {
         QTest::addColumn<QString>("path");
         QTest::newRow("spaces") << "/home/ada/My Apps/VODU.app/Contents/MacOS/vodu-status";
@@ -77,6 +79,14 @@ private Q_SLOTS:
         const std::optional<QString> text = AutostartEntry::entryText(path);
         QCOMPARE(text.has_value(), !path.contains(u'\n') && !path.contains(u'\t'));
         QCOMPARE(text ? execArgument(*text) : path, path);
+        QTemporaryDir scratch; // and the desktop's own validator, when it is installed, finds nothing to say
+        const QString file = scratch.filePath(QStringLiteral("com.zuzi.vodu.cli.desktop"));
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        QVERIFY(!text || writeFile(file, text->toUtf8()));
+        validate.start(QStringLiteral("desktop-file-validate"), {file});
+        QVERIFY(!text || !validate.waitForFinished(30000) ||
+                (validate.exitCode() == 0 && validate.readAll().trimmed().isEmpty()));
     }
 
     void isEnabled_data() {
