@@ -12,7 +12,7 @@ Text text(const char* value) {
     return value ? Text(QString::fromUtf8(value)) : std::nullopt;
 }
 
-QList<QJsonObject> runs(const QByteArray& list) {
+QList<QJsonObject> runs(const char* list) {
     QList<QJsonObject> objects;
     for (const QJsonValue& run : json(QByteArray(R"({"runs":)") + list + "}").value(u"runs").toArray()) {
         objects.append(run.toObject());
@@ -58,21 +58,16 @@ private Q_SLOTS:
         QTEST(accepted ? accepted->toString() : QString(), "root");
     }
 
-    void attentionKey() {
+    // The runs needing attention key the request for it; the first two runs are shown, host text masked.
+    void runsTexts() {
         QCOMPARE(hookAttentionKeyOf({}), QString());
-        QCOMPARE(hookAttentionKeyOf(runs(R"([{"session":"s1","state":"blocked","needsAttention":true},
-            {"session":"s2","state":"active","needsAttention":false},
-            {"session":"s3","state":"paused","needsAttention":true}])")),
-                 QStringLiteral("s1:blocked|s3:paused"));
-    }
-
-    void latestRuns() {
         QCOMPARE(latestRunsText({}), std::nullopt);
-        // The first two, host text masked.
-        QCOMPARE(latestRunsText(runs(R"([{"provider":"codex","state":"blocked","reason":"needs token=abc123 now"},
-                                         {"provider":"claude","state":"active"},
-                                         {"provider":"codex","state":"paused","reason":"third"}])")),
-                 QStringLiteral("codex: blocked — needs ••• now\n\nclaude: active — "));
+        const QList<QJsonObject> three = runs(R"([
+            {"provider":"codex","session":"s1","state":"blocked","needsAttention":true,"reason":"needs token=abc123 now"},
+            {"provider":"claude","session":"s2","state":"active","needsAttention":false},
+            {"provider":"codex","session":"s3","state":"paused","needsAttention":true,"reason":"third"}])");
+        QCOMPARE(hookAttentionKeyOf(three), QStringLiteral("s1:blocked|s3:paused"));
+        QCOMPARE(latestRunsText(three), QStringLiteral("codex: blocked — needs ••• now\n\nclaude: active — "));
     }
 
     void hookRow_data() {
@@ -80,8 +75,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("row");
         QTest::newRow("observed") << QByteArray(R"({"state":"observed"})") << "Previously observed · verify in /hooks";
         QTest::newRow("missing") << QByteArray(R"({"state":"missing"})") << "Not set up · use Install / update plugins";
-        QTest::newRow("prepared") << QByteArray(R"({"state":"prepared"})")
-                                  << "Not observed · review and enable in /hooks";
         QTest::newRow("not a string") << QByteArray(R"({"state":7})") << "Not observed · review and enable in /hooks";
     }
 
@@ -113,9 +106,8 @@ private Q_SLOTS:
 
     // The sheet's height: the screen's visible height less 100, at most 600.
     void panelHeight() {
-        QCOMPARE(statusPanelHeight(560), 460);
-        QCOMPARE(statusPanelHeight(1440), 600);
-        QCOMPARE(statusPanelHeight(std::nullopt), 600);
+        QCOMPARE(QList<int>({statusPanelHeight(560), statusPanelHeight(1440), statusPanelHeight(std::nullopt)}),
+                 QList<int>({460, 600, 600}));
     }
 };
 

@@ -1,18 +1,12 @@
 #include "OverviewArea.h"
-#include "TestData.h"
 #include "TestRegistry.h"
 #include "overview/OverviewDecisions.h"
-#include "ui/ConnectionButton.h"
 #include "ui/FlatButtons.h"
 #include "ui/MenuText.h"
-#include "ui/StatusRow.h"
 #include "ui/ToggleSwitch.h"
 
-#include <QAction>
 #include <QDialog>
 #include <QDir>
-#include <QLabel>
-#include <QMenu>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -24,10 +18,6 @@ namespace {
 const char* const kAttentionRuns = R"({"deliveryHooks":{"runs":[
     {"provider":"codex","session":"s1","state":"blocked","needsAttention":true},
     {"provider":"claude","session":"s2","state":"active","needsAttention":false}]}})";
-
-QAction* menuItem(OverviewArea& area, const char* name) {
-    return view<QAction>(area.overview.statusMenu(), name);
-}
 
 // Whether `button` is shown whole in its tab, without scrolling.
 bool shownWhole(QWidget* button) {
@@ -53,23 +43,20 @@ private Q_SLOTS:
         QTest::addColumn<Tone>("tone");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<bool>("reconnect");
-        const auto row = [](const char* name, const char* auth, const char* connection, const char* detail, Tone tone,
+        const auto row = [](const char* auth, const char* connection, const char* detail, Tone tone,
                             const char* summary, bool reconnect) {
-            QTest::newRow(name) << QStringLiteral(R"({"auth":{"state":"%1"},"connection":%2})")
-                                       .arg(QString::fromUtf8(auth), QString::fromUtf8(connection))
-                                << QString::fromUtf8(detail) << tone << QString::fromUtf8(summary) << reconnect;
+            const QString status = QStringLiteral(R"({"auth":{"state":"%1"},"connection":{"state":%2}})");
+            QTest::newRow(qPrintable(QString::fromUtf8(auth) + u' ' + QString::fromUtf8(connection)))
+                << status.arg(auth, QString::fromUtf8(connection)) << QString::fromUtf8(detail) << tone
+                << QString::fromUtf8(summary) << reconnect;
         };
-        row("signed out, online", "signed_out", R"({"state":"online"})", "Online", Tone::good, "Sign-in required",
-            false);
-        row("connecting", "signed_in", R"({"state":"connecting"})", "Connecting…", Tone::busy, "Connecting…", false);
-        row("unauthorized", "signed_in", R"({"state":"unauthorized"})", "Sign-in required", Tone::warning,
-            "Sign-in required", true);
-        row("offline, error masked", "signed_in", R"({"state":"offline","error":"said Bearer eyJhbGciOi.x ok"})",
-            "said ••• ok", Tone::bad, "said ••• ok", true);
-        row("offline, blank error", "signed_in", R"({"state":"offline","error":" "})", "Offline", Tone::bad, "Offline",
+        row("signed_out", R"("online")", "Online", Tone::good, "Sign-in required", false);
+        row("signed_in", R"("connecting")", "Connecting…", Tone::busy, "Connecting…", false);
+        row("signed_in", R"("unauthorized")", "Sign-in required", Tone::warning, "Sign-in required", true);
+        row("signed_in", R"("offline","error":"said Bearer eyJhbGciOi.x ok")", "said ••• ok", Tone::bad, "said ••• ok",
             true);
-        row("capitalised state", "expired", R"({"state":"Online"})", "Status unknown", Tone::neutral,
-            "Sign-in required", true);
+        row("signed_in", R"("offline","error":" ")", "Offline", Tone::bad, "Offline", true);
+        row("expired", R"("Online")", "Status unknown", Tone::neutral, "Sign-in required", true);
     }
 
     void accountAndConnection() {
@@ -82,27 +69,25 @@ private Q_SLOTS:
         QTEST(!area.row("connectionRow")->action()->isHidden(), "reconnect");
         QCOMPARE(area.summary(), summary);
         QCOMPARE(area.overview.statusItem()->toolTip(), QStringLiteral("VODU · ") + summary);
-        QCOMPARE(menuItem(area, "menuStatus")->text(), summary);
+        QCOMPARE(area.menuItem("menuStatus")->text(), summary);
         const bool signedIn = status.contains(u"signed_in");
         QCOMPARE(area.row("accountRow")->action()->isHidden(), signedIn);
         QCOMPARE(qobject_cast<FlatOutlineButton*>(area.button("webButton"))->tint().has_value(), signedIn);
     }
 
+    // Attention once per new set of runs that need it; a snapshot without hooks keeps the set, no runs clear it.
     void attentionIsRequestedOncePerNewSetOfRuns() {
         OverviewArea area;
-        area.render(kAttentionRuns);
-        area.render(kAttentionRuns);
-        QCOMPARE(area.platform.attentionRequests, 1);
-        QCOMPARE(area.summary(), QStringLiteral("Sessions · Needs attention"));
+        const char* const none = R"({"deliveryHooks":{"runs":[]}})";
+        const std::pair<const char*, int> renders[] = {{kAttentionRuns, 1}, {kAttentionRuns, 1}, {"{}", 1},
+                                                       {kAttentionRuns, 1}, {none, 1},           {kAttentionRuns, 2}};
+        for (const auto& [status, requests] : renders) {
+            area.render(status);
+            QCOMPARE(area.platform.attentionRequests, requests);
+            QCOMPARE(area.summary() == u"Sessions · Needs attention", status != none);
+        }
         QCOMPARE(area.feedback.footerText(),
                  QStringLiteral("Open Connection & settings to review why Dozadavi Zaro stopped."));
-        area.render("{}"); // without hooks the key stays
-        area.render(kAttentionRuns);
-        QCOMPARE(area.platform.attentionRequests, 1);
-        area.render(R"({"deliveryHooks":{"runs":[]}})");
-        QVERIFY(area.summary() != QStringLiteral("Sessions · Needs attention"));
-        area.render(kAttentionRuns);
-        QCOMPARE(area.platform.attentionRequests, 2);
     }
 
     void hooksAndProviders() {
@@ -111,153 +96,104 @@ private Q_SLOTS:
             "runs":[{"provider":"codex","state":"blocked","reason":"r"}]},
             "providers":{"codex":{"state":"ready","version":" 1.2\n"}},"claude":{"state":"signed_out"},
             "sessionSupervision":{"providers":{"codex":{"discovery":"available","unreadable":1}}}})");
-        QCOMPARE(area.label("codexHookLabel")->text(),
-                 QStringLiteral("Codex: Not set up · use Install / update plugins"));
-        QCOMPARE(area.label("claudeHookLabel")->text(),
+        QCOMPARE(area.text("codexHookLabel"), QStringLiteral("Codex: Not set up · use Install / update plugins"));
+        QCOMPARE(area.text("claudeHookLabel"),
                  QStringLiteral("Claude Code: Not observed · review and enable in /hooks"));
-        QCOMPARE(area.label("hookLabel")->text(), QStringLiteral("codex: blocked — r"));
+        QCOMPARE(area.text("hookLabel"), QStringLiteral("codex: blocked — r"));
         // Claude's record is found at the top level; what discovery left out stays in view on the row.
         QCOMPARE(area.detail("codexRow"), QStringLiteral("Installed · signed in · 1.2 · 1 could not be read"));
         QCOMPARE(area.detail("claudeRow"), QStringLiteral("Sign-in required"));
         QVERIFY(!area.row("claudeRow")->action()->isHidden());
         area.render(R"({"providers":{"codex":{"state":"missing"},"claude":{"state":"outdated"}}})");
-        QCOMPARE(area.detail("codexRow"), QStringLiteral("Not installed"));
-        QCOMPARE(area.detail("claudeRow"), QStringLiteral("Update required"));
-        area.render(R"({"providers":[],"claude":"signed_out"})");
-        QCOMPARE(area.detail("claudeRow"), QStringLiteral("Status unknown"));
-        QVERIFY(area.row("claudeRow")->action()->isHidden());
+        QCOMPARE(area.detail("codexRow") + u'|' + area.detail("claudeRow"),
+                 QStringLiteral("Not installed|Update required"));
     }
 
-    // The accepted origin feeds the service label and both buttons; waiting and a lost host take it away.
+    // The accepted origin feeds the service label and both buttons; a lost host takes it away.
     void webAddress() {
         OverviewArea area;
+        const auto buttonsOff = [&] {
+            return !area.button("webButton")->isEnabled() && !area.button("copyButton")->isEnabled();
+        };
         area.render(R"({"webOrigin":"LINK/workspace"})");
-        QCOMPARE(area.label("serviceLabel")->text(), QStringLiteral("https://app.vodu.ai/"));
+        QCOMPARE(area.text("serviceLabel"), QStringLiteral("https://app.vodu.ai/"));
         area.button("copyButton")->click();
         area.button("webButton")->click();
         QCOMPARE(area.platform.clipboardTexts, QStringList{QStringLiteral("https://app.vodu.ai/")});
-        QCOMPARE(area.feedback.footerText(), QStringLiteral("Copied"));
         QCOMPARE(area.platform.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://app.vodu.ai/"))});
-        area.overview.renderWaiting();
-        QCOMPARE(area.summary(), QStringLiteral("Checking status…"));
-        QVERIFY(!area.button("webButton")->isEnabled() && !area.button("copyButton")->isEnabled());
         area.render("{\"webOrigin\":\"https://me@app.vodu.ai\"}");
-        QCOMPARE(area.label("serviceLabel")->text(), QStringLiteral("Web address unavailable"));
-        QVERIFY(!area.button("webButton")->isEnabled() && !area.button("copyButton")->isEnabled());
+        QVERIFY(area.text("serviceLabel") == u"Web address unavailable" && buttonsOff());
         area.render(R"({"webOrigin":"LINK"})");
         area.overview.renderDisconnected(QStringLiteral("gone"));
-        QCOMPARE(area.summary(), QStringLiteral("Not connected · View details"));
-        QCOMPARE(area.detail("connectionRow"), QStringLiteral("gone"));
-        QCOMPARE(area.row("connectionRow")->action()->text(), QStringLiteral("Start service"));
-        QVERIFY(!area.row("connectionRow")->action()->isHidden());
-        QVERIFY(!area.overview.webRoot() && !area.button("webButton")->isEnabled());
+        QVERIFY(!area.overview.webRoot() && buttonsOff() && !area.row("connectionRow")->action()->isHidden());
     }
 
+    // A preview asks for no attention and offers no host action (the rest of its view: tests/app/golden).
     void previewDisablesEveryHostAction() {
         OverviewArea area;
         area.link.fixtureMode = true;
-        area.render(R"({"auth":{"state":"expired"},"connection":{"state":"offline"},
-            "webOrigin":"LINK","pluginSetup":{"state":"ready"},
-            "providers":{"codex":{"state":"signed_out"},"claude":{"state":"signed_out"}},
-            "deliveryHooks":{"runs":[{"provider":"codex","session":"s1","state":"blocked","needsAttention":true}]}})");
-        QCOMPARE(area.summary(), QStringLiteral("Preview · sample sessions"));
+        area.render(kAttentionRuns);
         QCOMPARE(area.platform.attentionRequests, 0);
-        for (const char* name : {"accountRow", "connectionRow", "codexRow", "claudeRow"}) {
-            QVERIFY2(area.row(name)->action()->isHidden(), name);
-        }
-        for (const char* name :
-             {"webButton", "copyButton", "refreshButton", "pluginSetupButton", "pluginRemoveButton"}) {
-            QVERIFY2(!area.button(name)->isEnabled(), name);
-        }
+        QVERIFY(!area.button("pluginSetupButton")->isEnabled() && !area.button("pluginRemoveButton")->isEnabled());
         area.overview.renderDisconnected(QStringLiteral("gone"));
         QVERIFY(area.row("connectionRow")->action()->isHidden()); // nothing to start
     }
 
     void versionsAndTimes() {
         OverviewArea area; // the bundle is 1.2.3
+        const auto setupButtons = [&] {
+            return area.button("pluginSetupButton")->isEnabled() && area.button("pluginRemoveButton")->isEnabled();
+        };
         area.render(R"({"version":"1.2.3","pluginSetup":{"state":"installing"}})");
-        QCOMPARE(area.label("versionLabel")->text(), QStringLiteral("Version 1.2.3"));
-        QVERIFY(!area.button("pluginSetupButton")->isEnabled() && !area.button("pluginRemoveButton")->isEnabled());
-        area.render(R"({"version":" 1.3.0\n","connection":{"lastSuccessAt":"2026-12-06T08:15:30.250Z"},
-            "sampledAt":"2026-12-06T08:16:00Z","pluginSetup":{"state":"ready"}})");
-        QCOMPARE(area.label("versionLabel")->text(), QStringLiteral("App 1.2.3 · Running 1.3.0"));
+        QVERIFY(area.text("versionLabel") == u"Version 1.2.3" && !setupButtons());
+        area.render(R"({"version":" 1.3.0\n","pluginSetup":{"state":"ready"}})");
+        QCOMPARE(area.text("versionLabel"), QStringLiteral("App 1.2.3 · Running 1.3.0"));
         QCOMPARE(area.link.runningVersion, QStringLiteral("1.3.0"));
-        QVERIFY(area.label("lastSuccessLabel")->text().startsWith(QStringLiteral("Last connected: ")));
-        QVERIFY(area.feedback.footerText().startsWith(QStringLiteral("Last checked: ")));
-        QVERIFY(area.button("pluginSetupButton")->isEnabled() && area.button("pluginRemoveButton")->isEnabled());
+        QVERIFY(setupButtons());
         area.platform.bundleInfo.remove(QStringLiteral("CFBundleShortVersionString"));
         // A space instead of "T" is not a timestamp.
         area.render(R"({"version":"1.3.0","connection":{"lastSuccessAt":"2026-12-06 08:15:30Z"}})");
-        QCOMPARE(area.label("versionLabel")->text(), QStringLiteral("Running 1.3.0"));
-        QCOMPARE(area.label("lastSuccessLabel")->text(), QStringLiteral("No successful connection yet"));
+        QCOMPARE(area.text("versionLabel"), QStringLiteral("Running 1.3.0"));
+        QCOMPARE(area.text("lastSuccessLabel"), QStringLiteral("No successful connection yet"));
     }
 
-    // The window comes first, then the sheet: as tall as the screen allows, the workspace buttons in view.
-    void sheetOpensOnTheWindow_data() {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<int>("screen");
-        QTest::newRow("English, 560 high") << "en-US" << 560;
-        QTest::newRow("English, 1366 x 768") << "en-US" << 738;
-        QTest::newRow("Japanese, 1366 x 768") << "ja-JP" << 738;
-    }
-
+    // The window comes first, then the sheet: as tall as the screen allows, the workspace buttons in view (the
+    // longer Japanese texts on a 1366 x 768 screen).
     void sheetOpensOnTheWindow() {
-        QFETCH(QString, language);
-        QFETCH(int, screen);
-        OverviewArea area({language});
+        const int screen = 738;
+        OverviewArea area({QStringLiteral("ja-JP")});
         area.platform.screenHeight = screen;
         std::optional<bool> sheetShownFirst;
         connect(&area.overview, &OverviewController::showWindowRequested, this,
                 [&] { sheetShownFirst = area.overview.statusPanel()->isVisible(); });
-        menuItem(area, "menuSettings")->trigger();
+        area.menuItem("menuSettings")->trigger();
         QCOMPARE(sheetShownFirst, std::optional<bool>(false));
         QDialog* sheet = area.overview.statusPanel();
-        QVERIFY(sheet->isVisible() && area.overview.sheetIsAttached());
-        QCOMPARE(sheet->windowModality(), Qt::WindowModal);
+        QVERIFY(sheet->isVisible() && area.overview.sheetIsAttached() && sheet->windowModality() == Qt::WindowModal);
         QVERIFY(sheet->height() >= statusPanelHeight(screen) && sheet->height() <= std::max(600, screen - 100));
-        QVERIFY(screen < 700 || (shownWhole(area.button("copyButton")) && shownWhole(area.button("refreshButton"))));
-        sheet->resize(600, 440);
-        QTest::mouseClick(area.view<ConnectionButton>("connectionSummary"), Qt::LeftButton); // already open
-        QCOMPARE(sheet->height(), 440);
+        QVERIFY(shownWhole(area.button("copyButton")) && shownWhole(area.button("refreshButton")));
         QTest::keyClick(sheet, Qt::Key_Escape);
         QVERIFY(!sheet->isVisible() && !area.overview.sheetIsAttached() && area.parent.isVisible());
     }
 
-    // Each control sends its one command; a failure puts the host's message, or a fixed text, in the footer.
+    // Each control sends its one command; a failure puts the host's message in the footer, a success nothing.
     void controlsSendTheirCommands_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("action");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<std::optional<QString>>("message");
-        QTest::addColumn<QString>("footer"); // empty: nothing is written
-        const auto refused = [](const char* control, const char* action) {
-            const QString text = QString::fromLatin1(action) + QStringLiteral(" refused");
-            QTest::newRow(control) << QString::fromLatin1(control) << QString::fromLatin1(action) << false
-                                   << std::optional<QString>(text) << text;
-        };
-        refused("accountRow", "login");
-        refused("codexRow", "codex_login");
-        refused("claudeRow", "claude_login");
-        refused("codexHooksButton", "codex_hooks");
-        refused("claudeHooksButton", "claude_hooks");
-        refused("pluginRemoveButton", "remove_plugins");
-        refused("pluginSetupButton", "install_plugins");
-        refused("menuRefresh", "refresh");
-        QTest::newRow("failure without a message")
-            << "refreshButton"
-            << "refresh" << false << std::optional<QString>() << "Action could not finish";
-        QTest::newRow("success") << "refreshButton"
-                                 << "refresh" << true << std::optional<QString>() << QString();
+        for (const QString& pair : QStringLiteral("accountRow=login codexRow=codex_login claudeRow=claude_login "
+                                                  "codexHooksButton=codex_hooks claudeHooksButton=claude_hooks "
+                                                  "pluginRemoveButton=remove_plugins pluginSetupButton=install_plugins "
+                                                  "menuRefresh=refresh refreshButton=refresh")
+                                       .split(u' ')) {
+            QTest::newRow(qPrintable(pair)) << pair.section(u'=', 0, 0) << pair.section(u'=', 1);
+        }
     }
 
     void controlsSendTheirCommands() {
         QFETCH(QString, control);
-        QFETCH(QString, action);
-        QFETCH(bool, ok);
-        QFETCH(std::optional<QString>, message);
-        QFETCH(QString, footer);
+        const bool ok = control == u"refreshButton"; // the others are refused with a message
         OverviewArea area;
-        if (QAction* item = menuItem(area, qPrintable(control))) {
+        if (QAction* item = area.menuItem(qPrintable(control))) {
             item->trigger();
         } else {
             StatusRow* row = area.row(qPrintable(control));
@@ -266,15 +202,15 @@ private Q_SLOTS:
             button->setEnabled(true);
             button->click();
         }
-        QCOMPARE(area.commands.actions(), QStringList{action});
+        QTEST(area.commands.actions().join(u','), "action");
         QVERIFY(!area.commands.commands.first().force && !area.commands.commands.first().taskKey);
         const bool setup = control == u"pluginSetupButton"; // disabled until the result
         QCOMPARE(area.button("pluginSetupButton")->isEnabled(), !setup);
-        area.commands.complete(0, ok, message);
-        QCOMPARE(area.feedback.texts, footer.isEmpty() ? QStringList() : QStringList{footer});
+        const QString refused = area.commands.actions().value(0) + QStringLiteral(" refused");
+        area.commands.complete(0, ok, ok ? std::nullopt : std::optional(refused));
+        QCOMPARE(area.feedback.texts, ok ? QStringList() : QStringList{refused});
         QVERIFY(area.button("pluginSetupButton")->isEnabled());
-        QVERIFY(!setup ||
-                area.label("pluginSetupLabel")->text() == QStringLiteral("Setup could not finish. Try again."));
+        QVERIFY(!setup || area.text("pluginSetupLabel") == u"Setup could not finish. Try again.");
     }
 
     // Reconnecting, showing or toggling the window and quitting are the app's to decide: asked for, nothing sent.
@@ -286,16 +222,15 @@ private Q_SLOTS:
         QSignalSpy quit(&area.overview, &OverviewController::quitRequested);
         area.row("connectionRow")->action()->show();
         area.row("connectionRow")->action()->click();
-        menuItem(area, "menuShowWindow")->trigger();
-        QCOMPARE(shownMenuText(menuItem(area, "menuSettings")->text()), QStringLiteral("Connection & settings…"));
-        menuItem(area, "menuQuit")->trigger();
+        area.menuItem("menuShowWindow")->trigger();
+        QCOMPARE(shownMenuText(area.menuItem("menuSettings")->text()), QStringLiteral("Connection & settings…"));
+        area.menuItem("menuQuit")->trigger();
         Q_EMIT area.overview.statusItem()->activated(QSystemTrayIcon::Context);
         Q_EMIT area.overview.statusItem()->activated(QSystemTrayIcon::Trigger); // a left click
         QCOMPARE(QList<qsizetype>({reconnect.size(), showWindow.size(), toggle.size(), quit.size()}),
                  QList<qsizetype>({1, 1, 1, 1}));
         QVERIFY(area.commands.commands.isEmpty() && !area.overview.statusPanel()->isVisible());
-        // A tray that appears later still gets the item.
-        area.platform.tray = false;
+        area.platform.tray = false; // a tray that appears later still gets the item
         OverviewController late(area.context, area.link);
         late.buildStatusItem();
         QVERIFY(!late.statusItem()->isVisible());
@@ -311,6 +246,10 @@ private Q_SLOTS:
         area.platform.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
         area.platform.bundleDir = QStringLiteral("/opt/vodu/VODU.app");
         const QString entry = config + QStringLiteral("/autostart/com.zuzi.vodu.cli.desktop");
+        const auto reopen = [&] {
+            area.overview.closeStatusPanel();
+            area.overview.showStatusPanel();
+        };
         area.overview.showStatusPanel();
         area.overview.selectSettingsTab(2);
         auto* toggle = area.view<ToggleSwitch>("startAtLoginSwitch");
@@ -318,26 +257,24 @@ private Q_SLOTS:
         QTest::mouseClick(toggle, Qt::LeftButton);
         QVERIFY(toggle->isChecked());
         QVERIFY(readFile(entry).contains("\nExec=\"/opt/vodu/VODU.app/Contents/MacOS/vodu-status\" --autostart\n"));
-        QCOMPARE(QFileInfo(config).permissions() & 0x0077, QFile::Permissions()); // made for the user alone
-        QCOMPARE(QFileInfo(config + QStringLiteral("/autostart")).permissions() & 0x0077, QFile::Permissions());
+        for (const QString& made : {config, config + QStringLiteral("/autostart")}) { // for the user alone
+            QCOMPARE(QFileInfo(made).permissions() & 0x0077, QFile::Permissions());
+        }
         QTest::keyClick(toggle, Qt::Key_Space);
         QVERIFY(!toggle->isChecked() && !QFile::exists(entry));
-
         QVERIFY(QDir().mkpath(entry)); // a folder in the entry's place: it cannot be written
         toggle->click();
         QVERIFY(!toggle->isChecked());
-        QCOMPARE(area.label("startAtLoginNote")->text(), QStringLiteral("Could not change start at login."));
-        area.overview.closeStatusPanel();
+        QCOMPARE(area.text("startAtLoginNote"), QStringLiteral("Could not change start at login."));
         QFile file(entry);
         QVERIFY(QDir(entry).removeRecursively() && file.open(QIODevice::WriteOnly));
         QVERIFY(file.write("[Desktop Entry]\nExec=vodu\n") > 0 && file.flush());
-        area.overview.showStatusPanel(); // written outside the app
+        reopen(); // written outside the app
         QVERIFY(toggle->isChecked());
-        area.overview.closeStatusPanel();
         area.platform.environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
-        area.overview.showStatusPanel();
+        reopen();
         QVERIFY(!toggle->isEnabled() && !toggle->isChecked());
-        QCOMPARE(area.label("startAtLoginNote")->text(), QStringLiteral("No folder for login items was found."));
+        QCOMPARE(area.text("startAtLoginNote"), QStringLiteral("No folder for login items was found."));
     }
 };
 

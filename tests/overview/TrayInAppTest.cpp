@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QTest>
 
+using Policy = AppDelegate::ActivationPolicy;
+
 // The tray as the app uses it: closing the window hides it to the tray, or quits when there is none; the tray's
 // items bring the window back, with the sheet, and quit.
 class TrayInAppTest final : public QObject {
@@ -27,24 +29,22 @@ private Q_SLOTS:
         AppDelegate& app = harness.app();
         QMainWindow* window = app.window();
         app.showWindow();
-        QVERIFY(!window->close()); // refused: the window object stays
-        if (!tray) {
-            QTRY_COMPARE(harness.fake->terminations, 1); // no host runs: it ends at once
-            return;
+        QVERIFY(!window->close());                              // refused: the window object stays
+        QTRY_COMPARE(harness.fake->terminations, tray ? 0 : 1); // no host runs: it ends at once
+        if (tray) {
+            QVERIFY(!window->isVisible() && app.activationPolicy() == Policy::accessory);
+            app.toggleWindow(); // a left click on the tray item
+            QVERIFY(QTest::qWaitForWindowActive(window) && app.activationPolicy() == Policy::regular);
+            app.toggleWindow();
+            QVERIFY(!window->isVisible());
+            view<QAction>(app, "menuSettings")->trigger();
+            QVERIFY(window->isVisible() && view<QDialog>(app, "statusPanel")->isVisible());
+            QCOMPARE(harness.fake->terminations, 0);
         }
-        QVERIFY(!window->isVisible());
-        QCOMPARE(app.activationPolicy(), AppDelegate::ActivationPolicy::accessory);
-        app.toggleWindow(); // a left click on the tray item
-        QVERIFY(window->isVisible() && QTest::qWaitForWindowActive(window));
-        QCOMPARE(app.activationPolicy(), AppDelegate::ActivationPolicy::regular);
-        app.toggleWindow();
-        QVERIFY(!window->isVisible());
-        view<QAction>(app, "menuSettings")->trigger();
-        QVERIFY(window->isVisible() && view<QDialog>(app, "statusPanel")->isVisible());
-        QCOMPARE(harness.fake->terminations, 0);
     }
 
-    // The tray's Quit asks only while tasks run; a confirmed quit is forced, a cancelled one sends nothing.
+    // The tray's Quit asks only while tasks run; a confirmed quit is forced, a cancelled one sends nothing; a
+    // refused one shows the window with the reason.
     void quitFromTheTray_data() {
         QTest::addColumn<int>("tasks");
         QTest::addColumn<int>("answer");
@@ -62,28 +62,24 @@ private Q_SLOTS:
         Harness harness;
         ScriptedHost host(harness, QStringLiteral("recording"), refused ? QStringLiteral("quit") : QString());
         QVERIFY(host.ready());
-        harness.app().render(
-            QJsonObject{{QStringLiteral("tasks"), QJsonObject{{QStringLiteral("activeCount"), tasks}}}});
+        harness.app().render(QJsonObject{{"tasks", QJsonObject{{"activeCount", tasks}}}});
         harness.fake->alertAnswers = {AlertAnswer{answer, {}}};
         view<QAction>(harness.app(), "menuQuit")->trigger();
         QCOMPARE(harness.fake->alerts.size(), tasks ? 1 : 0);
-        if (tasks) {
-            QCOMPARE(harness.fake->alerts.first().informativeText,
-                     QStringLiteral("Quitting VODU may affect 2 active task(s). Do you want to quit?"));
-        }
+        QVERIFY(!tasks || harness.fake->alerts.first().informativeText ==
+                              u"Quitting VODU may affect 2 active task(s). Do you want to quit?");
         if (answer == 0) {
             QTest::qWait(100);
             QVERIFY(host.actions().isEmpty() && harness.fake->terminations == 0);
-            return;
-        }
-        if (refused) {
+        } else if (refused) {
             QTRY_COMPARE(view<QLabel>(harness.app(), "footer")->text(), QStringLiteral("quit refused"));
             QVERIFY(harness.app().window()->isVisible() && harness.fake->terminations == 0);
-            return;
+        } else {
+            QTRY_COMPARE(harness.fake->terminations, 1);
+            QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")});
+            QCOMPARE(host.commands().first().value(u"force"),
+                     tasks ? QJsonValue(true) : QJsonValue(QJsonValue::Undefined));
         }
-        QTRY_COMPARE(harness.fake->terminations, 1);
-        QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")});
-        QCOMPARE(host.commands().first().value(u"force"), tasks ? QJsonValue(true) : QJsonValue(QJsonValue::Undefined));
     }
 };
 

@@ -28,11 +28,9 @@ inline QStringList fileLines(const QString& path) {
 // Makes tests/fixtures/recording-launcher.sh the bundle's launcher: it records how it was started in LAUNCHER_RECORD
 // ("arg ..." lines, "stdin/stdout/stderr <target>", "session <id>").
 inline bool installRecordingLauncher(const QString& bundle) {
-    const QString launcher = bundle + QStringLiteral("/Contents/MacOS/vodu");
-    QDir().mkpath(QFileInfo(launcher).path());
-    QFile::remove(launcher);
-    return QFile::copy(TestBundle::fixturePath(QStringLiteral("recording-launcher.sh")), launcher) &&
-           QFile::setPermissions(launcher, QFile::ReadOwner | QFile::ExeOwner);
+    QFile::remove(bundle + QStringLiteral("/Contents/MacOS/vodu")); // it may be a link to the built one
+    return writeFile(bundle + QStringLiteral("/Contents/MacOS/vodu"),
+                     readFile(TestBundle::fixturePath(QStringLiteral("recording-launcher.sh"))), true);
 }
 
 // A bundle at `path`: Contents/Info.json, an executable Contents/MacOS/vodu and, given a script, vodu-status.
@@ -42,15 +40,13 @@ inline QString makeBundle(const QString& path, const QString& version = QStringL
     const QJsonObject information{{"CFBundleIdentifier", identifier}, {"CFBundleShortVersionString", version}};
     writeFile(path + QStringLiteral("/Contents/Info.json"), QJsonDocument(information).toJson());
     writeFile(path + QStringLiteral("/Contents/MacOS/vodu"), "#!/bin/sh\nexit 0\n", true);
-    if (!statusScript.isEmpty()) {
-        writeFile(path + QStringLiteral("/Contents/MacOS/vodu-status"), statusScript, true);
-    }
-    return path;
+    return statusScript.isEmpty() || writeFile(path + QStringLiteral("/Contents/MacOS/vodu-status"), statusScript, true)
+               ? path
+               : QString();
 }
 
 // A temporary installation home: installer/releases/<folder>/<bundle> and the installer/current link.
-class InstallationHome {
-public:
+struct InstallationHome {
     InstallationHome() { QDir().mkpath(releases()); }
     QString path() const { return m_directory.path(); }
     QString releases() const { return path() + QStringLiteral("/installer/releases"); }
@@ -72,7 +68,5 @@ public:
         environment.remove(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"));
         return environment;
     }
-
-private:
     QTemporaryDir m_directory;
 };
