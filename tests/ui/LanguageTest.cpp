@@ -33,29 +33,22 @@ private Q_SLOTS:
                  japanese ? QStringLiteral("接続") : QStringLiteral("Connection"));
     }
 
-    void qtTextsFollowOurLanguage_data() {
-        QTest::addColumn<bool>("japanese");
-        QTest::addColumn<QString>("cancel");
-        QTest::addColumn<QString>("undo");
-        QTest::newRow("Japanese") << true << QStringLiteral("キャンセル") << QStringLiteral("元に戻す");
-        QTest::newRow("English") << false << QStringLiteral("Cancel") << QStringLiteral("Undo");
-    }
-
     void qtTextsFollowOurLanguage() {
-        QFETCH(bool, japanese);
-        QFETCH(QString, cancel);
-        QFETCH(QString, undo);
-        const std::unique_ptr<QTranslator> translator = qtTranslator(japanese);
-        QCOMPARE(translator != nullptr, japanese); // the scripts install the translations
-        if (translator) {
-            QApplication::installTranslator(translator.get());
+        for (const auto& [japanese, cancel, undo] :
+             {std::tuple(true, "キャンセル", "元に戻す"), std::tuple(false, "Cancel", "Undo")}) {
+            const std::unique_ptr<QTranslator> translator = qtTranslator(japanese);
+            QCOMPARE(translator != nullptr, japanese); // the scripts install the translations
+            if (translator) {
+                QApplication::installTranslator(translator.get());
+            }
+            QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+            QVERIFY(
+                buttons.button(QDialogButtonBox::Cancel)->text().remove(u'&').startsWith(QString::fromUtf8(cancel)));
+            QLineEdit field;
+            std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+            QVERIFY2(menu->actions().value(0)->text().remove(u'&').startsWith(QString::fromUtf8(undo)),
+                     qPrintable(menu->actions().value(0)->text()));
         }
-        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
-        QVERIFY(buttons.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')).startsWith(cancel));
-        QLineEdit field;
-        std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
-        QVERIFY2(menu->actions().value(0)->text().remove(QLatin1Char('&')).startsWith(undo),
-                 qPrintable(menu->actions().value(0)->text()));
         QVERIFY(!qtTranslator(true, QStringLiteral("/nonexistent"))); // missing translations leave Qt in English
     }
 };
