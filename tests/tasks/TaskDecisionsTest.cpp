@@ -1,5 +1,6 @@
 // What a task record decides on its own: its state's name, symbol and colour, the row to select, and the detail's
 // preview, cards, sections, links and the inline Markdown of its body.
+#include "DataTables.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "model/SnapshotReading.h"
@@ -38,10 +39,8 @@ class TaskDecisionsTest final : public QObject {
 
 private Q_SLOTS:
     void states_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("japanese");
-        QTest::addColumn<QString>("line"); // in English, with its symbol
-        QTest::addColumn<QColor>("light");
+        // line: in English, with its symbol
+        columns<QString, QString, QString, QColor>({"state", "japanese", "line", "light"});
         const QColor green(0x18, 0x7A, 0x2D), red(0xB4, 0x23, 0x23), orange(0x9C, 0x43, 0x00);
         const QColor accent(0x00, 0x75, 0xDE), grey(0x61, 0x5D, 0x59);
         const auto row = [](const char* state, const char* japanese, const char* english, const QColor& colour) {
@@ -58,10 +57,8 @@ private Q_SLOTS:
     }
 
     void states() {
-        QFETCH(QString, state);
-        QFETCH(QString, japanese);
-        QFETCH(QString, line);
-        QFETCH(QColor, light);
+        const auto [state, japanese, line, light] =
+            fetch<QString, QString, QString, QColor>({"state", "japanese", "line", "light"});
         QCOMPARE(taskStateName(state, Copy{true}), japanese);
         QCOMPARE(taskStateLine(state, english), line);
         QCOMPARE(taskStateColor(state).resolve(Appearance::light), light);
@@ -69,9 +66,7 @@ private Q_SLOTS:
 
     // The row to select for the selected identity ("key", else a string "id"; null: none); row 0 when it is gone.
     void rowToSelect_data() {
-        QTest::addColumn<QString>("items");
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<int>("row");
+        columns<QString, QString, int>({"items", "selected", "row"});
         const auto add = [](const char* name, const char* items, const QString& selected, int row) {
             QTest::newRow(name) << QString(items) << selected << row;
         };
@@ -85,9 +80,7 @@ private Q_SLOTS:
     }
 
     void rowToSelect() {
-        QFETCH(QString, items);
-        QFETCH(QString, selected);
-        QFETCH(int, row);
+        const auto [items, selected, row] = fetch<QString, QString, int>({"items", "selected", "row"});
         const std::optional<QString> key = selected.isNull() ? std::nullopt : std::optional(selected);
         QCOMPARE(taskRowToSelect(objectsAt(json(QStringLiteral("{\"a\":%1}").arg(items)), u"a"), key), row);
     }
@@ -125,10 +118,8 @@ private Q_SLOTS:
     }
 
     void sections_data() {
-        QTest::addColumn<QString>("detail");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<int>("switches"); // bits: 1 full result, 2 all criteria, 4 technical
-        QTest::addColumn<QStringList>("expected");
+        // switches: bits: 1 full result, 2 all criteria, 4 technical
+        columns<QString, QString, int, QStringList>({"detail", "label", "switches", "expected"});
         const QString full =
             R"({"instruction":"Do X","result":"R","error":"E","truncated":true, )"
             R"("purpose":{"persona":"P","expectedValue":"V","successCriteria":["a","b"]}, )"
@@ -149,10 +140,8 @@ private Q_SLOTS:
     }
 
     void sections() {
-        QFETCH(QString, detail);
-        QFETCH(QString, label);
-        QFETCH(int, switches);
-        QFETCH(QStringList, expected);
+        const auto [detail, label, switches, expected] =
+            fetch<QString, QString, int, QStringList>({"detail", "label", "switches", "expected"});
         const TaskDetailSwitches on{(switches & 1) != 0, (switches & 2) != 0, (switches & 4) != 0};
         QStringList headings;
         for (const TaskSection& section : taskDetailSections(json(detail), label, on, english)) {
@@ -165,9 +154,7 @@ private Q_SLOTS:
     // the plain preview, a section's text, and the body's inline Markdown (runs as «flags|text»: e emphasis, s strong,
     // c code, l=destination).
     void texts_data() {
-        QTest::addColumn<QString>("function");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
+        columns<QString, QString, QString>({"function", "text", "expected"});
         row("url", "https", "https://app.vodu.ai/tasks/t1", "accepted");
         row("url", "http, scheme in capitals", "HTTP://EXAMPLE.COM:8080/a?b=c#d", "accepted");
         row("url", "javascript with a host", "JavaScript://example.com/%0Aalert(1)", "refused");
@@ -236,9 +223,7 @@ private Q_SLOTS:
     }
 
     void texts() {
-        QFETCH(QString, function);
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
+        const auto [function, text, expected] = fetch<QString, QString, QString>({"function", "text", "expected"});
         QCOMPARE(function == u"url"       ? QString(::safeTaskURL(text) ? "accepted" : "refused")
                  : function == u"preview" ? ::plainPreview(text)
                  : function == u"section" ? ::cleanSectionText(text)

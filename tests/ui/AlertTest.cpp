@@ -1,3 +1,4 @@
+#include "DataTables.h"
 #include "TestRegistry.h"
 #include "platform/QtPlatform.h"
 
@@ -33,10 +34,8 @@ private Q_SLOTS:
     // Keys on the focused control take the safe choice; only a click on it confirms. Host text quoted in an alert
     // (an approval's summary, a process path) is never read as markup.
     void answers_data() {
-        QTest::addColumn<bool>("textField");
-        QTest::addColumn<int>("key"); // 0: a click on the last button
-        QTest::addColumn<QStringList>("buttons");
-        QTest::addColumn<int>("answer");
+        // key: 0: a click on the last button
+        columns<bool, int, QStringList, int>({"textField", "key", "buttons", "answer"});
         const QStringList two{QStringLiteral("Cancel"), QStringLiteral("Quit")};
         const QStringList one{QStringLiteral("OK")};
         QTest::newRow("Return, two buttons") << false << int(Qt::Key_Return) << two << 0;
@@ -51,10 +50,8 @@ private Q_SLOTS:
     }
 
     void answers() {
-        QFETCH(bool, textField);
-        QFETCH(int, key);
-        QFETCH(QStringList, buttons);
-        QFETCH(int, answer);
+        const auto [textField, key, buttons, answer] =
+            fetch<bool, int, QStringList, int>({"textField", "key", "buttons", "answer"});
         AlertRequest request;
         request.message = QStringLiteral("<b>Approve</b>");
         request.informativeText = QStringLiteral("<img src=\"/dev/zero\"> <a href=\"file:///etc\">x</a>");

@@ -1,3 +1,4 @@
+#include "DataTables.h"
 #include "Harness.h"
 #include "TestData.h"
 #include "TestRegistry.h"
@@ -67,8 +68,7 @@ private Q_SLOTS:
     }
 
     void outputFolderIsPrivate_data() {
-        QTest::addColumn<QString>("shape");
-        QTest::addColumn<bool>("written");
+        columns<QString, bool>({"shape", "written"});
         QTest::newRow("new nested folder") << "new" << true;
         QTest::newRow("our folder open to others") << "open" << true;
         QTest::newRow("a link to another folder") << "link" << false;
@@ -77,8 +77,7 @@ private Q_SLOTS:
     }
 
     void outputFolderIsPrivate() {
-        QFETCH(QString, shape);
-        QFETCH(bool, written);
+        const auto [shape, written] = fetch<QString, bool>({"shape", "written"});
         QTemporaryDir root;
         const QString folder = root.path() + QStringLiteral("/out/automation");
         const QString elsewhere = root.path() + QStringLiteral("/elsewhere");

@@ -1,6 +1,7 @@
 // Lists replaced by identity: the rows that stay keep their place (and the view's selection on them), and only
 // the rows that differ are announced.
 #include "ui/KeyedRowsModel.h"
+#include "DataTables.h"
 #include "TestRegistry.h"
 
 #include <QItemSelectionModel>
@@ -31,10 +32,9 @@ class KeyedRowsModelTest final : public QObject {
 
 private Q_SLOTS:
     void rowsChangeByIdentity_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<QString>("expected"); // rows removed (-), inserted (+) and changed (~), in order
-        QTest::addColumn<QString>("selected"); // "c1" is selected before
+        // expected: rows removed (-), inserted (+) and changed (~), in order
+        // selected: "c1" is selected before
+        columns<QString, QString, QString, QString>({"before", "after", "expected", "selected"});
         const auto row = [](const char* before, const char* after, const char* expected, const char* selected) {
             QTest::addRow("%s to %s", before, after) << before << after << expected << selected;
         };
@@ -51,10 +51,8 @@ private Q_SLOTS:
     }
 
     void rowsChangeByIdentity() {
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QFETCH(QString, expected);
-        QFETCH(QString, selected);
+        const auto [before, after, expected, selected] =
+            fetch<QString, QString, QString, QString>({"before", "after", "expected", "selected"});
         LetterModel model;
         model.set(before);
         QItemSelectionModel selection(&model);

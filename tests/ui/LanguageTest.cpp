@@ -1,3 +1,4 @@
+#include "DataTables.h"
 #include "TestRegistry.h"
 #include "app/QtTranslations.h"
 #include "ui/Copy.h"
@@ -16,8 +17,7 @@ class LanguageTest final : public QObject {
 
 private Q_SLOTS:
     void languageChoice_data() {
-        QTest::addColumn<QStringList>("languages");
-        QTest::addColumn<bool>("japanese");
+        columns<QStringList, bool>({"languages", "japanese"});
         QTest::newRow("empty list") << QStringList{} << false;
         QTest::newRow("Japanese") << QStringList{"ja"} << true;
         QTest::newRow("Japanese with region, upper case") << QStringList{"JA-JP"} << true;
@@ -27,8 +27,7 @@ private Q_SLOTS:
     }
 
     void languageChoice() {
-        QFETCH(QStringList, languages);
-        QFETCH(bool, japanese);
+        const auto [languages, japanese] = fetch<QStringList, bool>({"languages", "japanese"});
         QCOMPARE(Copy::fromPreferredLanguages(languages).text("接続", "Connection"),
                  japanese ? QStringLiteral("接続") : QStringLiteral("Connection"));
     }

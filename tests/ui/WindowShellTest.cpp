@@ -2,6 +2,7 @@
 // sidebar width and the appearance. One test drives the app's own window against a host.
 #include "ui/WindowShell.h"
 #include "AreaHarness.h"
+#include "DataTables.h"
 #include "ScriptedHost.h"
 #include "TestRegistry.h"
 #include "ui/SegmentedControl.h"
@@ -62,9 +63,8 @@ class WindowShellTest final : public QObject {
 
 private Q_SLOTS:
     void placement_data() {
-        QTest::addColumn<QList<QRect>>("screens");
-        QTest::addColumn<QRect>("remembered"); // a null rectangle: nothing remembered
-        QTest::addColumn<QRect>("placed");
+        // remembered: a null rectangle: nothing remembered
+        columns<QList<QRect>, QRect, QRect>({"screens", "remembered", "placed"});
         const QRect large(0, 0, 1920, 1050);
         const QRect laptop(0, 0, 1366, 738); // 1366 x 768 with a panel
         const QList<QRect> one{large}, small{laptop};
@@ -81,9 +81,8 @@ private Q_SLOTS:
     }
 
     void placement() {
-        QFETCH(QList<QRect>, screens);
-        QFETCH(QRect, remembered);
-        QFETCH(QRect, placed);
+        const auto [screens, remembered, placed] =
+            fetch<QList<QRect>, QRect, QRect>({"screens", "remembered", "placed"});
         QCOMPARE(
             placeWindow(remembered.isNull() ? std::nullopt : std::optional(remembered), screens, kPreferred, kMinimum),
             placed);
