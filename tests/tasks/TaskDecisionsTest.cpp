@@ -26,8 +26,7 @@ QString describe(const QList<InlineRun>& runs) {
     return text;
 }
 
-// A row of the text table, for safeTaskURL, plainPreview, cleanSectionText or the inline runs of parseInlineMarkdown
-// (described as above).
+// A row of the text table below.
 void row(const char* function, const char* name, const QString& text, const QString& expected) {
     QTest::addRow("%s: %s", function, name) << QString(function) << text << expected;
 }
@@ -43,17 +42,14 @@ private Q_SLOTS:
         columns<QString, QString, QString, QColor>({"state", "japanese", "line", "light"});
         const QColor green(0x18, 0x7A, 0x2D), red(0xB4, 0x23, 0x23), orange(0x9C, 0x43, 0x00);
         const QColor accent(0x00, 0x75, 0xDE), grey(0x61, 0x5D, 0x59);
-        const auto row = [](const char* state, const char* japanese, const char* english, const QColor& colour) {
-            QTest::newRow(state) << state << QString::fromUtf8(japanese) << QString::fromUtf8(english) << colour;
-        };
-        row("succeeded", "完了", "✓  Completed", green);
-        row("pr_ready_for_review", "Pr Ready For Review", "✓  Pr Ready For Review", green);
-        row("failed", "失敗", "×  Failed", red);
-        row("cancelled", "キャンセル", "–  Cancelled", orange);
-        row("coding", "Coding", "●  Coding", accent);
-        row("queued", "待機中", "◷  Queued", accent);
-        row("waiting_FOR_input", "Waiting For Input", "●  Waiting For Input", grey);
-        row("Succeeded", "Succeeded", "●  Succeeded", grey); // compared exactly
+        dataRow("succeeded", "succeeded", "完了", "✓  Completed", green);
+        dataRow("pr_ready_for_review", "pr_ready_for_review", "Pr Ready For Review", "✓  Pr Ready For Review", green);
+        dataRow("failed", "failed", "失敗", "×  Failed", red);
+        dataRow("cancelled", "cancelled", "キャンセル", "–  Cancelled", orange);
+        dataRow("coding", "coding", "Coding", "●  Coding", accent);
+        dataRow("queued", "queued", "待機中", "◷  Queued", accent);
+        dataRow("waiting_FOR_input", "waiting_FOR_input", "Waiting For Input", "●  Waiting For Input", grey);
+        dataRow("Succeeded", "Succeeded", "Succeeded", "●  Succeeded", grey); // compared exactly
     }
 
     void states() {
@@ -67,16 +63,13 @@ private Q_SLOTS:
     // The row to select for the selected identity ("key", else a string "id"; null: none); row 0 when it is gone.
     void rowToSelect_data() {
         columns<QString, QString, int>({"items", "selected", "row"});
-        const auto add = [](const char* name, const char* items, const QString& selected, int row) {
-            QTest::newRow(name) << QString(items) << selected << row;
-        };
-        add("selected by id", R"([{"key":"a"},{"key":"b"},{"id":"c"}])", "c", 2);
-        add("selected task gone", R"([{"key":"a"},{"key":"b"}])", "z", 0);
-        add("key wins over id", R"([{"id":"k"},{"key":"k","id":"i"}])", "i", 0);
-        add("id when the key is not a string", R"([{"key":"a"},{"key":7,"id":"i"}])", "i", 1);
-        add("none selected matches a task without identity", R"([{"key":"a"},{"id":12}])", {}, 1);
-        add("a task without identity never matches", R"([{"key":"a"},{"label":"x"}])", "z", 0);
-        add("first of two equal identities", R"([{"key":"x"},{"key":"a"},{"id":"a"}])", "a", 1);
+        dataRow("selected by id", R"([{"key":"a"},{"key":"b"},{"id":"c"}])", "c", 2);
+        dataRow("selected task gone", R"([{"key":"a"},{"key":"b"}])", "z", 0);
+        dataRow("key wins over id", R"([{"id":"k"},{"key":"k","id":"i"}])", "i", 0);
+        dataRow("id when the key is not a string", R"([{"key":"a"},{"key":7,"id":"i"}])", "i", 1);
+        dataRow("none selected matches a task without identity", R"([{"key":"a"},{"id":12}])", QString(), 1);
+        dataRow("a task without identity never matches", R"([{"key":"a"},{"label":"x"}])", "z", 0);
+        dataRow("first of two equal identities", R"([{"key":"x"},{"key":"a"},{"id":"a"}])", "a", 1);
     }
 
     void rowToSelect() {
@@ -150,9 +143,9 @@ private Q_SLOTS:
         QCOMPARE(headings, expected);
     }
 
-    // Whether an address may be offered (every address a task offers, as a link button or in its body, passes here),
-    // the plain preview, a section's text, and the body's inline Markdown (runs as «flags|text»: e emphasis, s strong,
-    // c code, l=destination).
+    // Text decisions: "url" whether safeTaskURL lets an address be offered (every address a task offers, as a link
+    // button or in its body, passes there), "preview" plainPreview, "section" cleanSectionText, and "markdown" the
+    // runs of parseInlineMarkdown as «flags|text» (e emphasis, s strong, c code, l=destination).
     void texts_data() {
         columns<QString, QString, QString>({"function", "text", "expected"});
         row("url", "https", "https://app.vodu.ai/tasks/t1", "accepted");
@@ -186,7 +179,6 @@ private Q_SLOTS:
         row("markdown", "code span holding asterisks", "`a*b*c` and *d*", "«c|a*b*c» and «e|d»");
         row("markdown", "code span with backticks inside", "`` a `b` ``", "«c|a `b`»");
         row("markdown", "code span inside strong", "**run `x` now**", "«s|run »«sc|x»«s| now»");
-        row("markdown", "unclosed strong and emphasis", "**bold and *more", "**bold and *more");
         row("markdown", "unclosed code", "`code and *e*", "`code and «e|e»");
         row("markdown", "spaced asterisks and inner underscores", "2 * 3 * snake_case_name", "2 * 3 * snake_case_name");
         row("markdown", "Japanese text around strong", "これは**重要**です", "これは«s|重要»です");
@@ -197,7 +189,6 @@ private Q_SLOTS:
         row("markdown", "strong inside a link", "[**b** c](u)", "«sl=u|b»«l=u| c»");
         row("markdown", "brackets inside link text", "[a [b] c](u)", "«l=u|a [b] c»");
         row("markdown", "inner link wins", "[a [b](u) c](v)", "[a «l=u|b» c](v)");
-        row("markdown", "space before the destination", "[a] (u)", "[a] (u)");
         row("markdown", "unbalanced parentheses, unclosed destination", "[a](u(v) [b](u", "[a](u(v) [b](u");
         row("markdown", "image shows its description", "![chart](c.png) below", "chart below");
         row("markdown", "autolink", "<https://x.example/a>", "«l=https://x.example/a|https://x.example/a»");

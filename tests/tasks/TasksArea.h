@@ -8,7 +8,6 @@
 #include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QTableView>
 
 // The tasks area on its own: the list, the heading and the detail built into the harness's parent as the window
@@ -35,7 +34,6 @@ struct TasksArea : AreaHarness {
     TasksController tasks{context, link};
 };
 
-// {"activeCount": activeCount, "items": <items as JSON>}
 inline QJsonObject taskList(const QString& items, qint64 activeCount = 0) {
     return QJsonObject{{"activeCount", activeCount}, {"items", QJsonDocument::fromJson(items.toUtf8()).array()}};
 }
