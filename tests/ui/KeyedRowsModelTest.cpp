@@ -35,19 +35,17 @@ private Q_SLOTS:
         // expected: rows removed (-), inserted (+) and changed (~), in order
         // selected: "c1" is selected before
         columns<QString, QString, QString, QString>({"before", "after", "expected", "selected"});
-        const auto row = [](const char* before, const char* after, const char* expected, const char* selected) {
-            QTest::addRow("%s to %s", before, after) << before << after << expected << selected;
-        };
-        row("a1 b1 c1 d1", "a1 b1 c1 d1", "", "c1");
-        row("a1 b1 c1 d1", "a1 b2 c1 d1", "~1", "c1");
-        row("a1 b1 c1 d1", "a1 b1 c2 d1", "~1", "c2");
-        row("a1 b1 c1", "a1 b1 c1 d1 e1", "+2", "c1");
-        row("b1 c1", "a1 b1 c1", "+1", "c1");
-        row("a1 b1 c1 d1", "a1 c1 d1", "-1", "c1");
-        row("a1 b1 c1 d1", "a2 b1 c2", "-1 ~3", "c2");
-        row("a1 b1 c1 d1", "a1 c1 b1 d1", "-2 +2", ""); // moved: the middle is replaced
-        row("a1 b1 c1", "", "-3", "");
-        row("c1", "x1 y1", "-1 +2", "");
+        dataRow("the same", "a1 b1 c1 d1", "a1 b1 c1 d1", "", "c1");
+        dataRow("one row's contents", "a1 b1 c1 d1", "a1 b2 c1 d1", "~1", "c1");
+        dataRow("the selected row's contents", "a1 b1 c1 d1", "a1 b1 c2 d1", "~1", "c2");
+        dataRow("appended", "a1 b1 c1", "a1 b1 c1 d1 e1", "+2", "c1");
+        dataRow("prepended", "b1 c1", "a1 b1 c1", "+1", "c1");
+        dataRow("removed above", "a1 b1 c1 d1", "a1 c1 d1", "-1", "c1");
+        dataRow("removed below, the rest changed", "a1 b1 c1 d1", "a2 b1 c2", "-1 ~3", "c2");
+        dataRow("moved: the middle is replaced", "a1 b1 c1 d1", "a1 c1 b1 d1", "-2 +2",
+                ""); // moved: the middle is replaced
+        dataRow("all gone", "a1 b1 c1", "", "-3", "");
+        dataRow("all new", "c1", "x1 y1", "-1 +2", "");
     }
 
     void rowsChangeByIdentity() {
