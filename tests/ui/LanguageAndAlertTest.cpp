@@ -72,6 +72,7 @@ private Q_SLOTS:
         QTest::newRow("Escape, two buttons") << false << int(Qt::Key_Escape) << two << 0;
         QTest::newRow("Return, one button") << false << int(Qt::Key_Return) << QStringList{"OK"} << 0;
         QTest::newRow("Return in a text field") << true << int(Qt::Key_Return) << two << 0;
+        QTest::newRow("Escape in a text field") << true << int(Qt::Key_Escape) << two << 0;
         QTest::newRow("click, message box") << false << 0 << two << 1;
         QTest::newRow("click, text field") << true << 0 << two << 1;
     }
