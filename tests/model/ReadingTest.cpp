@@ -1,3 +1,4 @@
+#include "DataTables.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "model/LinkAddress.h"
@@ -15,26 +16,22 @@ class ReadingTest final : public QObject {
 
 private Q_SLOTS:
     void timestamps_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("utc"); // empty: refused
-        const auto row = [](const char* text, const char* utc) {
-            QTest::newRow(text) << text << utc;
-        };
-        row("2026-12-06T09:30:05Z", "2026-12-06T09:30:05.000Z");
-        row("2026-12-06T09:30:05.123456789Z", "2026-12-06T09:30:05.123Z");
-        row("2026-12-06T18:30:05+09:00", "2026-12-06T09:30:05.000Z");
-        row("2026-12-05T23:30:05-10:00", "2026-12-06T09:30:05.000Z");
+        // utc: empty: refused
+        columns<QString, QString>({"text", "utc"});
+        for (const char* text : {"2026-12-06T09:30:05Z", "2026-12-06T18:30:05+09:00", "2026-12-05T23:30:05-10:00"}) {
+            dataRow(text, text, "2026-12-06T09:30:05.000Z");
+        }
+        dataRow("fraction", "2026-12-06T09:30:05.123456789Z", "2026-12-06T09:30:05.123Z");
         for (const char* refused :
              {"2026-12-06 09:30:05Z", "2026-12-06T09:30:05", "2026-12-06", "2026-12-06T09:30:05.Z",
               "2026-12-06T09:30:05+0900", "2026-02-30T09:30:05Z", "2026-12-06T24:00:00Z", "2026-12-06T09:30:05Zjunk",
               "２０２６-12-06T09:30:05Z", "2026-12-06t09:30:05z"}) {
-            row(refused, "");
+            dataRow(refused, refused, "");
         }
     }
 
     void timestamps() {
-        QFETCH(QString, text);
-        QFETCH(QString, utc);
+        const auto [text, utc] = fetch<QString, QString>({"text", "utc"});
         const std::optional<QDateTime> parsed = parseInternetDateTime(text);
         QCOMPARE(parsed ? parsed->toUTC().toString(Qt::ISODateWithMs) : QString(), utc);
     }
@@ -60,70 +57,53 @@ private Q_SLOTS:
     }
 
     void sampleTimeAlone_data() {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<bool>("same");
-        const auto row = [](const char* name, const char* a, const char* b, bool same) {
-            QTest::newRow(name) << a << b << same;
-        };
-        row("only the sample time moved", R"({"a":{"b":[1]},"sampledAt":"T1"})", R"({"a":{"b":[1]},"sampledAt":"T2"})",
-            true);
-        row("sample time added", R"({"a":1})", R"({"a":1,"sampledAt":"T"})", true);
-        row("a nested value", R"({"a":{"b":[1]}})", R"({"a":{"b":[2]}})", false);
-        row("a key renamed", R"({"a":1,"c":null})", R"({"a":1,"d":null})", false);
-        row("a key added", R"({"a":1})", R"({"a":1,"c":2})", false);
-        row("a key in place of the sample time", R"({"sampledAt":"T"})", R"({"c":"T"})", false);
+        columns<QString, QString, bool>({"before", "after", "same"});
+        dataRow("sample time moved", R"({"a":{"b":[1]},"sampledAt":"T1"})", R"({"a":{"b":[1]},"sampledAt":"T2"})",
+                true);
+        dataRow("sample time added", R"({"a":1})", R"({"a":1,"sampledAt":"T"})", true);
+        dataRow("a nested value", R"({"a":{"b":[1]}})", R"({"a":{"b":[2]}})", false);
+        dataRow("a key renamed", R"({"a":1,"c":null})", R"({"a":1,"d":null})", false);
+        dataRow("a key added", R"({"a":1})", R"({"a":1,"c":2})", false);
+        dataRow("a key in place of the sample time", R"({"sampledAt":"T"})", R"({"c":"T"})", false);
     }
 
     void sampleTimeAlone() {
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QFETCH(bool, same);
+        const auto [before, after, same] = fetch<QString, QString, bool>({"before", "after", "same"});
         QCOMPARE(sameApartFromSampleTime(json(before), json(after)), same);
         QCOMPARE(sameApartFromSampleTime(json(after), json(before)), same);
     }
 
     // Search text as a person types it: width and case are one, in the user's language.
     void searchMatches_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<bool>("match");
-        const auto row = [](const char* text, const char* query, const char* locale, bool match) {
-            QTest::newRow(query) << text << query << locale << match;
-        };
-        row("Fix the Login page", "login", "en_US", true);
-        row("Deploy API 2026", "ＡＰＩ ２０２６", "ja_JP", true);
-        row("ＡＰＩの修正", "api", "ja_JP", true);
-        row("データベース移行", "ﾃﾞｰﾀ", "ja_JP", true);
-        row("İstanbul", "istanbul", "tr_TR", true);
-        row("データ", "でーた", "ja_JP", false); // hiragana is not katakana
-        row("anything", "  ", "en_US", true);
+        columns<QString, QString, QString, bool>({"text", "query", "locale", "match"});
+        dataRow("case", "Fix the Login page", "login", "en_US", true);
+        dataRow("full-width query", "Deploy API 2026", "ＡＰＩ ２０２６", "ja_JP", true);
+        dataRow("full-width text", "ＡＰＩの修正", "api", "ja_JP", true);
+        dataRow("half-width katakana", "データベース移行", "ﾃﾞｰﾀ", "ja_JP", true);
+        dataRow("Turkish dotted capital", "İstanbul", "istanbul", "tr_TR", true);
+        dataRow("hiragana is not katakana", "データ", "でーた", "ja_JP", false);
+        dataRow("blank query", "anything", "  ", "en_US", true);
     }
 
     void searchMatches() {
-        QFETCH(QString, text);
-        QFETCH(QString, query);
-        QFETCH(QString, locale);
-        QFETCH(bool, match);
+        const auto [text, query, locale, match] =
+            fetch<QString, QString, QString, bool>({"text", "query", "locale", "match"});
         QCOMPARE(::searchMatches(text, query, QLocale(locale)), match);
     }
 
     // Every way a host address reaches the browser refuses one longer than any real link.
     void longAddressesAreRefused_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("accepted");
+        columns<QString, bool>({"text", "accepted"});
         const QString start = QStringLiteral("https://app.vodu.ai/p?q=");
-        QTest::newRow("at the limit") << start + QString(kLinkAddressLimit - start.size(), u'a') << true;
-        QTest::newRow("one over") << start + QString(kLinkAddressLimit + 1 - start.size(), u'a') << false;
+        dataRow("at the limit", start + QString(kLinkAddressLimit - start.size(), u'a'), true);
+        dataRow("one over", start + QString(kLinkAddressLimit + 1 - start.size(), u'a'), false);
         // Short as written, but each character takes nine bytes once encoded.
-        QTest::newRow("long once encoded") << start + QString(1000, QChar(0x3042)) << false;
-        QTest::newRow("long host") << "https://" + QString(9000, u'a') + ".example" << false;
+        dataRow("long once encoded", start + QString(1000, QChar(0x3042)), false);
+        dataRow("long host", "https://" + QString(9000, u'a') + ".example", false);
     }
 
     void longAddressesAreRefused() {
-        QFETCH(QString, text);
-        QFETCH(bool, accepted);
+        const auto [text, accepted] = fetch<QString, bool>({"text", "accepted"});
         QCOMPARE(parseLinkAddress(text).has_value(), accepted);
         QCOMPARE(safeTaskURL(text).has_value(), accepted);
         QCOMPARE(originOf(text).has_value(), accepted);

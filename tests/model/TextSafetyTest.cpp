@@ -1,4 +1,5 @@
 #include "model/TextSafety.h"
+#include "DataTables.h"
 #include "TestRegistry.h"
 
 #include <QElapsedTimer>
@@ -29,9 +30,7 @@ class TextSafetyTest final : public QObject {
 
 private Q_SLOTS:
     void safeMessage_data() {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<int>("limit");
+        columns<QString, QString, int>({"input", "expected", "limit"});
         row("absent", QString(), QString());
         row(" \n\t ", nullptr);
         row("  fine \n", "fine");
@@ -88,31 +87,26 @@ private Q_SLOTS:
         kept("sk-abc and AKIA123 and ghp_12345678901, task-management-service");
         row("pa\u017F\u017Fword=hunter2 and api_\u212Aey: x", "••• and •••");
         kept("Signed in as alex.rivera@example.com; mail secret.agent@example.com or token@x.com");
+        // A limit of 0 stands for cleanLabel: one line of at most 100 user-perceived characters.
+        row("label absent", QString(), QString(), 0);
+        row("label blank", QStringLiteral(" \n "), QString(), 0);
+        row("label lines joined", "\n first\nsecond\r\nthird\rfourth \n", "first second third fourth", 0);
+        row("label family emoji counts once, cut at 100", QStringLiteral("👨‍👩‍👧").repeated(101),
+            QStringLiteral("👨‍👩‍👧").repeated(100), 0);
     }
 
     void safeMessage() {
-        QFETCH(QString, input);
-        QFETCH(QString, expected);
-        QFETCH(int, limit);
-        QCOMPARE(::safeMessage(optional(input), limit), optional(expected));
+        const auto [input, expected, limit] = fetch<QString, QString, int>({"input", "expected", "limit"});
+        QCOMPARE(limit == 0 ? ::cleanLabel(optional(input)) : ::safeMessage(optional(input), limit),
+                 optional(expected));
     }
 
     // Long texts built to make a pattern try again at every position: each is masked in one pass.
     void longHostTextsStayFast_data() {
         QTest::addColumn<QString>("input");
-        const std::pair<const char*, int> units[] = {{"a://", 100000},
-                                                     {"x://u:", 60000},
-                                                     {"api_key api_key", 30000},
-                                                     {": = ", 100000},
-                                                     {"eyJa.", 80000},
-                                                     {"eyJaaaaaaaaaaaaaaa.b", 20000},
-                                                     {"-sk-", 100000},
-                                                     {"basic ", 60000},
-                                                     {"bearer\t", 60000},
-                                                     {"a", 400000},
-                                                     {"abcdefghijabcdefghijabcdefghijabcdefghi ", 10000}};
-        for (const auto& [unit, times] : units) {
-            QTest::newRow(unit) << QString::fromUtf8(unit).repeated(times);
+        for (const char* unit : {"a://", "x://u:", "api_key api_key", ": = ", "eyJa.", "eyJaaaaaaaaaaaaaaa.b", "-sk-",
+                                 "basic ", "bearer\t", "a", "abcdefghijabcdefghijabcdefghijabcdefghi "}) {
+            QTest::newRow(unit) << QString::fromUtf8(unit).repeated(400000 / int(qstrlen(unit)));
         }
     }
 
@@ -122,23 +116,6 @@ private Q_SLOTS:
         clock.start();
         QVERIFY(::safeMessage(input, kShortTextLimit).has_value());
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
-    }
-
-    void cleanLabel_data() {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("absent") << QString() << QString();
-        QTest::newRow("blank") << QStringLiteral(" \n ") << QString();
-        QTest::newRow("lines joined") << QStringLiteral("\n first\nsecond\r\nthird\rfourth \n")
-                                      << QStringLiteral("first second third fourth");
-        QTest::newRow("family emoji counts once, cut at 100")
-            << QStringLiteral("👨‍👩‍👧").repeated(101) << QStringLiteral("👨‍👩‍👧").repeated(100);
-    }
-
-    void cleanLabel() {
-        QFETCH(QString, input);
-        QFETCH(QString, expected);
-        QCOMPARE(::cleanLabel(optional(input)), optional(expected));
     }
 };
 

@@ -4,8 +4,6 @@
 #include "TestRegistry.h"
 #include "host/HostLink.h"
 #include "tasks/TaskBodyView.h"
-#include "tasks/TaskStates.h"
-#include "ui/ThemedLabel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -59,23 +57,15 @@ class TaskViewsTest final : public QObject {
 
 private Q_SLOTS:
     // The first task is selected and asked for; a task without identity is listed, but selecting it changes nothing.
+    // The selection follows its task when it moves; gone, the first task is selected. (How each part of a detail is
+    // drawn is in the golden views.)
     void listAndSelection() {
         TasksArea area;
-        const auto verifyEmpty = [&area] {
-            QVERIFY(!area.tasks.selectedTaskKey());
-            QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Select a task"));
-            QVERIFY(area.bodyText().startsWith(QStringLiteral("Run a task from your web workspace")));
-            QVERIFY(area.view<QWidget>("detailActions")->isHidden() && area.view<QWidget>("taskVisuals")->isHidden());
-        };
         area.tasks.renderTasks(taskList(kTasks, 2));
         QCOMPARE(area.link.activeTaskCount, 2);
-        QCOMPARE(area.view<QTableView>("taskTable")->model()->rowCount(), 3);
         QCOMPARE(area.selectedRow(), 0);
-        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("<b>Alpha</b>"));
-        QCOMPARE(area.view<QLabel>("taskTitle")->textFormat(), Qt::PlainText); // host text is never markup
-        QCOMPARE(area.view<QLabel>("taskState")->text(), QStringLiteral("●  Running"));
-        QCOMPARE(area.view<ThemedLabel>("taskState")->color().resolve(Appearance::dark),
-                 taskStateColor("running").resolve(Appearance::dark));
+        auto* title = area.view<QLabel>("taskTitle");
+        QVERIFY(title->text() == u"<b>Alpha</b>" && title->textFormat() == Qt::PlainText); // host text is never markup
         QCOMPARE(area.bodyText(), kChecking);
         area.commands.complete(0, false);
         QCOMPARE(area.bodyText(), kUnavailable);
@@ -83,16 +73,16 @@ private Q_SLOTS:
         area.clickRow(1);
         QCOMPARE(area.tasks.selectedTaskKey(), QStringLiteral("a"));
         area.tasks.renderTasks(taskList(kTasks));
-
-        // The selection follows its task when it moves; gone, the first task is selected.
         area.clickRow(2);
         area.tasks.renderTasks(taskList(R"([{"key":"x"},{"key":"a"},{"id":"c","label":"Gamma 2"}])"));
         QCOMPARE(area.selectedRow(), 2);
-        QCOMPARE(area.view<QLabel>("taskTitle")->text(), QStringLiteral("Gamma 2"));
+        QCOMPARE(title->text(), QStringLiteral("Gamma 2"));
         area.tasks.renderTasks(taskList(R"([{"key":"b","label":"Beta"},{"key":"a"}])"));
         QCOMPARE(detailRequests(area), (QStringList{"a", "a", "a", "c", "c", "b"}));
         area.tasks.renderTasks(taskList("[]"));
-        verifyEmpty();
+        QVERIFY(!area.tasks.selectedTaskKey() && title->text() == u"Select a task");
+        QVERIFY(area.bodyText().startsWith(QStringLiteral("Run a task from your web workspace")));
+        QVERIFY(area.view<QWidget>("detailActions")->isHidden() && area.view<QWidget>("taskVisuals")->isHidden());
         QCOMPARE(detailRequests(area).size(), 6); // an empty list asks for nothing
     }
 
@@ -111,8 +101,10 @@ private Q_SLOTS:
         QCOMPARE(area.bodyText(), kChecking);
         area.commands.complete(2, false, QStringLiteral("task_detail refused"));
         QCOMPARE(area.bodyText(), kUnavailable);
-        area.tasks.handleTaskDetail(json(R"({"taskKey":"b","task":{"instruction":"Do B"}})"));
-        QVERIFY(area.bodyText().contains(QStringLiteral("Do B")));
+        area.tasks.handleTaskDetail(
+            json(R"({"taskKey":"b","task":{"instruction":"Do B","report":{"testsRun":["t1",9,"t2"]}}})"));
+        QCOMPARE(area.bodyText(),
+                 QStringLiteral("Request\nDo B\nResult\nNo result yet.\nTests reported\n• t1\n• t2\n"));
     }
 
     // A host that never answers task_detail keeps at most one of them waiting; the others fail as superseded.
@@ -127,12 +119,16 @@ private Q_SLOTS:
         QCOMPARE(failed, 29);
     }
 
-    // A list of rows, not a grid: Tab leaves it without selecting, Home and End go to the ends, and each row is read
-    // aloud with the state shown under its title.
-    void keyboardAndScreenReaders() {
+    // A list of rows, not a grid: Tab leaves it without selecting, Home and End go to the ends, each row is read
+    // aloud with the state shown under its title, and only the rounded shape of the selected row is filled, inset
+    // from its top. A long report full of inline runs is drawn in one pass (it used to take time in the square of its
+    // length); a new body keeps the reader where they were, or as far as it reaches, with the cursor at the start.
+    void keyboardScreenReadersAndLongBodies() {
         TasksArea area;
         area.tasks.renderTasks(taskList(kTasks));
         auto* table = area.view<QTableView>("taskTable");
+        area.parent.resize(760, 640);
+        area.view<QWidget>("taskDetailArea")->resize(760, 640);
         area.parent.show();
         QVERIFY(QTest::qWaitForWindowActive(&area.parent));
         table->setFocus();
@@ -143,18 +139,30 @@ private Q_SLOTS:
         QVERIFY(QApplication::focusWidget() && !table->isAncestorOf(QApplication::focusWidget()));
         QCOMPARE(area.selectedRow(), 0);
         QCOMPARE(table->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(), QStringLiteral("Beta\nFailed"));
-        // Only the rounded shape of the selected row is filled, inset from its top.
         table->resize(240, 3 * 64);
-        for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            setWindowAppearance(&area.parent, appearance);
-            const QImage image = table->viewport()->grab().toImage();
-            const auto pixel = [&image](int x, int y) {
-                return image.pixelColor(
-                    QPoint(qRound(x * image.devicePixelRatio()), qRound(y * image.devicePixelRatio())));
-            };
-            QCOMPARE(pixel(4, 6), Theme::selected.resolve(appearance));
-            QVERIFY(pixel(4, 64 + 6) != Theme::selected.resolve(appearance) && pixel(4, 0) != pixel(4, 6));
-        }
+        const QImage image = table->viewport()->grab().toImage();
+        const auto pixel = [&image](int x, int y) {
+            return image.pixelColor(QPoint(x, y) * image.devicePixelRatio());
+        };
+        QCOMPARE(pixel(4, 6), Theme::selected.resolve(appearanceOf(table)));
+        QVERIFY(pixel(4, 64 + 6) != pixel(4, 6) && pixel(4, 0) != pixel(4, 6));
+
+        QElapsedTimer clock;
+        clock.start();
+        area.tasks.renderTaskDetail(QJsonObject{{"result", QStringLiteral("*a* b ").repeated(4000)}});
+        area.tasks.toggleResult();
+        auto* body = selectBodyText(area, 10, 20);
+        body->document()->pageCount(); // the layout is part of the drawing
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(area.bodyText(), "Full result\n" + QStringLiteral("a b ").repeated(4000).trimmed() + u'\n');
+        const int middle = body->verticalScrollBar()->maximum() / 2;
+        body->verticalScrollBar()->setValue(middle);
+        body->showSections({{"Full result", QStringLiteral("*a* c ").repeated(4000)}});
+        QCOMPARE(body->verticalScrollBar()->value(), middle);
+        QVERIFY(!body->textCursor().hasSelection() && body->textCursor().position() == 0);
+        body->showSections({{"Full result", "short"}});
+        body->document()->pageCount();
+        QCOMPARE(body->verticalScrollBar()->value(), body->verticalScrollBar()->maximum());
     }
 
     // The same detail again is not drawn again (the reader's selection stays); a switch, a failure or a new state
@@ -167,22 +175,15 @@ private Q_SLOTS:
         area.tasks.renderTaskDetail(detail);
         QVERIFY(area.bodyText().startsWith(QStringLiteral("Request\nPost the digest\n")));
         auto* body = selectBodyText(area, 8, 12);
-        area.tasks.renderTaskDetail(json(R"({"result":"Posted **on time**.","instruction":"Post the digest", )"
-                                         R"("purpose":{"successCriteria":["a","b","c","d","e"]}})"));
+        area.tasks.renderTaskDetail(detail);
         QCOMPARE(body->textCursor().selectedText(), QStringLiteral("Post"));
-        QCOMPARE(area.view<QWidget>("taskVisuals")->findChildren<QLabel*>("cardRow").size(), 4); // 1 + 2 + "3 more"
-        QVERIFY(area.view<QPushButton>("technicalButton")->isHidden());
-        auto* result = area.view<QPushButton>("resultButton");
-        result->click();
-        QVERIFY(area.bodyText().contains(QStringLiteral("Full result\nPosted on time.\n")));
-        QCOMPARE(result->text(), QStringLiteral("Hide full result"));
         auto* criteria = area.view<QPushButton>("criteriaButton");
         criteria->click();
         QCOMPARE(criteria->text(), QStringLiteral("Hide all criteria"));
         QVERIFY(area.bodyText().contains(QStringLiteral("All success criteria\n1. a\n")));
 
         area.tasks.renderTasks(taskList(kOneTask));
-        area.commands.complete(area.lastCommand(), false);
+        area.commands.complete(area.commands.commands.size() - 1, false);
         area.tasks.renderTaskDetail(detail);
         QVERIFY(area.bodyText().startsWith(QStringLiteral("Request\nPost the digest\n")));
         selectBodyText(area, 8, 12);
@@ -201,29 +202,26 @@ private Q_SLOTS:
     void bodyAndLinks() {
         TasksArea area;
         area.tasks.renderTasks(taskList(kOneTask));
-        const QJsonArray links{QJsonObject{{"url", "https://docs.example.org/q3"}},
-                               QJsonObject{{"url", "file:///etc/passwd"}, {"label", "Passwords"}}};
+        const QJsonArray links{QJsonObject{{"url", "https://docs.example.org/q3"}}};
         const QString result = "## Summary\n**118** of `120` *now*, [a](javascript:x) [b](https://x.example/b) end";
         const QJsonObject detail{{"truncated", true}, {"links", links}, {"result", result}};
         area.tasks.renderTaskDetail(detail);
-        area.tasks.toggleResult();
+        area.view<QPushButton>("resultButton")->click();
         QCOMPARE(area.bodyText(), QStringLiteral("Full result\nSummary\n118 of 120 now, a b end\n\n"
                                                  "Showing an excerpt of this long task.\n"));
         QCOMPARE(formatOf(area, "118").fontWeight(), int(QFont::DemiBold));
         QVERIFY(formatOf(area, "120").fontFixedPitch() && formatOf(area, "now").fontItalic());
         auto* body = selectBodyText(area, 0, 4);
-        for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-            setWindowAppearance(&area.parent, appearance);
-            QCOMPARE(formatOf(area, "Full").foreground().color(), Theme::secondary.resolve(appearance));
-            QCOMPARE(formatOf(area, "118").foreground().color(), Theme::text.resolve(appearance));
-            QCOMPARE(formatOf(area, "b").foreground().color(), Theme::accent.resolve(appearance));
-        }
+        setWindowAppearance(&area.parent, Appearance::dark);
+        QCOMPARE((QList<QColor>{formatOf(area, "Full").foreground().color(), formatOf(area, "118").foreground().color(),
+                                formatOf(area, "b").foreground().color()}),
+                 (QList<QColor>{Theme::secondary.resolve(Appearance::dark), Theme::text.resolve(Appearance::dark),
+                                Theme::accent.resolve(Appearance::dark)}));
         QCOMPARE(body->textCursor().selectedText(), QStringLiteral("Full"));
         QCOMPARE(body->findChildren<QTextDocument*>().size(), 1); // documents do not pile up
 
         const QList<QPushButton*> buttons = area.view<QWidget>("taskLinks")->findChildren<QPushButton*>();
-        QCOMPARE(buttons.size(), 1);
-        QCOMPARE(buttons.first()->text(), QStringLiteral("docs.example.org"));
+        QVERIFY(buttons.size() == 1 && buttons.first()->text() == u"docs.example.org");
         buttons.first()->click();
         Q_EMIT body->anchorClicked(QUrl(formatOf(area, "a").anchorHref()));
         Q_EMIT body->anchorClicked(QUrl(formatOf(area, "b").anchorHref()));
@@ -232,34 +230,6 @@ private Q_SLOTS:
         QVERIFY(body->source().isEmpty());
         area.tasks.renderTaskDetail(json(R"({"links":[{"url":"javascript:x"}]})"));
         QVERIFY(area.view<QWidget>("taskLinks")->isHidden());
-    }
-
-    // A long report full of inline runs is drawn in one pass (it used to take time in the square of its length); a
-    // new body keeps the reader where they were, or as far as it reaches, with the cursor back at the start.
-    void longBodies() {
-        TasksArea area;
-        area.parent.resize(760, 640);
-        area.view<QWidget>("taskDetailArea")->resize(760, 640);
-        area.parent.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&area.parent));
-        area.tasks.renderTasks(taskList(kOneTask));
-        QElapsedTimer clock;
-        clock.start();
-        area.tasks.renderTaskDetail(QJsonObject{{"result", QStringLiteral("*a* b ").repeated(4000)}});
-        area.tasks.toggleResult();
-        auto* body = selectBodyText(area, 10, 20);
-        body->document()->pageCount(); // the layout is part of the drawing
-        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(area.bodyText(), "Full result\n" + QStringLiteral("a b ").repeated(4000).trimmed() + u'\n');
-
-        const int middle = body->verticalScrollBar()->maximum() / 2;
-        body->verticalScrollBar()->setValue(middle);
-        body->showSections({{"Full result", QStringLiteral("*a* c ").repeated(4000)}});
-        QCOMPARE(body->verticalScrollBar()->value(), middle);
-        QVERIFY(!body->textCursor().hasSelection() && body->textCursor().position() == 0);
-        body->showSections({{"Full result", "short"}});
-        body->document()->pageCount();
-        QCOMPARE(body->verticalScrollBar()->value(), body->verticalScrollBar()->maximum());
     }
 };
 

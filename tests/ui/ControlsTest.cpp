@@ -1,16 +1,18 @@
 #include "TestRegistry.h"
 #include "ui/FlatButtons.h"
+#include "ui/SegmentedControl.h"
 #include "ui/SidebarNavButton.h"
-#include "ui/StatusRow.h"
 #include "ui/Surfaces.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
 
-#include <QHBoxLayout>
+#include <QAccessible>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -25,21 +27,14 @@ std::unique_ptr<QWidget> stage(Appearance appearance) {
     return window;
 }
 
-bool near(const QColor& a, const ThemeColor& b, QWidget* widget) {
-    const QColor c = b.resolve(appearanceOf(widget));
-    return std::abs(a.red() - c.red()) <= 8 && std::abs(a.green() - c.green()) <= 8 &&
-           std::abs(a.blue() - c.blue()) <= 8;
-}
-
-bool near(QWidget* widget, QPoint point, const ThemeColor& colour) {
-    return near(widget->grab().toImage().pixelColor(point), colour, widget);
-}
-
-// Whether some pixel of the widget is close to `colour`.
-bool contains(QWidget* widget, const ThemeColor& colour) {
+// Whether the pixel at `point`, or else any pixel of the widget, is within 8 per channel of `colour`.
+bool shows(QWidget* widget, const ThemeColor& colour, std::optional<QPoint> point = {}) {
     const QImage image = widget->grab().toImage();
-    for (int i = 0; i < image.width() * image.height(); ++i) {
-        if (near(image.pixelColor(i % image.width(), i / image.width()), colour, widget)) {
+    const QColor c = colour.resolve(appearanceOf(widget));
+    for (int i = 0; i < (point ? 1 : image.width() * image.height()); ++i) {
+        const QColor a = image.pixelColor(point.value_or(QPoint(i % image.width(), i / image.width())));
+        if (std::abs(a.red() - c.red()) <= 8 && std::abs(a.green() - c.green()) <= 8 &&
+            std::abs(a.blue() - c.blue()) <= 8) {
             return true;
         }
     }
@@ -52,55 +47,30 @@ class ControlsTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each control is repainted from the theme when the appearance changes, not rebuilt.
-    void solidButtonAndAttentionSurface() {
-        for (const Appearance look : {Appearance::light, Appearance::dark}) {
-            auto window = stage(look == Appearance::light ? Appearance::dark : Appearance::light);
-            auto* button = new SolidActionButton(QStringLiteral("Approve"), window.get());
-            button->resize(button->sizeHint());
-            setWindowAppearance(window.get(), look);
-            QVERIFY(near(button, QPoint(4, 16), Theme::action));
-            QVERIFY(contains(button, Theme::actionText));
-            button->setEnabled(false);
-            QVERIFY(near(button, QPoint(4, 16), Theme::selected));
-            QVERIFY(contains(button, Theme::secondary) && !contains(button, Theme::action));
-            auto stageOfSurface = stage(look);
-            stageOfSurface->resize(200, 40);
-            auto* surface = new AttentionSurface(stageOfSurface.get());
-            surface->setGeometry(0, 0, 200, 40);
-            const QImage inactive = stageOfSurface->grab().toImage(); // an inactive surface draws nothing at all
-            for (const QPoint point : {QPoint(0, 20), QPoint(1, 20), QPoint(100, 20), QPoint(199, 39)}) {
-                QCOMPARE(inactive.pixelColor(point), QColor(Qt::magenta));
-            }
-            surface->setActive(true);
-            QVERIFY(near(surface, QPoint(100, 20), Theme::attentionFill));
-            QVERIFY(near(surface, QPoint(1, 20), Theme::attentionInk));
-        }
-    }
-
-    void longStatusRowDetailTruncatesFirst() {
+    // Controls paint themselves from the theme; a disabled button is greyed, and an inactive surface and an
+    // unselected sidebar button draw nothing at all.
+    void paintedFromTheTheme() {
         auto window = stage(Appearance::light);
-        auto* row = new StatusRow(QStringLiteral("Connection"), window.get());
-        (new QHBoxLayout(window.get()))->addWidget(row);
-        const QString detail = QStringLiteral("the service reported a very long explanation ").repeated(6);
-        row->render(detail, Tone::bad);
-        row->action()->setText(QStringLiteral("Reconnect"));
-        row->action()->show();
-        window->resize(420, 60);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QVERIFY(row->detail()->width() < row->detail()->fontMetrics().horizontalAdvance(detail));
-        QCOMPARE(row->detail()->toolTip(), detail);                          // the full text stays reachable
-        QCOMPARE(row->action()->width(), row->action()->sizeHint().width()); // never squeezed
-    }
-
-    void selectedNavButtonIsFilled() {
-        auto window = stage(Appearance::light);
+        window->resize(200, 112);
+        auto* button = new SolidActionButton(QStringLiteral("Approve"), window.get());
+        button->resize(button->sizeHint());
+        auto* surface = new AttentionSurface(window.get());
+        surface->setGeometry(0, 40, 200, 40);
         auto* nav = new SidebarNavButton(QStringLiteral("Tasks"), Symbol::checkmarkSquare, window.get());
-        nav->resize(200, 32);
-        QCOMPARE(nav->grab().toImage().pixelColor(100, 16), QColor(Qt::magenta));
+        nav->setGeometry(0, 80, 200, 32);
+        QVERIFY(shows(button, Theme::action, QPoint(4, 16)) && shows(button, Theme::actionText));
+        const QImage unfilled = window->grab().toImage();
+        for (const QPoint point : {QPoint(0, 60), QPoint(1, 60), QPoint(100, 60), QPoint(199, 79), QPoint(100, 96)}) {
+            QCOMPARE(unfilled.pixelColor(point), QColor(Qt::magenta));
+        }
+        button->setEnabled(false);
+        surface->setActive(true);
         nav->setSelected(true);
-        QVERIFY(near(nav, QPoint(100, 16), Theme::selected));
+        QVERIFY(shows(button, Theme::selected, QPoint(4, 16)));
+        QVERIFY(shows(button, Theme::secondary) && !shows(button, Theme::action));
+        QVERIFY(shows(surface, Theme::attentionFill, QPoint(100, 20)) &&
+                shows(surface, Theme::attentionInk, QPoint(1, 20)));
+        QVERIFY(shows(nav, Theme::selected, QPoint(100, 16)));
     }
 
     // A label's remembered heights are the ones its text, font and margins give now, whatever widths were asked for
@@ -122,18 +92,46 @@ private Q_SLOTS:
         same("first text");
         label.setText(QStringLiteral("Short"));
         same("shorter text");
-        QFont larger = label.font();
-        larger.setPointSize(larger.pointSize() * 2);
-        label.setFont(larger);
+        label.setFont(QFont(label.font().family(), label.font().pointSize() * 2));
         same("larger font");
         label.setContentsMargins(8, 8, 8, 8);
         same("margins");
         label.setText(QStringLiteral("A text long enough to wrap onto several lines at the narrow widths asked for"));
         label.setMaximumLines(2);
-        const int twoLines = 2 * label.fontMetrics().lineSpacing() + 16;
-        QCOMPARE(label.heightForWidth(60), twoLines);
+        QCOMPARE(label.heightForWidth(60), 2 * label.fontMetrics().lineSpacing() + 16);
         label.setMaximumLines(0);
         same("no line limit");
+    }
+
+    // A screen reader finds a segmented control's segments as tabs, with their titles, the chosen one selected, and
+    // can press them.
+    void segmentsAreTabs() {
+        SegmentedControl control(
+            {QStringLiteral("Connection"), QStringLiteral("Dozadavi Zaro"), QStringLiteral("App")});
+        control.setAccessibleName(QStringLiteral("Settings category"));
+        control.resize(300, 32);
+        control.setCurrentIndex(1);
+        control.show();
+        QSignalSpy activated(&control, &SegmentedControl::activated);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&control);
+        QVERIFY(list && list->role() == QAccessible::PageTabList);
+        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Settings category"));
+        // Each tab's title, marked "*" when selected and "?" when it is not a tab placed inside the list.
+        const auto tabs = [list] {
+            QStringList titles;
+            for (int index = 0; index < list->childCount(); ++index) {
+                QAccessibleInterface* tab = list->child(index);
+                const bool placed = tab->role() == QAccessible::PageTab && tab->parent() == list &&
+                                    list->indexOfChild(tab) == index && list->rect().contains(tab->rect());
+                titles.append(tab->text(QAccessible::Name) + (tab->state().selected ? "*" : "") + (placed ? "" : "?"));
+            }
+            return titles;
+        };
+        QCOMPARE(tabs(), (QStringList{"Connection", "Dozadavi Zaro*", "App"}));
+        list->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(control.currentIndex(), 2);
+        QCOMPARE(activated.size(), 1);
+        QCOMPARE(tabs(), (QStringList{"Connection", "Dozadavi Zaro", "App*"}));
     }
 };
 

@@ -1,11 +1,16 @@
+#include "DataTables.h"
 #include "TestRegistry.h"
+#include "app/QtTranslations.h"
 #include "platform/QtPlatform.h"
+#include "ui/Copy.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 namespace {
 
@@ -26,24 +31,46 @@ AlertAnswer answerAlert(const AlertRequest& request, const std::function<void(QW
 
 } // namespace
 
-class AlertTest final : public QObject {
+class LanguageAndAlertTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Our texts follow the first preferred language; Qt's own texts (standard buttons) follow ours.
+    void languageChoice_data() {
+        columns<QStringList, bool>({"languages", "japanese"});
+        QTest::newRow("empty list") << QStringList{} << false;
+        QTest::newRow("Japanese") << QStringList{"ja"} << true;
+        QTest::newRow("Japanese with region, upper case") << QStringList{"JA-JP"} << true;
+        QTest::newRow("English first, Japanese second") << QStringList{"en-US", "ja-JP"} << false;
+        QTest::newRow("English with Japanese region") << QStringList{"en-JP"} << false;
+        QTest::newRow("Javanese is not Japanese") << QStringList{"jv"} << false;
+    }
+
+    void languageChoice() {
+        const auto [languages, japanese] = fetch<QStringList, bool>({"languages", "japanese"});
+        QCOMPARE(Copy::fromPreferredLanguages(languages).text("接続", "Connection"),
+                 japanese ? QStringLiteral("接続") : QStringLiteral("Connection"));
+    }
+
+    void qtTextsFollowOurLanguage() {
+        const std::unique_ptr<QTranslator> translator = qtTranslator(true);
+        QVERIFY(translator); // the scripts install the translations
+        QApplication::installTranslator(translator.get());
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QVERIFY(buttons.button(QDialogButtonBox::Cancel)->text().startsWith(QStringLiteral("キャンセル")));
+        QVERIFY(!qtTranslator(false) && !qtTranslator(true, QStringLiteral("/nonexistent")));
+    }
+
     // Keys on the focused control take the safe choice; only a click on it confirms. Host text quoted in an alert
     // (an approval's summary, a process path) is never read as markup.
     void answers_data() {
-        QTest::addColumn<bool>("textField");
-        QTest::addColumn<int>("key"); // 0: a click on the last button
-        QTest::addColumn<QStringList>("buttons");
-        QTest::addColumn<int>("answer");
+        // key: 0: a click on the last button
+        columns<bool, int, QStringList, int>({"textField", "key", "buttons", "answer"});
         const QStringList two{QStringLiteral("Cancel"), QStringLiteral("Quit")};
-        const QStringList one{QStringLiteral("OK")};
         QTest::newRow("Return, two buttons") << false << int(Qt::Key_Return) << two << 0;
         QTest::newRow("Enter, two buttons") << false << int(Qt::Key_Enter) << two << 0;
         QTest::newRow("Escape, two buttons") << false << int(Qt::Key_Escape) << two << 0;
-        QTest::newRow("Return, one button") << false << int(Qt::Key_Return) << one << 0;
-        QTest::newRow("Escape, one button") << false << int(Qt::Key_Escape) << one << 0;
+        QTest::newRow("Return, one button") << false << int(Qt::Key_Return) << QStringList{"OK"} << 0;
         QTest::newRow("Return in a text field") << true << int(Qt::Key_Return) << two << 0;
         QTest::newRow("Escape in a text field") << true << int(Qt::Key_Escape) << two << 0;
         QTest::newRow("click, message box") << false << 0 << two << 1;
@@ -51,10 +78,8 @@ private Q_SLOTS:
     }
 
     void answers() {
-        QFETCH(bool, textField);
-        QFETCH(int, key);
-        QFETCH(QStringList, buttons);
-        QFETCH(int, answer);
+        const auto [textField, key, buttons, answer] =
+            fetch<bool, int, QStringList, int>({"textField", "key", "buttons", "answer"});
         AlertRequest request;
         request.message = QStringLiteral("<b>Approve</b>");
         request.informativeText = QStringLiteral("<img src=\"/dev/zero\"> <a href=\"file:///etc\">x</a>");
@@ -82,5 +107,5 @@ private Q_SLOTS:
     }
 };
 
-VODU_TEST_SUITE(AlertTest)
-#include "AlertTest.moc"
+VODU_TEST_SUITE(LanguageAndAlertTest)
+#include "LanguageAndAlertTest.moc"
