@@ -17,12 +17,11 @@
 
 // A command as "action field=value ...", without the run's address.
 inline QString commandLine(const QString& action, QJsonObject fields) {
+    for (const char* address : {"provider", "session", "taskId"})
+        fields.remove(address);
     QString line = action;
-    for (auto field = fields.begin(); field != fields.end(); ++field) {
-        line += QStringList{"provider", "session", "taskId"}.contains(field.key())
-                    ? QString()
-                    : u' ' + field.key() + u'=' + field.value().toString();
-    }
+    for (auto field = fields.begin(); field != fields.end(); ++field)
+        line += u' ' + field.key() + u'=' + field.value().toString();
     return line;
 }
 
@@ -30,9 +29,8 @@ inline QString commandLine(const QString& action, QJsonObject fields) {
 inline QJsonObject run(const char* extra = "{}") {
     QJsonObject record = json(R"({"provider":"codex","session":"s1","taskId":"t1","managed":true,"objective":"Ship"})");
     const QJsonObject more = json(extra);
-    for (auto it = more.begin(); it != more.end(); ++it) {
+    for (auto it = more.begin(); it != more.end(); ++it)
         record.insert(it.key(), it.value());
-    }
     return record;
 }
 
@@ -68,9 +66,8 @@ struct RunPane {
     void show(const QJsonArray& runs, int index = -1) {
         delivery.renderDeliveryRuns(runs);
         sessions.renderSessionSupervision(QJsonObject{{"sessionSupervision", QJsonObject{{"sessions", QJsonArray()}}}});
-        if (index >= 0) {
+        if (index >= 0)
             pick(index);
-        }
     }
     void pick(int index) {
         auto* picker = view<QComboBox>("deliveryPicker");
@@ -80,11 +77,8 @@ struct RunPane {
     void click(const char* name) { view<QAbstractButton>(name)->click(); }
 
     QString text(const char* name) const {
-        if (auto* label = view<QLabel>(name)) {
-            return label->text();
-        }
-        auto* button = view<QAbstractButton>(name);
-        return button ? button->text() : view<QComboBox>(name)->currentText();
+        auto* label = view<QLabel>(name);
+        return label ? label->text() : view<QAbstractButton>(name)->text();
     }
     bool visible(const char* name) const { return view<QWidget>(name)->isVisibleTo(&area.parent); }
     template <typename T> T* view(const char* name) const { return area.view<T>(name); }

@@ -1,19 +1,17 @@
-// The run pane as a user meets it: what its widgets show, what its buttons send and say, and what a snapshot keeps.
 #include "RunPane.h"
+#include "DataTables.h"
 #include "TestRegistry.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
-#include <QTest>
 
 namespace {
 
 QStringList details(const RunPane& pane, const char* name) {
     QStringList found;
-    for (const QLabel* label : pane.home.deliveryDetailsBody()->findChildren<QLabel*>(QString::fromLatin1(name))) {
+    for (const QLabel* label : pane.home.deliveryDetailsBody()->findChildren<QLabel*>(QString::fromLatin1(name)))
         found.append(label->text());
-    }
     return found;
 }
 
@@ -31,8 +29,7 @@ class RunPaneTest final : public QObject {
 private Q_SLOTS:
     // One row per widget the presentation feeds, with the settings open ("-": hidden).
     void widgets_data() {
-        QTest::addColumn<QJsonObject>("record");
-        QTest::addColumn<QString>("shown");
+        columns<QJsonObject, QString>({"record", "shown"});
         QTest::newRow("deliveryHeadline") << run(kApproval) << QStringLiteral("Your decision needed");
         QTest::newRow("deliveryState") << run(kApproval) << QStringLiteral("Waiting for your approval");
         QTest::newRow("deliverySummary") << run(kApproval) << QStringLiteral("Staging");
@@ -51,9 +48,8 @@ private Q_SLOTS:
     // A click and the answer to its alert; then the alert, the command, the feedback line while it is in flight, the
     // result ("!": failed, with the host's words after it) and the line after it. Rows named "preview" run in preview.
     void actions_data() {
-        QTest::addColumn<QJsonObject>("record");
-        QTest::addColumn<QStringList>("click"); // button, answer, typed text
-        QTest::addColumn<QStringList>("shown");
+        columns<QJsonObject, QStringList, QStringList>(
+            {"record", "click", "shown"}); // click: button, answer, typed text
         const auto row = [](const char* name, const char* extra, const QStringList& click, const QStringList& shown) {
             QTest::newRow(name) << run(extra) << click << shown;
         };
@@ -78,9 +74,7 @@ private Q_SLOTS:
             {"Confirm dependency ready", "", "Sample confirmation reviewed. No action was sent."});
     }
     void actions() {
-        QFETCH(QJsonObject, record);
-        QFETCH(QStringList, click);
-        QFETCH(QStringList, shown);
+        const auto [record, click, shown] = fetch<QJsonObject, QStringList, QStringList>({"record", "click", "shown"});
         RunPane pane;
         pane.area.link.fixtureMode = QByteArray(QTest::currentDataTag()).startsWith("preview");
         pane.show({record});
@@ -137,9 +131,8 @@ private Q_SLOTS:
         pane.show({run(qPrintable(QString(kHandoff).arg(change == "unverified link" ? "false" : "true"))), run()});
         pane.click("deliveryPrimary");
         QCOMPARE(pane.sent(), QStringLiteral("delivery_resume"));
-        if (change == "another run is shown") {
+        if (change == "another run is shown")
             pane.pick(1);
-        }
         pane.area.commands.complete(0, true);
         QTEST(pane.area.platform.openedUrls.value(0).toString() + u'|' + pane.text("deliveryActionMessage"), "shown");
     }
@@ -156,9 +149,8 @@ private Q_SLOTS:
         QCOMPARE(details(pane, "deliveryDetailTitle"),
                  (QStringList{"Provider reported completion. This is not independent verification.",
                               "1/2 criteria verified", "<b>Docs</b>"}));
-        for (const QLabel* label : pane.home.deliveryDetailsBody()->findChildren<QLabel*>()) {
+        for (const QLabel* label : pane.home.deliveryDetailsBody()->findChildren<QLabel*>())
             QCOMPARE(label->textFormat(), Qt::PlainText);
-        }
         const QPointer<QWidget> section = pane.view<QWidget>("deliveryDetailSection");
         pane.show({done, run(R"({"session":"s2"})")});
         QCOMPARE(pane.view<QComboBox>("deliveryPicker")->currentIndex(), 0);
