@@ -1,5 +1,6 @@
 // The Action link and deadline decided on the record: the line, the controls, what a change sends, the deadline.
 #include "sessions/association/ActionAssociation.h"
+#include "DataTables.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/association/ActionDeadline.h"
@@ -64,8 +65,7 @@ private Q_SLOTS:
     }
 
     void controls() {
-        QFETCH(QString, association);
-        QFETCH(QString, state);
+        const auto [association, state] = fetch<QString, QString>({"association", "state"});
         const AssociationControls c = associationControls(associationPresentation(record(association), english),
                                                           {state.contains(u"flight"), state.contains(u"connected"),
                                                            state.contains(u"preview"), state.contains(u"picked")});
@@ -75,9 +75,7 @@ private Q_SLOTS:
     }
 
     void refusal_data() {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("refusal");
+        columns<QString, int, QString>({"record", "command", "refusal"});
         const QString loading = QStringLiteral("The conversation is still loading. Reload and try again.");
         const QString unavailable = QStringLiteral("Changes are unavailable. Reconnect and reload.");
         const int select = int(AssociationCommand::select);
@@ -89,8 +87,7 @@ private Q_SLOTS:
     }
 
     void refusal() {
-        QFETCH(QString, record);
-        QFETCH(int, command);
+        const auto [record, command] = fetch<QString, int>({"record", "command"});
         QTEST(associationRefusal(json(record), AssociationCommand(command), english).value_or(QString()), "refusal");
     }
 

@@ -1,5 +1,6 @@
 // What the Sessions home shows, as values: the selection, each situation, the way back to the conversation.
 #include "sessions/home/HomePresentation.h"
+#include "DataTables.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/home/HomeSelection.h"
@@ -42,8 +43,7 @@ private Q_SLOTS:
     }
 
     void selectionRule() {
-        QFETCH(QString, conversation);
-        QFETCH(QString, run);
+        const auto [conversation, run] = fetch<QString, QString>({"conversation", "run"});
         const QList<QJsonObject> sessions = jsonObjects(R"([
             {"provider":"codex","session":"s1","binding":{"mode":"managed"}},
             {"provider":"codex","session":"s2","binding":{"mode":"monitor"}}])");
@@ -59,11 +59,8 @@ private Q_SLOTS:
     }
 
     void situations_data() {
-        QTest::addColumn<QString>("conversation"); // "null": none
-        QTest::addColumn<QString>("run");          // "null": none
-        QTest::addColumn<int>("notice");           // HomeLinkNotice
-        QTest::addColumn<QString>("feedback");     // "!" first: a failure
-        QTest::addColumn<QString>("shown");
+        // conversation: "null": none; run: "null": none; notice: HomeLinkNotice; feedback: "!" first: a failure
+        columns<QString, QString, int, QString, QString>({"conversation", "run", "notice", "feedback", "shown"});
         const auto add = [](const char* name, const char* conversation, const char* run, HomeLinkNotice notice,
                             const char* feedback, const char* shown) {
             QTest::newRow(name) << QString::fromUtf8(conversation) << QString::fromUtf8(run) << static_cast<int>(notice)
@@ -94,10 +91,8 @@ private Q_SLOTS:
     }
 
     void situations() {
-        QFETCH(QString, conversation);
-        QFETCH(QString, run);
-        QFETCH(int, notice);
-        QFETCH(QString, feedback);
+        const auto [conversation, run, notice, feedback] =
+            fetch<QString, QString, int, QString>({"conversation", "run", "notice", "feedback"});
         HomeInput input;
         input.notice = static_cast<HomeLinkNotice>(notice);
         input.disconnectedMessage = QStringLiteral("Service ended");
@@ -123,9 +118,7 @@ private Q_SLOTS:
     }
 
     void codexLink_data() {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("session");
-        QTest::addColumn<bool>("opened");
+        columns<QString, QString, bool>({"target", "session", "opened"});
         const auto verified = [](const QString& url) {
             return QString::fromUtf8(R"({"kind":"url","verifiedOnPlatform":true,"url":"%1"})").arg(url);
         };
@@ -142,18 +135,15 @@ private Q_SLOTS:
     }
 
     void codexLink() {
-        QFETCH(QString, target);
-        QFETCH(QString, session);
-        QFETCH(bool, opened);
+        const auto [target, session, opened] = fetch<QString, QString, bool>({"target", "session", "opened"});
         QCOMPARE(exactCodexThreadURL(json(target), session).value_or(QUrl()).toString(),
                  opened ? QStringLiteral("codex://threads/") + session : QString());
     }
 
     // What opening the original conversation does, and the button that offers it.
     void opening_data() {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<bool>("fixture");
-        QTest::addColumn<QString>("shown"); // step | link | alert message | alert text | button (hidden in brackets)
+        // shown: step | link | alert message | alert text | button (hidden in brackets)
+        columns<QString, bool, QString>({"record", "fixture", "shown"});
         const QString verified =
             QString::fromUtf8(R"({"provider":"codex","session":"%1","originalSessionTarget":{"kind":"url",
                 "verifiedOnPlatform":true,"url":"codex:\/\/threads/%1"}})")
@@ -183,8 +173,7 @@ private Q_SLOTS:
     }
 
     void opening() {
-        QFETCH(QString, record);
-        QFETCH(bool, fixture);
+        const auto [record, fixture] = fetch<QString, bool>({"record", "fixture"});
         const OriginalConversationOpening opening = originalConversationOpening(jsonRecord(record), fixture, english);
         const OriginalNavigationButton button = originalNavigationButton(jsonRecord(record), fixture, english);
         QVERIFY(button.toolTip.contains(QStringLiteral("does not approve or resume")));

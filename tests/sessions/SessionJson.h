@@ -19,9 +19,8 @@ inline const QString kUuid = QStringLiteral("0f3a9d27-6b1e-4c58-a2d4-7e91b3c60f8
 inline QList<QJsonObject> jsonObjects(const QString& text) {
     QList<QJsonObject> objects;
     for (const QJsonValue& value : QJsonDocument::fromJson(text.toUtf8()).array()) {
-        if (value.isObject()) {
+        if (value.isObject())
             objects.append(value.toObject());
-        }
     }
     return objects;
 }

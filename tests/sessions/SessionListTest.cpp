@@ -1,5 +1,6 @@
 // The conversation list as values: a row's group and status, the rows, the selection, the needs-you notices.
 #include "sessions/list/SessionList.h"
+#include "DataTables.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/list/NeedsYouNotices.h"
@@ -9,9 +10,8 @@ namespace {
 // Rows as text: a heading as its text, a session row as its record's index; ";" before each heading.
 QString rowsText(const QList<SessionListRow>& rows) {
     QStringList parts;
-    for (const SessionListRow& row : rows) {
+    for (const SessionListRow& row : rows)
         parts.append(row.candidateIndex ? QString::number(*row.candidateIndex) : QStringLiteral(";") + row.heading);
-    }
     return parts.join(QLatin1Char(',')).replace(QStringLiteral(",;"), QStringLiteral(";")).remove(0, 1);
 }
 
@@ -27,9 +27,8 @@ const char* kRecords = R"([
 
 QString keys(const QList<NeedsYouNotice>& notices) {
     QStringList list;
-    for (const NeedsYouNotice& each : notices) {
+    for (const NeedsYouNotice& each : notices)
         list.append(each.key);
-    }
     return list.join(u' ');
 }
 
@@ -79,8 +78,7 @@ private Q_SLOTS:
     }
 
     void grouping() {
-        QFETCH(QString, record);
-        QFETCH(QString, runs);
+        const auto [record, runs] = fetch<QString, QString>({"record", "runs"});
         const QJsonObject session = json(record);
         const QList<QJsonObject> runList = jsonObjects(runs);
         const SessionRowPresentation row = sessionRowPresentation(session, runList, english);
@@ -95,9 +93,7 @@ private Q_SLOTS:
     }
 
     void rows_data() {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<bool>("japanese");
-        QTest::addColumn<QString>("rows");
+        columns<QString, bool, QString>({"query", "japanese", "rows"});
         row("every group with its count", "", false,
             "Auto-continue · 1,0;Needs you · 2,1,4;Supervising · 1,2;Conversations · 1,3");
         row("capitals match a folder in small letters", "LEDGER-API", false, "Auto-continue · 1,0");
@@ -108,15 +104,14 @@ private Q_SLOTS:
     }
 
     void rows() {
-        QFETCH(QString, query);
-        QFETCH(bool, japanese);
+        const auto [query, japanese] = fetch<QString, bool>({"query", "japanese"});
         QTEST(rowsText(sessionListRows(jsonObjects(kRecords), {}, query, Copy{japanese}, QLocale(QLocale::English))),
               "rows");
     }
 
     void selection_data() {
-        QTest::addColumn<QString>("remembered");
-        QTest::addColumn<int>("row"); // -1: nothing
+        // row: -1: nothing
+        columns<QString, int>({"remembered", "row"});
         row("kept in another group", "claude|c", 6);
         row("gone: first session row", "codex|z", 1);
         row("nothing remembered", "", 1);
@@ -156,9 +151,8 @@ private Q_SLOTS:
             {"provider":"codex","session":"x","taskId":"y","objective":"Ship it","needsAttention":true},
             {"provider":"codex","session":"q","taskId":"u","needsAttention":false}])");
         QStringList told;
-        for (const NeedsYouNotice& notice : needsYouNotices(sessions, runs, english)) {
+        for (const NeedsYouNotice& notice : needsYouNotices(sessions, runs, english))
             told.append(notice.key + u'=' + notice.title + u'=' + notice.reason);
-        }
         QCOMPARE(told, QStringList({"session:codex|a=Fix the build=Which branch?",
                                     "session:claude|c=<b>Bold</b>=Your decision needed",
                                     "session:codex|r=Told once=Approve the deploy",
@@ -183,23 +177,19 @@ private Q_SLOTS:
     }
 
     void whatIsShownAndWithdrawn() {
-        QFETCH(QString, told);
-        QFETCH(QString, now);
+        const auto [told, now] = fetch<QString, QString>({"told", "now"});
         const QDateTime at(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
         NoticeHistory history;
         for (const QString& entry : told.split(u' ', Qt::SkipEmptyParts)) {
             const QString key = entry.section(u'@', 0, 0).section(u'=', 0, 0);
-            if (entry.section(u'@', 0, 0).contains(u'=')) {
+            if (entry.section(u'@', 0, 0).contains(u'='))
                 history.notified.insert(key, entry.section(u'@', 0, 0).section(u'=', 1));
-            }
-            if (entry.contains(u'@')) {
+            if (entry.contains(u'@'))
                 history.lastShownAt.insert(key, at.addSecs(-entry.section(u'@', 1).toInt()));
-            }
         }
         QList<NeedsYouNotice> notices;
-        for (const QString& entry : now.split(u' ', Qt::SkipEmptyParts)) {
+        for (const QString& entry : now.split(u' ', Qt::SkipEmptyParts))
             notices.append({entry.section(u'=', 0, 0), QString(), entry.section(u'=', 1)});
-        }
         const NoticePlan plan = planNotices(history, notices, told == u"!", at, english);
         const QString summary = plan.summary.value_or(QStringLiteral("0")).section(u' ', 0, 0);
         QVERIFY(!plan.summary || *plan.summary == summary + QStringLiteral(" conversations are waiting for you"));

@@ -1,5 +1,6 @@
 // The rules read from one conversation record: its state, title, pane, analysis area, and what the form may send.
 #include "sessions/records/SessionRecords.h"
+#include "DataTables.h"
 #include "SessionJson.h"
 #include "TestRegistry.h"
 #include "sessions/conversation/SessionAnalysis.h"
@@ -82,8 +83,7 @@ private Q_SLOTS:
     }
 
     void pane() {
-        QFETCH(QString, record);
-        QFETCH(QString, runs);
+        const auto [record, runs] = fetch<QString, QString>({"record", "runs"});
         const SessionPanePresentation pane = sessionPanePresentation(json(record), jsonObjects(runs), english);
         QCOMPARE(pane.run.has_value(), pane.kind == SessionPaneKind::run);
         QTEST(joined({QStringList{"run", "placeholder", "conversation"}.value(int(pane.kind)), pane.headline,
@@ -93,11 +93,8 @@ private Q_SLOTS:
 
     // The form's controls (enabled ones marked "+") and the auto-continue switch (on, enabled as 0/1 | hint).
     void conversation_data() {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<bool>("manualOpen");
-        QTest::addColumn<bool>("pending"); // an auto-continue change in flight
-        QTest::addColumn<bool>("reachable");
-        QTest::addColumn<QString>("shown");
+        // pending: an auto-continue change in flight
+        columns<QString, bool, bool, bool, QString>({"record", "manualOpen", "pending", "reachable", "shown"});
         const char* failed = R"({"analysis":{"state":"failed"},"capabilities":{"canAnalyze":true,"canEnroll":true}})";
         const char* allowed = R"({"capabilities":{"canAutoContinue":true}})";
         row("failed analysis offers a retry", failed, false, false, true,
@@ -116,10 +113,8 @@ private Q_SLOTS:
     }
 
     void conversation() {
-        QFETCH(QString, record);
-        QFETCH(bool, manualOpen);
-        QFETCH(bool, pending);
-        QFETCH(bool, reachable);
+        const auto [record, manualOpen, pending, reachable] =
+            fetch<QString, bool, bool, bool>({"record", "manualOpen", "pending", "reachable"});
         const SessionConversationPresentation view =
             sessionConversationPresentation(json(record), manualOpen, reachable, english);
         const QString controls =
@@ -214,10 +209,8 @@ private Q_SLOTS:
     }
 
     void enrolment() {
-        QFETCH(QString, record);
-        QFETCH(QString, goal);
-        QFETCH(QString, criteria);
-        QFETCH(QString, outcome);
+        const auto [record, goal, criteria, outcome] =
+            fetch<QString, QString, QString, QString>({"record", "goal", "criteria", "outcome"});
         const SessionEnrolment enrolment = sessionEnrolment(json(record), {goal, criteria}, english);
         QCOMPARE(QStringList({"ignored", "refused", "ready"}).value(int(enrolment.outcome)), outcome);
         QCOMPARE(enrolment.message.isEmpty(), outcome != u"refused");
@@ -237,10 +230,8 @@ private Q_SLOTS:
 
     // The switch asks for the opposite of what the record says, whatever it shows.
     void autoContinueToggle_data() {
-        QTest::addColumn<QString>("record"); // "null": the conversation is gone
-        QTest::addColumn<bool>("reachable");
-        QTest::addColumn<bool>("pending");
-        QTest::addColumn<QString>("sent"); // the fields sent; "redraw" or "ignored" otherwise
+        // record: "null": the conversation is gone; sent: the fields sent; "redraw" or "ignored" otherwise
+        columns<QString, bool, bool, QString>({"record", "reachable", "pending", "sent"});
         const char* allowed = R"({"provider":"codex","session":"a","capabilities":{"canAutoContinue":true}})";
         row("turn it on", allowed, true, false, R"({"enabled":true,"provider":"codex","session":"a"})");
         row("turn it off", R"({"provider":"codex","session":"a","autoContinue":true})", true, false,
@@ -251,9 +242,7 @@ private Q_SLOTS:
     }
 
     void autoContinueToggle() {
-        QFETCH(QString, record);
-        QFETCH(bool, reachable);
-        QFETCH(bool, pending);
+        const auto [record, reachable, pending] = fetch<QString, bool, bool>({"record", "reachable", "pending"});
         const AutoContinueToggle toggle = ::autoContinueToggle(jsonRecord(record), reachable, pending);
         const QString outcome = QStringList({"redraw", "ignored", "send"}).value(int(toggle.outcome));
         QTEST(outcome == u"send" ? compact(toggle.fields) : outcome, "sent");

@@ -60,9 +60,8 @@ struct SessionsArea {
     // The list as the user reads it: a heading as its text, a conversation as its title; "|" between rows.
     QString rows() const {
         QStringList texts;
-        for (int row = 0; row < table()->model()->rowCount(); ++row) {
+        for (int row = 0; row < table()->model()->rowCount(); ++row)
             texts.append(titleAt(table()->model()->index(row, 0)));
-        }
         return texts.join(QLatin1Char('|'));
     }
     QString selectedTitle() const {

@@ -1,5 +1,6 @@
 // The conversation area as the user meets it: the list, search, keyboard, selection, the home, the form and sending.
 #include "SessionsArea.h"
+#include "DataTables.h"
 #include "TestRegistry.h"
 #include "ui/SearchField.h"
 #include "ui/ToggleSwitch.h"
@@ -55,8 +56,7 @@ private Q_SLOTS:
     }
 
     void views() {
-        QFETCH(QString, mode);
-        QFETCH(QString, drawnRun);
+        const auto [mode, drawnRun] = fetch<QString, QString>({"mode", "drawnRun"});
         area().render(QStringLiteral(R"([{"provider":"codex","session":"s1","binding":{"mode":"%1"}}])").arg(mode),
                       R"([{"provider":"codex","session":"s1","taskId":"t1","state":"active"}])");
         QCOMPARE(area().runs.presented, drawnRun.isEmpty() ? QStringList() : QStringList(drawnRun));
@@ -82,9 +82,8 @@ private Q_SLOTS:
 
     // The home's button reaches the platform with a verified link, or an alert for a refusal or the preview.
     void originalConversation_data() {
-        QTest::addColumn<bool>("fixture");
-        QTest::addColumn<bool>("openSucceeds");
-        QTest::addColumn<QString>("alert"); // message, then the informative text's last line
+        // alert: message, then the informative text's last line
+        columns<bool, bool, QString>({"fixture", "openSucceeds", "alert"});
         row("verified thread", false, true, "");
         row("the desktop refuses the link", false, false,
             "Could not open the original conversation|Session ID: " + kUuid);
@@ -93,8 +92,7 @@ private Q_SLOTS:
     }
 
     void originalConversation() {
-        QFETCH(bool, fixture);
-        QFETCH(QString, alert);
+        const auto [fixture, alert] = fetch<bool, QString>({"fixture", "alert"});
         area().harness.link.fixtureMode = fixture;
         QFETCH(bool, openSucceeds);
         area().harness.platform.openUrlSucceeds = openSucceeds;
@@ -124,9 +122,8 @@ private Q_SLOTS:
             {&HomeView::progress, "deliveryProgress"},     {&HomeView::summary, "deliverySummary"},
             {&HomeView::attention, "deliveryAttention"},   {&HomeView::next, "deliveryNext"},
             {&HomeView::feedback, "deliveryActionMessage"}};
-        for (const auto& [line, name] : lines) {
+        for (const auto& [line, name] : lines)
             value.*line = {QString::fromLatin1(name), line != &HomeView::progress};
-        }
         value.primary = {QStringLiteral("deliveryPrimary"), false, true};
         value.original = {QStringLiteral("originalSessionButton"), true, true};
         value.controls.visible = true;

@@ -53,9 +53,8 @@ private Q_SLOTS:
         QCOMPARE(text("actionDeadlineTitle"), QStringLiteral("The Action is due soon"));
         click("actionDeadlineReview");
         for (QRadioButton* radio : view<QWidget>(app(), "deadlineOptions")->findChildren<QRadioButton*>()) {
-            if (radio->property("optionId").toString() == u"reduce_scope") {
+            if (radio->property("optionId").toString() == u"reduce_scope")
                 radio->click();
-            }
         }
         click("deadlineSave");
         QTRY_COMPARE_WITH_TIMEOUT(text("actionDeadlineTitle"), QStringLiteral("Decision saved"), 10000);
