@@ -1,4 +1,3 @@
-// The Action link and deadline decided on the record: the line, the controls, what a change sends, the deadline.
 #include "sessions/association/ActionAssociation.h"
 #include "DataTables.h"
 #include "SessionJson.h"
@@ -44,8 +43,8 @@ private Q_SLOTS:
                    R"({"id":7,"title":"number id"},{"id":"c"},"text",{"id":"b","title":"B"}]})");
         QCOMPARE(associationPickerItems(r), (QList<AssociationPickerItem>{{"A", "a"}, {"B", "b"}}));
         QCOMPARE(associationPresentation(r, english).linkedActionId, QStringLiteral("b"));
-        QVERIFY(!associationPresentation({}, english).visible); // no conversation, no line
         QVERIFY(
+            !associationPresentation({}, english).visible && // no conversation, no line
             associationPickerItems(record(R"({"unavailable":true,"candidates":[{"id":"a","title":"A"}]})")).isEmpty());
     }
 
@@ -140,8 +139,8 @@ private Q_SLOTS:
         QTEST(box.visible ? joined({box.title, box.summary, box.buttonTitle, QString::number(box.buttonEnabled)})
                           : QStringLiteral("hidden"),
               "box");
-        QVERIFY(!deadlineBox(r, true, true, english).buttonEnabled);   // in flight
-        QVERIFY(!deadlineBox(r, false, false, english).buttonEnabled); // disconnected
+        QVERIFY(!deadlineBox(r, true, true, english).buttonEnabled &&
+                !deadlineBox(r, false, false, english).buttonEnabled);
     }
 
     // The review: options with a title, the recommendation preselected unless a decision was saved.
@@ -155,11 +154,8 @@ private Q_SLOTS:
                     review.options.value(1).title, QString::number(review.options.size())}),
             QStringLiteral("revise_deadline | Still to do: Review the original conversation. | Blocked by: "
                            "Approval · Quota | Keep the current scope | Propose a new deadline · Recommended | 2"));
-        QCOMPARE(deadlineReview(
-                     json(R"({"decision":{"choice":"keep_scope"},"recommendation":{"optionId":"revise_deadline"}})"),
-                     english)
-                     .choice,
-                 QStringLiteral("keep_scope"));
+        const char* decided = R"({"decision":{"choice":"keep_scope"},"recommendation":{"optionId":"revise_deadline"}})";
+        QCOMPARE(deadlineReview(json(decided), english).choice, QStringLiteral("keep_scope"));
     }
 
     void deadlineCommand() {
@@ -170,10 +166,9 @@ private Q_SLOTS:
                                 R"("expectedBindingRevision":"b3","expectedDecisionRevision":null,)"
                                 R"("provider":"codex","reminderKey":["k",1],"reminderRevision":2,)"
                                 R"("requestId":"R1","session":"s1","taskId":"t1"})"));
-        QVERIFY(deadlineSavable(record("{}"), snapshot, QStringLiteral("x")));
-        QVERIFY(!deadlineSavable(record("{}"), snapshot, QString()));
-        QVERIFY(!deadlineSavable(json(R"({"taskId":""})"), snapshot, QStringLiteral("x")));
-        QVERIFY(!deadlineSavable(record("{}"), json(R"({"reminder":"k"})"), QStringLiteral("x")));
+        QVERIFY(deadlineSavable(record("{}"), snapshot, "x") && !deadlineSavable(record("{}"), snapshot, QString()));
+        QVERIFY(!deadlineSavable(json(R"({"taskId":""})"), snapshot, "x") &&
+                !deadlineSavable(record("{}"), json(R"({"reminder":"k"})"), "x"));
         QCOMPARE(compact(previewDeadline(json(R"({"status":"due","decision":{"revision":4}})"), "R1", "keep_scope")),
                  QStringLiteral(R"({"decision":{"choice":"keep_scope","id":"R1","revision":5},"status":"decided"})"));
     }

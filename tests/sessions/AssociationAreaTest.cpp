@@ -1,4 +1,3 @@
-// The Action link and deadline area: what is sent while snapshots arrive, which answers count, the preview.
 #include "SessionsArea.h"
 #include "TestRegistry.h"
 

@@ -1,4 +1,3 @@
-// What the Sessions home shows, as values: the selection, each situation, the way back to the conversation.
 #include "sessions/home/HomePresentation.h"
 #include "DataTables.h"
 #include "SessionJson.h"
@@ -14,13 +13,11 @@ QString describe(const HomeView& view) {
     const auto line = [](const HomeLine& shown) {
         return shown.visible ? shown.text : QStringLiteral("-");
     };
-    const QString shows = QStringList{view.primary.visible ? "primary" : "", view.controls.visible ? "controls" : "",
-                                      view.understandingVisible ? "understanding" : ""}
-                              .join(u' ')
-                              .simplified();
+    QStringList shows{view.primary.visible ? "primary" : "", view.controls.visible ? "controls" : ""};
+    shows << (view.understandingVisible ? "understanding" : "");
     return joined({view.headerTitle + QStringLiteral(" · ") + view.headerProvider,
                    view.stateBadgeVisible ? view.stateBadge : u'(' + view.stateBadge + u')', line(view.headline),
-                   line(view.attention), line(view.next), shows,
+                   line(view.attention), line(view.next), shows.join(u' ').simplified(),
                    view.feedback.text + (view.feedbackFailure ? QStringLiteral("!") : QString())});
 }
 
@@ -80,8 +77,7 @@ private Q_SLOTS:
                 "reason":"Busy: see https:\/\/x.test/1"})",
             run, Notice::none, "",
             "Docs · Codex | Pending takeover | Waiting to take over this session | Busy: see ••• | No second writer "
-            "will start "
-            "while the original session is busy. | controls understanding | ");
+            "will start while the original session is busy. | controls understanding | ");
         add("the service starting", managed, run, Notice::waiting, "",
             "Docs · Codex | Connecting… | Checking managed work… | - | Waiting for service status. |  | ");
         add("progress on the feedback line", managed, run, Notice::none, "Sending action…",

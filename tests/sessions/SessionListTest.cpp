@@ -1,4 +1,3 @@
-// The conversation list as values: a row's group and status, the rows, the selection, the needs-you notices.
 #include "sessions/list/SessionList.h"
 #include "DataTables.h"
 #include "SessionJson.h"

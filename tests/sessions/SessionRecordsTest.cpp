@@ -1,4 +1,3 @@
-// The rules read from one conversation record: its state, title, pane, analysis area, and what the form may send.
 #include "sessions/records/SessionRecords.h"
 #include "DataTables.h"
 #include "SessionJson.h"
@@ -117,16 +116,15 @@ private Q_SLOTS:
             fetch<QString, bool, bool, bool>({"record", "manualOpen", "pending", "reachable"});
         const SessionConversationPresentation view =
             sessionConversationPresentation(json(record), manualOpen, reachable, english);
-        const QString controls =
-            QStringList{view.manualToggleVisible ? "toggle" : "",
-                        view.retryVisible ? (view.retryEnabled ? "retry+" : "retry") : "",
-                        view.manualSubmitVisible ? (view.manualSubmitEnabled ? "submit+" : "submit") : "",
-                        view.needsYou ? "needs you" : ""}
-                .join(u' ')
-                .simplified();
+        QStringList controls{view.manualToggleVisible ? "toggle" : ""};
+        controls << (view.retryVisible ? (view.retryEnabled ? "retry+" : "retry") : "")
+                 << (view.manualSubmitVisible ? (view.manualSubmitEnabled ? "submit+" : "submit") : "")
+                 << (view.needsYou ? "needs you" : "");
         const AutoContinueSwitchPresentation toggle =
             autoContinueSwitchPresentation(json(record), pending, reachable, english);
-        QTEST(joined({controls, QString::number(toggle.on) + QString::number(toggle.enabled), toggle.hint}), "shown");
+        QTEST(joined({controls.join(u' ').simplified(), QString::number(toggle.on) + QString::number(toggle.enabled),
+                      toggle.hint}),
+              "shown");
     }
 
     void analysisHeading_data() {

@@ -32,8 +32,7 @@ public:
     QString mirrored;
 };
 
-// The conversation area on its own: the sidebar's search field and list, the Sessions home with the conversation
-// pane, and the components it draws through. No host: the test completes the commands.
+// The conversation area on its own (search field, list, Sessions home and what it draws through); no host.
 struct SessionsArea {
     SessionsArea()
         : home(harness.copy), understanding(harness.context, model), association(harness.context, model),
@@ -73,7 +72,6 @@ struct SessionsArea {
         QVERIFY2(row >= 0, qPrintable(title));
         table()->selectRow(row);
     }
-    // The commands sent so far with this action.
     QList<RecordingCommandSink::Command> sent(const QString& action) const {
         QList<RecordingCommandSink::Command> matching = harness.commands.commands;
         matching.removeIf([&](const RecordingCommandSink::Command& command) { return command.action != action; });

@@ -1,4 +1,3 @@
-// The conversation area as the user meets it: the list, search, keyboard, selection, the home, the form and sending.
 #include "SessionsArea.h"
 #include "DataTables.h"
 #include "TestRegistry.h"
@@ -66,13 +65,11 @@ private Q_SLOTS:
         QCOMPARE(area().shown("deliveryControls"), !drawnRun.isEmpty());
     }
 
-    // Markup, control characters, addresses and credentials from the host reach no view as such.
     void hostTextIsShownSafely() {
         area().render(
             QStringLiteral(R"([{"provider":"<i>codex</i>","session":"s1","binding":{"mode":"pending_takeover"},
             "title":"<b>Bold</b>\u0007 <img src=x> %1","reason":"see https:\/\/evil.test\/x and token=abc123"}])")
                 .arg(QString(10000, u'x')));
-        QCOMPARE(area().text("deliveryAttention"), QStringLiteral("see ••• and •••"));
         for (const char* name : {"sessionHeaderTitle", "sessionHeaderProvider", "deliveryGoal", "deliveryAttention",
                                  "deliveryHeadline", "deliveryNext", "deliveryState"}) {
             QCOMPARE(area().view<QLabel>(name)->textFormat(), Qt::PlainText);
@@ -92,9 +89,8 @@ private Q_SLOTS:
     }
 
     void originalConversation() {
-        const auto [fixture, alert] = fetch<bool, QString>({"fixture", "alert"});
+        const auto [fixture, openSucceeds, alert] = fetch<bool, bool, QString>({"fixture", "openSucceeds", "alert"});
         area().harness.link.fixtureMode = fixture;
-        QFETCH(bool, openSucceeds);
         area().harness.platform.openUrlSucceeds = openSucceeds;
         area().render(QStringLiteral(R"([{"provider":"codex","session":"%1","originalSessionTarget":{"kind":"url",
             "verifiedOnPlatform":true,"url":"codex:\/\/threads\/%1"}}])")
@@ -109,8 +105,7 @@ private Q_SLOTS:
         }
     }
 
-    // The home draws each field of its value into its own view (here, each view's name); a component the value
-    // hides is only hidden.
+    // Each field of the value lands in its own view (the value holds the view's name); a hidden component only hides.
     void homeDrawsEachFieldOfItsValue() {
         HomeView value;
         value.headerTitle = QStringLiteral("sessionHeaderTitle");
@@ -147,8 +142,8 @@ private Q_SLOTS:
                                                         QStringLiteral(R"("title":"Alpha","originalSessionTarget":{
             "kind":"manual"},"analysis":{"state":"needs_user","reason":"Which style guide?","remaining":["Fix"]})")));
         QCOMPARE(area().text("sessionIntro"), QStringLiteral("Which style guide?"));
-        QVERIFY(area().shown("sessionAnalysisOriginal") && !area().shown("sessionAction"));
-        QVERIFY(!area().shown("sessionAnalysisDetails"));
+        QVERIFY(area().shown("sessionAnalysisOriginal") && !area().shown("sessionAction") &&
+                !area().shown("sessionAnalysisDetails"));
         click("sessionEvidenceToggle");
         click("sessionPreferencesToggle");
         click("sessionManualToggle");
@@ -271,8 +266,7 @@ private Q_SLOTS:
         QCOMPARE(area().text("deliveryHeadline"), QStringLiteral("Select a session"));
     }
 
-    // A heartbeat repeats the last snapshot and redraws nothing; a renamed conversation redraws its own row; a
-    // decided one moves from "Needs you" to "Conversations" and stays selected; each row follows its runs.
+    // A heartbeat redraws nothing, a rename its own row; a decided conversation changes group and stays selected.
     void selectionFollowsTheConversation() {
         area().render(kMixed, kMixedRuns);
         area().select(QStringLiteral("Decide"));
