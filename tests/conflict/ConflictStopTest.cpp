@@ -34,22 +34,21 @@ private Q_SLOTS:
         columns<QString, QStringList, QString>({"plan", "rounds", "footer"});
         const QString ask = "Another VODU service is running", force = "Force quit the unresponsive VODU processes?";
         const QString request = R"({"conflicts":[{"entryPath":"/opt/a/host.js","pid":101},{"pid":"102"}],"force":%1})";
-        dataRow("cancelled", QString("cancel"), QStringList{ask}, QString());
-        dataRow("stopped", QString("ok:0"), QStringList{ask, request.arg("false")}, QString());
-        dataRow("forced once, then reported", QString("ok:2,ok:1"),
+        dataRow("cancelled", "cancel", QStringList{ask}, "");
+        dataRow("stopped", "ok:0", QStringList{ask, request.arg("false")}, "");
+        dataRow("forced once, then reported", "ok:2,ok:1",
                 QStringList{ask, force, request.arg("false"), request.arg("true")},
-                QString("Could not stop the service. Check its status and try again."));
-        dataRow("no runtime", QString(), QStringList{ask}, QString("Could not start the stop request"));
+                "Could not stop the service. Check its status and try again.");
+        dataRow("no runtime", "", QStringList{ask}, "Could not start the stop request");
     }
     void stopping() {
         const auto [plan, rounds, footer] = fetch<QString, QStringList, QString>({"plan", "rounds", "footer"});
-        QTemporaryDir logs;
         TestBundle bundle;
         AreaHarness area;
         area.platform.inheritSystemEnvironment();
         area.platform.bundleDir = bundle.path(); // with a stop script that answers as planned and logs each request
-        area.platform.environment.insert("STOP_SCRIPT_PLAN", plan);
-        area.platform.environment.insert("STOP_SCRIPT_LOG", logs.filePath("stop.log"));
+        const QString log = bundle.path() + "/stop.log";
+        area.platform.environment.insert({{"STOP_SCRIPT_PLAN", plan}, {"STOP_SCRIPT_LOG", log}});
         QVERIFY(QFile::copy(TestBundle::fixturePath("stop-conflicts-script.js"),
                             bundle.path() + "/Contents/Resources/cli/src/desktop-stop-conflicts.js"));
         QVERIFY(!plan.isEmpty() || QFile::remove(bundle.path() + "/Contents/Resources/runtime/bin/node"));
@@ -59,13 +58,14 @@ private Q_SLOTS:
         flow.recordConflict(json(R"({"conflicts":[{"pid":101,"entryPath":"/opt/a/host.js"},{"pid":"102"}]})"));
         area.platform.alertAnswers = {{plan == u"cancel" ? 0 : 1, {}}, {1, {}}, {1, {}}};
         button->click();
+        if (flow.isResolving()) // a second click while stopping is ignored
+            flow.confirmStopConflicts();
         QTRY_VERIFY(!flow.isResolving() && button->isEnabled() &&
                     started.size() == int(footer.isEmpty() && plan != u"cancel"));
         QStringList seen;
         for (const AlertRequest& alert : area.platform.alerts)
             seen.append(alert.message);
-        QCOMPARE(seen + QString::fromUtf8(readFile(logs.filePath("stop.log"))).split(u'\n', Qt::SkipEmptyParts),
-                 rounds);
+        QCOMPARE(seen + QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts), rounds);
         QVERIFY(area.platform.alerts.first().informativeText.startsWith("PID 101 — /opt/a/host.js\nPID 102 — VODU\n"));
         QCOMPARE(area.feedback.footerText(), footer);
     }
