@@ -42,9 +42,8 @@ private Q_SLOTS:
                         R"("tasks":{"activeCount":1,"items":[{"key":"t1","label":"Draft the memo"}]}})"));
         QTRY_COMPARE(value("connectionRow.detail", "text"), QStringLiteral("Sign-in required"));
         QVERIFY(value("taskTitle", "text") == u"Draft the memo" && value("taskTitle", "onScreen") == u"false");
-        auto* output = app.findChild<AutomationOutput*>();
-        output->writeNow();
-        QVERIFY(!output->writeNow()); // an unchanged screen is not written again
+        app.findChild<AutomationOutput*>()->writeNow();
+        QVERIFY(!app.findChild<AutomationOutput*>()->writeNow()); // an unchanged screen is not written again
         app.render(json(R"({"tasks":{"items":[{"key":"t2","label":"Second memo"}]}})"));
         QTRY_COMPARE(value("taskTitle", "text"), QStringLiteral("Second memo"));
         QVERIFY(exists("window.png") && !exists("panel.png"));

@@ -11,21 +11,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
 #include <optional>
 
 namespace {
-
-// A window in a chosen appearance with a magenta background, so that anything a control leaves unpainted shows.
-std::unique_ptr<QWidget> stage(Appearance appearance) {
-    auto window = std::make_unique<QWidget>();
-    setWindowAppearance(window.get(), appearance);
-    QPalette magenta = window->palette();
-    magenta.setColor(QPalette::Window, Qt::magenta);
-    window->setPalette(magenta);
-    window->setAutoFillBackground(true);
-    return window;
-}
 
 // Whether the pixel at `point`, or else any pixel of the widget, is within 8 per channel of `colour`.
 bool shows(QWidget* widget, const ThemeColor& colour, std::optional<QPoint> point = {}) {
@@ -48,18 +36,23 @@ class ControlsTest final : public QObject {
 
 private Q_SLOTS:
     // Controls paint themselves from the theme; a disabled button is greyed, and an inactive surface and an
-    // unselected sidebar button draw nothing at all.
+    // unselected sidebar button draw nothing at all (on magenta, so that anything left unpainted shows).
     void paintedFromTheTheme() {
-        auto window = stage(Appearance::light);
-        window->resize(200, 112);
-        auto* button = new SolidActionButton(QStringLiteral("Approve"), window.get());
+        QWidget window;
+        setWindowAppearance(&window, Appearance::light);
+        QPalette magenta = window.palette();
+        magenta.setColor(QPalette::Window, Qt::magenta);
+        window.setPalette(magenta);
+        window.setAutoFillBackground(true);
+        window.resize(200, 112);
+        auto* button = new SolidActionButton(QStringLiteral("Approve"), &window);
         button->resize(button->sizeHint());
-        auto* surface = new AttentionSurface(window.get());
+        auto* surface = new AttentionSurface(&window);
         surface->setGeometry(0, 40, 200, 40);
-        auto* nav = new SidebarNavButton(QStringLiteral("Tasks"), Symbol::checkmarkSquare, window.get());
+        auto* nav = new SidebarNavButton(QStringLiteral("Tasks"), Symbol::checkmarkSquare, &window);
         nav->setGeometry(0, 80, 200, 32);
         QVERIFY(shows(button, Theme::action, QPoint(4, 16)) && shows(button, Theme::actionText));
-        const QImage unfilled = window->grab().toImage();
+        const QImage unfilled = window.grab().toImage();
         for (const QPoint point : {QPoint(0, 60), QPoint(1, 60), QPoint(100, 60), QPoint(199, 79), QPoint(100, 96)}) {
             QCOMPARE(unfilled.pixelColor(point), QColor(Qt::magenta));
         }

@@ -1,5 +1,3 @@
-// The main window's shell on its own, with stand-ins for the areas' views: placement, pages, the main menu, the
-// sidebar width and the appearance. One test drives the app's own window against a host.
 #include "ui/WindowShell.h"
 #include "AreaHarness.h"
 #include "DataTables.h"
@@ -125,12 +123,8 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::focusWidget(), view<QWidget>(window, "sessionSearch"));
 
         QSignalSpy settings(shell.get(), &WindowShell::settingsRequested);
-        QSignalSpy refresh(shell.get(), &WindowShell::refreshRequested);
         menuAction(window, QKeySequence(Qt::CTRL | Qt::Key_Comma))->trigger();
-        QAction* refreshAction = menuAction(window, QKeySequence(Qt::CTRL | Qt::Key_R));
-        QCOMPARE(refreshAction->shortcutContext(), Qt::WindowShortcut);
-        refreshAction->trigger();
-        QCOMPARE(settings.size() + refresh.size(), 2);
+        QCOMPARE(settings.size(), 1);
 
         shell = buildShell(area);
         QCOMPARE(shell->window()->geometry(), QRect(120, 90, 900, 620));
@@ -139,12 +133,14 @@ private Q_SLOTS:
         QCOMPARE(view<QWidget>(shell->window(), "sidebar")->width(), width);
     }
 
-    // The app's own window: Ctrl+R reaches the host as a refresh.
+    // The app's own window: Ctrl+R, within the window only, reaches the host as a refresh.
     void refreshReachesTheHost() {
         Harness harness;
         ScriptedHost host(harness);
         QVERIFY(host.ready());
-        menuAction(harness.app().window(), QKeySequence(Qt::CTRL | Qt::Key_R))->trigger();
+        QAction* refresh = menuAction(harness.app().window(), QKeySequence(Qt::CTRL | Qt::Key_R));
+        QCOMPARE(refresh->shortcutContext(), Qt::WindowShortcut);
+        refresh->trigger();
         QTRY_COMPARE(host.actions(), QStringList{QStringLiteral("refresh")});
     }
 
