@@ -42,7 +42,7 @@ private Q_SLOTS:
             QStringLiteral("\uFFFD ••• ••• ••• \uFFFD"));
         row("ok 👍 password=x", "ok 👍 •••");
         row("PASSWORD: hunter2, secret = = x y", "••• ••• y");
-        row("session：x　session=abc　続き", "session：x　•••　続き");
+        row("session：x　session=abc　access-key：abc 続き", "session：x　•••　••• 続き");
         row("open https://example.test/a?b=c now, see http://h/?token=x", "open ••• now, see •••");
         row("task 0123456789abcdef0123456789abcdef0123456789 is done", "task ••• is done");
         kept("id abcdefghijabcdefghijabcdefghijabcdefghi");

@@ -64,8 +64,6 @@ private Q_SLOTS:
                 [&announced](const QModelIndex& a, const QModelIndex& b) {
                     announced.append(u'~' + QString::number(b.row() - a.row() + 1));
                 });
-        connect(&model, &QAbstractItemModel::modelReset, this,
-                [&announced] { announced.append(QStringLiteral("reset")); });
         model.set(after);
         QCOMPARE(model.rows(), after);
         QCOMPARE(announced.join(u' '), expected);

@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 // A shell built and given its main menu as at launch; each area's place holds a named stand-in.
@@ -38,12 +40,8 @@ std::unique_ptr<WindowShell> buildShell(AreaHarness& area) {
 }
 
 QAction* menuAction(QMainWindow* window, const QKeySequence& shortcut) {
-    for (QAction* action : window->menuBar()->findChildren<QAction*>()) {
-        if (action->shortcut() == shortcut) {
-            return action;
-        }
-    }
-    return nullptr;
+    const QList<QAction*> actions = window->menuBar()->findChildren<QAction*>();
+    return *std::find_if(actions.begin(), actions.end(), [&](QAction* a) { return a->shortcut() == shortcut; });
 }
 
 } // namespace
@@ -55,9 +53,7 @@ private Q_SLOTS:
     void placement_data() {
         // remembered: a null rectangle: nothing remembered
         columns<QList<QRect>, QRect, QRect>({"screens", "remembered", "placed"});
-        const QRect large(0, 0, 1920, 1050);
-        const QRect laptop(0, 0, 1366, 738); // 1366 x 768 with a panel
-        const QList<QRect> one{large}, small{laptop};
+        const QList<QRect> one{QRect(0, 0, 1920, 1050)}, small{QRect(0, 0, 1366, 738)}; // 1366 x 768 with a panel
         QTest::newRow("first run, large screen, centred") << one << QRect() << QRect(440, 171, 1040, 740);
         QTest::newRow("first run, 1366 x 768") << small << QRect() << QRect(163, 40, 1040, 690);
         QTest::newRow("remembered, still visible") << one << QRect(300, 200, 900, 650) << QRect(300, 200, 900, 650);
@@ -65,7 +61,7 @@ private Q_SLOTS:
         QTest::newRow("half off the right edge") << one << QRect(1700, 100, 900, 650) << QRect(1012, 100, 900, 650);
         QTest::newRow("above the top") << one << QRect(100, -400, 900, 650) << QRect(100, 40, 900, 650);
         QTest::newRow("larger than the screen now") << small << QRect(0, 0, 1800, 1000) << QRect(8, 40, 1350, 690);
-        const QList<QRect> two{large, QRect(1920, 0, 1280, 1000)};
+        const QList<QRect> two{one.first(), QRect(1920, 0, 1280, 1000)};
         QTest::newRow("on the second screen") << two << QRect(2000, 100, 900, 650) << QRect(2000, 100, 900, 650);
         QTest::newRow("smaller than allowed") << one << QRect(100, 100, 300, 200) << QRect(100, 100, 820, 600);
     }
@@ -78,12 +74,10 @@ private Q_SLOTS:
                  placed);
     }
 
-    // The sidebar buttons switch the pages, and the caption says what the page lists; Ctrl+F goes back to the
-    // Sessions page's search; Ctrl+, and Ctrl+R ask for the settings and a refresh from the main window. The place
-    // and the sidebar width the user gives come back at the next start.
+    // The sidebar buttons switch the pages, captioned with what they list; Ctrl+F goes to the Sessions page's search,
+    // Ctrl+, asks for the settings. The place and the sidebar width the user gives come back at the next start.
     void pagesMenuAndPlace() {
         AreaHarness area;
-        area.platform.screens = {QRect(0, 0, 1366, 738)};
         area.link.activeTaskCount = 3;
         auto shell = buildShell(area);
         QMainWindow* window = shell->window();
@@ -151,17 +145,16 @@ private Q_SLOTS:
             AreaHarness area;
             area.platform.environment.insert(QStringLiteral("VODU_APPEARANCE"), QString::fromLatin1(preset));
             auto shell = buildShell(area);
-            QMainWindow* window = shell->window();
-            const Appearance start = appearanceOf(window);
+            const Appearance start = appearanceOf(shell->window());
             QCOMPARE(start, preset == QByteArrayView("dark")    ? Appearance::dark
                             : preset == QByteArrayView("light") ? Appearance::light
                                                                 : systemAppearance());
             for (const bool dark : {start == Appearance::light, start == Appearance::dark}) {
                 QCOMPARE(shell->toggleWindowAppearance(), dark);
-                const Appearance now = appearanceOf(window);
-                QCOMPARE(now, dark ? Appearance::dark : Appearance::light);
-                QCOMPARE(window->palette().color(QPalette::Window), Theme::canvas.resolve(now));
-                QCOMPARE(window->styleSheet(), windowStyleSheet(now));
+                const Appearance now = dark ? Appearance::dark : Appearance::light;
+                QCOMPARE(appearanceOf(shell->window()), now);
+                QCOMPARE(shell->window()->palette().color(QPalette::Window), Theme::canvas.resolve(now));
+                QCOMPARE(shell->window()->styleSheet(), windowStyleSheet(now));
             }
         }
     }
