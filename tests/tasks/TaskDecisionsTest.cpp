@@ -137,9 +137,8 @@ private Q_SLOTS:
         QCOMPARE(headings, expected);
     }
 
-    // Text decisions: "url" whether safeTaskURL lets an address be offered (every address a task offers, as a link
-    // button or in its body, passes there), "preview" plainPreview, "section" cleanSectionText, and "markdown" the
-    // runs of parseInlineMarkdown as «flags|text» (e emphasis, s strong, c code, l=destination).
+    // "url": whether safeTaskURL accepts it (every address a task offers passes there); "preview": plainPreview;
+    // "section": cleanSectionText; "markdown": parseInlineMarkdown's runs as «flags|text» (e, s, c, l=destination).
     void texts_data() {
         columns<QString, QString, QString>({"function", "text", "expected"});
         for (const char* url : {"https://app.vodu.ai/tasks/t1", "HTTP://EXAMPLE.COM:8080/a?b=c#d"}) {

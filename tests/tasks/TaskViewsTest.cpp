@@ -93,8 +93,8 @@ private Q_SLOTS:
         area.tasks.renderTasks(taskList(kTasks, 2));
         QVERIFY(area.link.activeTaskCount == 2 && area.selectedRow() == 0);
         auto* title = area.view<QLabel>("taskTitle");
-        QVERIFY(title->text() == u"<b>Alpha</b>" && title->textFormat() == Qt::PlainText); // host text is never markup
-        QCOMPARE(area.bodyText(), kChecking);
+        QVERIFY(title->text() == u"<b>Alpha</b>" && title->textFormat() == Qt::PlainText &&
+                area.bodyText() == kChecking);
         area.commands.complete(0, false);
         QCOMPARE(area.bodyText(), kUnavailable);
         area.tasks.renderTasks(taskList(R"([{"key":"a","label":"Alpha"},{"label":"Nameless"}])"));
@@ -208,6 +208,7 @@ private Q_SLOTS:
         QVERIFY(!body->textCursor().hasSelection());
 
         area.tasks.renderTasks(taskList(R"([{"key":"t2","label":"Other"}])"));
+        QVERIFY(area.view<QWidget>("detailActions")->isHidden() && area.view<QWidget>("taskVisuals")->isHidden());
         area.tasks.renderTaskDetail(detail);
         QCOMPARE(criteria->text(), QStringLiteral("Show all criteria"));
 

@@ -40,9 +40,7 @@ private Q_SLOTS:
     void paintedFromTheTheme() {
         QWidget window;
         setWindowAppearance(&window, Appearance::light);
-        QPalette magenta = window.palette();
-        magenta.setColor(QPalette::Window, Qt::magenta);
-        window.setPalette(magenta);
+        window.setPalette(QPalette(Qt::magenta, Qt::magenta));
         window.setAutoFillBackground(true);
         window.resize(200, 112);
         auto* button = new SolidActionButton(QStringLiteral("Approve"), &window);
@@ -65,8 +63,7 @@ private Q_SLOTS:
                 shows(surface, Theme::attentionInk, QPoint(1, 20)));
     }
 
-    // Remembered heights are those the text, font and margins give now, whatever widths were asked before, in any
-    // order.
+    // Remembered heights follow the text, font, margins and line limit, whatever widths were asked before.
     void wrappedLabelHeightsFollowTheirText() {
         ThemedLabel label(Theme::text);
         label.setWordWrap(true);
@@ -82,12 +79,14 @@ private Q_SLOTS:
         };
         label.setText(QStringLiteral("Publish the billing webhook fix to staging and confirm the retries"));
         same("first text");
+        label.setContentsMargins(8, 8, 8, 8);
+        same("margins");
+        label.setMaximumLines(2); // a single line from here on, whatever the limit
+        QCOMPARE(label.heightForWidth(60), 2 * label.fontMetrics().lineSpacing() + 16);
         label.setText(QStringLiteral("Short"));
         same("shorter text");
         label.setFont(QFont(label.font().family(), label.font().pointSize() * 2));
         same("larger font");
-        label.setContentsMargins(8, 8, 8, 8);
-        same("margins");
     }
 
     // A screen reader finds the segments as tabs, with their titles, the chosen one selected, and can press them.
