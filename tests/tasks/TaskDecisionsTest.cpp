@@ -1,5 +1,3 @@
-// What a task record decides on its own: its state's name, symbol and colour, the row to select, and the detail's
-// preview, cards, sections, links and the inline Markdown of its body.
 #include "DataTables.h"
 #include "TestData.h"
 #include "TestRegistry.h"
@@ -15,7 +13,6 @@ namespace {
 
 const Copy english{false};
 
-// Plain runs as is, attributed runs as «flags|text».
 QString describe(const QList<InlineRun>& runs) {
     QString text;
     for (const InlineRun& run : runs) {
@@ -26,7 +23,6 @@ QString describe(const QList<InlineRun>& runs) {
     return text;
 }
 
-// A row of the text table below.
 void row(const char* function, const char* name, const QString& text, const QString& expected) {
     QTest::addRow("%s: %s", function, name) << QString(function) << text << expected;
 }
@@ -38,7 +34,6 @@ class TaskDecisionsTest final : public QObject {
 
 private Q_SLOTS:
     void states_data() {
-        // line: in English, with its symbol
         columns<QString, QString, QString, QColor>({"state", "japanese", "line", "light"});
         const QColor green(0x18, 0x7A, 0x2D), red(0xB4, 0x23, 0x23), orange(0x9C, 0x43, 0x00);
         const QColor accent(0x00, 0x75, 0xDE), grey(0x61, 0x5D, 0x59);
@@ -123,13 +118,12 @@ private Q_SLOTS:
         const QStringList on =
             off.mid(0, 3) + QStringList{"All success criteria", "Full result"} + off.mid(3) +
             QStringList{"Execution instructions · technical details", "Original report · technical details"};
-        QTest::newRow("all switches off") << full << "Label" << 0 << off;
-        QTest::newRow("all switches on") << full << "Label" << 7 << on;
-        QTest::newRow("instruction equal to the label") << R"({"instruction":"Do X","result":"R"})"
-                                                        << "Do X" << 0 << QStringList{};
-        QTest::newRow("wrong types count as missing")
-            << R"({"instruction":5,"result":["R"],"purpose":"P","report":[],"truncated":"true"})"
-            << "Task" << 7 << QStringList{"Result"};
+        dataRow("all switches off", full, "Label", 0, off);
+        dataRow("all switches on", full, "Label", 7, on);
+        dataRow("instruction equal to the label", R"({"instruction":"Do X","result":"R"})", "Do X", 0, QStringList());
+        dataRow("wrong types count as missing",
+                R"({"instruction":5,"result":["R"],"purpose":"P","report":[],"truncated":"true"})", "Task", 7,
+                QStringList{"Result"});
     }
 
     void sections() {
@@ -143,70 +137,62 @@ private Q_SLOTS:
         QCOMPARE(headings, expected);
     }
 
-    // Text decisions: "url" whether safeTaskURL lets an address be offered (every address a task offers, as a link
-    // button or in its body, passes there), "preview" plainPreview, "section" cleanSectionText, and "markdown" the
-    // runs of parseInlineMarkdown as «flags|text» (e emphasis, s strong, c code, l=destination).
+    // "url": whether safeTaskURL accepts it (every address a task offers passes there); "preview": plainPreview;
+    // "section": cleanSectionText; "markdown": parseInlineMarkdown's runs as «flags|text» (e, s, c, l=destination).
     void texts_data() {
         columns<QString, QString, QString>({"function", "text", "expected"});
-        row("url", "https", "https://app.vodu.ai/tasks/t1", "accepted");
-        row("url", "http, scheme in capitals", "HTTP://EXAMPLE.COM:8080/a?b=c#d", "accepted");
-        row("url", "javascript with a host", "JavaScript://example.com/%0Aalert(1)", "refused");
-        row("url", "file", "file:///home/user/.ssh/id_ed25519", "refused");
-        row("url", "user only", "https://admin@intranet.example/", "refused");
-        row("url", "password only", "https://:pw@example.com/", "refused");
-        row("url", "empty user part", "https://@example.com/", "refused");
-        row("url", "no host", "https:///path", "refused");
-        row("url", "space inside", "https://exa mple.com/", "refused");
-        row("preview", "link keeps its text", "See [the report](https://x.example/r) now", "See the report now");
-        row("preview", "heading markers and emphasis", "## Summary\n\nAnswered **118** `items`",
-            "Summary Answered 118 items");
+        for (const char* url : {"https://app.vodu.ai/tasks/t1", "HTTP://EXAMPLE.COM:8080/a?b=c#d"}) {
+            row("url", url, url, "accepted");
+        }
+        for (const char* url : {"JavaScript://example.com/%0Aalert(1)", "file:///home/user/.ssh/id_ed25519",
+                                "https://admin@intranet.example/", "https://:pw@example.com/", "https://@example.com/",
+                                "https:///path", "https://exa mple.com/"}) {
+            row("url", url, url, "refused");
+        }
+        row("preview", "links, heading markers and emphasis",
+            "## Sum\n\nSee [the report](https://x.example/r) **118** `it`", "Sum See the report 118 it");
         row("preview", "white space folded, ideographic space too", "  a\t\tb\n\n\u3000c  #hashtag", "a b c #hashtag");
         row("preview", "exactly 240 characters", QString(240, u'x'), QString(240, u'x'));
         row("preview", "300 characters of Markdown", "**" + QString(300, u'y') + "**", QString(240, u'y') + u'…');
         // Cut by user-perceived characters: a decomposed é is one character of two code units.
         const QString accented = QStringLiteral("e\u0301");
         row("preview", "combining marks count once", accented.repeated(250), accented.repeated(240) + u'…');
-        row("section", "heading markers on every line, trimmed", "\n## Title\ntext\n### Sub\nmore ",
-            "Title\ntext\nSub\nmore");
-        row("section", "not a heading", "####### x, issue #12", "####### x, issue #12");
-        row("section", "Windows line ends", "a\r\nb\rc", "a\nb\nc");
-        row("markdown", "strong and both emphasis markers", "**a** *b* _c_", "«s|a» «e|b» «e|c»");
-        row("markdown", "strong emphasis", "***both***", "«es|both»");
+        row("section", "heading markers on every line, Windows line ends, trimmed",
+            "\n## Title\r\ntext\r### Sub\n####### x, issue #12 ", "Title\ntext\nSub\n####### x, issue #12");
+        row("markdown", "strong, both emphasis markers, strong emphasis", "**a** *b* _c_ ***d***",
+            "«s|a» «e|b» «e|c» «es|d»");
         row("markdown", "strong inside emphasis", "*a **b** c*", "«e|a »«es|b»«e| c»");
         row("markdown", "adjacent runs inside emphasis", "*foo**bar**baz*", "«e|foo»«es|bar»«e|baz»");
         row("markdown", "runs whose lengths add to three do not pair", "*foo**bar*", "«e|foo**bar»");
         row("markdown", "leftover marker stays literal", "***a** b", "*«s|a» b");
-        row("markdown", "code span holding asterisks", "`a*b*c` and *d*", "«c|a*b*c» and «e|d»");
-        row("markdown", "code span with backticks inside", "`` a `b` ``", "«c|a `b`»");
+        row("markdown", "code spans holding markers", "`a*b*c` and *d* `` a `b` ``", "«c|a*b*c» and «e|d» «c|a `b`»");
         row("markdown", "code span inside strong", "**run `x` now**", "«s|run »«sc|x»«s| now»");
         row("markdown", "unclosed code", "`code and *e*", "`code and «e|e»");
-        row("markdown", "spaced asterisks and inner underscores", "2 * 3 * snake_case_name", "2 * 3 * snake_case_name");
         row("markdown", "Japanese text around strong", "これは**重要**です", "これは«s|重要»です");
         row("markdown", "link with parentheses", "[wiki](https://en.wikipedia.org/wiki/Foo_(bar))",
             "«l=https://en.wikipedia.org/wiki/Foo_(bar)|wiki»");
         row("markdown", "link in angle brackets, with title", "[a](<https://x.example/a b> \"T\")",
             "«l=https://x.example/a b|a»");
-        row("markdown", "strong inside a link", "[**b** c](u)", "«sl=u|b»«l=u| c»");
-        row("markdown", "brackets inside link text", "[a [b] c](u)", "«l=u|a [b] c»");
+        row("markdown", "strong and brackets inside links", "[**b** c](u) [a [b] c](u)",
+            "«sl=u|b»«l=u| c» «l=u|a [b] c»");
         row("markdown", "inner link wins", "[a [b](u) c](v)", "[a «l=u|b» c](v)");
-        row("markdown", "unbalanced parentheses, unclosed destination", "[a](u(v) [b](u", "[a](u(v) [b](u");
-        row("markdown", "image shows its description", "![chart](c.png) below", "chart below");
-        row("markdown", "autolink", "<https://x.example/a>", "«l=https://x.example/a|https://x.example/a»");
-        row("markdown", "angle brackets that are not a link", "<b>bold</b> a < b", "<b>bold</b> a < b");
-        row("markdown", "escapes", "\\*not\\* \\[x\\] \\q", "*not* [x] \\q");
+        row("markdown", "image shows its description, autolink", "![chart](c.png) <https://x.example/a>",
+            "chart «l=https://x.example/a|https://x.example/a»");
         row("markdown", "escaped backtick before a code span", "\\``code`", "`«c|code»");
         row("markdown", "escaped backtick, no closer of the rest's length", "\\`` and ``", "`` and ``");
-        row("markdown", "character references", "&amp; &lt;&#65;&#x42;&#0; &nope; &", "& <AB\uFFFD &nope; &");
-        row("markdown", "white space kept, no block structure", "- one\n\n  > b\t c\n1. x", "- one\n\n  > b\t c\n1. x");
+        row("markdown", "escapes, character references", "\\*not\\* \\[x\\] \\q &amp; &lt;&#65;&#x42;&#0; &nope; &",
+            "*not* [x] \\q & <AB\uFFFD &nope; &");
         const QString brackets = QStringLiteral("[").repeated(50000);
         row("markdown", "many links after many open brackets", brackets + QStringLiteral("[a](u) ").repeated(50000),
             brackets + QStringLiteral("«l=u|a» ").repeated(50000));
-        // Long host reports full of stray markers come back whole, without stalling the interface.
+        // Literal texts, and long host reports full of stray markers, come back whole without stalling the interface.
         QString backticks; // one run of every length from 1 to 600, so none has a partner
         for (int length = 1; length <= 600; ++length) {
             backticks += QString(length, u'`') + u'x';
         }
-        for (const QString& stray : {QStringLiteral("a* ").repeated(60000), QStringLiteral("[").repeated(100000),
+        for (const QString& stray : {QStringLiteral("2 * 3 * snake_case_name"), QStringLiteral("[a](u(v) [b](u"),
+                                     QStringLiteral("<b>bold</b> a < b"), QStringLiteral("- one\n\n  > b\t c\n1. x"),
+                                     QStringLiteral("a* ").repeated(60000), QStringLiteral("[").repeated(100000),
                                      QStringLiteral("[a](").repeated(40000), QStringLiteral("&").repeated(100000),
                                      QStringLiteral("[a](u (").repeated(30000), backticks}) {
             row("markdown", qPrintable(stray.left(8)), stray, stray);

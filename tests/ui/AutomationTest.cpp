@@ -29,9 +29,8 @@ class AutomationTest final : public QObject {
     }
 
 private Q_SLOTS:
-    // ui.json and the window's picture follow each render (and only a change), also for views on a page that is not
-    // shown (nothing there repaints); the panel's picture exists exactly while it is open. What each view says is in
-    // the golden views.
+    // ui.json and the window's picture follow each render (and only a change), also for views on a hidden page; the
+    // panel's picture exists exactly while it is open. What each view says is in the golden views.
     void mirrorsNamedViews() {
         Harness harness;
         AppDelegate& app = harness.app();
@@ -42,9 +41,8 @@ private Q_SLOTS:
                         R"("tasks":{"activeCount":1,"items":[{"key":"t1","label":"Draft the memo"}]}})"));
         QTRY_COMPARE(value("connectionRow.detail", "text"), QStringLiteral("Sign-in required"));
         QVERIFY(value("taskTitle", "text") == u"Draft the memo" && value("taskTitle", "onScreen") == u"false");
-        auto* output = app.findChild<AutomationOutput*>();
-        output->writeNow();
-        QVERIFY(!output->writeNow()); // an unchanged screen is not written again
+        app.findChild<AutomationOutput*>()->writeNow();
+        QVERIFY(!app.findChild<AutomationOutput*>()->writeNow()); // an unchanged screen is not written again
         app.render(json(R"({"tasks":{"items":[{"key":"t2","label":"Second memo"}]}})"));
         QTRY_COMPARE(value("taskTitle", "text"), QStringLiteral("Second memo"));
         QVERIFY(exists("window.png") && !exists("panel.png"));
@@ -60,7 +58,6 @@ private Q_SLOTS:
         QTest::newRow("new nested folder") << "new" << true;
         QTest::newRow("our folder open to others") << "open" << true;
         QTest::newRow("a link to another folder") << "link" << false;
-        QTest::newRow("a plain file") << "file" << false;
         QTest::newRow("another user's folder") << "foreign" << false;
     }
 
@@ -73,10 +70,7 @@ private Q_SLOTS:
         if (shape == u"foreign" && ::geteuid() != 0) {
             QSKIP("giving a folder to another user needs root");
         }
-        QFile file(folder);
-        QVERIFY(shape == u"new" || (shape == u"link"   ? QFile::link(elsewhere, folder)
-                                    : shape == u"file" ? file.open(QIODevice::WriteOnly)
-                                                       : QDir().mkpath(folder)));
+        QVERIFY(shape == u"new" || (shape == u"link" ? QFile::link(elsewhere, folder) : QDir().mkpath(folder)));
         QVERIFY(shape != u"open" || QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
         QVERIFY(shape != u"foreign" || ::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
         QLabel window(QStringLiteral("Ready"));
@@ -87,12 +81,9 @@ private Q_SLOTS:
             struct stat status {};
             return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? (status.st_mode & 0777) : 0u;
         };
-        if (written) {
-            QCOMPARE((QList<uint>{modeOf(folder), modeOf(folder + "/ui.json"), modeOf(folder + "/window.png")}),
-                     (QList<uint>{0700, 0600, 0600}));
-        } else {
-            QVERIFY(QDir(elsewhere).isEmpty() && !QFileInfo::exists(folder + QStringLiteral("/ui.json")));
-        }
+        QVERIFY(written || (QDir(elsewhere).isEmpty() && !QFileInfo::exists(folder + QStringLiteral("/ui.json"))));
+        QVERIFY(!written || (modeOf(folder) == 0700 && modeOf(folder + "/ui.json") == 0600 &&
+                             modeOf(folder + "/window.png") == 0600));
     }
 };
 

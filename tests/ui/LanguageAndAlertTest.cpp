@@ -12,25 +12,6 @@
 #include <QTimer>
 #include <QTranslator>
 
-namespace {
-
-// Runs the real alert and, once it is up, acts on it like a user.
-AlertAnswer answerAlert(const AlertRequest& request, const std::function<void(QWidget*)>& act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (QWidget* alert = QApplication::activeModalWidget(); alert && alert->isVisible()) {
-            poll->stop();
-            poll->deleteLater();
-            act(alert);
-        }
-    });
-    poll->start(10);
-    QtPlatform platform;
-    return platform.runAlert(request, nullptr);
-}
-
-} // namespace
-
 class LanguageAndAlertTest final : public QObject {
     Q_OBJECT
 
@@ -48,16 +29,16 @@ private Q_SLOTS:
 
     void languageChoice() {
         const auto [languages, japanese] = fetch<QStringList, bool>({"languages", "japanese"});
-        QCOMPARE(Copy::fromPreferredLanguages(languages).text("接続", "Connection"),
-                 japanese ? QStringLiteral("接続") : QStringLiteral("Connection"));
+        QCOMPARE(Copy::fromPreferredLanguages(languages).text("接続", "Connection") == u"接続", japanese);
     }
 
     void qtTextsFollowOurLanguage() {
-        const std::unique_ptr<QTranslator> translator = qtTranslator(true);
-        QVERIFY(translator); // the scripts install the translations
-        QApplication::installTranslator(translator.get());
-        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
-        QVERIFY(buttons.button(QDialogButtonBox::Cancel)->text().startsWith(QStringLiteral("キャンセル")));
+        const std::unique_ptr<QTranslator> translator = qtTranslator(true); // the scripts install the translations
+        QVERIFY(translator && QApplication::installTranslator(translator.get()));
+        QVERIFY(QDialogButtonBox(QDialogButtonBox::Cancel)
+                    .button(QDialogButtonBox::Cancel)
+                    ->text()
+                    .startsWith(u"キャンセル"));
         QVERIFY(!qtTranslator(false) && !qtTranslator(true, QStringLiteral("/nonexistent")));
     }
 
@@ -70,7 +51,6 @@ private Q_SLOTS:
         QTest::newRow("Return, two buttons") << false << int(Qt::Key_Return) << two << 0;
         QTest::newRow("Enter, two buttons") << false << int(Qt::Key_Enter) << two << 0;
         QTest::newRow("Escape, two buttons") << false << int(Qt::Key_Escape) << two << 0;
-        QTest::newRow("Return, one button") << false << int(Qt::Key_Return) << QStringList{"OK"} << 0;
         QTest::newRow("Return in a text field") << true << int(Qt::Key_Return) << two << 0;
         QTest::newRow("Escape in a text field") << true << int(Qt::Key_Escape) << two << 0;
         QTest::newRow("click, message box") << false << 0 << two << 1;
@@ -86,23 +66,28 @@ private Q_SLOTS:
         request.buttons = buttons;
         request.hasTextField = textField;
         QStringList formats;
-        const AlertAnswer chosen = answerAlert(request, [&](QWidget* alert) {
-            for (const QLabel* label : alert->findChildren<QLabel*>()) {
-                if (!label->text().isEmpty()) {
-                    formats.append(label->textFormat() == Qt::PlainText ? QStringLiteral("plain") : label->text());
+        QTimer poll; // acts on the real alert like a user once it is up
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (QWidget* alert = QApplication::activeModalWidget(); alert && alert->isVisible()) {
+                poll.stop();
+                for (const QLabel* label : alert->findChildren<QLabel*>()) {
+                    if (!label->text().isEmpty()) {
+                        formats.append(label->textFormat() == Qt::PlainText ? QStringLiteral("plain") : label->text());
+                    }
                 }
-            }
-            if (key != 0) {
-                QTest::keyClick(alert->focusWidget() ? alert->focusWidget() : alert, static_cast<Qt::Key>(key));
-                return;
-            }
-            for (QPushButton* button : alert->findChildren<QPushButton*>()) {
-                if (button->text() == buttons.last()) {
-                    button->click();
+                if (key != 0) {
+                    QTest::keyClick(alert->focusWidget() ? alert->focusWidget() : alert, static_cast<Qt::Key>(key));
+                    return;
+                }
+                for (QPushButton* button : alert->findChildren<QPushButton*>()) {
+                    if (button->text() == buttons.last()) {
+                        button->click();
+                    }
                 }
             }
         });
-        QCOMPARE(chosen.button, answer);
+        poll.start(10);
+        QCOMPARE(QtPlatform().runAlert(request, nullptr).button, answer);
         QCOMPARE(formats, QStringList({QStringLiteral("plain"), QStringLiteral("plain")}));
     }
 };
