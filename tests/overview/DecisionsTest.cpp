@@ -1,8 +1,7 @@
+#include "DataTables.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "overview/OverviewDecisions.h"
-
-#include <QTest>
 
 using Text = std::optional<QString>;
 
@@ -10,14 +9,6 @@ namespace {
 
 Text text(const char* value) {
     return value ? Text(QString::fromUtf8(value)) : std::nullopt;
-}
-
-QList<QJsonObject> runs(const char* list) {
-    QList<QJsonObject> objects;
-    for (const QJsonValue& run : json(QByteArray(R"({"runs":)") + list + "}").value(u"runs").toArray()) {
-        objects.append(run.toObject());
-    }
-    return objects;
 }
 
 } // namespace
@@ -29,13 +20,10 @@ class DecisionsTest final : public QObject {
 private Q_SLOTS:
     // The host's web origin is accepted only when it is the configured one (variables, else the default).
     void webRoot_data() {
-        QTest::addColumn<Text>("origin");
-        QTest::addColumn<Text>("web");
-        QTest::addColumn<Text>("api");
-        QTest::addColumn<QString>("root");
+        columns<Text, Text, Text, QString>({"origin", "web", "api", "root"});
         const auto row = [](const char* name, const char* origin, const char* root, const char* web = nullptr,
                             const char* api = nullptr) {
-            QTest::newRow(name) << text(origin) << text(web) << text(api) << QString::fromUtf8(root);
+            dataRow(name, text(origin), text(web), text(api), root);
         };
         row("default, with path and query", "https://app.vodu.ai/app?x=1", "https://app.vodu.ai/");
         row("user name", "https://me@app.vodu.ai", "");
@@ -51,57 +39,42 @@ private Q_SLOTS:
     }
 
     void webRoot() {
-        QFETCH(Text, origin);
-        QFETCH(Text, web);
-        QFETCH(Text, api);
+        const auto [origin, web, api, root] = fetch<Text, Text, Text, QString>({"origin", "web", "api", "root"});
         const std::optional<QUrl> accepted = validatedRoot(origin, configuredOrigin(web, api));
-        QTEST(accepted ? accepted->toString() : QString(), "root");
+        QCOMPARE(accepted ? accepted->toString() : QString(), root);
     }
 
     // The runs needing attention key the request for it; the first two runs are shown, host text masked.
     void runsTexts() {
         QCOMPARE(hookAttentionKeyOf({}), QString());
         QCOMPARE(latestRunsText({}), std::nullopt);
-        const QList<QJsonObject> three = runs(R"([
+        QList<QJsonObject> three;
+        const QJsonObject status = json(R"({"runs":[
             {"provider":"codex","session":"s1","state":"blocked","needsAttention":true,"reason":"needs token=abc123 now"},
             {"provider":"claude","session":"s2","state":"active","needsAttention":false},
-            {"provider":"codex","session":"s3","state":"paused","needsAttention":true,"reason":"third"}])");
+            {"provider":"codex","session":"s3","state":"paused","needsAttention":true,"reason":"third"}]})");
+        for (const QJsonValue& run : status.value(u"runs").toArray()) {
+            three.append(run.toObject());
+        }
         QCOMPARE(hookAttentionKeyOf(three), QStringLiteral("s1:blocked|s3:paused"));
         QCOMPARE(latestRunsText(three), QStringLiteral("codex: blocked — needs ••• now\n\nclaude: active — "));
     }
 
-    void hookRow_data() {
-        QTest::addColumn<QByteArray>("provider");
-        QTest::addColumn<QString>("row");
-        QTest::newRow("observed") << QByteArray(R"({"state":"observed"})") << "Previously observed · verify in /hooks";
-        QTest::newRow("missing") << QByteArray(R"({"state":"missing"})") << "Not set up · use Install / update plugins";
-        QTest::newRow("not a string") << QByteArray(R"({"state":7})") << "Not observed · review and enable in /hooks";
-    }
-
-    void hookRow() {
-        QFETCH(QByteArray, provider);
-        QTEST(hookRowText(json(provider), Copy{}), "row");
-    }
-
-    // One line per provider whose conversations could not all be listed; the service's reason first.
+    // One line per provider whose conversations could not all be listed; the service's reason first, masked.
     void discovery_data() {
-        QTest::addColumn<QByteArray>("providers");
-        QTest::addColumn<QString>("lines");
-        QTest::newRow("reason and unavailable")
-            << QByteArray(R"({"codex":{"discovery":"available","unreadable":2,"reason":"2 left out: a, b"},
-                             "claude":{"discovery":"unavailable"}})")
-            << "Codex: 2 left out: a, b\nClaude Code: Discovery unavailable";
-        QTest::newRow("one unreadable") << QByteArray(R"({"codex":{"discovery":"available","unreadable":1}})")
-                                        << "Codex: 1 could not be read";
-        QTest::newRow("all read") << QByteArray(R"({"codex":{"discovery":"available","unreadable":0}})") << "";
-        QTest::newRow("masked reason")
-            << QByteArray(R"({"claude":{"discovery":"unavailable","reason":"token=abc123 expired"}})")
-            << "Claude Code: ••• expired";
+        columns<QString, QString>({"providers", "lines"});
+        dataRow("reason and unavailable",
+                R"({"codex":{"discovery":"available","unreadable":2,"reason":"2 left out: a, b"},
+            "claude":{"discovery":"unavailable"}})",
+                "Codex: 2 left out: a, b\nClaude Code: Discovery unavailable");
+        dataRow("all read", R"({"codex":{"discovery":"available","unreadable":0}})", "");
+        dataRow("masked reason", R"({"claude":{"discovery":"unavailable","reason":"token=abc123 expired"}})",
+                "Claude Code: ••• expired");
     }
 
     void discovery() {
-        QFETCH(QByteArray, providers);
-        QTEST(sessionDiscoveryMessageOf(json(QByteArray(R"({"providers":)") + providers + "}"), Copy{}), "lines");
+        const auto [providers, lines] = fetch<QString, QString>({"providers", "lines"});
+        QCOMPARE(sessionDiscoveryMessageOf(json(R"({"providers":)" + providers + u'}'), Copy{}), lines);
     }
 
     // The sheet's height: the screen's visible height less 100, at most 600.

@@ -25,8 +25,7 @@ struct OverviewArea : AreaHarness {
         QObject::connect(&overview, &OverviewController::showWindowRequested, &parent, [this] { parent.show(); });
     }
 
-    // The overview's part of one snapshot, in the order the app renders it. LINK stands for the workspace address
-    // (raw strings must not hold "//": moc misreads them).
+    // The overview's part of one snapshot, as the app renders it; LINK: the workspace address (moc misreads "//").
     void render(QString text) {
         const QJsonObject status = json(text.replace(QStringLiteral("LINK"), QStringLiteral("https://app.vodu.ai")));
         overview.renderSetupAndHooks(status);

@@ -1,3 +1,4 @@
+#include "DataTables.h"
 #include "Harness.h"
 #include "ScriptedHost.h"
 #include "TestRegistry.h"
@@ -6,7 +7,6 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
-#include <QTest>
 
 using Policy = AppDelegate::ActivationPolicy;
 
@@ -17,13 +17,13 @@ class TrayInAppTest final : public QObject {
 
 private Q_SLOTS:
     void closingTheWindow_data() {
-        QTest::addColumn<bool>("tray");
-        QTest::newRow("with a tray") << true;
-        QTest::newRow("without a tray: the app quits") << false;
+        columns<bool>({"tray"});
+        dataRow("with a tray", true);
+        dataRow("without a tray: the app quits", false);
     }
 
     void closingTheWindow() {
-        QFETCH(bool, tray);
+        const auto [tray] = fetch<bool>({"tray"});
         Harness harness;
         harness.fake->tray = tray;
         AppDelegate& app = harness.app();
@@ -39,26 +39,21 @@ private Q_SLOTS:
             QVERIFY(!window->isVisible());
             view<QAction>(app, "menuSettings")->trigger();
             QVERIFY(window->isVisible() && view<QDialog>(app, "statusPanel")->isVisible());
-            QCOMPARE(harness.fake->terminations, 0);
         }
     }
 
     // The tray's Quit asks only while tasks run; a confirmed quit is forced, a cancelled one sends nothing; a
     // refused one shows the window with the reason.
     void quitFromTheTray_data() {
-        QTest::addColumn<int>("tasks");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("no tasks: no alert, not forced") << 0 << 1 << false;
-        QTest::newRow("two tasks, quit: forced") << 2 << 1 << false;
-        QTest::newRow("two tasks, cancel") << 2 << 0 << false;
-        QTest::newRow("refused by the host: the window shows why") << 0 << 1 << true;
+        columns<int, int, bool>({"tasks", "answer", "refused"});
+        dataRow("no tasks: no alert, not forced", 0, 1, false);
+        dataRow("two tasks, quit: forced", 2, 1, false);
+        dataRow("two tasks, cancel", 2, 0, false);
+        dataRow("refused by the host: the window shows why", 0, 1, true);
     }
 
     void quitFromTheTray() {
-        QFETCH(int, tasks);
-        QFETCH(int, answer);
-        QFETCH(bool, refused);
+        const auto [tasks, answer, refused] = fetch<int, int, bool>({"tasks", "answer", "refused"});
         Harness harness;
         ScriptedHost host(harness, QStringLiteral("recording"), refused ? QStringLiteral("quit") : QString());
         QVERIFY(host.ready());

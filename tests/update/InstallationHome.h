@@ -1,6 +1,7 @@
 #pragma once
 
 // What the tests of this folder share.
+#include "DataTables.h"
 #include "Harness.h"
 #include "TestData.h"
 #include "TestRegistry.h"
@@ -19,6 +20,11 @@ inline bool writeFile(const QString& path, const QByteArray& text, bool executab
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size() &&
            (!executable || file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+// A flag as a table cell: "+" or "-".
+inline QChar sign(bool value) {
+    return QChar(value ? u'+' : u'-');
 }
 
 inline QStringList fileLines(const QString& path) {

@@ -1,4 +1,5 @@
 #include "update/MacAppUpdate.h"
+#include "DataTables.h"
 #include "InstallationHome.h"
 #include "update/InstallProcess.h"
 
@@ -9,10 +10,6 @@ std::optional<QString> version(const QString& text) {
     return text == u"-" ? std::nullopt : std::optional<QString>(text);
 }
 
-QChar sign(bool value) {
-    return QChar(value ? u'+' : u'-');
-}
-
 } // namespace
 
 class MacAppUpdateTest final : public QObject {
@@ -20,70 +17,57 @@ class MacAppUpdateTest final : public QObject {
 
 private Q_SLOTS:
     void isNewer_data() {
-        QTest::addColumn<QString>("candidate");
-        QTest::addColumn<QString>("than");
-        QTest::addColumn<bool>("newer");
-        QTest::newRow("numeric, not textual") << "1.10.0" << QStringLiteral("1.9.9") << true;
-        QTest::newRow("and not the other way") << "1.9.9" << QStringLiteral("1.10.0") << false;
-        QTest::newRow("equal") << "1.2.3" << QStringLiteral("1.2.3") << false;
-        QTest::newRow("two components") << "1.2" << QStringLiteral("1.1.9") << false;
-        QTest::newRow("four components") << "1.2.3.4" << QStringLiteral("1.2.3") << false;
-        QTest::newRow("fullwidth digit") << "\uFF11.2.4" << QStringLiteral("1.2.3") << false;
-        QTest::newRow("largest 64-bit component") << "1.2.9223372036854775807" << QStringLiteral("1.2.3") << true;
-        QTest::newRow("component beyond 64 bits") << "1.2.9223372036854775808" << QStringLiteral("1.2.3") << false;
-        QTest::newRow("absent candidate") << "-" << QStringLiteral("1.2.3") << false;
-        QTest::newRow("absent base") << "1.2.4" << QStringLiteral("-") << false;
+        columns<QString, QString, bool>({"candidate", "than", "newer"});
+        dataRow("numeric, not textual", "1.10.0", "1.9.9", true);
+        dataRow("and not the other way", "1.9.9", "1.10.0", false);
+        dataRow("equal", "1.2.3", "1.2.3", false);
+        dataRow("not three components", "1.2.3.4", "1.2.3", false);
+        dataRow("fullwidth digit", "\uFF11.2.4", "1.2.3", false);
+        dataRow("largest 64-bit component", "1.2.9223372036854775807", "1.2.3", true);
+        dataRow("component beyond 64 bits", "1.2.9223372036854775808", "1.2.3", false);
+        dataRow("absent candidate", "-", "1.2.3", false);
+        dataRow("absent base", "1.2.4", "-", false);
     }
 
     void isNewer() {
-        QFETCH(QString, candidate);
-        QFETCH(QString, than);
-        QTEST(MacAppUpdate::isNewer(version(candidate), version(than)), "newer");
+        const auto [candidate, than, newer] = fetch<QString, QString, bool>({"candidate", "than", "newer"});
+        QCOMPARE(MacAppUpdate::isNewer(version(candidate), version(than)), newer);
     }
 
     // Native 1.2.3; expected: needs a restart, can restart now, a newer app is there.
     void decision_data() {
-        QTest::addColumn<QString>("runtime");
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<int>("tasks");
-        QTest::addColumn<bool>("connected");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("newer release, idle") << "1.2.3" << QStringLiteral("1.3.0") << 0 << true << "+++";
-        QTest::newRow("newer release, a task") << "1.3.0" << QStringLiteral("1.3.0") << 1 << true << "+-+";
-        QTest::newRow("newer release, offline") << "1.2.3" << QStringLiteral("1.3.0") << 0 << false << "+-+";
-        QTest::newRow("newer service only") << "1.3.0" << QStringLiteral("-") << 0 << true << "+--";
-        QTest::newRow("nothing newer") << "1.2.3" << QStringLiteral("1.2.3") << 0 << true << "---";
+        columns<QString, QString, int, bool, QString>({"runtime", "selected", "tasks", "connected", "expected"});
+        dataRow("newer release, idle", "1.2.3", "1.3.0", 0, true, "+++");
+        dataRow("newer release, a task", "1.3.0", "1.3.0", 1, true, "+-+");
+        dataRow("newer release, offline", "1.2.3", "1.3.0", 0, false, "+-+");
+        dataRow("newer service only", "1.3.0", "-", 0, true, "+--");
+        dataRow("nothing newer", "1.2.3", "1.2.3", 0, true, "---");
     }
 
     void decision() {
-        QFETCH(QString, runtime);
-        QFETCH(QString, selected);
-        QFETCH(int, tasks);
-        QFETCH(bool, connected);
+        const auto [runtime, selected, tasks, connected, expected] =
+            fetch<QString, QString, int, bool, QString>({"runtime", "selected", "tasks", "connected", "expected"});
         const MacAppUpdate::Decision decided =
             MacAppUpdate::decision(QStringLiteral("1.2.3"), version(runtime), version(selected), tasks, connected);
-        QTEST(QString() + sign(decided.needsRestart) + sign(decided.canRestart) + sign(decided.newerApp), "expected");
+        QCOMPARE(QString() + sign(decided.needsRestart) + sign(decided.canRestart) + sign(decided.newerApp), expected);
     }
 
     // installer/current must be a link into installer/releases to a bundle of ours with a runnable launcher.
     void selectedRelease_data() {
-        QTest::addColumn<QString>("target"); // what installer/current points at, under the home
-        QTest::addColumn<bool>("selected");
-        QTest::newRow("link") << "installer/releases/1/VODU.app" << true;
-        QTest::newRow("relative link") << "releases/1/VODU.app" << true;
-        QTest::newRow("VODU CLI.app") << "installer/releases/1/VODU CLI.app" << true;
-        QTest::newRow("empty VODU_HOME uses HOME") << "home" << true;
-        QTest::newRow("plain directory") << "directory" << false;
-        QTest::newRow("link escaping releases") << "elsewhere/VODU.app" << false;
-        QTest::newRow("sibling sharing the releases prefix") << "installer/releases-old/VODU.app" << false;
-        QTest::newRow("wrong bundle name") << "installer/releases/1/Other.app" << false;
-        QTest::newRow("launcher not executable") << "launcher" << false;
-        QTest::newRow("wrong identifier") << "identifier" << false;
+        columns<QString, bool>({"target", "selected"}); // what installer/current points at, under the home
+        dataRow("relative link", "releases/1/VODU.app", true);
+        dataRow("link to VODU CLI.app", "installer/releases/1/VODU CLI.app", true);
+        dataRow("empty VODU_HOME uses HOME", "home", true);
+        dataRow("plain directory", "directory", false);
+        dataRow("link escaping releases", "elsewhere/VODU.app", false);
+        dataRow("sibling sharing the releases prefix", "installer/releases-old/VODU.app", false);
+        dataRow("wrong bundle name", "installer/releases/1/Other.app", false);
+        dataRow("launcher not executable", "launcher", false);
+        dataRow("wrong identifier", "identifier", false);
     }
 
     void selectedRelease() {
-        QFETCH(QString, target);
-        QFETCH(bool, selected);
+        const auto [target, selected] = fetch<QString, bool>({"target", "selected"});
         InstallationHome home;
         QProcessEnvironment environment = home.environment();
         QString bundle = home.releases() + "/1/VODU.app";
@@ -113,26 +97,22 @@ private Q_SLOTS:
     // Where the app runs from, and one change to a good setup; the baseline is named through a link. A preview never
     // hands over.
     void shouldInstallCanonical_data() {
-        QTest::addColumn<QString>("runningFrom");
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("baseline older than the selected release") << "baseline" << QStringLiteral("") << true;
-        QTest::newRow("a failed hand-over is never repeated") << "baseline" << QStringLiteral("install error") << false;
-        QTest::newRow("another identifier") << "baseline" << QStringLiteral("identifier") << false;
-        QTest::newRow("flag as text") << "baseline" << QStringLiteral("flag as text") << false;
-        QTest::newRow("no selected release") << "baseline" << QStringLiteral("no selection") << false;
-        QTest::newRow("running from the release, not older") << "release" << QStringLiteral("version 9.0.0") << true;
-        QTest::newRow("running from it through a link") << "release link" << QStringLiteral("") << true;
-        QTest::newRow("running from anywhere else") << "elsewhere" << QStringLiteral("") << false;
-        QTest::newRow("baseline at the selected version") << "baseline" << QStringLiteral("version 1.3.0") << false;
-        QTest::newRow("the release is the baseline")
-            << "release as baseline" << QStringLiteral("version 1.3.0") << false;
+        columns<QString, QString, bool>({"runningFrom", "change", "expected"});
+        dataRow("baseline older than the selected release", "baseline", "", true);
+        dataRow("a failed hand-over is never repeated", "baseline", "install error", false);
+        dataRow("another identifier", "baseline", "identifier", false);
+        dataRow("flag as text", "baseline", "flag as text", false);
+        dataRow("no selected release", "baseline", "no selection", false);
+        dataRow("running from the release, not older", "release", "version 9.0.0", true);
+        dataRow("running from it through a link", "release link", "", true);
+        dataRow("running from anywhere else", "elsewhere", "", false);
+        dataRow("baseline at the selected version", "baseline", "version 1.3.0", false);
+        dataRow("the release is the baseline", "release as baseline", "version 1.3.0", false);
     }
 
     void shouldInstallCanonical() {
-        QFETCH(QString, runningFrom);
-        QFETCH(QString, change);
-        QFETCH(bool, expected);
+        const auto [runningFrom, change, expected] =
+            fetch<QString, QString, bool>({"runningFrom", "change", "expected"});
         InstallationHome home;
         const QString release = home.selectRelease();
         QVERIFY(change != u"no selection" || QFile::remove(home.current()));

@@ -39,15 +39,15 @@ class RestartTest final : public QObject {
 private Q_SLOTS:
     // Only an attempt that passes every check asks the host to quit.
     void preconditions_data() {
-        QTest::addColumn<QString>("change");
+        columns<QString>({"change"});
         for (const char* change : {"", "status 12 s old", "no status", "preview", "quit in flight", "disconnected",
                                    "one task", "selected equal", "no release"}) {
-            QTest::newRow(*change ? change : "all met, status 9.9 s old") << QString::fromLatin1(change);
+            dataRow(*change ? change : "all met, status 9.9 s old", change);
         }
     }
 
     void preconditions() {
-        QFETCH(QString, change);
+        const auto [change] = fetch<QString>({"change"});
         RestartArea area;
         QVERIFY(change != u"no release" || QFile::remove(area.home.current()));
         QVERIFY(change != u"selected equal" ||
@@ -67,20 +67,15 @@ private Q_SLOTS:
 
     // What the host's answer leads to; an answer or a guard of an earlier attempt changes nothing.
     void answers_data() {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("label");
-        QTest::newRow("accepted") << "accepted"
-                                  << "Waiting for service to stop…";
-        QTest::newRow("accepted, launcher cannot run") << "no launcher"
-                                                       << "Could not restart the app. Open VODU again.";
-        QTest::newRow("refused") << "refused"
-                                 << "Check that tasks have finished, then try again.";
-        QTest::newRow("unanswered") << "unanswered"
-                                    << "Service did not respond. Check its status and try again.";
+        columns<QString, QString>({"answer", "label"});
+        dataRow("accepted", "accepted", "Waiting for service to stop…");
+        dataRow("accepted, launcher cannot run", "no launcher", "Could not restart the app. Open VODU again.");
+        dataRow("refused", "refused", "Check that tasks have finished, then try again.");
+        dataRow("unanswered", "unanswered", "Service did not respond. Check its status and try again.");
     }
 
     void answers() {
-        QFETCH(QString, answer);
+        const auto [answer, label] = fetch<QString, QString>({"answer", "label"});
         RestartArea area;
         QSignalSpy startHost(&area.update, &UpdateController::startHostRequested);
         QSignalSpy watchdog(&area.update, &UpdateController::statusWatchdogStartRequested);
@@ -99,7 +94,7 @@ private Q_SLOTS:
             QVERIFY(answer == u"accepted" || QFile::remove(area.bundle.path() + "/Contents/MacOS/vodu"));
             QVERIFY(area.update.handOverIfWaiting()); // the host has ended
         }
-        QTEST(area.label(), "label");
+        QCOMPARE(area.label(), label);
         if (answer == u"accepted") {
             QCOMPARE(area.platform.exitStatuses, QList<int>{0});
             QTRY_VERIFY(QFileInfo::exists(area.home.path() + "/record"));

@@ -1,5 +1,6 @@
 #include "update/UpdateRow.h"
 #include "AreaHarness.h"
+#include "DataTables.h"
 #include "InstallationHome.h"
 #include "update/UpdateController.h"
 
@@ -17,41 +18,34 @@ private Q_SLOTS:
     // The facts as JSON (the bundle is 1.2.3, connected), then what the row shows; "flags" are the button's being
     // enabled, needing a restart and being able to install, each "+" or "-".
     void rowView_data() {
-        QTest::addColumn<QByteArray>("facts");
-        QTest::addColumn<UpdateDot>("dot");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("flags");
-        const auto row = [](const char* facts, UpdateDot dot, const char* label, const char* button,
-                            const char* flags) {
-            QTest::newRow(facts) << QByteArray(facts) << dot << QString::fromUtf8(label) << QString::fromUtf8(button)
-                                 << QString::fromLatin1(flags);
-        };
+        columns<QString, UpdateDot, QString, QString, QString>({"facts", "dot", "label", "button", "flags"});
         const char* restart = "Restart to update";
         const char* check = "Check for updates";
-        row(R"({"installError":"died token=abc123","selected":"1.3.0"})", UpdateDot::red, INSTALL_FAILED "died •••",
-            "Get installer", "+--");
-        row(R"({"selected":"1.3.0","tasks":2})", UpdateDot::orange,
-            "Restart is available when 2 active task(s) finish.", restart, "-+-");
-        row(R"({"selected":"1.3.0","update":{"state":"available"}})", UpdateDot::orange, "Restart to use app 1.3.0.",
-            restart, "++-");
-        row(R"({"selected":"1.3.0","restartError":"Could not restart."})", UpdateDot::red, "Could not restart.",
-            restart, "++-");
-        row(R"({"running":"1.4.0"})", UpdateDot::orange, "The new app could not be verified. Check the installation.",
-            restart, "-+-");
-        row("{}", UpdateDot::grey, "Not checked", check, "+--");
-        row(R"({"update":{"state":"downloading","available":true,"message":"1.4"}})", UpdateDot::blue, "1.4",
-            "Update now", "--+");
-        row(R"({"update":{"state":"check_failed","error":"see token=abc123"}})", UpdateDot::red, "see •••", check,
-            "+--");
-        row(R"({"update":{"state":"disabled"}})", UpdateDot::grey, "Automatic checks are disabled", check, "---");
-        row(R"({"update":{"state":"ready","target_version":" 2.0.0\n","version":"1"}})", UpdateDot::orange,
-            "Version 2.0.0 is available", "Update now", "+-+");
-        row(R"({"update":{"state":"idle"}})", UpdateDot::green, "Up to date", check, "+--");
+        dataRow("install error", R"({"installError":"died token=abc123","selected":"1.3.0"})", UpdateDot::red,
+                INSTALL_FAILED "died •••", "Get installer", "+--");
+        dataRow("tasks", R"({"selected":"1.3.0","tasks":2})", UpdateDot::orange,
+                "Restart is available when 2 active task(s) finish.", restart, "-+-");
+        dataRow("restart", R"({"selected":"1.3.0","update":{"state":"available"}})", UpdateDot::orange,
+                "Restart to use app 1.3.0.", restart, "++-");
+        dataRow("restart error", R"({"selected":"1.3.0","restartError":"Could not restart."})", UpdateDot::red,
+                "Could not restart.", restart, "++-");
+        dataRow("newer runtime", R"({"running":"1.4.0"})", UpdateDot::orange,
+                "The new app could not be verified. Check the installation.", restart, "-+-");
+        dataRow("no update state", "{}", UpdateDot::grey, "Not checked", check, "+--");
+        dataRow("downloading", R"({"update":{"state":"downloading","available":true,"message":"1.4"}})",
+                UpdateDot::blue, "1.4", "Update now", "--+");
+        dataRow("check failed", R"({"update":{"state":"check_failed","error":"see token=abc123"}})", UpdateDot::red,
+                "see •••", check, "+--");
+        dataRow("disabled", R"({"update":{"state":"disabled"}})", UpdateDot::grey, "Automatic checks are disabled",
+                check, "---");
+        dataRow("ready", R"({"update":{"state":"ready","target_version":" 2.0.0\n","version":"1"}})", UpdateDot::orange,
+                "Version 2.0.0 is available", "Update now", "+-+");
+        dataRow("idle", R"({"update":{"state":"idle"}})", UpdateDot::green, "Up to date", check, "+--");
     }
 
     void rowView() {
-        QFETCH(QByteArray, facts);
+        const auto [facts, dot, label, button, flags] =
+            fetch<QString, UpdateDot, QString, QString, QString>({"facts", "dot", "label", "button", "flags"});
         const QJsonObject given = json(facts);
         const auto text = [&given](const char* key) {
             const QJsonValue value = given.value(QLatin1String(key));
@@ -63,13 +57,10 @@ private Q_SLOTS:
             updateRowView({update, text("installError"), "1.2.3", text("selected"), text("running"),
                            text("restartError"), given.value(u"tasks").toInteger(), true, false},
                           Copy{});
-        const auto sign = [](bool value) {
-            return QChar(value ? u'+' : u'-');
-        };
-        QTEST(view.dot, "dot");
-        QTEST(view.label, "label");
-        QTEST(view.buttonTitle, "button");
-        QTEST(QString() + sign(view.buttonEnabled) + sign(view.needsRestart) + sign(view.canInstall), "flags");
+        QCOMPARE(view.dot, dot);
+        QCOMPARE(view.label, label);
+        QCOMPARE(view.buttonTitle, button);
+        QCOMPARE(QString() + sign(view.buttonEnabled) + sign(view.needsRestart) + sign(view.canInstall), flags);
     }
 
     // The button sends the action the row names; a restart attempt owns the row; a restart error lasts while needed.
