@@ -76,11 +76,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("listener"); // its executable; empty: none
         QTest::addColumn<bool>("leftover");    // a crashed instance left a file at the socket's path
         QTest::addColumn<InstanceChannel::AskResult>("result");
-        QTest::newRow("the app listens") << "vodu-status" << false << InstanceChannel::AskResult::activated;
-        QTest::newRow("a socket left by a crash is replaced")
-            << "vodu" << true << InstanceChannel::AskResult::activated;
-        QTest::newRow("another executable listens") << "python3" << false << InstanceChannel::AskResult::noPeer;
-        QTest::newRow("nobody listens") << "" << false << InstanceChannel::AskResult::noPeer;
+        using enum InstanceChannel::AskResult;
+        QTest::newRow("the app listens") << "vodu-status" << false << activated;
+        QTest::newRow("a socket left by a crash is replaced") << "vodu" << true << activated;
+        QTest::newRow("another executable listens") << "python3" << false << noPeer;
+        QTest::newRow("nobody listens") << "" << false << noPeer;
     }
 
     void aLaunchAsksTheRunningInstance() {

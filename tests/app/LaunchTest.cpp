@@ -84,10 +84,24 @@ private Q_SLOTS:
         QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Online"));
     }
 
-    // A host that cannot start is said on screen, and the installer's error stays beside it.
-    void hostThatCannotStartLeavesTheInstallerErrorOnScreen() {
+    // A host that cannot start, or whose files are missing, is said on screen with the action to start it again, and
+    // the installer's error stays beside it.
+    void hostThatCannotStart_data() {
+        QTest::addColumn<QString>("remove");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("launcher missing") << "MacOS/vodu"
+                                          << "Could not start service";
+        QTest::newRow("runtime missing") << "Resources/runtime/bin/node"
+                                         << "Service files are missing";
+        QTest::newRow("script missing") << "Resources/cli/src/desktop-host.js"
+                                        << "Service files are missing";
+    }
+
+    void hostThatCannotStart() {
+        QFETCH(QString, remove);
+        QFETCH(QString, detail);
         TestBundle bundle;
-        QVERIFY(QFile::remove(bundle.path() + QStringLiteral("/Contents/MacOS/vodu")));
+        QVERIFY(QFile::remove(bundle.path() + QStringLiteral("/Contents/") + remove));
         auto platform = std::make_unique<FakePlatform>();
         platform->bundleDir = bundle.path();
         platform->environment.insert(QStringLiteral("VODU_DESKTOP_INSTALL_ERROR"),
@@ -95,7 +109,9 @@ private Q_SLOTS:
         AppDelegate app(std::move(platform));
         app.applicationDidFinishLaunching({QStringLiteral("vodu-status")});
         QTest::qWait(300); // anything still on its way arrives
-        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), QStringLiteral("Could not start service"));
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), detail);
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->action()->text(), QStringLiteral("Start service"));
+        QVERIFY(!app.linkState().hostProcessAlive);
         QVERIFY(view<QLabel>(app, "updateLabel")->text().endsWith(u"\nCould not start the app update helper"));
         QVERIFY(view<QPushButton>(app, "updateButton")->isEnabled());
     }
