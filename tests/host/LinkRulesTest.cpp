@@ -177,6 +177,19 @@ private Q_SLOTS:
         QCOMPARE(pending.size(), completed.isEmpty() ? 1 : 0);
     }
 
+    // Failing every waiting command takes them whole first: one sent again from a completion waits on its own.
+    void aCompletionThatSendsAgainIsNotFailedTwice() {
+        PendingCommands pending;
+        int calls = 0;
+        pending.park(QStringLiteral("A"), [&](bool, const std::optional<QString>&) {
+            ++calls;
+            pending.park(QStringLiteral("B"), [&calls](bool, const std::optional<QString>&) { ++calls; });
+        });
+        pending.failAll();
+        QCOMPARE(calls, 1);
+        QCOMPARE(pending.size(), 1);
+    }
+
     void commandLine_data() {
         QTest::addColumn<bool>("force");
         QTest::addColumn<QString>("taskKey"); // empty: none
