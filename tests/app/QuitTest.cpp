@@ -185,6 +185,25 @@ private Q_SLOTS:
         QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")}); // no second quit is sent
     }
 
+    // A refusal is not replaced by the next heartbeat: it stays 10 s.
+    void quitRefusalStaysInTheFooterForAWhile() {
+        Harness harness;
+        ScriptedHost host(harness, QStringLiteral("recording"), QStringLiteral("quit"));
+        QVERIFY(host.ready());
+        AppDelegate& app = harness.app();
+        app.requestQuit();
+        QTRY_VERIFY(!app.linkState().quitInFlight);
+        QCOMPARE(app.context().feedback.footerText(), QStringLiteral("quit refused"));
+
+        const QByteArray heartbeat = R"({"type":"status","status":{"sampledAt":"2026-12-06T09:00:00Z"}})";
+        for (const int seconds : {9, 2}) {
+            harness.fake->clock = harness.fake->clock.addSecs(seconds);
+            QVERIFY(host.feed(heartbeat));
+            QTRY_COMPARE(app.linkState().lastStatusReceivedAt, harness.fake->clock);
+            QCOMPARE(app.context().feedback.footerText() == u"quit refused", seconds == 9); // held for 10 s
+        }
+    }
+
     // The real app under a real signal: gone within 5 s of it in the slowest states, the host never killed.
     void signalEndsTheApp_data() {
         QTest::addColumn<int>("quitSignal");

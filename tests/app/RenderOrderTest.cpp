@@ -1,5 +1,5 @@
-// One snapshot whose sections write the same views: the final texts are those of the fixed render order. Then a
-// silent host.
+// One snapshot whose sections write the same views: the final texts are those of the fixed render order. Then the
+// states without a fresh snapshot: a repeat, and a silent host.
 #include "Harness.h"
 #include "TestData.h"
 #include "TestRegistry.h"
@@ -52,6 +52,18 @@ private Q_SLOTS:
         app().render(snapshot());
         QCOMPARE(view<ConnectionButton>("connectionSummary")->text(), QStringLiteral("Preview · sample sessions"));
         QCOMPARE(view<QLabel>("footer")->text(), kAttention); // written after the preview footer
+    }
+
+    // A repeat that moved only its sample time redraws the footer, which shows that time, and nothing else.
+    void aRepeatRedrawsOnlyTheFooter() {
+        app().render(json(R"({"sampledAt":"2026-12-06T08:00:00Z"})"));
+        const QString footer = view<QLabel>("footer")->text();
+        QVERIFY(footer.startsWith(u"Last checked: "));
+        view<QLabel>("tasksLabel")->setText(QStringLiteral("left alone"));
+        app().renderRepeatedStatus(json(R"({"sampledAt":"2026-12-06T09:30:00Z"})"));
+        QVERIFY(view<QLabel>("footer")->text().startsWith(u"Last checked: ") &&
+                view<QLabel>("footer")->text() != footer);
+        QCOMPARE(view<QLabel>("tasksLabel")->text(), QStringLiteral("left alone"));
     }
 
     // A silent host turns every view to "unknown" once; later ticks only repeat the summary, and the next snapshot,
