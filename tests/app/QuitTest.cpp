@@ -113,24 +113,29 @@ class QuitTest final : public QObject {
 
 private Q_SLOTS:
     // Once the host accepts, closing the windows (as Qt does on quit) is part of quitting: no second "quit", no
-    // refused close, and the host finishes its clean-up before the app ends.
+    // refused close. The app waits a while for the host's clean-up in its event loop (so a second launch could still
+    // ask it), then leaves it running: never killed.
     void acceptedQuitEndsTheApp_data() {
         QTest::addColumn<bool>("tray");
         QTest::addColumn<HostQuit>("host");
-        QTest::newRow("no tray, host leaves after answering") << false << HostQuit::exitsAfterAnswer;
-        QTest::newRow("no tray, host leaves at the end of its input") << false << HostQuit::staysUntilEndOfInput;
-        QTest::newRow("tray, host leaves after answering") << true << HostQuit::exitsAfterAnswer;
-        QTest::newRow("tray, host leaves at the end of its input") << true << HostQuit::staysUntilEndOfInput;
+        QTest::addColumn<int>("cleanupMs"); // -1: the scripted host's own
+        QTest::newRow("no tray, host leaves after answering") << false << HostQuit::exitsAfterAnswer << -1;
+        QTest::newRow("tray, host leaves at the end of its input") << true << HostQuit::staysUntilEndOfInput << -1;
+        QTest::newRow("clean-up longer than the wait") << false << HostQuit::staysUntilEndOfInput << 2500;
     }
 
     void acceptedQuitEndsTheApp() {
         QFETCH(bool, tray);
         QFETCH(HostQuit, host);
+        QFETCH(int, cleanupMs);
         QTemporaryDir dir;
         const QString events = dir.filePath(QStringLiteral("events"));
         Harness harness;
         harness.fake->tray = tray;
         scriptHost(harness.fake->environment, host, 0, events);
+        if (cleanupMs >= 0) {
+            harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_CLEANUP_MS"), QString::number(cleanupMs));
+        }
         ScriptedHost scripted(harness);
         QVERIFY(scripted.ready());
         AppDelegate& app = harness.app();
@@ -144,44 +149,19 @@ private Q_SLOTS:
         QCOMPARE(scripted.actions(), QStringList{QStringLiteral("quit")});
         QCOMPARE(harness.fake->terminations, 1);
         QVERIFY(!app.window()->isVisible());
-        if (host == HostQuit::staysUntilEndOfInput) {
-            // The app waited for the host's clean-up in its event loop, so a second launch could still ask it.
-            QCOMPARE(lines(events), (QStringList{QStringLiteral("eof"), QStringLiteral("cleaned-up")}));
+        const QStringList cleanedUp{QStringLiteral("eof"), QStringLiteral("cleaned-up")};
+        if (cleanupMs > 0) {
+            harness.controller.reset(); // what the app does after its event loop ends
+            QCOMPARE(lines(events), QStringList{QStringLiteral("eof")});
+            QTRY_COMPARE(lines(events), cleanedUp);
+        } else if (host == HostQuit::staysUntilEndOfInput) {
+            QCOMPARE(lines(events), cleanedUp);
         }
-    }
-
-    // The app waits a while for the host's clean-up, then leaves it running: never killed.
-    void hostThatDoesNotFinishIsLeftRunningNotKilled() {
-        QTemporaryDir dir;
-        const QString events = dir.filePath(QStringLiteral("events"));
-        Harness harness;
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_CLEANUP_MS"), QStringLiteral("2500"));
-        harness.fake->environment.insert(QStringLiteral("SCRIPTED_HOST_EVENTS"), events);
-        ScriptedHost host(harness);
-        QVERIFY(host.ready());
-        harness.app().requestQuit();
-        QTRY_COMPARE(harness.fake->terminations, 1);
-        harness.controller.reset(); // what the app does after its event loop ends
-        QCOMPARE(lines(events), QStringList{QStringLiteral("eof")});
-        QTRY_COMPARE(lines(events), (QStringList{QStringLiteral("eof"), QStringLiteral("cleaned-up")}));
     }
 
     // A second Quit while the first waits on the host offers "Quit anyway" once the first has waited 5 s, whatever
     // heartbeats say.
-    void unansweredQuit_data() {
-        QTest::addColumn<int>("secondsLater");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("offered");
-        QTest::addColumn<bool>("quits");
-        QTest::newRow("asked 6 s ago, cancelled") << 6 << 0 << true << false;
-        QTest::newRow("asked 6 s ago, quit anyway") << 6 << 1 << true << true;
-    }
-
     void unansweredQuit() {
-        QFETCH(int, secondsLater);
-        QFETCH(int, answer);
-        QFETCH(bool, offered);
-        QFETCH(bool, quits);
         QTemporaryDir dir;
         const QString events = dir.filePath(QStringLiteral("events"));
         Harness harness;
@@ -193,25 +173,19 @@ private Q_SLOTS:
         QTRY_COMPARE(host.actions(), QStringList{QStringLiteral("quit")});
         QVERIFY(app.linkState().quitInFlight);
 
-        harness.fake->clock = harness.fake->clock.addSecs(secondsLater);
+        harness.fake->clock = harness.fake->clock.addSecs(6);
         QVERIFY(host.feed(R"({"type":"status","status":{"sampledAt":"2026-12-06T09:00:05Z"}})")); // fresh
         QTRY_COMPARE(app.linkState().lastStatusReceivedAt, harness.fake->clock);
-        harness.fake->alertAnswers = {AlertAnswer{answer, {}}};
+        harness.fake->alertAnswers = {AlertAnswer{1, {}}};
         app.requestQuit();
-        QCOMPARE(harness.fake->alerts.size(), offered ? 1 : 0);
-        if (offered) {
-            QCOMPARE(harness.fake->alerts.first().buttons.value(1), QStringLiteral("Quit anyway"));
-        }
-        if (quits) {
-            QTRY_COMPARE(harness.fake->terminations, 1);
-            QVERIFY(lines(events).contains(QStringLiteral("eof")));
-        } else {
-            QTest::qWait(50);
-            QCOMPARE(harness.fake->terminations, 0);
-        }
+        QCOMPARE(harness.fake->alerts.size(), 1);
+        QCOMPARE(harness.fake->alerts.first().buttons.value(1), QStringLiteral("Quit anyway"));
+        QTRY_COMPARE(harness.fake->terminations, 1);
+        QVERIFY(lines(events).contains(QStringLiteral("eof")));
         QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")}); // no second quit is sent
     }
 
+    // A refusal is not replaced by the next heartbeat: it stays 10 s.
     void quitRefusalStaysInTheFooterForAWhile() {
         Harness harness;
         ScriptedHost host(harness, QStringLiteral("recording"), QStringLiteral("quit"));

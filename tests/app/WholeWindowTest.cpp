@@ -37,11 +37,6 @@ bool interactive(QAccessibleInterface* node) {
     return tabStop || controls.contains(node->role());
 }
 
-bool generic(QAccessible::Role role) {
-    // Client is what AT-SPI calls a filler.
-    return role == QAccessible::NoRole || role == QAccessible::Client || role == QAccessible::Pane;
-}
-
 // Every control a screen reader can reach under `root`, described when it has no name or no telling role. Rows
 // and cells of lists are read from their models; the list itself must be named.
 void walk(QAccessibleInterface* node, QStringList& problems, int depth = 0) {
@@ -62,7 +57,9 @@ void walk(QAccessibleInterface* node, QStringList& problems, int depth = 0) {
         if (node->role() == QAccessible::ComboBox && widget && widget->accessibleName().isEmpty()) {
             problems.append(where + QStringLiteral(": named only by its value"));
         }
-        if (generic(node->role())) {
+        // Client is what AT-SPI calls a filler.
+        if (node->role() == QAccessible::NoRole || node->role() == QAccessible::Client ||
+            node->role() == QAccessible::Pane) {
             problems.append(where + QStringLiteral(": generic role ") + QString::number(node->role()));
         }
     }
@@ -72,12 +69,6 @@ void walk(QAccessibleInterface* node, QStringList& problems, int depth = 0) {
     for (int index = 0; index < node->childCount(); ++index) {
         walk(node->child(index), problems, depth + 1);
     }
-}
-
-QStringList problemsUnder(QWidget* root) {
-    QStringList problems;
-    walk(QAccessible::queryAccessibleInterface(root), problems);
-    return problems;
 }
 
 const QString kMarkup = QStringLiteral("<img src=\"/dev/zero\"><b>&amp;</b>");
@@ -117,7 +108,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(app.window()));
         QStringList problems;
         QTest::mouseClick(view<QWidget>(app, "tasksNav"), Qt::LeftButton);
-        problems += problemsUnder(app.window());
+        walk(QAccessible::queryAccessibleInterface(app.window()), problems);
         // Every conversation and run of the preview, with its disclosures open.
         QTest::mouseClick(view<QWidget>(app, "sessionsNav"), Qt::LeftButton);
         auto* list = view<QAbstractItemView>(app, "deliveryTable");
@@ -134,7 +125,7 @@ private Q_SLOTS:
                     toggle->click();
                 }
             }
-            problems += problemsUnder(app.window());
+            walk(QAccessible::queryAccessibleInterface(app.window()), problems);
             ++shown;
         }
         QVERIFY(shown >= 5);
@@ -144,7 +135,7 @@ private Q_SLOTS:
         auto* tabs = view<QStackedWidget>(app, "settingsTabs");
         for (int tab = 0; tab < tabs->count(); ++tab) {
             tabs->setCurrentIndex(tab);
-            problems += problemsUnder(settings);
+            walk(QAccessible::queryAccessibleInterface(settings), problems);
         }
         problems.removeDuplicates();
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
@@ -175,16 +166,14 @@ private Q_SLOTS:
         view<QAction>(app, "mainMenuSettings")->trigger();
         QCoreApplication::processEvents();
 
-        // Every label of the window and the sheet reads its text as plain text.
+        // Every label of the window and the sheet reads its text as plain text; the host's text reaches several.
+        int showing = 0;
         for (const QLabel* label : app.window()->findChildren<QLabel*>()) {
             QVERIFY2(label->text().isEmpty() || label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+            showing += label->text().contains(kMarkup);
         }
-        QCOMPARE(view<StatusRow>(app, "accountRow")->detail()->text(), kMarkup);
-        QVERIFY(view<StatusRow>(app, "connectionRow")->detail()->text().startsWith(kMarkup));
+        QVERIFY(showing >= 5);
         QCOMPARE(shownToolTip(view<StatusRow>(app, "accountRow")->detail()->toolTip()), kMarkup);
-        for (const char* name : {"taskTitle", "versionLabel", "hookLabel"}) {
-            QVERIFY2(view<QLabel>(app, name)->text().contains(kMarkup), name);
-        }
 
         // A summary holding host text: the tray's menu title and tool tip show it as it is.
         app.renderDisconnected(QStringLiteral("A & B ") + kMarkup);

@@ -1,16 +1,12 @@
 // What the link decides on its own: how output is cut into frames, where each frame goes, which status repeats the
 // last, how a result completes its command, how a command is written, the host's PATH and when status is stale.
-#include "FakePlatform.h"
 #include "ScriptedHost.h"
 #include "TestData.h"
 #include "TestRegistry.h"
-#include "context/LinkState.h"
 #include "host/CommandEnvelope.h"
 #include "host/DesktopStatusFrames.h"
 #include "host/HostLaunch.h"
-#include "host/HostLink.h"
 #include "host/PendingCommands.h"
-#include "ui/Copy.h"
 
 #include <QJsonDocument>
 #include <QSignalSpy>
@@ -19,14 +15,6 @@
 namespace {
 
 constexpr qsizetype kCap = DesktopStatusFrames::kDefaultMaximumBytes;
-
-// A link without a process, fed its output directly.
-struct Link {
-    FakePlatform platform;
-    LinkState state;
-    const Copy english;
-    HostLink link{platform, english, state};
-};
 
 QString text(const QString& message) {
     return message;
@@ -42,25 +30,29 @@ class LinkRulesTest final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Frames as text (long ones by size) and "oversized" marks; never more than the cap is held.
+    // Frames as text (long ones by size) and "oversized" marks; never more than the cap is held. A frame's handler
+    // may end the host, and so reset the decoder, while it delivers.
     void framesAreCut_data() {
         QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<bool>("resetOnFrame");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<qsizetype>("pendingAfter");
-        QTest::newRow("split over chunks, carriage return kept, partial line waits")
-            << QList<QByteArray>{"A\nB", "C\r\nabc"} << QStringList{"A", "BC\r"} << qsizetype(3);
-        QTest::newRow("exactly the cap in pieces") << QList<QByteArray>{QByteArray(kCap - 1, 'x'), "y", "\nz\n"}
-                                                   << QStringList{"8388608 bytes", "z"} << qsizetype(0);
-        QTest::newRow("one over the cap, ending in the crossing chunk")
-            << QList<QByteArray>{QByteArray(kCap, 'x'), "x\nok\npart"} << QStringList{"oversized", "ok"}
-            << qsizetype(4);
-        QTest::newRow("cap crossed by a later chunk of a held line")
-            << QList<QByteArray>{QByteArray(kCap / 2, 'x'), QByteArray(kCap / 2 + 1, 'x'), "tail\nnext\n"}
-            << QStringList{"oversized", "next"} << qsizetype(0);
+        const auto row = [](const char* name, const QList<QByteArray>& chunks, const QStringList& expected,
+                            qsizetype pending, bool reset = false) {
+            QTest::newRow(name) << chunks << reset << expected << pending;
+        };
+        row("split over chunks, carriage return kept, partial line waits", {"A\nB", "C\r\nabc"}, {"A", "BC\r"}, 3);
+        row("exactly the cap in pieces", {QByteArray(kCap - 1, 'x'), "y", "\nz\n"}, {"8388608 bytes", "z"}, 0);
+        row("one over the cap, ending in the crossing chunk", {QByteArray(kCap, 'x'), "x\nok\npart"},
+            {"oversized", "ok"}, 4);
+        row("cap crossed by a later chunk of a held line",
+            {QByteArray(kCap / 2, 'x'), QByteArray(kCap / 2 + 1, 'x'), "tail\nnext\n"}, {"oversized", "next"}, 0);
+        row("the handler resets the decoder", {"par", "tial\nnext\n"}, {"partial", "next"}, 0, true);
     }
 
     void framesAreCut() {
         QFETCH(QList<QByteArray>, chunks);
+        QFETCH(bool, resetOnFrame);
         QFETCH(QStringList, expected);
         QFETCH(qsizetype, pendingAfter);
         DesktopStatusFrames decoder;
@@ -68,28 +60,18 @@ private Q_SLOTS:
         for (const QByteArray& chunk : chunks) {
             decoder.consume(
                 chunk,
-                [&events](QByteArrayView frame) {
+                [&](QByteArrayView frame) {
                     events.append(frame.size() > 64 ? QStringLiteral("%1 bytes").arg(frame.size())
                                                     : QString::fromLatin1(frame.toByteArray()));
+                    if (resetOnFrame) {
+                        decoder.reset();
+                    }
                 },
                 [&events] { events.append(QStringLiteral("oversized")); });
             QVERIFY(decoder.pendingSize() <= kCap);
         }
         QCOMPARE(events, expected);
         QCOMPARE(decoder.pendingSize(), pendingAfter);
-    }
-
-    // A frame's handler may end the host, and so reset the decoder, while it delivers.
-    void aCallbackMayResetTheDecoder() {
-        DesktopStatusFrames decoder;
-        QStringList seen;
-        decoder.consume("par", {}, {});
-        const auto deliver = [&](QByteArrayView frame) {
-            seen.append(QString::fromLatin1(frame.toByteArray()));
-            decoder.reset();
-        };
-        decoder.consume("tial\nnext\n", deliver, {});
-        QCOMPARE(seen, (QStringList{"partial", "next"}));
     }
 
     // Each line leaves the link as at most one signal, chosen by its "type"; only a status marks it connected.
@@ -123,7 +105,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, frame);
         QFETCH(QString, heard);
         for (const bool connectedBefore : {false, true}) {
-            Link l;
+            ScriptedLink l; // never started: fed its output directly
             l.state.connected = connectedBefore;
             QStringList said;
             const auto listen = [&](auto signal, const char* name) {
@@ -146,7 +128,7 @@ private Q_SLOTS:
     // A status that is byte for byte the last, or moved only its sample time, repeats it (carrying the new time);
     // other messages between do not break the repeat, and a new host starts afresh.
     void repeatedStatus() {
-        Link l;
+        ScriptedLink l;
         QSignalSpy statuses(&l.link, &HostLink::statusReceived);
         QSignalSpy repeats(&l.link, &HostLink::statusRepeated);
         const QByteArray first = R"({"type":"status","status":{"n":1}})";
@@ -210,25 +192,24 @@ private Q_SLOTS:
 
     void commandLine_data() {
         QTest::addColumn<bool>("force");
-        QTest::addColumn<QVariant>("taskKey");
+        QTest::addColumn<QString>("taskKey"); // empty: none
         QTest::addColumn<QJsonObject>("fields");
         QTest::addColumn<QByteArray>("expected"); // empty: refused
-        QTest::newRow("plain") << false << QVariant() << QJsonObject{} << QByteArray(R"({"action":"run","id":"X"})");
-        QTest::newRow("force and task key") << true << QVariant("t1") << QJsonObject{}
-                                            << QByteArray(R"({"action":"run","force":true,"id":"X","taskKey":"t1"})");
-        QTest::newRow("fields replace both")
-            << true << QVariant("t1") << QJsonObject{{"taskKey", "f"}, {"force", false}}
-            << QByteArray(R"({"action":"run","force":false,"id":"X","taskKey":"f"})");
-        QTest::newRow("a non-finite number") << false << QVariant() << QJsonObject{{"n", qInf()}} << QByteArray();
+        QTest::newRow("plain") << false << "" << QJsonObject{} << QByteArray(R"({"action":"run","id":"X"})");
+        QTest::newRow("force and task key")
+            << true << "t1" << QJsonObject{} << QByteArray(R"({"action":"run","force":true,"id":"X","taskKey":"t1"})");
+        QTest::newRow("fields replace both") << true << "t1" << QJsonObject{{"taskKey", "f"}, {"force", false}}
+                                             << QByteArray(R"({"action":"run","force":false,"id":"X","taskKey":"f"})");
+        QTest::newRow("a non-finite number") << false << "" << QJsonObject{{"n", qInf()}} << QByteArray();
     }
 
     void commandLine() {
         QFETCH(bool, force);
-        QFETCH(QVariant, taskKey);
+        QFETCH(QString, taskKey);
         QFETCH(QJsonObject, fields);
         QFETCH(QByteArray, expected);
-        const std::optional<QString> key = taskKey.isValid() ? std::optional(taskKey.toString()) : std::nullopt;
-        const std::optional<QByteArray> line =
+        const auto key = taskKey.isEmpty() ? std::nullopt : std::optional(taskKey);
+        const auto line =
             ::commandLine(commandEnvelope(QStringLiteral("X"), QStringLiteral("run"), force, key, fields));
         QCOMPARE(line.value_or(QByteArray()), expected.isEmpty() ? expected : expected + '\n');
     }
@@ -237,12 +218,13 @@ private Q_SLOTS:
     void hostPath() {
         QProcessEnvironment environment;
         environment.insert(QStringLiteral("KEEP"), QStringLiteral("1"));
-        QCOMPARE(hostEnvironment(environment).value(QStringLiteral("PATH")),
-                 QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/.local/bin:/usr/bin:/bin"));
+        const auto path = [&environment] {
+            return hostEnvironment(environment).value(QStringLiteral("PATH"));
+        };
+        QCOMPARE(path(), QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/.local/bin:/usr/bin:/bin"));
         environment.insert(QStringLiteral("HOME"), QStringLiteral("/home/ann"));
         environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/local/bin"));
-        QCOMPARE(hostEnvironment(environment).value(QStringLiteral("PATH")),
-                 QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/home/ann/.local/bin:/usr/local/bin"));
+        QCOMPARE(path(), QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/home/ann/.local/bin:/usr/local/bin"));
         QCOMPARE(hostEnvironment(environment).value(QStringLiteral("KEEP")), QStringLiteral("1"));
     }
 
@@ -254,13 +236,15 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("sinceLaunch");
         QTest::addColumn<qint64>("sinceStatus"); // -1: no snapshot yet
         QTest::addColumn<bool>("stale");
-        QTest::newRow("no snapshot, 15 s after the launch") << true << false << qint64(15000) << qint64(-1) << false;
-        QTest::newRow("no snapshot, 15.001 s after the launch") << true << false << qint64(15001) << qint64(-1) << true;
-        QTest::newRow("snapshot 10 s ago, launched a minute ago")
-            << true << false << qint64(60000) << qint64(10000) << false;
-        QTest::newRow("snapshot 16 s ago") << true << false << qint64(20000) << qint64(16000) << true;
-        QTest::newRow("preview") << true << true << qint64(60000) << qint64(60000) << false;
-        QTest::newRow("no running host") << false << false << qint64(60000) << qint64(60000) << false;
+        const auto row = [](const char* name, bool running, bool preview, qint64 launch, qint64 status, bool stale) {
+            QTest::newRow(name) << running << preview << launch << status << stale;
+        };
+        row("no snapshot, 15 s after the launch", true, false, 15000, -1, false);
+        row("no snapshot, 15.001 s after the launch", true, false, 15001, -1, true);
+        row("snapshot 10 s ago, launched a minute ago", true, false, 60000, 10000, false);
+        row("snapshot 16 s ago", true, false, 20000, 16000, true);
+        row("preview", true, true, 60000, 60000, false);
+        row("no running host", false, false, 60000, 60000, false);
     }
 
     void staleness() {

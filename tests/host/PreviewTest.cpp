@@ -1,19 +1,19 @@
-// Preview data loaded by the whole app instead of a host: drawn with every action off, or said to be unreadable.
+// Preview data loaded by the whole app instead of a host: drawn, or said to be unreadable.
 #include "Harness.h"
-#include "TestData.h"
 #include "TestRegistry.h"
 #include "ui/StatusRow.h"
 #include "ui/Theme.h"
 #include "ui/ThemedLabel.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
 
 class PreviewTest final : public QObject {
     Q_OBJECT
@@ -28,13 +28,7 @@ class PreviewTest final : public QObject {
         }
         app.setFixtureMode(true);
         app.loadFixture(path);
-        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Preview data"));
-        for (const char* row : {"accountRow", "connectionRow", "codexRow", "claudeRow"}) {
-            QVERIFY2(!view<StatusRow>(app, row)->action()->isEnabled(), row);
-        }
-        for (const char* button : {"webButton", "copyButton", "refreshButton", "updateButton"}) {
-            QVERIFY2(!view<QPushButton>(app, button)->isEnabled(), button);
-        }
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Preview data")); // its actions: overview tests
     }
 
 private Q_SLOTS:
@@ -46,14 +40,12 @@ private Q_SLOTS:
         QTest::addColumn<Appearance>("after");
         QTest::addColumn<QString>("title");
         const Appearance light = Appearance::light, dark = Appearance::dark;
+        const QByteArray both = R"("fixtureSelectedSession":"codex|s1","previewSelectedSession":"claude|s2")";
         QTest::newRow("system means dark")
-            << light << QByteArray(R"("appearance":"system","previewSelectedSession":"claude|s2")") << dark << "Two";
+            << light << R"("appearance":"system","previewSelectedSession":"claude|s2")"_ba << dark << "Two";
         QTest::newRow("Light is not light, the fixture's key first")
-            << light
-            << QByteArray(
-                   R"("appearance":"Light","fixtureSelectedSession":"codex|s1","previewSelectedSession":"claude|s2")")
-            << dark << "One";
-        QTest::newRow("missing leaves the appearance") << light << QByteArray(R"("x":1)") << light << "One";
+            << light << R"("appearance":"Light",)" + both << dark << "One";
+        QTest::newRow("missing leaves the appearance") << light << R"("x":1)"_ba << light << "One";
     }
 
     void previewKeys() {
