@@ -1,15 +1,114 @@
-#include "SessionsArea.h"
+#include "AreaHarness.h"
 #include "DataTables.h"
+#include "SessionJson.h"
 #include "TestRegistry.h"
+#include "model/RecordIdentity.h"
+#include "sessions/association/ActionAssociationArea.h"
+#include "sessions/conversation/SessionsController.h"
+#include "sessions/home/RunPresenter.h"
+#include "sessions/home/SupervisionHome.h"
+#include "sessions/home/SupervisionModel.h"
+#include "sessions/original/OriginalNavigation.h"
+#include "sessions/understanding/UnderstandingPanel.h"
 #include "ui/SearchField.h"
 #include "ui/ToggleSwitch.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
-
+#include <QTableView>
+#include <QVBoxLayout>
 #include <memory>
+
+// The run area as the Sessions home sees it: the runs it was asked to present and the run its picker mirrors.
+class RecordingRunPresenter final : public RunPresenter {
+public:
+    HomeView presentRun(const QJsonObject& run) override {
+        presented.append(deliveryIdentity(run));
+        HomeView view;
+        view.controls.visible = true;
+        return view;
+    }
+    void mirrorRunSelection(const QString& runIdentity) override { mirrored = runIdentity; }
+
+    QStringList presented;
+    QString mirrored;
+};
+
+// The conversation area on its own (search field, list, Sessions home and what it draws through); no host.
+struct SessionsArea {
+    SessionsArea()
+        : home(harness.copy), understanding(harness.context, model), association(harness.context, model),
+          original(harness.context, model, home),
+          sessions(harness.context, model, home, runs, understanding, association, original) {
+        auto* column = new QVBoxLayout(&harness.parent);
+        column->addWidget(sessions.buildSearchField(&harness.parent));
+        column->addWidget(sessions.buildSessionList(&harness.parent));
+        auto* content = new QWidget(&harness.parent);
+        column->addWidget(content);
+        home.build(content);
+        association.build(home.runCompanions());
+        sessions.buildSessionPane();
+        harness.link.connected = true;
+    }
+
+    // A snapshot with these session records (JSON array text) while these runs are listed.
+    void render(const QString& sessionsJson, const QString& runsJson = QStringLiteral("[]")) {
+        model.deliveryRuns = jsonObjects(runsJson);
+        const QJsonArray records = QJsonDocument::fromJson(sessionsJson.toUtf8()).array();
+        sessions.renderSessionSupervision(
+            {{QStringLiteral("sessionSupervision"), QJsonObject{{QStringLiteral("sessions"), records}}}});
+    }
+    // The list as the user reads it: a heading as its text, a conversation as its title; "|" between rows.
+    QString rows() const {
+        QStringList texts;
+        for (int row = 0; row < table()->model()->rowCount(); ++row)
+            texts.append(titleAt(table()->model()->index(row, 0)));
+        return texts.join(QLatin1Char('|'));
+    }
+    QString selectedTitle() const {
+        const QModelIndexList selected = table()->selectionModel()->selectedRows();
+        return selected.isEmpty() ? QString() : titleAt(selected.first());
+    }
+    void select(const QString& title) {
+        const int row = rows().split(QLatin1Char('|')).indexOf(title);
+        QVERIFY2(row >= 0, qPrintable(title));
+        table()->selectRow(row);
+    }
+    QList<RecordingCommandSink::Command> sent(const QString& action) const {
+        QList<RecordingCommandSink::Command> matching = harness.commands.commands;
+        matching.removeIf([&](const RecordingCommandSink::Command& command) { return command.action != action; });
+        return matching;
+    }
+    template <typename T> T* view(const char* name) const { return harness.view<T>(name); }
+    QTableView* table() const { return view<QTableView>("deliveryTable"); }
+    QString text(const char* name) const { // a label's or a button's
+        auto* label = view<QLabel>(name);
+        return label ? label->text() : view<QAbstractButton>(name)->text();
+    }
+    bool shown(const char* name) const { return !view<QWidget>(name)->isHidden(); }
+    void click(const char* name) const {
+        QVERIFY2(view<QWidget>(name)->isEnabled(), name);
+        view<QAbstractButton>(name)->click();
+    }
+    static QString titleAt(const QModelIndex& index) {
+        return index.data().toString().section(QLatin1Char('\n'), 0, 0);
+    }
+
+    AreaHarness harness;
+    SupervisionModel model;
+    SupervisionHome home;
+    RecordingRunPresenter runs;
+    UnderstandingPanel understanding;
+    ActionAssociationArea association;
+    OriginalNavigation original;
+    SessionsController sessions;
+};
 
 namespace {
 
@@ -27,6 +126,23 @@ const char* kMixed = R"([
     {"provider":"codex","session":"f","title":"Clarify","binding":{"mode":"managed"}}])";
 const char* kMixedRuns = R"([{"provider":"codex","session":"f","taskId":"t1","phase":"needs_clarification"},
                              {"provider":"claude","session":"c","taskId":"t2","state":"active"}])";
+
+// A linked conversation with two Actions to choose from; every revision is `revision`.
+QJsonObject linked(const QString& revision = QStringLiteral("1"), const QString& session = QStringLiteral("s1"),
+                   const QString& extra = {}) {
+    return json(QStringLiteral(R"({"provider":"codex","session":"%2","taskId":"t1",%3)"
+                               R"("actionAssociation":{"status":"bound","contextRevision":%1,)"
+                               R"("candidateRevision":%1,"binding":{"revision":%1,)"
+                               R"("action":{"id":"a","title":"Fix invoices"}},)"
+                               R"("candidates":[{"id":"a","title":"Fix invoices","revision":%1},)"
+                               R"({"id":"b","title":"Harden billing","revision":%1}]}})")
+                    .arg(revision, session, extra));
+}
+
+const QString kDeadline =
+    QStringLiteral(R"("actionDeadline":{"status":"due","actionId":"a","actionRevision":7,"bindingRevision":1,)"
+                   R"("reminder":{"key":"a:due","revision":1},"recommendation":{"optionId":"keep_scope"},)"
+                   R"("options":[{"id":"keep_scope"},{"id":"reduce_scope"}],"remainingWork":["Deploy"]},)");
 
 } // namespace
 
@@ -292,4 +408,143 @@ private Q_SLOTS:
 };
 
 VODU_TEST_SUITE(SessionsAreaTest)
+
+class AssociationAreaTest final : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SessionsArea> m_h;
+
+    ActionAssociationArea& area() { return m_h->association; }
+    RecordingCommandSink& commands() { return m_h->harness.commands; }
+    QList<RecordingCommandSink::Command>& sent() { return m_h->harness.commands.commands; }
+    bool enabled(const char* name) const { return m_h->harness.view<QWidget>(name)->isEnabled(); }
+    void choose(const QString& id) {
+        auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
+        picker->setCurrentIndex(picker->findData(id, Qt::UserRole));
+    }
+
+private Q_SLOTS:
+    void init() { m_h = std::make_unique<SessionsArea>(); }
+    void cleanup() { m_h.reset(); }
+
+    void reviewedRevisionsAreSentWhileNewerSnapshotsArrive() {
+        QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
+        area().renderActionAssociation(linked("1"));
+        auto* picker = m_h->harness.view<QComboBox>("actionAssociationPicker");
+        m_h->click("actionAssociationToggle");
+        area().renderActionAssociation(linked("2"));
+        choose(QStringLiteral("b"));
+        m_h->click("actionAssociationSelect");
+        QCOMPARE(sent().at(0).action, QStringLiteral("session_action_select"));
+        QCOMPARE(sent().at(0).fields.value(u"expectedBindingRevision"), QJsonValue(1));
+        QCOMPARE(sent().at(0).fields.value(u"expectedActionRevision"), QJsonValue(1));
+        // In flight: nothing can be sent again or closed, and the button says so.
+        QCOMPARE(m_h->harness.view<QPushButton>("actionAssociationSelect")->text(), QStringLiteral("Saving…"));
+        QVERIFY(!enabled("associationCancel"));
+        area().closeAssociationPanel();
+        QVERIFY(area().associationOpen());
+        // Refused: the host's words, and the user may try again.
+        const QString refusal = QStringLiteral("The linked Action changed while you were reviewing it.");
+        commands().complete(0, false, refusal);
+        QCOMPARE(m_h->text("associationError"), refusal);
+        m_h->click("actionAssociationSelect");
+        // The same answer delivered twice completes the request once.
+        const CommandSink::Completion answer = sent().at(2).completion;
+        answer(true, std::nullopt);
+        answer(true, std::nullopt);
+        QVERIFY(!area().associationOpen());
+        QCOMPARE(commands().actions(),
+                 (QStringList{"session_action_select", "refresh", "session_action_select", "refresh"}));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).at(1).toString(), QStringLiteral("Action association updated"));
+        // Closed, the next snapshot's revisions count again; reopened, the earlier draft is forgotten.
+        area().renderActionAssociation(linked("2"));
+        m_h->click("actionAssociationToggle");
+        QCOMPARE(picker->currentData(Qt::UserRole).toString(), QStringLiteral("a"));
+        m_h->click("actionAssociationUnlink");
+        QCOMPARE(sent().last().action, QStringLiteral("session_action_unlink"));
+        QCOMPARE(sent().last().fields.value(u"expectedBindingRevision"), QJsonValue(2));
+    }
+
+    void lateAnswerForAnotherConversationIsIgnored() {
+        QSignalSpy messages(&area(), &ActionAssociationArea::feedbackChanged);
+        area().renderActionAssociation(linked());
+        m_h->click("actionAssociationToggle");
+        m_h->click("actionAssociationUnlink");
+        area().renderActionAssociation(linked("1", QStringLiteral("s2")));
+        QVERIFY(!area().associationOpen()); // another record closes the picker and forgets the request
+        QVERIFY(enabled("actionAssociationToggle"));
+        commands().complete(0, false, QStringLiteral("stale"));
+        QCOMPARE(commands().actions(), QStringList{"session_action_unlink"});
+        // Coming back to the first conversation does not revive it either.
+        area().renderActionAssociation(linked());
+        commands().complete(0, true);
+        QCOMPARE(messages.size(), 0);
+    }
+
+    void previewChangesStayLocal() {
+        m_h->harness.link.connected = false;
+        m_h->harness.link.fixtureMode = true;
+        const QJsonObject record = linked("4");
+        const QJsonObject other = linked("4", QStringLiteral("s2"));
+        m_h->model.sessionCandidates = {record, other};
+        area().renderActionAssociation(record);
+        m_h->click("actionAssociationToggle");
+        QVERIFY(!enabled("actionAssociationRefresh"));
+        choose(QStringLiteral("b"));
+        m_h->click("actionAssociationSelect");
+        QCOMPARE(m_h->text("actionAssociationLabel"), QStringLiteral("Harden billing"));
+        QCOMPARE(m_h->model.sessionCandidates.at(1), other);
+        m_h->click("associationCancel");
+        // A snapshot that moved the link while the picker was open is not overwritten.
+        m_h->click("actionAssociationToggle");
+        area().renderActionAssociation(linked("9"));
+        m_h->click("actionAssociationUnlink");
+        QCOMPARE(m_h->text("associationError"),
+                 QStringLiteral("The linked Action changed. Close and review the latest choice."));
+        QVERIFY(sent().isEmpty());
+    }
+
+    void deadlineRetryReusesTheRequestIdAnotherChoiceRenewsIt() {
+        area().renderActionAssociation(linked("1", QStringLiteral("s1"), kDeadline));
+        m_h->click("actionDeadlineReview");
+        const QList<QRadioButton*> radios =
+            m_h->harness.view<QWidget>("deadlineOptions")->findChildren<QRadioButton*>();
+        QVERIFY(radios.at(0)->isChecked()); // the recommendation, as nothing was decided yet
+
+        m_h->click("deadlineSave");
+        const QJsonObject first = sent().at(0).fields;
+        QCOMPARE(sent().at(0).action, QStringLiteral("session_deadline_decide"));
+        QVERIFY(!radios.at(1)->isEnabled());
+        area().chooseDeadlineOption(QStringLiteral("reduce_scope")); // ignored in flight
+        commands().complete(0, false);
+        QVERIFY(area().deadlineOpen());
+
+        m_h->click("deadlineSave");
+        QCOMPARE(sent().at(1).fields.value(u"requestId"), first.value(u"requestId"));
+        QCOMPARE(sent().at(1).fields.value(u"choice").toString(), QStringLiteral("keep_scope"));
+        commands().complete(1, false, QStringLiteral("Busy"));
+        QCOMPARE(m_h->text("deadlineFeedback"), QStringLiteral("Busy"));
+
+        radios.at(1)->click();
+        m_h->click("deadlineSave");
+        QCOMPARE(sent().at(2).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
+        QVERIFY(sent().at(2).fields.value(u"requestId") != first.value(u"requestId"));
+        commands().complete(2, true);
+        QVERIFY(!area().deadlineOpen());
+
+        // Saved: the next reminder's decision is a new request, even with the same choice preselected.
+        QString overdue = QString(kDeadline).replace(QStringLiteral("a:due"), QStringLiteral("a:overdue"));
+        overdue.replace(QStringLiteral(R"("status":"due")"),
+                        QStringLiteral(R"("status":"overdue","decision":{"choice":"reduce_scope","revision":1})"));
+        area().renderActionAssociation(linked("1", QStringLiteral("s1"), overdue));
+        m_h->click("actionDeadlineReview");
+        m_h->click("deadlineSave");
+        QCOMPARE(sent().at(3).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
+        QVERIFY(sent().at(3).fields.value(u"requestId") != sent().at(2).fields.value(u"requestId"));
+    }
+};
+
+VODU_TEST_SUITE(AssociationAreaTest)
+
 #include "SessionsAreaTest.moc"
