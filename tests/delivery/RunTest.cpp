@@ -120,8 +120,8 @@ const char* kHandoff =
 
 const Copy english{false};
 
-const char* kRecovery = R"({"state":"recovery_required","canResume":true,
-    "approvedAction":{"id":"x1","action":{"kind":"external"}}})";
+const char* kRecovery =
+    R"({"state":"recovery_required","canResume":true,"approvedAction":{"id":"x1","action":{"kind":"external"}}})";
 
 const char* kQuestion = R"({"phase":"needs_clarification","canAnswer":true,
     "understandingQuestion":{"id":"q1","text":"Open https://x.example/y ?"}})";
@@ -137,14 +137,13 @@ RunPresentation present(const QJsonObject& record, RunPaneMemory memory = {}) {
 // One line per card: "Section: title [label=value, ...]", with its facts, then its facets, then its closing facts.
 QStringList outline(const QList<DetailSection>& sections) {
     QStringList lines;
-    for (const DetailSection& section : sections) {
+    for (const DetailSection& section : sections)
         for (const DetailCard& card : section.cards) {
             QStringList facts;
             for (const DetailFact& fact : card.facts + card.facets + card.closingFacts)
                 facts.append(fact.label + u'=' + fact.value);
             lines.append(section.title + ": " + card.title + (facts.isEmpty() ? "" : " [" + facts.join(", ") + "]"));
         }
-    }
     return lines;
 }
 
@@ -180,8 +179,7 @@ private Q_SLOTS:
         const auto row = [](const char* name, const char* extra, const QStringList& click, const QStringList& shown) {
             QTest::newRow(name) << run(extra) << click << shown;
         };
-        const QString accepted = "Action accepted. Refreshing status.";
-        const QString sending = "Sending action…";
+        const QString accepted = "Action accepted. Refreshing status.", sending = "Sending action…";
         row("approve", kApproval, {"deliveryPrimary", "1"},
             {"Approve this request?", "delivery_approve approvalId=a1", sending, "", accepted});
         row("reject", kApproval, {"deliveryReject"}, {"", "delivery_reject approvalId=a1", sending, "!No.", "No."});

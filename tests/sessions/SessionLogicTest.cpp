@@ -125,8 +125,7 @@ private Q_SLOTS:
         columns<QString, int, QString>({"record", "command", "refusal"});
         const QString loading = QStringLiteral("The conversation is still loading. Reload and try again.");
         const QString unavailable = QStringLiteral("Changes are unavailable. Reconnect and reload.");
-        const int select = int(AssociationCommand::select);
-        const int refresh = int(AssociationCommand::refresh);
+        const int select = int(AssociationCommand::select), refresh = int(AssociationCommand::refresh);
         row("taskId not a string", R"({"provider":"codex","session":"s1","taskId":3})", refresh, loading);
         row("locked", compact(record(R"({"canCorrect":false})")), select, unavailable);
         row("re-check while offline", compact(record(R"({"status":"offline"})")), refresh, "");
@@ -151,9 +150,8 @@ private Q_SLOTS:
                                                     R"("binding":{"revision":[%1]},)"
                                                     R"("candidates":[{"id":"a","title":"A","revision":{"r":%1}}]})")
                                          .arg(revision));
-        const QJsonObject fields = associationFields(r, std::nullopt, AssociationCommand::select, QStringLiteral("a"));
         // The text on the wire, not only the value: a number above 2^53 must not pass through a double.
-        QCOMPARE(compact(fields),
+        QCOMPARE(compact(associationFields(r, std::nullopt, AssociationCommand::select, QStringLiteral("a"))),
                  QStringLiteral(R"({"actionId":"a","expectedActionRevision":{"r":%1},"expectedBindingRevision":[%1],)"
                                 R"("expectedCandidateRevision":%1,"expectedContextRevision":"c","provider":"codex",)"
                                 R"("session":"s1","taskId":"t1"})")
@@ -375,8 +373,7 @@ private Q_SLOTS:
 
     void grouping_data() {
         textColumns("record", "runs", "expected"); // listed group, shown group, dot (neutral, warning, good) | status
-        // Conversation codex|s1 and a run of it with these fields.
-        const auto s1 = [](const char* fields) {
+        const auto s1 = [](const char* fields) {   // Conversation codex|s1 and a run of it with these fields.
             return QStringLiteral(R"({"provider":"codex","session":"s1",%1})").arg(QString::fromUtf8(fields));
         };
         const auto run = [&](const char* fields) {
@@ -445,8 +442,7 @@ private Q_SLOTS:
     }
 
     void selection_data() {
-        // row: -1: nothing
-        columns<QString, int>({"remembered", "row"});
+        columns<QString, int>({"remembered", "row"}); // row: -1: nothing
         row("kept in another group", "claude|c", 6);
         row("gone: first session row", "codex|z", 1);
         row("nothing remembered", "", 1);

@@ -254,8 +254,7 @@ private Q_SLOTS:
         }
         QVERIFY(area().shown("deliverySummary") && !area().shown("deliveryProgress"));
         QVERIFY(!area().view<QWidget>("deliveryPrimary")->isEnabled());
-        // Without a run the controls only hide, keeping what they showed.
-        area().home.apply(HomeView());
+        area().home.apply(HomeView()); // Without a run the controls only hide, keeping what they showed.
         QVERIFY(!area().shown("deliveryControls") && !area().shown("deliveryPrimaryRow"));
         QCOMPARE(area().text("deliveryPrimary"), QStringLiteral("deliveryPrimary"));
     }
@@ -378,14 +377,12 @@ private Q_SLOTS:
         QTest::keyClicks(search, "code");
         QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 3|Decide|Asks|Clarify"));
         QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
-        // Down from the search field moves the list, across the heading.
-        QTest::keyClick(search, Qt::Key_Down);
+        QTest::keyClick(search, Qt::Key_Down); // Down from the search field moves the list, across the heading.
         QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
         QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
         QTest::keyClick(area().table(), Qt::Key_Up);
         QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
-        // No hit: nothing is presented.
-        QTest::keyClicks(search, "zzz");
+        QTest::keyClicks(search, "zzz"); // No hit: nothing is presented.
         QVERIFY(area().rows().isEmpty() && area().model.selectedSessionIdentity.isEmpty());
         QCOMPARE(area().text("deliveryHeadline"), QStringLiteral("Select a session"));
     }
