@@ -250,31 +250,26 @@ private Q_SLOTS:
     void situations_data() {
         // conversation: "null": none; run: "null": none; notice: HomeLinkNotice; feedback: "!" first: a failure
         columns<QString, QString, int, QString, QString>({"conversation", "run", "notice", "feedback", "shown"});
-        const auto add = [](const char* name, const char* conversation, const char* run, HomeLinkNotice notice,
-                            const char* feedback, const char* shown) {
-            QTest::newRow(name) << QString::fromUtf8(conversation) << QString::fromUtf8(run) << static_cast<int>(notice)
-                                << QString::fromUtf8(feedback) << QString::fromUtf8(shown);
-        };
         const char* run = R"({"provider":"codex","session":"s1","taskId":"t1","objective":"Ship\nthe docs"})";
         const char* managed = R"({"provider":"codex","session":"s1","title":"Docs","binding":{"mode":"managed"}})";
         using Notice = HomeLinkNotice;
-        add("nothing selected", "null", "null", Notice::none, "",
+        row("nothing selected", "null", "null", int(Notice::none), "",
             "Sessions ·  | No sessions | Select a session | - | Discovery is off |  | ");
-        add("nothing selected, no service", "null", "null", Notice::disconnected, "",
+        row("nothing selected, no service", "null", "null", int(Notice::disconnected), "",
             "Sessions ·  | Disconnected | Status unavailable | - | Service ended |  | ");
-        add("a run on its own says which", "null", run, Notice::none, "",
+        row("a run on its own says which", "null", run, int(Notice::none), "",
             "Ship the docs · Codex | In progress | Run headline | - | - | primary controls understanding | ");
-        add("a pending takeover over its run",
+        row("a pending takeover over its run",
             R"({"provider":"codex","session":"s1","title":"Docs","binding":{"mode":"pending_takeover"},
                 "reason":"Busy: see https:\/\/x.test/1"})",
-            run, Notice::none, "",
+            run, int(Notice::none), "",
             "Docs · Codex | Pending takeover | Waiting to take over this session | Busy: see ••• | No second writer "
             "will start while the original session is busy. | controls understanding | ");
-        add("the service starting", managed, run, Notice::waiting, "",
+        row("the service starting", managed, run, int(Notice::waiting), "",
             "Docs · Codex | Connecting… | Checking managed work… | - | Waiting for service status. |  | ");
-        add("progress on the feedback line", managed, run, Notice::none, "Sending action…",
+        row("progress on the feedback line", managed, run, int(Notice::none), "Sending action…",
             "Docs · Codex | In progress | Run headline | - | - | primary controls understanding | Sending action…");
-        add("a refusal on the feedback line", managed, run, Notice::none, "!Not now.",
+        row("a refusal on the feedback line", managed, run, int(Notice::none), "!Not now.",
             "Docs · Codex | In progress | Run headline | - | - | primary controls understanding | Not now.!");
     }
 
@@ -291,14 +286,13 @@ private Q_SLOTS:
         if (input.run) {
             // What the run area gives for a run: its lines, its primary button and controls, its understanding.
             input.runs = {*input.run};
-            HomeView runView;
+            HomeView& runView = input.runView.emplace();
             runView.stateBadge = QStringLiteral("In progress");
             runView.stateBadgeVisible = true;
             runView.headline = {QStringLiteral("Run headline"), true};
             runView.primary = {QStringLiteral("Review request"), true, true};
             runView.controls.visible = true;
             runView.understandingVisible = true;
-            input.runView = runView;
         }
         input.feedbackFailure = feedback.startsWith(u'!');
         input.feedback = input.feedbackFailure ? feedback.mid(1) : feedback;
