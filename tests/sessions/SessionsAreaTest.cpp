@@ -1,15 +1,114 @@
-#include "SessionsArea.h"
+#include "AreaHarness.h"
 #include "DataTables.h"
+#include "SessionJson.h"
 #include "TestRegistry.h"
+#include "model/RecordIdentity.h"
+#include "sessions/association/ActionAssociationArea.h"
+#include "sessions/conversation/SessionsController.h"
+#include "sessions/home/RunPresenter.h"
+#include "sessions/home/SupervisionHome.h"
+#include "sessions/home/SupervisionModel.h"
+#include "sessions/original/OriginalNavigation.h"
+#include "sessions/understanding/UnderstandingPanel.h"
 #include "ui/SearchField.h"
 #include "ui/ToggleSwitch.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
-
+#include <QTableView>
+#include <QVBoxLayout>
 #include <memory>
+
+// The run area as the Sessions home sees it: the runs it was asked to present and the run its picker mirrors.
+class RecordingRunPresenter final : public RunPresenter {
+public:
+    HomeView presentRun(const QJsonObject& run) override {
+        presented.append(deliveryIdentity(run));
+        HomeView view;
+        view.controls.visible = true;
+        return view;
+    }
+    void mirrorRunSelection(const QString& runIdentity) override { mirrored = runIdentity; }
+
+    QStringList presented;
+    QString mirrored;
+};
+
+// The conversation area on its own (search field, list, Sessions home and what it draws through); no host.
+struct SessionsArea {
+    SessionsArea()
+        : home(harness.copy), understanding(harness.context, model), association(harness.context, model),
+          original(harness.context, model, home),
+          sessions(harness.context, model, home, runs, understanding, association, original) {
+        auto* column = new QVBoxLayout(&harness.parent);
+        column->addWidget(sessions.buildSearchField(&harness.parent));
+        column->addWidget(sessions.buildSessionList(&harness.parent));
+        auto* content = new QWidget(&harness.parent);
+        column->addWidget(content);
+        home.build(content);
+        association.build(home.runCompanions());
+        sessions.buildSessionPane();
+        harness.link.connected = true;
+    }
+
+    // A snapshot with these session records (JSON array text) while these runs are listed.
+    void render(const QString& sessionsJson, const QString& runsJson = QStringLiteral("[]")) {
+        model.deliveryRuns = jsonObjects(runsJson);
+        const QJsonArray records = QJsonDocument::fromJson(sessionsJson.toUtf8()).array();
+        sessions.renderSessionSupervision(
+            {{QStringLiteral("sessionSupervision"), QJsonObject{{QStringLiteral("sessions"), records}}}});
+    }
+    // The list as the user reads it: a heading as its text, a conversation as its title; "|" between rows.
+    QString rows() const {
+        QStringList texts;
+        for (int row = 0; row < table()->model()->rowCount(); ++row)
+            texts.append(titleAt(table()->model()->index(row, 0)));
+        return texts.join(QLatin1Char('|'));
+    }
+    QString selectedTitle() const {
+        const QModelIndexList selected = table()->selectionModel()->selectedRows();
+        return selected.isEmpty() ? QString() : titleAt(selected.first());
+    }
+    void select(const QString& title) {
+        const int row = rows().split(QLatin1Char('|')).indexOf(title);
+        QVERIFY2(row >= 0, qPrintable(title));
+        table()->selectRow(row);
+    }
+    QList<RecordingCommandSink::Command> sent(const QString& action) const {
+        QList<RecordingCommandSink::Command> matching = harness.commands.commands;
+        matching.removeIf([&](const RecordingCommandSink::Command& command) { return command.action != action; });
+        return matching;
+    }
+    template <typename T> T* view(const char* name) const { return harness.view<T>(name); }
+    QTableView* table() const { return view<QTableView>("deliveryTable"); }
+    QString text(const char* name) const { // a label's or a button's
+        auto* label = view<QLabel>(name);
+        return label ? label->text() : view<QAbstractButton>(name)->text();
+    }
+    bool shown(const char* name) const { return !view<QWidget>(name)->isHidden(); }
+    void click(const char* name) const {
+        QVERIFY2(view<QWidget>(name)->isEnabled(), name);
+        view<QAbstractButton>(name)->click();
+    }
+    static QString titleAt(const QModelIndex& index) {
+        return index.data().toString().section(QLatin1Char('\n'), 0, 0);
+    }
+
+    AreaHarness harness;
+    SupervisionModel model;
+    SupervisionHome home;
+    RecordingRunPresenter runs;
+    UnderstandingPanel understanding;
+    ActionAssociationArea association;
+    OriginalNavigation original;
+    SessionsController sessions;
+};
 
 namespace {
 
@@ -28,6 +127,23 @@ const char* kMixed = R"([
 const char* kMixedRuns = R"([{"provider":"codex","session":"f","taskId":"t1","phase":"needs_clarification"},
                              {"provider":"claude","session":"c","taskId":"t2","state":"active"}])";
 
+// A linked conversation with two Actions to choose from; every revision is `revision`.
+QJsonObject linked(const QString& revision = QStringLiteral("1"), const QString& session = QStringLiteral("s1"),
+                   const QString& extra = {}) {
+    return json(QStringLiteral(R"({"provider":"codex","session":"%2","taskId":"t1",%3)"
+                               R"("actionAssociation":{"status":"bound","contextRevision":%1,)"
+                               R"("candidateRevision":%1,"binding":{"revision":%1,)"
+                               R"("action":{"id":"a","title":"Fix invoices"}},)"
+                               R"("candidates":[{"id":"a","title":"Fix invoices","revision":%1},)"
+                               R"({"id":"b","title":"Harden billing","revision":%1}]}})")
+                    .arg(revision, session, extra));
+}
+
+const QString kDeadline =
+    QStringLiteral(R"("actionDeadline":{"status":"due","actionId":"a","actionRevision":7,"bindingRevision":1,)"
+                   R"("reminder":{"key":"a:due","revision":1},"recommendation":{"optionId":"keep_scope"},)"
+                   R"("options":[{"id":"keep_scope"},{"id":"reduce_scope"}],"remainingWork":["Deploy"]},)");
+
 } // namespace
 
 class SessionsAreaTest final : public QObject {
@@ -41,6 +157,14 @@ class SessionsAreaTest final : public QObject {
         area().view<QPlainTextEdit>("sessionCriteria")->setPlainText(criteria);
     }
     ToggleSwitch* autoContinue() { return area().view<ToggleSwitch>("sessionAutoContinueSwitch"); }
+    ActionAssociationArea& association() { return m_area->association; }
+    RecordingCommandSink& commands() { return m_area->harness.commands; }
+    QList<RecordingCommandSink::Command>& sent() { return m_area->harness.commands.commands; }
+    bool enabled(const char* name) const { return m_area->harness.view<QWidget>(name)->isEnabled(); }
+    void choose(const QString& id) {
+        auto* picker = m_area->harness.view<QComboBox>("actionAssociationPicker");
+        picker->setCurrentIndex(picker->findData(id, Qt::UserRole));
+    }
 
 private Q_SLOTS:
     void init() { m_area = std::make_unique<SessionsArea>(); }
@@ -130,8 +254,7 @@ private Q_SLOTS:
         }
         QVERIFY(area().shown("deliverySummary") && !area().shown("deliveryProgress"));
         QVERIFY(!area().view<QWidget>("deliveryPrimary")->isEnabled());
-        // Without a run the controls only hide, keeping what they showed.
-        area().home.apply(HomeView());
+        area().home.apply(HomeView()); // Without a run the controls only hide, keeping what they showed.
         QVERIFY(!area().shown("deliveryControls") && !area().shown("deliveryPrimaryRow"));
         QCOMPARE(area().text("deliveryPrimary"), QStringLiteral("deliveryPrimary"));
     }
@@ -254,14 +377,12 @@ private Q_SLOTS:
         QTest::keyClicks(search, "code");
         QCOMPARE(area().rows(), QStringLiteral("Auto-continue · 1|Auto|Needs you · 3|Decide|Asks|Clarify"));
         QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
-        // Down from the search field moves the list, across the heading.
-        QTest::keyClick(search, Qt::Key_Down);
+        QTest::keyClick(search, Qt::Key_Down); // Down from the search field moves the list, across the heading.
         QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
         QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
         QTest::keyClick(area().table(), Qt::Key_Up);
         QCOMPARE(area().selectedTitle(), QStringLiteral("Auto"));
-        // No hit: nothing is presented.
-        QTest::keyClicks(search, "zzz");
+        QTest::keyClicks(search, "zzz"); // No hit: nothing is presented.
         QVERIFY(area().rows().isEmpty() && area().model.selectedSessionIdentity.isEmpty());
         QCOMPARE(area().text("deliveryHeadline"), QStringLiteral("Select a session"));
     }
@@ -289,7 +410,125 @@ private Q_SLOTS:
         QCOMPARE(area().selectedTitle(), QStringLiteral("Decide"));
         QCOMPARE(area().model.selectedSessionIdentity, QStringLiteral("codex|b"));
     }
+
+    void reviewedRevisionsAreSentWhileNewerSnapshotsArrive() {
+        QSignalSpy messages(&association(), &ActionAssociationArea::feedbackChanged);
+        association().renderActionAssociation(linked("1"));
+        auto* picker = m_area->harness.view<QComboBox>("actionAssociationPicker");
+        m_area->click("actionAssociationToggle");
+        association().renderActionAssociation(linked("2"));
+        choose(QStringLiteral("b"));
+        m_area->click("actionAssociationSelect");
+        QCOMPARE(sent().at(0).action, QStringLiteral("session_action_select"));
+        QCOMPARE(sent().at(0).fields.value(u"expectedBindingRevision"), QJsonValue(1));
+        QCOMPARE(sent().at(0).fields.value(u"expectedActionRevision"), QJsonValue(1));
+        // In flight: nothing can be sent again or closed, and the button says so.
+        QCOMPARE(m_area->harness.view<QPushButton>("actionAssociationSelect")->text(), QStringLiteral("Saving…"));
+        QVERIFY(!enabled("associationCancel"));
+        association().closeAssociationPanel();
+        QVERIFY(association().associationOpen());
+        // Refused: the host's words, and the user may try again.
+        const QString refusal = QStringLiteral("The linked Action changed while you were reviewing it.");
+        commands().complete(0, false, refusal);
+        QCOMPARE(m_area->text("associationError"), refusal);
+        m_area->click("actionAssociationSelect");
+        // The same answer delivered twice completes the request once.
+        const CommandSink::Completion answer = sent().at(2).completion;
+        answer(true, std::nullopt);
+        answer(true, std::nullopt);
+        QVERIFY(!association().associationOpen());
+        QCOMPARE(commands().actions(),
+                 (QStringList{"session_action_select", "refresh", "session_action_select", "refresh"}));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.at(0).at(1).toString(), QStringLiteral("Action association updated"));
+        // Closed, the next snapshot's revisions count again; reopened, the earlier draft is forgotten.
+        association().renderActionAssociation(linked("2"));
+        m_area->click("actionAssociationToggle");
+        QCOMPARE(picker->currentData(Qt::UserRole).toString(), QStringLiteral("a"));
+        m_area->click("actionAssociationUnlink");
+        QCOMPARE(sent().last().action, QStringLiteral("session_action_unlink"));
+        QCOMPARE(sent().last().fields.value(u"expectedBindingRevision"), QJsonValue(2));
+    }
+
+    void lateAnswerForAnotherConversationIsIgnored() {
+        QSignalSpy messages(&association(), &ActionAssociationArea::feedbackChanged);
+        association().renderActionAssociation(linked());
+        m_area->click("actionAssociationToggle");
+        m_area->click("actionAssociationUnlink");
+        association().renderActionAssociation(linked("1", QStringLiteral("s2")));
+        QVERIFY(!association().associationOpen()); // another record closes the picker and forgets the request
+        QVERIFY(enabled("actionAssociationToggle"));
+        commands().complete(0, false, QStringLiteral("stale"));
+        QCOMPARE(commands().actions(), QStringList{"session_action_unlink"});
+        // Coming back to the first conversation does not revive it either.
+        association().renderActionAssociation(linked());
+        commands().complete(0, true);
+        QCOMPARE(messages.size(), 0);
+    }
+
+    void previewChangesStayLocal() {
+        m_area->harness.link.connected = false;
+        m_area->harness.link.fixtureMode = true;
+        const QJsonObject record = linked("4");
+        const QJsonObject other = linked("4", QStringLiteral("s2"));
+        m_area->model.sessionCandidates = {record, other};
+        association().renderActionAssociation(record);
+        m_area->click("actionAssociationToggle");
+        QVERIFY(!enabled("actionAssociationRefresh"));
+        choose(QStringLiteral("b"));
+        m_area->click("actionAssociationSelect");
+        QCOMPARE(m_area->text("actionAssociationLabel"), QStringLiteral("Harden billing"));
+        QCOMPARE(m_area->model.sessionCandidates.at(1), other);
+        m_area->click("associationCancel");
+        // A snapshot that moved the link while the picker was open is not overwritten.
+        m_area->click("actionAssociationToggle");
+        association().renderActionAssociation(linked("9"));
+        m_area->click("actionAssociationUnlink");
+        QCOMPARE(m_area->text("associationError"),
+                 QStringLiteral("The linked Action changed. Close and review the latest choice."));
+        QVERIFY(sent().isEmpty());
+    }
+
+    void deadlineRetryReusesTheRequestIdAnotherChoiceRenewsIt() {
+        association().renderActionAssociation(linked("1", QStringLiteral("s1"), kDeadline));
+        m_area->click("actionDeadlineReview");
+        const QList<QRadioButton*> radios =
+            m_area->harness.view<QWidget>("deadlineOptions")->findChildren<QRadioButton*>();
+        QVERIFY(radios.at(0)->isChecked()); // the recommendation, as nothing was decided yet
+
+        m_area->click("deadlineSave");
+        const QJsonObject first = sent().at(0).fields;
+        QCOMPARE(sent().at(0).action, QStringLiteral("session_deadline_decide"));
+        QVERIFY(!radios.at(1)->isEnabled());
+        association().chooseDeadlineOption(QStringLiteral("reduce_scope")); // ignored in flight
+        commands().complete(0, false);
+        QVERIFY(association().deadlineOpen());
+
+        m_area->click("deadlineSave");
+        QCOMPARE(sent().at(1).fields.value(u"requestId"), first.value(u"requestId"));
+        QCOMPARE(sent().at(1).fields.value(u"choice").toString(), QStringLiteral("keep_scope"));
+        commands().complete(1, false, QStringLiteral("Busy"));
+        QCOMPARE(m_area->text("deadlineFeedback"), QStringLiteral("Busy"));
+
+        radios.at(1)->click();
+        m_area->click("deadlineSave");
+        QCOMPARE(sent().at(2).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
+        QVERIFY(sent().at(2).fields.value(u"requestId") != first.value(u"requestId"));
+        commands().complete(2, true);
+        QVERIFY(!association().deadlineOpen());
+
+        // Saved: the next reminder's decision is a new request, even with the same choice preselected.
+        QString overdue = QString(kDeadline).replace(QStringLiteral("a:due"), QStringLiteral("a:overdue"));
+        overdue.replace(QStringLiteral(R"("status":"due")"),
+                        QStringLiteral(R"("status":"overdue","decision":{"choice":"reduce_scope","revision":1})"));
+        association().renderActionAssociation(linked("1", QStringLiteral("s1"), overdue));
+        m_area->click("actionDeadlineReview");
+        m_area->click("deadlineSave");
+        QCOMPARE(sent().at(3).fields.value(u"choice").toString(), QStringLiteral("reduce_scope"));
+        QVERIFY(sent().at(3).fields.value(u"requestId") != sent().at(2).fields.value(u"requestId"));
+    }
 };
 
 VODU_TEST_SUITE(SessionsAreaTest)
+
 #include "SessionsAreaTest.moc"
