@@ -1,6 +1,3 @@
-// The host link and the app around it: how the link cuts, routes and answers frames (LinkRulesTest), how the message
-// reader finds status lists (MessageReaderTest), the link with a real host process (HostLinkTest), preview data
-// loaded instead of a host (PreviewTest) and the reference host's fault modes (FaultDrillTest).
 #include "DataTables.h"
 #include "Harness.h"
 #include "ReferenceHost.h"
@@ -40,12 +37,9 @@ constexpr qsizetype kCap = DesktopStatusFrames::kDefaultMaximumBytes;
 const QString kEnded = QStringLiteral("Service connection ended");
 const QString kSilent = QStringLiteral("Service did not respond. Check its status and try again.");
 
-QString text(const QString& message) {
-    return message;
-}
-
-QString text(const QJsonObject& message) {
-    return QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
+QString text(const QJsonValue& message) {
+    return message.isString() ? message.toString()
+                              : QString::fromUtf8(QJsonDocument(message.toObject()).toJson(QJsonDocument::Compact));
 }
 
 // What findObjectLists made of a text: "refused", or each status list's record count ("-" when absent); every
@@ -86,12 +80,26 @@ QByteArray tasks(const QList<int>& keys) {
 
 } // namespace
 
-// What the link decides on its own: how output is cut into frames, where each frame goes, which status repeats the
-// last, how a result completes its command, how a command is written, the host's PATH and when status is stale.
-class LinkRulesTest final : public QObject {
+// The host link on its own, the message reader, the link with a real host, preview data and the host's faults.
+class HostTest final : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_directory;
+
+    // Loads `content` (written to a file) or the file at `path` the way a preview launch does.
+    void load(AppDelegate& app, const QByteArray& content, QString path = {}) {
+        if (path.isEmpty()) {
+            QFile file(path = m_directory.filePath(QStringLiteral("fixture.json")));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size());
+        }
+        app.setFixtureMode(true);
+        app.loadFixture(path);
+        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Preview data")); // its actions: overview tests
+    }
+
 private Q_SLOTS:
+    // What the link decides on its own: how output is cut into frames, where each frame goes, which status repeats the
+    // last, how a result completes its command, how a command is written, the host's PATH and when status is stale.
     // Frames as text (long ones by size) and "oversized" marks; never more than the cap is held. A frame's handler
     // may end the host, and so reset the decoder, while it delivers.
     void framesAreCut_data() {
@@ -189,9 +197,8 @@ private Q_SLOTS:
         QSignalSpy statuses(&l.link, &HostLink::statusReceived);
         QSignalSpy repeats(&l.link, &HostLink::statusRepeated);
         const QByteArray first = R"({"type":"status","status":{"n":1}})";
-        const QByteArray result = R"({"type":"result","id":"A","ok":true})";
-        for (const QByteArray& frame :
-             {first, first, result, first, QByteArray(R"({"type":"status","status":{}})"), first}) {
+        for (const QByteArray& frame : {first, first, QByteArray(R"({"type":"result","id":"A","ok":true})"), first,
+                                        QByteArray(R"({"type":"status","status":{}})"), first}) {
             l.link.handleLine(frame);
         }
         QCOMPARE(statuses.size(), 3);
@@ -283,21 +290,18 @@ private Q_SLOTS:
     // without a running host.
     void staleness_data() {
         // sinceStatus -1: no snapshot yet
-        columns<bool, bool, qint64, qint64, bool>({"running", "preview", "sinceLaunch", "sinceStatus", "stale"});
-        const auto row = [](const char* name, bool running, bool preview, qint64 launch, qint64 status, bool stale) {
-            QTest::newRow(name) << running << preview << launch << status << stale;
-        };
-        row("no snapshot, 15 s after the launch", true, false, 15000, -1, false);
-        row("no snapshot, 15.001 s after the launch", true, false, 15001, -1, true);
-        row("snapshot 10 s ago, launched a minute ago", true, false, 60000, 10000, false);
-        row("snapshot 16 s ago", true, false, 20000, 16000, true);
-        row("preview", true, true, 60000, 60000, false);
-        row("no running host", false, false, 60000, 60000, false);
+        columns<bool, bool, int, int, bool>({"running", "preview", "sinceLaunch", "sinceStatus", "stale"});
+        dataRow("no snapshot, 15 s after the launch", true, false, 15000, -1, false);
+        dataRow("no snapshot, 15.001 s after the launch", true, false, 15001, -1, true);
+        dataRow("snapshot 10 s ago, launched a minute ago", true, false, 60000, 10000, false);
+        dataRow("snapshot 16 s ago", true, false, 20000, 16000, true);
+        dataRow("preview", true, true, 60000, 60000, false);
+        dataRow("no running host", false, false, 60000, 60000, false);
     }
 
     void staleness() {
         const auto [running, preview, sinceLaunch, sinceStatus, stale] =
-            fetch<bool, bool, qint64, qint64, bool>({"running", "preview", "sinceLaunch", "sinceStatus", "stale"});
+            fetch<bool, bool, int, int, bool>({"running", "preview", "sinceLaunch", "sinceStatus", "stale"});
         ScriptedLink host(QStringLiteral("silent"));
         QVERIFY(!running || host.start());
         const QDateTime launched = host.link.hostStartedAt().value_or(host.platform.clock);
@@ -313,14 +317,7 @@ private Q_SLOTS:
         QCOMPARE(stales.value(0).value(0).toString(),
                  stale ? QStringLiteral("No recent status from service") : QString());
     }
-};
 
-VODU_TEST_SUITE(LinkRulesTest)
-
-class MessageReaderTest final : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
     void findsTheLists_data() {
         columns<QByteArray, QString>({"json", "expected"});
         dataRow("all three lists",
@@ -353,15 +350,9 @@ private Q_SLOTS:
             QCOMPARE(reader.read(frame), plainParse(frame));
         }
     }
-};
 
-VODU_TEST_SUITE(MessageReaderTest)
+    // The link with a real host process: commands, results and the host's end; then the whole app with one.
 
-// The link with a real host process: commands, results and the host's end; then the whole app with one.
-class HostLinkTest final : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
     // Every command completes exactly once, whichever way it ends; a host that stopped reading holds back at most
     // 1 MiB, and what it leaves unread fails as unanswered.
     void everyCommandCompletesOnce_data() {
@@ -497,28 +488,9 @@ private Q_SLOTS:
         QTRY_COMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("reconnect refused"));
         QCOMPARE(host.actions(), (QStringList{"task_detail", "reconnect", "reconnect"}));
     }
-};
 
-VODU_TEST_SUITE(HostLinkTest)
+    // Preview data loaded by the whole app instead of a host: drawn, or said to be unreadable.
 
-// Preview data loaded by the whole app instead of a host: drawn, or said to be unreadable.
-class PreviewTest final : public QObject {
-    Q_OBJECT
-
-    QTemporaryDir m_directory;
-
-    // Loads `content` (written to a file) or the file at `path` the way a preview launch does.
-    void load(AppDelegate& app, const QByteArray& content, QString path = {}) {
-        if (path.isEmpty()) {
-            QFile file(path = m_directory.filePath(QStringLiteral("fixture.json")));
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size());
-        }
-        app.setFixtureMode(true);
-        app.loadFixture(path);
-        QCOMPARE(view<QLabel>(app, "footer")->text(), QStringLiteral("Preview data")); // its actions: overview tests
-    }
-
-private Q_SLOTS:
     // The preview's own keys: the appearance and the selected conversation (the fixture's key first, else the
     // snapshot's, else the first listed).
     void previewKeys_data() {
@@ -572,33 +544,24 @@ private Q_SLOTS:
         QVERIFY(view<StatusRow>(app, "connectionRow")->action()->isHidden());
         QVERIFY(!app.linkState().connected);
     }
-};
 
-VODU_TEST_SUITE(PreviewTest)
+    // The reference host misbehaving in each of its fault modes: the app keeps running, shows what happened, completes
+    // every command it sent exactly once and keeps what the user typed.
 
-// The reference host misbehaving in each of its fault modes: the app keeps running, shows what happened, completes
-// every command it sent exactly once and keeps what the user typed.
-class FaultDrillTest final : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
     void drill_data() {
         // action: sent once the host runs, "quit" through the app's quit; outcome: "ok", "once" (either, but exactly
         // once) or "" (none sent); connectionDetail: empty is not checked.
         columns<QString, QString, QString, bool, QString>(
             {"faults", "action", "outcome", "connected", "connectionDetail"});
-        const auto row = [](const char* name, const char* faults, const char* action, const char* outcome,
-                            bool connected, const QString& detail = {}) {
-            dataRow(name, faults, action, outcome, connected, detail);
-        };
-        row("silent: commands still answered", "silent", "refresh", "ok", true);
-        row("slow results", "slow-results=400", "refresh", "ok", true);
-        row("oversized line before the first status", "oversized-line", "refresh", "ok", true);
-        row("garbage after every frame", "garbage", "refresh", "ok", true);
-        row("crash after three frames", "crash-after=3", "refresh", "once", false, kEnded);
-        row("refused quit", "refuse-quit", "quit", "", true);
+        dataRow("silent: commands still answered", "silent", "refresh", "ok", true, "");
+        dataRow("slow results", "slow-results=400", "refresh", "ok", true, "");
+        dataRow("oversized line before the first status", "oversized-line", "refresh", "ok", true, "");
+        dataRow("garbage after every frame", "garbage", "refresh", "ok", true, "");
+        dataRow("crash after three frames", "crash-after=3", "refresh", "once", false, kEnded);
+        dataRow("refused quit", "refuse-quit", "quit", "", true, "");
         // Shown at once, and still explained when the host has ended.
-        row("another host holds the installation", "conflict", "", "", false, QStringLiteral("Another CLI is running"));
+        dataRow("another host holds the installation", "conflict", "", "", false,
+                QStringLiteral("Another CLI is running"));
     }
 
     void drill() {
@@ -675,5 +638,5 @@ private Q_SLOTS:
     }
 };
 
-VODU_TEST_SUITE(FaultDrillTest)
+VODU_TEST_SUITE(HostTest)
 #include "HostTest.moc"
