@@ -103,8 +103,7 @@ private Q_SLOTS:
     // Frames as text (long ones by size) and "oversized" marks; never more than the cap is held. A frame's handler
     // may end the host, and so reset the decoder, while it delivers.
     void framesAreCut_data() {
-        columns<QList<QByteArray>, bool, QStringList, qsizetype>(
-            {"chunks", "resetOnFrame", "expected", "pendingAfter"});
+        columns<QList<QByteArray>, bool, QStringList, qsizetype>({"chunks", "reset", "expected", "pending"});
         const auto row = [](const char* name, const QList<QByteArray>& chunks, const QStringList& expected,
                             qsizetype pending, bool reset = false) {
             QTest::newRow(name) << chunks << reset << expected << pending;
@@ -120,8 +119,7 @@ private Q_SLOTS:
 
     void framesAreCut() {
         const auto [chunks, resetOnFrame, expected, pendingAfter] =
-            fetch<QList<QByteArray>, bool, QStringList, qsizetype>(
-                {"chunks", "resetOnFrame", "expected", "pendingAfter"});
+            fetch<QList<QByteArray>, bool, QStringList, qsizetype>({"chunks", "reset", "expected", "pending"});
         DesktopStatusFrames decoder;
         QStringList events;
         for (const QByteArray& chunk : chunks) {
@@ -276,13 +274,12 @@ private Q_SLOTS:
     void hostPath() {
         QProcessEnvironment environment;
         environment.insert(QStringLiteral("KEEP"), QStringLiteral("1"));
-        const auto path = [&environment] {
-            return hostEnvironment(environment).value(QStringLiteral("PATH"));
-        };
-        QCOMPARE(path(), QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/.local/bin:/usr/bin:/bin"));
+        QCOMPARE(hostEnvironment(environment).value(QStringLiteral("PATH")),
+                 QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/.local/bin:/usr/bin:/bin"));
         environment.insert(QStringLiteral("HOME"), QStringLiteral("/home/ann"));
         environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/local/bin"));
-        QCOMPARE(path(), QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/home/ann/.local/bin:/usr/local/bin"));
+        QCOMPARE(hostEnvironment(environment).value(QStringLiteral("PATH")),
+                 QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/home/ann/.local/bin:/usr/local/bin"));
         QCOMPARE(hostEnvironment(environment).value(QStringLiteral("KEEP")), QStringLiteral("1"));
     }
 
@@ -314,8 +311,7 @@ private Q_SLOTS:
         QSignalSpy stales(&host.link, &HostLink::stale);
         host.link.checkStatusFreshness();
         QCOMPARE(stales.size(), stale ? 1 : 0);
-        QCOMPARE(stales.value(0).value(0).toString(),
-                 stale ? QStringLiteral("No recent status from service") : QString());
+        QCOMPARE(stales.value(0).value(0).toString(), stale ? u"No recent status from service"_s : QString());
     }
 
     void findsTheLists_data() {
@@ -539,8 +535,7 @@ private Q_SLOTS:
         Harness harness;
         AppDelegate& app = harness.app();
         load(app, content, path);
-        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(),
-                 QStringLiteral("Could not load preview data"));
+        QCOMPARE(view<StatusRow>(app, "connectionRow")->detail()->text(), u"Could not load preview data"_s);
         QVERIFY(view<StatusRow>(app, "connectionRow")->action()->isHidden());
         QVERIFY(!app.linkState().connected);
     }
@@ -550,9 +545,8 @@ private Q_SLOTS:
 
     void drill_data() {
         // action: sent once the host runs, "quit" through the app's quit; outcome: "ok", "once" (either, but exactly
-        // once) or "" (none sent); connectionDetail: empty is not checked.
-        columns<QString, QString, QString, bool, QString>(
-            {"faults", "action", "outcome", "connected", "connectionDetail"});
+        // once) or "" (none sent); detail: empty is not checked.
+        columns<QString, QString, QString, bool, QString>({"faults", "action", "outcome", "connected", "detail"});
         dataRow("silent: commands still answered", "silent", "refresh", "ok", true, "");
         dataRow("slow results", "slow-results=400", "refresh", "ok", true, "");
         dataRow("oversized line before the first status", "oversized-line", "refresh", "ok", true, "");
@@ -566,8 +560,7 @@ private Q_SLOTS:
 
     void drill() {
         const auto [faults, action, outcome, connected, connectionDetail] =
-            fetch<QString, QString, QString, bool, QString>(
-                {"faults", "action", "outcome", "connected", "connectionDetail"});
+            fetch<QString, QString, QString, bool, QString>({"faults", "action", "outcome", "connected", "detail"});
 
         // A conflict needs a first app whose host holds the installation home.
         std::unique_ptr<Harness> first;
@@ -614,12 +607,8 @@ private Q_SLOTS:
                                         [&results](bool ok, const std::optional<QString>&) { results.append(ok); });
             QTRY_VERIFY_WITH_TIMEOUT(!results.isEmpty(), 15000);
         }
-        if (!connected) {
-            QTRY_VERIFY_WITH_TIMEOUT(!app.linkState().connected, 15000);
-        }
-        if (connectionDetail == kEnded) {
-            QTRY_VERIFY_WITH_TIMEOUT(!app.linkState().hostProcessAlive, 15000);
-        }
+        QTRY_VERIFY_WITH_TIMEOUT(connected || !app.linkState().connected, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(connectionDetail != kEnded || !app.linkState().hostProcessAlive, 15000);
         QTest::qWait(300); // a late second completion or snapshot would arrive by now
 
         QCOMPARE(results.size(), outcome.isEmpty() ? 0 : 1);
