@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -428,6 +429,44 @@ private Q_SLOTS:
         QTRY_COMPARE(harness.fake->exitStatuses, QList<int>{0});
         QCOMPARE(host.actions(), QStringList{"quit"});
         QTRY_VERIFY(QFileInfo::exists(home.path() + "/record"));
+    }
+
+    // The install process logs to a private file of ours (no group or other bits on it or its folders), never
+    // through a link or pipe planted at its place.
+    void installLogIsPrivate_data() {
+        columns<QString>({"planted"});
+        for (const char* planted : {"no home", "earlier log", "link at the log", "fifo at the log", "folder link"})
+            dataRow(planted, QString::fromLatin1(planted));
+    }
+
+    void installLogIsPrivate() {
+        const auto [planted] = fetch<QString>({"planted"});
+        QTemporaryDir scratch;
+        const QString home = scratch.filePath(planted == u"no home" ? "a/home" : "home"), folder = home + "/installer";
+        const QString log = folder + "/desktop-update.log", elsewhere = scratch.filePath("elsewhere");
+        QVERIFY(writeFile(elsewhere + "/target.log", ""));
+        if (planted == u"folder link")
+            QVERIFY(QDir().mkpath(home) && QFile::link(elsewhere, folder));
+        else if (planted != u"no home")
+            QVERIFY(QDir().mkpath(folder) && QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        QVERIFY(planted != u"earlier log" ||
+                (writeFile(log, "earlier\n") && QFile::setPermissions(log, QFileDevice::Permissions(0x6644))));
+        QVERIFY(planted != u"link at the log" || QFile::link(elsewhere + "/target.log", log));
+        QVERIFY(planted != u"fifo at the log" || ::mkfifo(QFile::encodeName(log).constData(), 0600) == 0);
+        QTemporaryDir bundle;
+        QVERIFY(writeFile(bundle.path() + "/Contents/MacOS/vodu", "#!/bin/sh\necho launcher-ran >&2\n", true));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VODU_HOME", home);
+        QVERIFY(launchInstallProcess(bundle.path(), environment, 999999));
+        if (planted == u"no home" || planted == u"earlier log") {
+            QTRY_VERIFY(fileLines(log).contains("launcher-ran"));
+            for (const QString& path : {log, folder, scratch.filePath(planted == u"no home" ? "a" : "home/installer")})
+                QCOMPARE(QFileInfo(path).permissions() & 0x00ff, QFileDevice::Permissions());
+        } else {
+            QTest::qWait(300);
+            QVERIFY(readFile(elsewhere + "/target.log").isEmpty() &&
+                    !QFileInfo::exists(elsewhere + "/desktop-update.log"));
+        }
     }
 };
 
