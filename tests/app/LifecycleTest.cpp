@@ -10,10 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QLocalServer>
-#include <QMainWindow>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -24,7 +22,6 @@
 #include <csignal>
 #include <future>
 #include <sys/stat.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 namespace {
@@ -43,7 +40,6 @@ InstanceChannel::AskResult ask(const QString& name, qint64 ownPid = ::getpid() +
     return answer.get();
 }
 
-// A listener of this process, counting the windows it was asked to show.
 std::unique_ptr<QLocalServer> listen(const QString& name, int& shown, const QString& executable = "vodu-status") {
     return std::unique_ptr<QLocalServer>(InstanceChannel::listen(name, ::getpid(), executable, nullptr, [&shown] {
         ++shown;
@@ -65,7 +61,6 @@ QStringList lines(const QString& path) {
                                           : QStringList();
 }
 
-// How the scripted host treats "quit".
 enum class HostQuit { exitsAfterAnswer, staysUntilEndOfInput, refuses, neverAnswers };
 
 // The scripted host's environment for `behaviour`, with `runningTasks` in every status it sends (a QHash or a
@@ -128,13 +123,9 @@ struct AppProcess {
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QProcess process;
-
-private:
     TestBundle m_bundle;
     QTemporaryDir m_dir;
     bool m_preview;
-
-public:
     const QString events = m_dir.filePath(QStringLiteral("events"));
     const QString log = m_dir.filePath(QStringLiteral("commands.log"));
 };
@@ -241,14 +232,7 @@ private Q_SLOTS:
         QCOMPARE(harness.app().showWindowNotification(), QStringLiteral("com.zuzi.vodu.unbundled.4242.showWindow"));
         QVERIFY(!harness.app().activateExistingInstance());
     }
-};
 
-VODU_TEST_SUITE(LaunchTest)
-
-class InstanceChannelTest final : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
     void peerFilter_data() {
         columns<qint64, bool, QString, bool>({"pid", "exists", "executable", "activatable"});
         dataRow("the app", qint64(200), true, "vodu-status", true);
@@ -320,12 +304,10 @@ private Q_SLOTS:
             QFile file(folder);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        const std::optional<QString> path =
-            InstanceChannel::socketPath(QStringLiteral("n"), QString(), temporary.path());
-        QCOMPARE(path, usable ? std::optional(folder + QStringLiteral("/n")) : std::nullopt);
+        QCOMPARE(InstanceChannel::socketPath(QStringLiteral("n"), QString(), temporary.path()),
+                 usable ? std::optional(folder + QStringLiteral("/n")) : std::nullopt);
         struct stat status {};
         QVERIFY(!usable || (::lstat(encoded.constData(), &status) == 0 && (status.st_mode & 0777) == 0700));
-        // The user's runtime folder, when set, is used as it is.
         QCOMPARE(InstanceChannel::socketPath(QStringLiteral("n"), temporary.path(), QStringLiteral("/tmp")),
                  std::optional<QString>(temporary.path() + QStringLiteral("/n")));
     }
@@ -358,7 +340,7 @@ private Q_SLOTS:
     }
 };
 
-VODU_TEST_SUITE(InstanceChannelTest)
+VODU_TEST_SUITE(LaunchTest)
 
 class QuitTest final : public QObject {
     Q_OBJECT
@@ -495,9 +477,7 @@ private Q_SLOTS:
         QVERIFY2(!server.isEmpty(), "Xvfb is needed for a display to lose");
         QProcess display;
         display.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        display.start(server, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                               QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                               QStringLiteral("tcp")});
+        display.start(server, QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
         QVERIFY(display.waitForReadyRead(10000));
         const QByteArray number = display.readLine().trimmed();
         QVERIFY(!number.isEmpty());

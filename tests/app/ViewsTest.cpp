@@ -16,11 +16,9 @@
 #include <QAction>
 #include <QDialog>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QStackedWidget>
@@ -45,9 +43,8 @@ QByteArray describeScreen(const AppDelegate& app) {
         for (const char* geometry : {"x", "y", "width", "height"}) {
             fields.remove(QLatin1String(geometry));
         }
-        QString name = entry.key();
-        name.remove(copyNumber);
-        lines.append(name.toUtf8() + ' ' + QJsonDocument(fields).toJson(QJsonDocument::Compact));
+        lines.append(QString(entry.key()).remove(copyNumber).toUtf8() + ' ' +
+                     QJsonDocument(fields).toJson(QJsonDocument::Compact));
     }
     std::sort(lines.begin(), lines.end());
     return lines.join('\n') + '\n';
@@ -62,6 +59,13 @@ void compareWithGolden(const QByteArray& actual, const QString& name) {
     }
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path + QStringLiteral(" is missing")));
     QCOMPARE(actual.split('\n'), file.readAll().split('\n')); // names the first line that differs
+}
+
+// Both previews, each named as its golden file.
+void previewTable() {
+    columns<QString, QString>({"language", "fixture"});
+    dataRow("preview-en", "en-US", "preview-en.json");
+    dataRow("preview-ja", "ja-JP", "preview-ja.json");
 }
 
 bool interactive(QAccessibleInterface* node) {
@@ -129,30 +133,23 @@ QString shownToolTip(const QString& toolTip) {
 const QString kAttention = QStringLiteral("Open Connection & settings to review why Dozadavi Zaro stopped.");
 
 QJsonObject runs(const char* reason) {
-    if (!*reason) {
-        return json(R"({"deliveryHooks":{"runs":[]}})");
-    }
-    return json(QByteArray(R"({"deliveryHooks":{"runs":[{"provider":"codex","session":"s1","taskId":"t1",
+    return json(*reason ? QByteArray(R"({"deliveryHooks":{"runs":[{"provider":"codex","session":"s1","taskId":"t1",
         "objective":"Ship it","needsAttention":true,"reason":")") +
-                reason + "\"}]}}");
+                              reason + "\"}]}}"
+                        : QByteArray(R"({"deliveryHooks":{"runs":[]}})"));
 }
 
 } // namespace
 
 // What the user sees, view by view, compared with a reviewed copy in tests/app/golden/. Any change to a name, a
 // text, a flag or a list item shows up as a diff of those files. VODU_UPDATE_GOLDEN=1 rewrites them.
-
 class GoldenViewsTest final : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_output;
 
 private Q_SLOTS:
-    void preview_data() {
-        columns<QString, QString>({"language", "fixture"});
-        dataRow("preview-en", "en-US", "preview-en.json");
-        dataRow("preview-ja", "ja-JP", "preview-ja.json");
-    }
+    void preview_data() { previewTable(); }
 
     void preview() {
         const auto [language, fixture] = fetch<QString, QString>({"language", "fixture"});
@@ -192,22 +189,10 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         compareWithGolden(describeScreen(harness.app()), QStringLiteral("scripted-host"));
     }
-};
 
-VODU_TEST_SUITE(GoldenViewsTest)
-
-// The whole window and its settings, every page and tab: what a screen reader finds on each control, and host text
-// shown as text on every label.
-
-class WholeWindowTest final : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void everyControlIsNamed_data() {
-        columns<QString, QString>({"language", "fixture"});
-        dataRow("English", "en-US", "preview-en.json");
-        dataRow("Japanese", "ja-JP", "preview-ja.json");
-    }
+    // The whole window and its settings, every page and tab: what a screen reader finds on each control, and host text
+    // shown as text on every label.
+    void everyControlIsNamed_data() { previewTable(); }
 
     void everyControlIsNamed() {
         const auto [language, fixture] = fetch<QString, QString>({"language", "fixture"});
@@ -294,11 +279,10 @@ private Q_SLOTS:
     }
 };
 
-VODU_TEST_SUITE(WholeWindowTest)
+VODU_TEST_SUITE(GoldenViewsTest)
 
 // One snapshot whose sections write the same views: the final texts are those of the fixed render order. Then the
 // states without a fresh snapshot: a repeat, and a silent host.
-
 class RenderOrderTest final : public HarnessTest {
     Q_OBJECT
 
@@ -370,18 +354,10 @@ private Q_SLOTS:
         QVERIFY(view<StatusRow>("accountRow")->detail()->text() != u"Status unknown");
         QVERIFY(view<QLabel>("tasksLabel")->text() != u"Task status unknown");
     }
-};
 
-VODU_TEST_SUITE(RenderOrderTest)
-
-// Desktop notifications from the whole app: what a snapshot newly asks of the user is told and withdrawn on the
-// desktop, never in preview or when turned off, and a click brings the window back on what it told about. (What is
-// told when is planned in the sessions area and tested there.)
-
-class NotificationTest final : public HarnessTest {
-    Q_OBJECT
-
-private Q_SLOTS:
+    // Desktop notifications from the whole app: what a snapshot newly asks of the user is told and withdrawn on the
+    // desktop, never in preview or when turned off, and a click brings the window back on what it told about. (What is
+    // told when is planned in the sessions area and tested there.)
     void toldReplacedAndWithdrawn() {
         app().render(runs("")); // start-up: nothing waits
         app().render(runs("Approve the deploy"));
@@ -442,5 +418,5 @@ private Q_SLOTS:
     }
 };
 
-VODU_TEST_SUITE(NotificationTest)
+VODU_TEST_SUITE(RenderOrderTest)
 #include "ViewsTest.moc"
