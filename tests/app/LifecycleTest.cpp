@@ -403,8 +403,11 @@ private Q_SLOTS:
         app.requestQuit();
         QTRY_COMPARE(host.actions(), QStringList{QStringLiteral("quit")});
         QVERIFY(app.linkState().quitInFlight);
+        harness.fake->clock = harness.fake->clock.addSecs(2);
+        app.requestQuit(); // too soon to offer more; nothing is sent again
+        QVERIFY(harness.fake->alerts.isEmpty());
 
-        harness.fake->clock = harness.fake->clock.addSecs(6);
+        harness.fake->clock = harness.fake->clock.addSecs(4);
         QVERIFY(host.feed(R"({"type":"status","status":{"sampledAt":"2026-12-06T09:00:05Z"}})")); // fresh
         QTRY_COMPARE(app.linkState().lastStatusReceivedAt, harness.fake->clock);
         harness.fake->alertAnswers = {AlertAnswer{1, {}}};
