@@ -1,6 +1,7 @@
 #include "DataTables.h"
 #include "Harness.h"
 #include "ScriptedHost.h"
+#include "TestData.h"
 #include "TestRegistry.h"
 #include "app/InstanceChannel.h"
 #include "ui/StatusRow.h"
@@ -55,12 +56,6 @@ constexpr int kTimeScale = 1;
 #endif
 constexpr int kExitBoundMs = 5000 * kTimeScale;
 
-QStringList lines(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
-                                          : QStringList();
-}
-
 enum class HostQuit { exitsAfterAnswer, staysUntilEndOfInput, refuses, neverAnswers };
 
 // The scripted host's environment for `behaviour`, with `runningTasks` in every status it sends (a QHash or a
@@ -100,8 +95,7 @@ struct AppProcess {
         QStringList arguments;
         if (m_preview) {
             const QString fixture = m_dir.filePath(QStringLiteral("preview.json"));
-            QFile file(fixture);
-            if (!file.open(QIODevice::WriteOnly) || file.write(R"({"tasks":{"activeCount":2,"items":[]}})") < 0) {
+            if (!writeFile(fixture, R"({"tasks":{"activeCount":2,"items":[]}})")) {
                 return false;
             }
             arguments = {QStringLiteral("--status-fixture"), fixture};
@@ -265,10 +259,7 @@ private Q_SLOTS:
         const auto [listener, leftover, result] =
             fetch<QString, bool, InstanceChannel::AskResult>({"listener", "leftover", "result"});
         const QString name = uniqueName();
-        if (leftover) {
-            QFile file(*InstanceChannel::socketName(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        QVERIFY(!leftover || writeFile(*InstanceChannel::socketName(name), {}));
         int shown = 0;
         std::unique_ptr<QLocalServer> server;
         if (!listener.isEmpty()) {
@@ -301,8 +292,7 @@ private Q_SLOTS:
             QVERIFY(QDir(temporary.path()).mkdir(QStringLiteral("elsewhere")));
             QVERIFY(QFile::link(temporary.path() + QStringLiteral("/elsewhere"), folder));
         } else if (squat == u"file") {
-            QFile file(folder);
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(writeFile(folder, {}));
         }
         QCOMPARE(InstanceChannel::socketPath(QStringLiteral("n"), QString(), temporary.path()),
                  usable ? std::optional(folder + QStringLiteral("/n")) : std::nullopt);
@@ -383,10 +373,10 @@ private Q_SLOTS:
         const QStringList cleanedUp{QStringLiteral("eof"), QStringLiteral("cleaned-up")};
         if (cleanupMs > 0) {
             harness.controller.reset(); // what the app does after its event loop ends
-            QCOMPARE(lines(events), QStringList{QStringLiteral("eof")});
-            QTRY_COMPARE(lines(events), cleanedUp);
+            QCOMPARE(fileLines(events), QStringList{QStringLiteral("eof")});
+            QTRY_COMPARE(fileLines(events), cleanedUp);
         } else if (host == HostQuit::staysUntilEndOfInput) {
-            QCOMPARE(lines(events), cleanedUp);
+            QCOMPARE(fileLines(events), cleanedUp);
         }
     }
 
@@ -415,7 +405,7 @@ private Q_SLOTS:
         QCOMPARE(harness.fake->alerts.size(), 1);
         QCOMPARE(harness.fake->alerts.first().buttons.value(1), QStringLiteral("Quit anyway"));
         QTRY_COMPARE(harness.fake->terminations, 1);
-        QVERIFY(lines(events).contains(QStringLiteral("eof")));
+        QVERIFY(fileLines(events).contains(QStringLiteral("eof")));
         QCOMPARE(host.actions(), QStringList{QStringLiteral("quit")}); // no second quit is sent
     }
 
@@ -470,7 +460,7 @@ private Q_SLOTS:
             QCOMPARE(sent.size(), 1);
             QCOMPARE(sent.first().value(u"action").toString(), QStringLiteral("quit"));
             QVERIFY(!sent.first().contains(u"force"));
-            QTRY_VERIFY(lines(app.events).contains(QStringLiteral("eof")));
+            QTRY_VERIFY(fileLines(app.events).contains(QStringLiteral("eof")));
         }
     }
 
@@ -493,7 +483,7 @@ private Q_SLOTS:
         display.waitForFinished();
         QVERIFY(app.process.state() == QProcess::NotRunning || app.process.waitForFinished(kExitBoundMs));
         QCOMPARE(app.process.exitStatus(), QProcess::NormalExit);
-        QTRY_VERIFY(lines(app.events).contains(QStringLiteral("eof")));
+        QTRY_VERIFY(fileLines(app.events).contains(QStringLiteral("eof")));
     }
 };
 

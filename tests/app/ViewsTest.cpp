@@ -54,7 +54,7 @@ void compareWithGolden(const QByteArray& actual, const QString& name) {
     const QString path = TestBundle::sourcePath(QStringLiteral("tests/app/golden/") + name + QStringLiteral(".txt"));
     QFile file(path);
     if (qEnvironmentVariableIntValue("VODU_UPDATE_GOLDEN") == 1) {
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(actual) == actual.size());
+        QVERIFY(writeFile(path, actual));
         return;
     }
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path + QStringLiteral(" is missing")));

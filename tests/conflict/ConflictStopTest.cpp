@@ -65,7 +65,7 @@ private Q_SLOTS:
         QStringList seen;
         for (const AlertRequest& alert : area.platform.alerts)
             seen.append(alert.message);
-        QCOMPARE(seen + QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts), rounds);
+        QCOMPARE(seen + fileLines(log), rounds);
         QVERIFY(area.platform.alerts.first().informativeText.startsWith("PID 101 — /opt/a/host.js\nPID 102 — VODU\n"));
         QCOMPARE(area.feedback.footerText(), footer);
     }

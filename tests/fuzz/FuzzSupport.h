@@ -34,40 +34,19 @@ inline void show(const char* label, const QString& text) {
 // Pieces that have broken text handling elsewhere: direction overrides, joiners, combining marks, markup, format
 // placeholders, addresses with other schemes, line breaks of every kind, and secret-looking words.
 inline const std::array<const char16_t*, 32>& hostilePieces() {
+    // A data table, four pieces a line.
+    // clang-format off
     static const std::array<const char16_t*, 32> pieces{{
-        u"\u202E",
-        u"\u2066",
-        u"\u200D",
-        u"\u0301\u0301\u0301",
-        u"\U0001F469\u200D\U0001F4BB",
-        u"<b>x</b>",
-        u"<img src=x>",
-        u"&amp;&#0;",
-        u"%1",
-        u"%2%n%s",
-        u"javascript:x",
-        u"file:///etc",
-        u"\r\n",
-        u"\u2028",
-        u"\u0000",
-        u"\t",
-        u"**",
-        u"`",
-        u"[a](b)",
-        u"<https://x>",
-        u"\\",
-        u"https://a.b/?t=1",
-        u"Bearer ",
-        u"token=",
-        u"ghp_0123456789abcdefgh",
-        u"eyJhbGciOi.e.",
-        u"\uFEFF",
-        u"\u3000",
-        u"\u05D0\u05D1",
-        u"\uFFFF",
-        u"|",
-        u"                ",
+        u"\u202E", u"\u2066", u"\u200D", u"\u0301\u0301\u0301",
+        u"\U0001F469\u200D\U0001F4BB", u"<b>x</b>", u"<img src=x>", u"&amp;&#0;",
+        u"%1", u"%2%n%s", u"javascript:x", u"file:///etc",
+        u"\r\n", u"\u2028", u"\u0000", u"\t",
+        u"**", u"`", u"[a](b)", u"<https://x>",
+        u"\\", u"https://a.b/?t=1", u"Bearer ", u"token=",
+        u"ghp_0123456789abcdefgh", u"eyJhbGciOi.e.", u"\uFEFF", u"\u3000",
+        u"\u05D0\u05D1", u"\uFFFF", u"|", u"                ",
     }};
+    // clang-format on
     return pieces;
 }
 

@@ -89,8 +89,7 @@ class HostTest final : public QObject {
     // Loads `content` (written to a file) or the file at `path` the way a preview launch does.
     void load(AppDelegate& app, const QByteArray& content, QString path = {}) {
         if (path.isEmpty()) {
-            QFile file(path = m_directory.filePath(QStringLiteral("fixture.json")));
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size());
+            QVERIFY(writeFile(path = m_directory.filePath(QStringLiteral("fixture.json")), content));
         }
         app.setFixtureMode(true);
         app.loadFixture(path);

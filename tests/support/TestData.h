@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -16,3 +17,7 @@ QJsonObject json(const QString& text);
 std::optional<QJsonObject> plainParse(const QByteArray& frame);
 // The whole file; empty when it cannot be read.
 QByteArray readFile(const QString& path);
+// The file's non-empty lines.
+QStringList fileLines(const QString& path);
+// Writes `text` to `path` (made executable when asked), creating its folder.
+bool writeFile(const QString& path, const QByteArray& text, bool executable = false);

@@ -25,21 +25,9 @@
 
 namespace {
 
-// Writes `text` to `path`, creating its directory.
-inline bool writeFile(const QString& path, const QByteArray& text, bool executable = false) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size() &&
-           (!executable || file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
 // A flag as a table cell: "+" or "-".
 inline QChar sign(bool value) {
     return QChar(value ? u'+' : u'-');
-}
-
-inline QStringList fileLines(const QString& path) {
-    return QString::fromUtf8(readFile(path)).split(u'\n', Qt::SkipEmptyParts);
 }
 
 // Makes tests/fixtures/recording-launcher.sh the bundle's launcher: it records how it was started in LAUNCHER_RECORD
