@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -303,6 +304,32 @@ private Q_SLOTS:
     }
 
     // A second instance that found no peer (busy, or out of descriptors) must not take the first one's name away.
+    // A connection that says nothing, or too much, is dropped (at once when too much) and the listener serves on.
+    void connectionsCannotHoldOrFloodTheListener_data() {
+        columns<QByteArray>({"sent"});
+        dataRow("silent", QByteArray());
+        dataRow("endless line", QByteArray(1 << 20, 'x'));
+        dataRow("long request line", QByteArray(8192, 'x') + '\n');
+    }
+
+    void connectionsCannotHoldOrFloodTheListener() {
+        const auto [sent] = fetch<QByteArray>({"sent"});
+        const QString name = uniqueName();
+        int shown = 0;
+        const auto server = listen(name, shown);
+        QLocalSocket client;
+        client.connectToServer(*InstanceChannel::socketName(name));
+        QVERIFY(client.waitForConnected(1000) && client.write(sent) == sent.size());
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState,
+                                  InstanceChannel::kIdleConnectionMs + 1000);
+        QVERIFY2(sent.isEmpty() || clock.elapsed() < InstanceChannel::kIdleConnectionMs,
+                 "oversized requests end at once");
+        QCOMPARE(shown, 0);
+        QCOMPARE(ask(name), InstanceChannel::AskResult::activated);
+    }
+
     void liveListenerKeepsItsSocket() {
         const QString name = uniqueName();
         int shown = 0;

@@ -52,13 +52,13 @@ QByteArray describeScreen(const AppDelegate& app) {
 
 void compareWithGolden(const QByteArray& actual, const QString& name) {
     const QString path = TestBundle::sourcePath(QStringLiteral("tests/app/golden/") + name + QStringLiteral(".txt"));
-    QFile file(path);
     if (qEnvironmentVariableIntValue("VODU_UPDATE_GOLDEN") == 1) {
         QVERIFY(writeFile(path, actual));
         return;
     }
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path + QStringLiteral(" is missing")));
-    QCOMPARE(actual.split('\n'), file.readAll().split('\n')); // names the first line that differs
+    const QByteArray golden = readFile(path);
+    QVERIFY2(!golden.isEmpty(), qPrintable(path + QStringLiteral(" is missing")));
+    QCOMPARE(actual.split('\n'), golden.split('\n')); // names the first line that differs
 }
 
 // Both previews, each named as its golden file.

@@ -1,3 +1,4 @@
+#include "DataTables.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 
@@ -5,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
@@ -120,8 +120,7 @@ private Q_SLOTS:
     }
 
     void filesAreWhereTheDesktopLooks_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("executable");
+        columns<QString, bool>({"path", "executable"});
         const auto row = [](const QString& path, bool executable = false) {
             QTest::newRow(qPrintable(path)) << path << executable;
         };
@@ -140,8 +139,7 @@ private Q_SLOTS:
     }
 
     void filesAreWhereTheDesktopLooks() {
-        QFETCH(QString, path);
-        QFETCH(bool, executable);
+        const auto [path, executable] = fetch<QString, bool>({"path", "executable"});
         const QFileInfo file(installed(path));
         QVERIFY2(file.isFile(), qPrintable(file.filePath()));
         QCOMPARE(file.isExecutable(), executable);
@@ -191,8 +189,7 @@ private Q_SLOTS:
 
     // The freedesktop validators find nothing to say about the installed entry and metadata.
     void filesValidate_data() {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("arguments");
+        columns<QString, QStringList>({"tool", "arguments"});
         QTest::newRow("desktop entry") << "desktop-file-validate"
                                        << QStringList{installed("share/applications/com.zuzi.vodu.cli.desktop")};
         QTest::newRow("metainfo") << "appstreamcli"
@@ -201,8 +198,7 @@ private Q_SLOTS:
     }
 
     void filesValidate() {
-        QFETCH(QString, tool);
-        QFETCH(QStringList, arguments);
+        const auto [tool, arguments] = fetch<QString, QStringList>({"tool", "arguments"});
         const QString validator = requiredTool(qPrintable(tool));
         if (validator.isEmpty()) {
             QSKIP("the validator is not installed");

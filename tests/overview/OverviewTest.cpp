@@ -202,6 +202,7 @@ private Q_SLOTS:
         columns<QString, bool>({"content", "enabled"}); // "<dir>": a folder in the entry's place; "<none>": no file
         dataRow("ours", *AutostartEntry::entryText("/x/vodu-status"), true);
         dataRow("Hidden = true, spaced", "[Desktop Entry]\nHidden = true\n", false);
+        dataRow("Hidden=false", "[Desktop Entry]\nExec=/x\nHidden=false\n", true);
         dataRow("switched off", "[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n", false);
         dataRow("Hidden in an action group", "[Desktop Entry]\nExec=/x\n[Desktop Action quit]\nHidden=true\n", true);
         dataRow("no file", "<none>", false);

@@ -2,7 +2,6 @@
 #include "TestRegistry.h"
 
 #include <QDBusConnection>
-#include <QDBusVariant>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>

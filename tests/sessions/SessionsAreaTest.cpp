@@ -15,7 +15,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -19,11 +19,7 @@ void FakePlatform::requestAttention(QWidget*) {
 }
 
 std::optional<QString> FakePlatform::environmentValue(const QString& name) const {
-    const auto found = environment.constFind(name);
-    if (found == environment.constEnd()) {
-        return std::nullopt;
-    }
-    return found.value();
+    return environment.contains(name) ? std::optional(environment.value(name)) : std::nullopt;
 }
 
 QProcessEnvironment FakePlatform::processEnvironment() const {

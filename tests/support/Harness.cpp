@@ -1,10 +1,10 @@
 #include "Harness.h"
+#include "TestData.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <csignal>
@@ -40,11 +40,7 @@ QList<qint64> childProcesses() {
     QList<qint64> children;
     for (const QFileInfo& task :
          QDir(QStringLiteral("/proc/self/task")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile list(task.filePath() + QStringLiteral("/children"));
-        if (!list.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        for (const QByteArray& pid : list.readAll().split(' ')) {
+        for (const QByteArray& pid : readFile(task.filePath() + QStringLiteral("/children")).split(' ')) {
             if (const qint64 value = pid.trimmed().toLongLong(); value > 0 && !children.contains(value)) {
                 children.append(value);
             }

@@ -1,5 +1,6 @@
 #include "ScriptedHost.h"
 
+#include "TestData.h"
 #include "host/HostLink.h"
 
 #include <QFile>
@@ -13,9 +14,8 @@
 #include <unistd.h>
 
 QList<QJsonObject> loggedCommands(const QString& log) {
-    QFile file(log);
     QList<QJsonObject> lines;
-    for (const QByteArray& line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
+    for (const QByteArray& line : readFile(log).split('\n')) {
         if (const QJsonObject command = QJsonDocument::fromJson(line).object(); !command.isEmpty()) {
             lines.append(command);
         }

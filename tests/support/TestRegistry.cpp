@@ -4,17 +4,13 @@
 #include <QTest>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
 
-struct Entry {
-    const char* name;
-    TestRegistry::Factory factory;
-};
-
-std::vector<Entry>& entries() {
-    static std::vector<Entry> list;
+std::vector<std::pair<const char*, TestRegistry::Factory>>& entries() {
+    static std::vector<std::pair<const char*, TestRegistry::Factory>> list;
     return list;
 }
 
@@ -31,12 +27,10 @@ int TestRegistry::runAll(int argc, char** argv) {
     QApplication application(argc, argv);
     const QByteArray only = qgetenv("VODU_TEST_SUITE");
     int failures = 0;
-    for (const Entry& entry : entries()) {
-        if (!only.isEmpty() && only != entry.name) {
-            continue;
+    for (const auto& [name, factory] : entries()) {
+        if (only.isEmpty() || only == name) {
+            failures += QTest::qExec(factory().get(), argc, argv);
         }
-        std::unique_ptr<QObject> suite = entry.factory();
-        failures += QTest::qExec(suite.get(), argc, argv);
     }
     return failures == 0 ? 0 : 1;
 }

@@ -27,10 +27,3 @@ template <typename T> T* view(const QString& name) {
     }
     return nullptr;
 }
-
-template <typename T> T* view(const QObject* root, const char* name) {
-    return view<T>(root, QString::fromLatin1(name));
-}
-template <typename T> T* view(const char* name) {
-    return view<T>(QString::fromLatin1(name));
-}

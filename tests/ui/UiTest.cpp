@@ -108,9 +108,7 @@ class UiTest final : public QObject {
     bool exists(const char* name) const { return QFile::exists(m_directory.filePath(QString::fromLatin1(name))); }
     // The value of `key` in the named view of ui.json, as text.
     QString value(const char* name, const char* key) const {
-        QFile ui(m_directory.filePath(QStringLiteral("ui.json")));
-        const QJsonObject views =
-            ui.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(ui.readAll()).object() : QJsonObject();
+        const QJsonObject views = json(readFile(m_directory.filePath(QStringLiteral("ui.json"))));
         return views.value(QLatin1String(name)).toObject().value(QLatin1String(key)).toVariant().toString();
     }
 
